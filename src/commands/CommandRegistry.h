@@ -1,0 +1,39 @@
+// Command kinds: each is a name with a parse callback (used while loading) and a run callback
+// (used by the worker thread). The registry is filled once, before loading, and only read after.
+#pragma once
+
+#include "commands/InstallCommand.h"
+#include "config/PathVariables.h"
+
+#include <string>
+#include <vector>
+
+class InstallState;
+class XmlDocument;
+
+// Carries out commands[commandIndex] of the install state (the main window's state).
+using RunCommandFn = void (*)(InstallState& dialog, int commandIndex);
+// Fills the command from the `file` element the document's cursor stands on.
+using ParseCommandFn = void (*)(const PathVariables& variables, XmlDocument& document, InstallCommand& command);
+
+struct CommandHandler
+{
+    std::wstring name;
+    RunCommandFn run = nullptr;     // empty: the command is skipped at run time
+    ParseCommandFn parse = nullptr; // empty: the `file` element is dropped at load time
+};
+
+// Wide-text equality folding only the ASCII letters A-Z: the rule for command and item names.
+bool EqualsIgnoreAsciiCase(const std::wstring& a, const std::wstring& b);
+
+class CommandRegistry
+{
+public:
+    void Append(const CommandHandler& handler) { handlers.push_back(handler); }
+    // The first handler whose name equals `name` ignoring ASCII case, or null.
+    const CommandHandler* FindHandler(const std::wstring& name) const;
+    const std::vector<CommandHandler>& Handlers() const { return handlers; }
+
+private:
+    std::vector<CommandHandler> handlers;
+};

@@ -1,0 +1,93 @@
+// A small, lenient, non-validating XML reader. It keeps the document bytes unchanged and
+// indexes element positions in a table of fixed-size records; names, attribute values and
+// element text are cut out of the bytes (with the five predefined entities decoded) only
+// when asked for. A cursor (parent, current element, current child) walks the elements.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Byte offsets of one element in the document text, and its links. 0 means none in every link.
+struct ElementRecord
+{
+    int32_t startTagBegin; // the '<' that opens the start tag
+    int32_t startTagEnd;   // the '>' that closes the start tag
+    int32_t endTagBegin;   // the '<' of the end tag; the '/' of an empty-element tag; the scan position while parsing
+    int32_t endTagEnd;     // the '>' of the end tag; equals startTagEnd for an empty-element tag
+    int32_t parent;        // parent record, 0 for the top-level element
+    int32_t firstChild;
+    int32_t nextSibling;
+};
+
+// Scanner state for the tokens of one tag.
+struct TagToken
+{
+    int32_t start = 0;            // first byte of the token; after the opening quote when quoted
+    int32_t end = -1;             // last byte of the token, inclusive; before the closing quote when quoted
+    int32_t next = 0;             // where the next scan begins
+    bool quoted = false;
+    const char* text = nullptr;   // the NUL-terminated document text being read
+};
+
+// True when both byte strings have the same length and are equal with ASCII A-Z folded to a-z.
+bool EqualsIgnoreCase(const std::string& a, const std::string& b);
+
+// True when the token's bytes equal the start of `name` and the name continues there with NUL,
+// space, '=', '/' or '['. Case-sensitive: "item" matches the tag item only.
+bool TokenMatches(const TagToken& token, const char* name);
+
+class XmlDocument
+{
+public:
+    XmlDocument();
+    virtual ~XmlDocument();
+
+    // Reads the file (binary, byte path) and parses it. False when it cannot be read, is empty,
+    // or does not parse; the document is then empty.
+    bool LoadFile(const char* path);
+    // Replaces the document with the NUL-terminated text (null for none) and parses its first
+    // top-level element. True when one was parsed without error.
+    bool ParseText(const char* text);
+    // Message of the most recent parse failure; a successful parse does not clear it.
+    const std::string& LastError() const { return lastError; }
+
+    // Cursor. Names are NUL-terminated; null or empty means any element where allowed.
+    void Rewind();
+    bool NextElement(const char* name);
+    bool NextChild(const char* name);
+    bool Descend();
+    bool Ascend();
+    void RewindChildren();
+
+    // Values; missing ones read as empty strings.
+    std::string TagName() const;
+    std::string Attribute(const char* name) const;
+    std::string ChildAttribute(const char* name) const;
+    std::string ChildText() const;
+    std::string ChildTextByName(const char* name);
+    std::string ChildAttributeByName(const char* elementName, const char* attributeName);
+
+    // Read access to the index, for tests and tools.
+    const std::string& DocumentText() const { return documentText; }
+    const std::vector<ElementRecord>& Records() const { return records; }
+    int32_t NextFreeRecord() const { return nextFreeRecord; }
+    int32_t ParentIndex() const { return parentIndex; }
+    int32_t CurrentIndex() const { return currentIndex; }
+    int32_t ChildIndex() const { return childIndex; }
+    int32_t CurrentKind() const { return currentKind; }
+
+private:
+    // Implementation detail: the parser and the value readers are private members defined in
+    // XmlDocument.cpp (ScanToken, SkipMarkupNode, ParseElement, AllocateRecord, ...).
+    friend class XmlParser;
+
+    std::string documentText;
+    std::string lastError;
+    std::vector<ElementRecord> records;
+    int32_t nextFreeRecord = 1;
+    int32_t parentIndex = 0;
+    int32_t currentIndex = 0;
+    int32_t childIndex = 0;
+    int32_t currentKind = 0;
+};

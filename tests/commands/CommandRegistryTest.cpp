@@ -1,0 +1,53 @@
+#include "commands/CommandRegistry.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void RunA(InstallState&, int) {}
+void RunB(InstallState&, int) {}
+
+CommandRegistry MakeRegistry()
+{
+    CommandRegistry registry;
+    registry.Append({L"execute", RunA, nullptr});
+    registry.Append({L"dircopy", RunB, nullptr});
+    registry.Append({L"DirCopy", RunA, nullptr}); // shadowed: the first match wins
+    return registry;
+}
+
+TEST(CommandRegistry, FindHandlerFoldsOnlyAsciiLetters)
+{
+    const CommandRegistry registry = MakeRegistry();
+    struct Case { const wchar_t* name; const wchar_t* found; };
+    const Case cases[] = {
+        {L"execute", L"execute"},
+        {L"EXECUTE", L"execute"},
+        {L"DirCopy", L"dircopy"},
+        {L"dircopy ", nullptr},
+        {L"dir copy", nullptr},
+        {L"", nullptr},
+        {L"copy", nullptr},
+        {L"\u00C9XECUTE", nullptr}, // E with acute is not an ASCII letter
+    };
+    for (const Case& c : cases) {
+        const CommandHandler* handler = registry.FindHandler(c.name);
+        if (c.found == nullptr) {
+            EXPECT_EQ(handler, nullptr) << "name: " << testing::PrintToString(std::wstring(c.name));
+        } else {
+            ASSERT_NE(handler, nullptr) << "name: " << testing::PrintToString(std::wstring(c.name));
+            EXPECT_EQ(handler->name, c.found);
+        }
+    }
+    EXPECT_EQ(registry.FindHandler(L"DIRCOPY")->run, &RunB);
+}
+
+TEST(CommandRegistry, EqualsIgnoreAsciiCaseNeedsEqualLength)
+{
+    EXPECT_TRUE(EqualsIgnoreAsciiCase(L"Setup Tools", L"setup TOOLS"));
+    EXPECT_FALSE(EqualsIgnoreAsciiCase(L"abc", L"abcd"));
+    EXPECT_FALSE(EqualsIgnoreAsciiCase(L"[", L"{")); // not letters: 0x5B and 0x7B differ by 0x20
+    EXPECT_TRUE(EqualsIgnoreAsciiCase(L"", L""));
+}
+
+} // namespace
