@@ -1,0 +1,4 @@
+// Placeholder until the execute command lands.
+#include "commands/RunCallbacks.h"
+
+void RunExecute(InstallState&, int) {}

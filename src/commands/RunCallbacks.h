@@ -1,0 +1,10 @@
+// The run callbacks of the four command kinds. They carry out commands[commandIndex] of the
+// install state on the worker thread. Windows only: they drive the shell and the file system.
+#pragma once
+
+class InstallState;
+
+void RunExecute(InstallState& dialog, int commandIndex);
+void RunDirCopy(InstallState& dialog, int commandIndex);
+void RunDirMove(InstallState& dialog, int commandIndex);
+void RunDirDelete(InstallState& dialog, int commandIndex);

@@ -1,0 +1,30 @@
+// Reads Varnekite.xml into the install settings, the item list and the command list.
+#pragma once
+
+#include "commands/CommandRegistry.h"
+#include "config/PathVariables.h"
+#include "config/Settings.h"
+
+#include <functional>
+#include <string>
+
+enum class LoadOutcome
+{
+    Loaded,     // everything the file allows has been assigned
+    CannotOpen, // the file cannot be read, the path is empty, or the text yields no element
+    WrongRoot,  // the first top-level element is not Varnekite (ASCII case ignored)
+};
+
+// The two fatal faults' texts. The first is followed by the expanded configuration path.
+extern const wchar_t kErrorOpeningText[];  // "Error opening: \n"
+extern const wchar_t kWrongRootText[];     // "Could not find element:\nVarnekite"
+
+// The installer's handler shows a message box and ends the process; tools and tests record
+// the text and let LoadConfiguration return the outcome.
+using ConfigurationErrorHandler = std::function<void(const std::wstring& message)>;
+
+// `commandLine` is the whole process command line: the text after its last '<' names the
+// configuration, otherwise "%VARNEKITE%\Varnekite.xml". `handlers` holds the command kinds.
+LoadOutcome LoadConfiguration(InstallSettings& settings, const CommandRegistry& handlers,
+                              const std::wstring& commandLine, const PathVariableSource& variables,
+                              const ConfigurationErrorHandler& showConfigurationError);
