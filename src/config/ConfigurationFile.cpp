@@ -15,17 +15,24 @@
 
 void LoadConfigurationFile(XmlDocument& document, const std::wstring& path)
 {
+    // The reader's offsets are 32-bit: a larger file cannot be a configuration.
+    constexpr size_t maxBytes = 0x7FFFFFFF - 64;
     std::string bytes;
     if (FILE* file = _wfopen(path.c_str(), L"rb")) {
         char buffer[64 * 1024];
         size_t count;
-        while ((count = std::fread(buffer, 1, sizeof(buffer), file)) > 0)
-            bytes.append(buffer, count);
-        const bool failed = std::ferror(file) != 0;
+        bool tooLarge = false;
+        while (!tooLarge && (count = std::fread(buffer, 1, sizeof(buffer), file)) > 0) {
+            tooLarge = bytes.size() + count > maxBytes;
+            if (!tooLarge)
+                bytes.append(buffer, count);
+        }
+        const bool failed = tooLarge || std::ferror(file) != 0;
         std::fclose(file);
         if (failed)
             bytes.clear();
     }
+    // Like the byte-path load: the text ends at its first NUL, a failure leaves no element.
     document.ParseText(bytes.c_str());
 }
 

@@ -233,8 +233,8 @@ TEST_F(Loader, ColourValuesAndTheirPanels)
                "<footer back='red' fore='#F00'/>"
                "<main back='#112233' fore='#445566' current='#778899' description='#AABBCC'/>"
                "</colours>");
-    for (const PanelSettings* panel : {&settings.header, &settings.footer,
-                                       static_cast<const PanelSettings*>(&settings.main)}) {
+    const PanelSettings* const panels[] = {&settings.header, &settings.footer, &settings.main};
+    for (const PanelSettings* panel : panels) {
         EXPECT_EQ(panel->progressBorder, 0xFF010203u);
         EXPECT_EQ(panel->progressBack, 0xFF040506u);
         EXPECT_EQ(panel->progressFore, 0xAA070809u);

@@ -79,7 +79,9 @@ TEST_F(SourcePathValue, OnlyTerminatedStringsAreAccepted)
         {REG_SZ, sizeof(L"D:\\i386"), L"D:\\i386"},
         {REG_EXPAND_SZ, sizeof(L"D:\\i386"), L"D:\\i386"},          // read verbatim, not expanded
         {REG_SZ, sizeof(text), L"D:\\i386"},                        // text up to the first NUL
-        {REG_SZ, sizeof(L"D:\\i386") - sizeof(wchar_t), L""},       // not terminated
+        // Not terminated. (The system adds a forgotten NUL when the unit after the data is one,
+        // so the data stops before the last character.)
+        {REG_SZ, sizeof(L"D:\\i38") - sizeof(wchar_t), L""},
         {REG_SZ, sizeof(L"D:\\i386") - 1, L""},                     // not whole UTF-16 units
         {REG_BINARY, sizeof(L"D:\\i386"), L""},
         {REG_MULTI_SZ, sizeof(L"D:\\i386"), L""},

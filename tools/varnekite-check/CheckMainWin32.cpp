@@ -26,10 +26,18 @@ int main()
     std::string out;
     std::string err;
     const int status = RunCheck(arguments, table, out, err);
-    SetConsoleOutputCP(CP_UTF8);
+    // The console's code page is shared with the shell that started the tool: set it for the
+    // UTF-8 output only, and give the old one back.
+    const UINT previousCodePage = GetConsoleOutputCP();
+    if (previousCodePage != 0)
+        SetConsoleOutputCP(CP_UTF8);
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
     std::fwrite(out.data(), 1, out.size(), stdout);
     std::fwrite(err.data(), 1, err.size(), stderr);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    if (previousCodePage != 0)
+        SetConsoleOutputCP(previousCodePage);
     return status;
 }
