@@ -3,7 +3,7 @@
 # in build/example/, runs it under Wine (on the user's display, or a virtual one), saves a
 # picture of the window in the middle of the run as build/varnekite-window.png, and prints the
 # program's exit code (1 when the install list has run).
-#   VARNEKITE_CAPTURE_DELAY_MS  how long after the window appears the picture is taken (default 2500)
+#   VARNEKITE_CAPTURE_DELAY_MS  how long after the window appears the picture is taken (default 5000)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -28,7 +28,7 @@ echo "== Running $example/Varnekite.exe under Wine (DISPLAY=$DISPLAY)"
 (cd "$example" && exec wine Varnekite.exe) &
 program=$!
 wine build/mingw64/tools/win32-probe/VarnekiteProbe.exe capture "Z:${picture//\//\\}" \
-  "${VARNEKITE_CAPTURE_DELAY_MS:-2500}" 30000 || echo "(no picture taken)"
+  "${VARNEKITE_CAPTURE_DELAY_MS:-5000}" 30000 || echo "(no picture taken)"
 
 set +e
 wait "$program"
