@@ -81,7 +81,7 @@ private:
     // Parsing (XmlDocument.cpp).
     bool ParseDocumentText();
     int32_t ParseElement(int32_t parentIndex);
-    int32_t ParseEndTag(int32_t index);
+    int32_t ParseEndTag(int32_t index, const TagToken& slash);
     int32_t AllocateRecord();
     int32_t RecordParseError(const char* format, int32_t index);
 

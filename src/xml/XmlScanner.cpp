@@ -64,6 +64,19 @@ bool SkipSpaces(const char* text, int32_t& position)
 
 bool ScanToChar(const char* text, int32_t& position, char character)
 {
+    // Most searches end within a few bytes (the next tag after a line break); look there
+    // first and leave longer distances to the library's vectorised search.
+    for (int32_t i = position, stop = position + 16; i < stop; ++i) {
+        if (text[i] == character) {
+            position = i;
+            return true;
+        }
+        if (text[i] == '\0') {
+            position = i;
+            return false;
+        }
+    }
+    position += 16;
     const char* found = std::strchr(text + position, character);
     if (found == nullptr) {
         position += static_cast<int32_t>(std::strlen(text + position));
