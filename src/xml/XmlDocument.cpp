@@ -128,6 +128,7 @@ int32_t XmlDocument::RecordParseError(const char* format, int32_t index)
 int32_t XmlDocument::ParseElement(int32_t topParent)
 {
     const char* text = documentText.c_str();
+    const auto length = static_cast<int32_t>(documentText.size());
     int32_t parent = topParent;
     for (;;) {
         // One start tag below `parent`, from the parent's scan position.
@@ -171,7 +172,7 @@ int32_t XmlDocument::ParseElement(int32_t topParent)
             }
             // The tag name; the start tag ends at the first '>' after it, quotes or not.
             position = token.next;
-            if (!ScanToChar(text, position, '>'))
+            if (!xmlscan::ScanToCharFar(text, length, position, '>'))
                 return RecordParseError("End of tag not found", 0);
             ElementRecord& record = records[index];
             record.startTagEnd = position;
