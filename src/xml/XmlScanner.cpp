@@ -38,6 +38,17 @@ bool SkipDeclaration(TagToken& token)
 
 } // namespace
 
+bool ScanToCharFarAhead(const char* text, int32_t& position, char character)
+{
+    const char* found = std::strchr(text + position, character);
+    if (found == nullptr) {
+        position += static_cast<int32_t>(std::strlen(text + position));
+        return false;
+    }
+    position = static_cast<int32_t>(found - text);
+    return true;
+}
+
 bool TokenMatchesName(const TagToken& token, const char* name, int32_t nameLength)
 {
     const int32_t length = token.end - token.start + 1;

@@ -41,6 +41,9 @@ inline bool SkipSpaces(const char* text, int32_t& position)
     return text[position] != '\0';
 }
 
+// The library search behind ScanToChar, once the first bytes did not hold the character.
+bool ScanToCharFarAhead(const char* text, int32_t& position, char character);
+
 // Advances to the next occurrence of `character`. False at the end of the text, with the
 // position left on the terminating NUL.
 inline bool ScanToChar(const char* text, int32_t& position, char character)
@@ -58,13 +61,7 @@ inline bool ScanToChar(const char* text, int32_t& position, char character)
         }
     }
     position += 16;
-    const char* found = std::strchr(text + position, character);
-    if (found == nullptr) {
-        position += static_cast<int32_t>(std::strlen(text + position));
-        return false;
-    }
-    position = static_cast<int32_t>(found - text);
-    return true;
+    return ScanToCharFarAhead(text, position, character);
 }
 
 // ScanToChar for a text of known length without NUL bytes before its end, for searches that
