@@ -245,6 +245,13 @@ void PanelWindow::PaintBuffered(HDC target, const RECT& area)
 
 void PanelWindow::SetFonts(const std::wstring& face, int smallSize, int largeSize)
 {
+    // A panel made before GDI+ was running has no formats yet; make them now.
+    if (textFormat == nullptr) {
+        textFormat = MakeStringFormat(StringAlignmentNear);
+    }
+    if (rightFormat == nullptr) {
+        rightFormat = MakeStringFormat(StringAlignmentFar);
+    }
     DeleteFonts();
     smallFont = MakeFont(face, smallSize, FontStyleRegular);
     smallBoldFont = MakeFont(face, smallSize, FontStyleBold);

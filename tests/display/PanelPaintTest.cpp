@@ -587,7 +587,10 @@ TEST_F(PanelPaint, PicturesAreDrawnStretchedAndMissingOnesAreSkipped)
 
     settings.imagePath.clear();
     header.ApplySettings(settings);
-    buffer.PrintClient(control);
+    buffer.Fill(0);
+    // WM_PAINT with a device context in wParam paints into it like WM_PRINTCLIENT.
+    SendMessageW(control, WM_PAINT, reinterpret_cast<WPARAM>(buffer.Dc()), 0);
+    GdiFlush();
     EXPECT_EQ(buffer.Pixel(kWidth / 2, 20), 0x336699u);
 }
 
