@@ -96,6 +96,11 @@ bool PanelWindow::Attach(HWND control)
     if (control == nullptr || window != nullptr || !IsWindow(control)) {
         return false;
     }
+    if (GetPropW(control, kPanelProperty) != nullptr) {
+        // Already a panel: a second one would find itself as the previous procedure and
+        // call itself for ever.
+        return false;
+    }
     if (!SetPropW(control, kPanelProperty, this)) {
         return false;
     }

@@ -603,6 +603,9 @@ TEST_F(PanelPaint, AttachForwardsOtherMessagesAndDetachesWithTheControl)
     ASSERT_TRUE(header->Attach(control));
     EXPECT_EQ(header->Window(), control);
     EXPECT_FALSE(header->Attach(control)) << "one control per panel";
+    HeaderPanel other;
+    EXPECT_FALSE(other.Attach(control)) << "one panel per control";
+    EXPECT_EQ(SendMessageW(control, WM_ERASEBKGND, 0, 0), 1);
     EXPECT_NE(GetWindowLongPtrW(control, GWLP_WNDPROC), original);
 
     // The static control still keeps its text: unhandled messages reach its own procedure.
