@@ -24,12 +24,12 @@ std::string MakeConfiguration(size_t targetBytes)
         "<Varnekite>\r\n"
         "  <config>\r\n"
         "    <hidewindow>Program Manager</hidewindow>\r\n"
-        "    <show>true</show>\r\n"
-        "    <window width=\"520\" position=\"center\"/>\r\n"
-        "    <font name=\"Tahoma\" size=\"9\"/>\r\n"
-        "    <strings title=\"Finishing setup\" status=\"Installing &quot;%s&quot;\"/>\r\n"
-        "    <colours><progress start=\"FF2050A0\" end=\"FF80B0F0\"/><header background=\"FF203040\"/>"
-        "<footer background=\"FF203040\"/><main background=\"FFF0F0F0\"/></colours>\r\n"
+        "    <show total=\"5\" after=\"1\"/>\r\n"
+        "    <window width=\"520\" position=\"4\"/>\r\n"
+        "    <font face=\"Tahoma\" small=\"8\" large=\"11\"/>\r\n"
+        "    <strings><title>Finishing setup</title><copy>Copying &quot;%1%&quot;</copy></strings>\r\n"
+        "    <colours><progress border=\"#1F3B57\" back=\"#E8EEF4\"/><header back=\"#1F3B57\"/>"
+        "<footer back=\"#E8EEF4\"/><main back=\"#FFFFFF\"/></colours>\r\n"
         "  </config>\r\n"
         "  <items>\r\n";
     static const char* const commands[] = {"dircopy", "dirmove", "dirdelete", "execute"};
@@ -116,7 +116,7 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks(&collector);
     benchmark::Shutdown();
 
-    std::printf("\nXML reader vs pugixml (parse_default), median of 5 repetitions\n");
+    std::printf("\nXML reader vs pugixml (parse_default), median of 5 repetitions, MB/s of CPU time\n");
     bool allMet = true;
     for (int megabytes : {1, 20}) {
         const std::string arg = std::to_string(megabytes);
@@ -135,6 +135,21 @@ int main(int argc, char** argv)
     XmlDocument document;
     if (document.ParseText(large.c_str())) {
         const size_t recordBytes = document.Records().capacity() * sizeof(ElementRecord);
+        // Both parsers must have seen the same elements for the comparison to mean anything.
+        struct Counter : pugi::xml_tree_walker
+        {
+            long elements = 0;
+            bool for_each(pugi::xml_node& node) override
+            {
+                elements += node.type() == pugi::node_element;
+                return true;
+            }
+        } counter;
+        pugi::xml_document reference;
+        reference.load_buffer(large.data(), large.size(), pugi::parse_default);
+        reference.traverse(counter);
+        std::printf("  elements in the 20 MB document: ours %d, pugixml %ld\n", document.NextFreeRecord() - 1,
+                    counter.elements);
         std::printf("  memory for the 20 MB document: records %zu x %zu bytes = %.1f MB (%d elements), "
                     "document copy %.1f MB\n",
                     document.Records().capacity(), sizeof(ElementRecord), recordBytes / 1048576.0,

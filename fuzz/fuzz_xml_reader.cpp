@@ -42,12 +42,14 @@ size_t ReadValues(XmlDocument& document)
 {
     size_t total = document.TagName().size();
     total += document.Attribute("name").size() + document.Attribute("width").size();
+    total += document.ChildTextByName("title").size();
     total += document.ChildTextByName("hidewindow").size();
     total += document.ChildAttributeByName("file", "command").size();
     document.RewindChildren();
     while (document.NextChild(nullptr)) {
         total += document.ChildText().size();
         total += document.ChildAttribute("directory").size() + document.ChildAttribute("target").size();
+        total += document.ChildAttribute("program").size();
     }
     document.RewindChildren();
     return total;

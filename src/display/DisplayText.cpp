@@ -75,7 +75,9 @@ std::wstring WidenAscii(const std::string& text)
 std::wstring FormatSize(uint64_t bytes)
 {
     static const char* const units[] = {"B", "KB", "MB", "GB", "TB"};
-    float value = static_cast<float>(bytes);
+    // Stored through a volatile so x87 builds round to single precision as everyone else does.
+    volatile float rounded = static_cast<float>(bytes);
+    float value = rounded;
     int unit = 0;
     // Strictly greater: exactly 1024 bytes stays "1024.0B".
     while (value > 1024.0f && unit < 4) {

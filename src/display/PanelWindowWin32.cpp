@@ -96,6 +96,11 @@ bool PanelWindow::Attach(HWND control)
     if (control == nullptr || window != nullptr || !IsWindow(control)) {
         return false;
     }
+    if (GetPropW(control, kPanelProperty) != nullptr) {
+        // Already a panel: a second one would find itself as the previous procedure and
+        // call itself for ever.
+        return false;
+    }
     if (!SetPropW(control, kPanelProperty, this)) {
         return false;
     }
@@ -245,6 +250,13 @@ void PanelWindow::PaintBuffered(HDC target, const RECT& area)
 
 void PanelWindow::SetFonts(const std::wstring& face, int smallSize, int largeSize)
 {
+    // A panel made before GDI+ was running has no formats yet; make them now.
+    if (textFormat == nullptr) {
+        textFormat = MakeStringFormat(StringAlignmentNear);
+    }
+    if (rightFormat == nullptr) {
+        rightFormat = MakeStringFormat(StringAlignmentFar);
+    }
     DeleteFonts();
     smallFont = MakeFont(face, smallSize, FontStyleRegular);
     smallBoldFont = MakeFont(face, smallSize, FontStyleBold);

@@ -128,6 +128,7 @@ int32_t XmlDocument::RecordParseError(const char* format, int32_t index)
 int32_t XmlDocument::ParseElement(int32_t topParent)
 {
     const char* text = documentText.c_str();
+    const auto length = static_cast<int32_t>(documentText.size());
     int32_t parent = topParent;
     for (;;) {
         // One start tag below `parent`, from the parent's scan position.
@@ -141,6 +142,7 @@ int32_t XmlDocument::ParseElement(int32_t topParent)
             record.nextSibling = 0;
         }
         int32_t result = contentFollows;
+        TagToken endTagToken; // the '/' after '<' when the parent's end tag was met
         for (;;) {
             if (!ScanToChar(text, position, '<'))
                 return RecordParseError("Element tag not found", 0);
@@ -164,12 +166,13 @@ int32_t XmlDocument::ParseElement(int32_t topParent)
             }
             if (first == '/') {
                 --nextFreeRecord; // the end of the parent's content, not an element
+                endTagToken = token;
                 result = 0;
                 break;
             }
             // The tag name; the start tag ends at the first '>' after it, quotes or not.
             position = token.next;
-            if (!ScanToChar(text, position, '>'))
+            if (!xmlscan::ScanToCharFar(text, length, position, '>'))
                 return RecordParseError("End of tag not found", 0);
             ElementRecord& record = records[index];
             record.startTagEnd = position;
@@ -202,7 +205,7 @@ int32_t XmlDocument::ParseElement(int32_t topParent)
                 open.endTagBegin = records[result].endTagEnd + 1;
                 break; // the next child of the same element
             }
-            const int32_t endTagEnd = ParseEndTag(parent);
+            const int32_t endTagEnd = ParseEndTag(parent, endTagToken);
             if (endTagEnd < 0)
                 return -1;
             records[parent].endTagEnd = endTagEnd;
@@ -212,24 +215,29 @@ int32_t XmlDocument::ParseElement(int32_t topParent)
     }
 }
 
-// Reads the end tag of `index` from its scan position. Returns the offset of its '>', or -1
-// after an error with lastError set.
-int32_t XmlDocument::ParseEndTag(int32_t index)
+// Reads the end tag of `index` from its scan position. `slash` is the end tag's first token
+// when the caller has already read it (its end is -1 otherwise). Returns the offset of the
+// '>', or -1 after an error with lastError set.
+int32_t XmlDocument::ParseEndTag(int32_t index, const TagToken& slash)
 {
     const char* text = documentText.c_str();
-    int32_t position = records[index].endTagBegin;
-    if (!ScanToChar(text, position, '<'))
-        return RecordParseError("End tag of %s element not found", index);
+    TagToken token = slash;
+    bool haveToken = token.end >= 0;
+    if (!haveToken) {
+        int32_t position = records[index].endTagBegin;
+        if (!ScanToChar(text, position, '<'))
+            return RecordParseError("End tag of %s element not found", index);
+        token.text = text;
+        token.next = position + 1;
+    }
 
     TagToken name;
     name.text = text;
     name.next = records[index].startTagBegin + 1;
     ScanToken(name);
 
-    TagToken token;
-    token.text = text;
-    token.next = position + 1;
-    for (int32_t number = 1; ScanToken(token); ++number) {
+    for (int32_t number = 1; haveToken || ScanToken(token); ++number) {
+        haveToken = false;
         if (token.quoted)
             continue; // counted, never examined
         if (number == 1) {

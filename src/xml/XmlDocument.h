@@ -52,13 +52,15 @@ public:
     // Message of the most recent parse failure; a successful parse does not clear it.
     const std::string& LastError() const { return lastError; }
 
-    // Cursor. Names are NUL-terminated; null or empty means any element where allowed.
-    void Rewind();
-    bool NextElement(const char* name);
-    bool NextChild(const char* name);
-    bool Descend();
-    bool Ascend();
-    void RewindChildren();
+    // Cursor: a parent, a current element below it and a current child below that. Names are
+    // NUL-terminated and matched by TokenMatches; null or empty means any element.
+    void Rewind();                        // before the top-level element
+    bool NextElement(const char* name);   // next matching element after the current one
+    bool NextChild(const char* name);     // next matching child of the current element (the
+                                          // first element at this level becomes current if none is)
+    bool Descend();                       // the current child becomes the current element
+    bool Ascend();                        // the current element becomes the current child
+    void RewindChildren();                // before the current element's first child
 
     // Values; missing ones read as empty strings.
     std::string TagName() const;
@@ -81,7 +83,7 @@ private:
     // Parsing (XmlDocument.cpp).
     bool ParseDocumentText();
     int32_t ParseElement(int32_t parentIndex);
-    int32_t ParseEndTag(int32_t index);
+    int32_t ParseEndTag(int32_t index, const TagToken& slash);
     int32_t AllocateRecord();
     int32_t RecordParseError(const char* format, int32_t index);
 

@@ -55,8 +55,11 @@ bool XmlDocument::NextElement(const char* name)
 
 bool XmlDocument::NextChild(const char* name)
 {
-    if (currentIndex == 0)
-        NextElement(nullptr);
+    // With no current element, the first element at this level becomes current. When there
+    // is none (the parent has no children) there are no children to search either: searching
+    // the document root's children instead would offer the top-level element as a child.
+    if (currentIndex == 0 && !NextElement(nullptr))
+        return false;
     const int32_t found = FindNamedElement(currentIndex, childIndex, name);
     if (found == 0)
         return false;

@@ -1,28 +1,11 @@
-// Tokens and markup skipping for XmlDocument. Hot paths use the C library's string search
-// (strchr, strstr), which stops at the terminating NUL like the byte loops it replaces.
+// Name matching and markup skipping for XmlDocument; the scanning primitives are inline in
+// XmlScanner.h. The terminator searches use strstr, which stops at the terminating NUL.
 #include "xml/XmlScanner.h"
 
 #include <cstring>
 
 namespace xmlscan {
 namespace {
-
-// Bytes that end an unquoted run (NUL included, so runs stop at the end of the text).
-struct DelimiterTable
-{
-    bool stops[256] = {};
-    constexpr DelimiterTable()
-    {
-        for (unsigned char c : {'\0', ' ', '\t', '\n', '\r', '<', '>', '=', '\\', '/', '?', '!'})
-            stops[c] = true;
-    }
-};
-constexpr DelimiterTable delimiters;
-
-inline bool IsDelimiter(char c)
-{
-    return delimiters.stops[static_cast<unsigned char>(c)];
-}
 
 // Moves token.next past the first `terminator` found from the '<' at token.next.
 bool SkipPast(TagToken& token, const char* terminator)
@@ -55,14 +38,7 @@ bool SkipDeclaration(TagToken& token)
 
 } // namespace
 
-bool SkipSpaces(const char* text, int32_t& position)
-{
-    while (IsSpace(text[position]))
-        ++position;
-    return text[position] != '\0';
-}
-
-bool ScanToChar(const char* text, int32_t& position, char character)
+bool ScanToCharFarAhead(const char* text, int32_t& position, char character)
 {
     const char* found = std::strchr(text + position, character);
     if (found == nullptr) {
@@ -70,38 +46,6 @@ bool ScanToChar(const char* text, int32_t& position, char character)
         return false;
     }
     position = static_cast<int32_t>(found - text);
-    return true;
-}
-
-bool ScanToken(TagToken& token)
-{
-    const char* text = token.text;
-    int32_t position = token.next;
-    token.quoted = false;
-    if (!SkipSpaces(text, position)) {
-        token.start = token.end = token.next = position;
-        return false;
-    }
-    const char first = text[position];
-    if (first == '"' || first == '\'') {
-        token.quoted = true;
-        token.start = position + 1;
-        int32_t close = token.start;
-        const bool closed = ScanToChar(text, close, first);
-        token.end = close - 1;
-        token.next = closed ? close + 1 : close; // an open quote runs to the end of the text
-        return true;
-    }
-    token.start = position;
-    if (!IsDelimiter(first)) {
-        do
-            ++position;
-        while (!IsDelimiter(text[position]));
-    } else {
-        ++position; // a delimiter is a token of its own
-    }
-    token.end = position - 1;
-    token.next = position;
     return true;
 }
 

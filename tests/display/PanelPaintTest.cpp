@@ -587,7 +587,10 @@ TEST_F(PanelPaint, PicturesAreDrawnStretchedAndMissingOnesAreSkipped)
 
     settings.imagePath.clear();
     header.ApplySettings(settings);
-    buffer.PrintClient(control);
+    buffer.Fill(0);
+    // WM_PAINT with a device context in wParam paints into it like WM_PRINTCLIENT.
+    SendMessageW(control, WM_PAINT, reinterpret_cast<WPARAM>(buffer.Dc()), 0);
+    GdiFlush();
     EXPECT_EQ(buffer.Pixel(kWidth / 2, 20), 0x336699u);
 }
 
@@ -600,6 +603,9 @@ TEST_F(PanelPaint, AttachForwardsOtherMessagesAndDetachesWithTheControl)
     ASSERT_TRUE(header->Attach(control));
     EXPECT_EQ(header->Window(), control);
     EXPECT_FALSE(header->Attach(control)) << "one control per panel";
+    HeaderPanel other;
+    EXPECT_FALSE(other.Attach(control)) << "one panel per control";
+    EXPECT_EQ(SendMessageW(control, WM_ERASEBKGND, 0, 0), 1);
     EXPECT_NE(GetWindowLongPtrW(control, GWLP_WNDPROC), original);
 
     // The static control still keeps its text: unhandled messages reach its own procedure.

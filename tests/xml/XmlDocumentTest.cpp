@@ -370,4 +370,32 @@ TEST(XmlDocument, LoadFileFailsForMissingEmptyOrTruncatedFiles)
     EXPECT_EQ(document.DocumentText(), "");
 }
 
+// Inputs that make a reader look past the end of the text or past an element; fuzz findings
+// join this table under a name that says what they caught.
+TEST(XmlDocument, RegressionFilesReadWithinBounds)
+{
+    struct Case { const char* file; const char* error; const char* attribute; const char* childText; };
+    const Case cases[] = {
+        {"markup-sign-at-end-of-text.xml", "Invalid node", "", ""},
+        {"end-tag-cut-at-end-of-text.xml", "End tag not completed for element a", "", ""},
+        // The start tag ends at the '>' inside the open quote; the value runs to the end.
+        {"attribute-quote-never-closed.xml", nullptr, "1></a>\n", ""},
+        {"cdata-shorter-than-its-marker.xml", nullptr, "", " <![x]]>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        XmlDocument document;
+        const bool loaded = document.LoadFile(DataFile(c.file).c_str());
+        EXPECT_EQ(loaded, c.error == nullptr) << document.LastError();
+        if (!loaded) {
+            EXPECT_EQ(document.LastError(), c.error);
+            continue;
+        }
+        ASSERT_TRUE(document.NextElement(nullptr));
+        EXPECT_EQ(document.Attribute("x"), c.attribute);
+        document.NextChild(nullptr);
+        EXPECT_EQ(document.ChildText(), c.childText);
+    }
+}
+
 } // namespace

@@ -87,6 +87,23 @@ TEST(XmlNavigation, DescendAndAscendMoveOneLevel)
     EXPECT_EQ(document.TagName(), "c");
 }
 
+TEST(XmlNavigation, NextChildBelowAnElementWithoutChildrenFindsNothing)
+{
+    XmlDocument document = Parse("<r><e a='1'/></r>");
+    ASSERT_TRUE(document.NextChild("e"));
+    ASSERT_TRUE(document.Descend()); // on e
+    ASSERT_TRUE(document.Descend()); // below e: no element
+    // Never the top-level element, which is nobody's child.
+    EXPECT_FALSE(document.NextChild(nullptr));
+    EXPECT_FALSE(document.NextChild("r"));
+    EXPECT_EQ(document.ChildIndex(), 0);
+    EXPECT_EQ(document.ChildText(), "");
+    EXPECT_EQ(document.ChildAttributeByName("r", "a"), "");
+    ASSERT_TRUE(document.Ascend());
+    EXPECT_EQ(document.TagName(), "e");
+    EXPECT_EQ(document.Attribute("a"), "1");
+}
+
 TEST(XmlNavigation, ChildAttributeByNameReturnsTheFirstNonEmptyValue)
 {
     XmlDocument document = Parse("<r><a/><b/><a x=\"1\"/><a x=\"2\"/></r>");
