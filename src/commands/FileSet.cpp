@@ -139,7 +139,10 @@ void FileSet::InsertAll(std::vector<FileEntry>&& batch, InsertOrder order, bool 
     entries.swap(merged);
 }
 
-// The folder walk behind FileSet::Scan.
+// The folder walk behind FileSet::Scan. Entries are stored once, in `collected`, as they are
+// listed; `arrival` records the order in which one-by-one inserts would have come (a folder,
+// then its subtree, then the next folder, and a folder's files after all its subfolders), and
+// each folder's sorted share of the final order is a run of `tokens`.
 class FileSetScanner
 {
 public:
@@ -153,8 +156,7 @@ public:
     // Walks `folder`; returns the entries added and sets `node` to the folder's sort node.
     size_t ScanFolder(const std::wstring& folder, uint32_t& node);
 
-    // The collected entries in ascending path order, or none if the folder-by-folder order
-    // cannot be trusted (then the caller sorts `collected` itself).
+    // The entries in ascending path order, when the folder-by-folder order can be trusted.
     bool TakeAscending(uint32_t rootNode, std::vector<FileEntry>& sorted)
     {
         if (!structured)
@@ -164,18 +166,37 @@ public:
         return true;
     }
 
-    std::vector<FileEntry> collected; // in the order one-by-one inserts would have come
+    // The entries in the order one-by-one inserts would have come.
+    std::vector<FileEntry> TakeInArrivalOrder()
+    {
+        std::vector<FileEntry> batch;
+        batch.reserve(arrival.size());
+        for (uint32_t index : arrival)
+            batch.push_back(std::move(collected[index]));
+        return batch;
+    }
 
 private:
     struct Token
     {
-        uint32_t index;  // into `collected`, or a node for a subfolder's content
+        uint32_t index; // into `collected`, or a node for a subfolder's content
         bool subtree;
     };
     struct SortItem
     {
         std::wstring_view name;
         Token token;
+    };
+    struct NodeRange
+    {
+        size_t first = 0;
+        size_t count = 0;
+    };
+    struct Subfolder
+    {
+        size_t entry;       // index in `collected`
+        uint32_t node = 0;  // its content's sort node, when entered
+        bool entered = false;
     };
 
     bool Stopped() const { return stopFlag != nullptr && stopFlag->load(std::memory_order_relaxed) != 0; }
@@ -184,19 +205,21 @@ private:
         if (foundCounter != nullptr)
             foundCounter->fetch_add(1, std::memory_order_relaxed);
     }
-    FileEntry MakeEntry(const std::wstring& folder, const FoundFile& found) const
+    void Collect(const std::wstring& folder, const FoundFile& found)
     {
-        FileEntry entry;
+        collected.emplace_back();
+        FileEntry& entry = collected.back();
         entry.path.reserve(folder.size() + found.name.size());
         entry.path.append(folder).append(found.name);
         entry.attributes = found.attributes;
         entry.size = found.size;
-        return entry;
     }
     void SortNode(uint32_t node, std::vector<SortItem>& items);
     void Emit(uint32_t node, std::vector<FileEntry>& out)
     {
-        for (const Token& token : nodes[node]) {
+        const NodeRange range = nodes[node];
+        for (size_t i = range.first; i < range.first + range.count; ++i) {
+            const Token token = tokens[i];
             if (token.subtree)
                 Emit(token.index, out);
             else
@@ -211,7 +234,12 @@ private:
     const std::atomic<int>* stopFlag;
     std::atomic<uint32_t>* foundCounter;
     const bool singlePass; // the pattern takes every name: one enumeration serves both passes
-    std::vector<std::vector<Token>> nodes;
+
+    std::vector<FileEntry> collected; // as listed; folders that are not included are dropped later
+    std::vector<uint32_t> arrival;
+    std::vector<NodeRange> nodes;
+    std::vector<Token> tokens;
+    std::vector<SortItem> scratch;
     bool structured = true;
 };
 
@@ -256,8 +284,8 @@ void FileSetScanner::SortNode(uint32_t node, std::vector<SortItem>& items)
     for (size_t i = 1; i < items.size(); ++i)
         if (CompareKeys(items[i - 1].name, items[i - 1].token.subtree, items[i].name, items[i].token.subtree) == 0)
             structured = false;
-    std::vector<Token>& tokens = nodes[node];
-    tokens.reserve(items.size());
+    nodes[node].first = tokens.size();
+    nodes[node].count = items.size();
     for (const SortItem& item : items)
         tokens.push_back(item.token);
 }
@@ -269,71 +297,92 @@ size_t FileSetScanner::ScanFolder(const std::wstring& folder, uint32_t& node)
     size_t added = 0;
 
     // Folder pass: every subfolder, whatever the pattern; with a pattern that takes every name
-    // the same enumeration also yields the files for the file pass.
-    std::vector<FileEntry> folders;
-    std::vector<FileEntry> files;
+    // the same enumeration also yields the files of the file pass.
+    const size_t firstListed = collected.size();
+    std::vector<Subfolder> subfolders;
     bool stopped = false;
-    fileSystem.Enumerate(folder + L"*", [&](const FoundFile& found) {
+    struct Listing
+    {
+        FileSetScanner* scanner;
+        const std::wstring* folder;
+        std::vector<Subfolder>* subfolders;
+        bool* stopped;
+    } listing{this, &folder, &subfolders, &stopped};
+    fileSystem.Enumerate(folder + L"*", [&listing](const FoundFile& found) {
+        FileSetScanner& scanner = *listing.scanner;
         if (!IsDotName(found.name)) {
-            if (found.attributes & FileAttribute::Directory)
-                folders.push_back(MakeEntry(folder, found));
-            else if (singlePass)
-                files.push_back(MakeEntry(folder, found));
+            if (found.attributes & FileAttribute::Directory) {
+                listing.subfolders->push_back({scanner.collected.size()});
+                scanner.Collect(*listing.folder, found);
+            } else if (scanner.singlePass) {
+                scanner.Collect(*listing.folder, found);
+            }
         }
-        stopped = Stopped();
-        return !stopped;
+        *listing.stopped = scanner.Stopped();
+        return !*listing.stopped;
     });
+    const size_t lastListed = collected.size();
 
-    std::vector<uint32_t> subtreeNodes(folders.size(), 0);
-    std::vector<bool> entered(folders.size(), false);
-    constexpr size_t kNotListed = static_cast<size_t>(-1);
-    std::vector<size_t> folderIndex(folders.size(), kNotListed);
-    for (size_t i = 0; i < folders.size() && !stopped; ++i) {
+    size_t subfoldersDone = 0;
+    for (Subfolder& subfolder : subfolders) {
+        if (stopped)
+            break;
         if (includeFolders) {
-            folderIndex[i] = collected.size();
-            collected.push_back(folders[i]);
+            arrival.push_back(static_cast<uint32_t>(subfolder.entry));
             Count();
             ++added;
         }
-        if (recurse && !folders[i].IsFolderLink()) {
-            added += ScanFolder(folders[i].path + L"\\", subtreeNodes[i]);
-            entered[i] = true;
+        if (recurse && !collected[subfolder.entry].IsFolderLink()) {
+            const std::wstring inner = collected[subfolder.entry].path + L"\\";
+            added += ScanFolder(inner, subfolder.node);
+            subfolder.entered = true;
         }
+        ++subfoldersDone;
         stopped = Stopped();
     }
 
     // File pass.
+    const size_t firstFile = collected.size();
     if (!stopped && !singlePass) {
-        fileSystem.Enumerate(folder + pattern, [&](const FoundFile& found) {
+        fileSystem.Enumerate(folder + pattern, [&listing](const FoundFile& found) {
+            FileSetScanner& scanner = *listing.scanner;
             if (!(found.attributes & FileAttribute::Directory))
-                files.push_back(MakeEntry(folder, found));
-            return !Stopped();
+                scanner.Collect(*listing.folder, found);
+            return !scanner.Stopped();
         });
     }
-    const size_t firstFile = collected.size();
-    size_t fileCount = 0;
-    for (size_t i = 0; i < files.size() && !stopped; ++i) {
-        collected.push_back(std::move(files[i]));
-        Count();
-        ++added;
-        ++fileCount;
-        stopped = Stopped();
+    std::vector<SortItem>& items = scratch; // free again: the subfolders are done
+    items.clear();
+    const size_t nameStart = folder.size();
+    size_t nextSubfolder = 0;
+    const auto fileRange = [&](size_t from, size_t to) {
+        for (size_t index = from; index < to && !stopped; ++index) {
+            if (nextSubfolder < subfolders.size() && subfolders[nextSubfolder].entry == index) {
+                ++nextSubfolder;
+                continue;
+            }
+            arrival.push_back(static_cast<uint32_t>(index));
+            items.push_back({std::wstring_view(collected[index].path).substr(nameStart),
+                             {static_cast<uint32_t>(index), false}});
+            Count();
+            ++added;
+            stopped = Stopped();
+        }
+    };
+    if (singlePass) {
+        fileRange(firstListed, lastListed);
+    } else {
+        nextSubfolder = subfolders.size();
+        fileRange(firstFile, collected.size());
     }
 
-    // This folder's share of the final order; `collected` no longer grows for it here.
-    std::vector<SortItem> items;
-    items.reserve(folders.size() * 2 + fileCount);
-    const size_t nameStart = folder.size();
-    for (size_t i = 0; i < folders.size(); ++i) {
-        const std::wstring_view name = std::wstring_view(folders[i].path).substr(nameStart);
-        if (folderIndex[i] != kNotListed)
-            items.push_back({name, {static_cast<uint32_t>(folderIndex[i]), false}});
-        if (entered[i])
-            items.push_back({name, {subtreeNodes[i], true}});
-    }
-    for (size_t i = 0; i < fileCount; ++i) {
-        const FileEntry& entry = collected[firstFile + i];
-        items.push_back({std::wstring_view(entry.path).substr(nameStart), {static_cast<uint32_t>(firstFile + i), false}});
+    // This folder's share of the final order; `collected` does not grow any more for it.
+    for (size_t i = 0; i < subfoldersDone; ++i) {
+        const std::wstring_view name = std::wstring_view(collected[subfolders[i].entry].path).substr(nameStart);
+        if (includeFolders)
+            items.push_back({name, {static_cast<uint32_t>(subfolders[i].entry), false}});
+        if (subfolders[i].entered)
+            items.push_back({name, {subfolders[i].node, true}});
     }
     SortNode(node, items);
     return added;
@@ -356,6 +405,6 @@ size_t FileSet::Scan(FileSystem& fileSystem, const std::wstring& folder, const s
             return added;
         }
     }
-    InsertAll(std::move(scanner.collected), order, false);
+    InsertAll(scanner.TakeInArrivalOrder(), order, false);
     return added;
 }
