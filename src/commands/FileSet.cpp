@@ -98,7 +98,8 @@ size_t FileSet::AddPath(FileSystem& fileSystem, const std::wstring& path, Insert
 {
     FileEntry entry;
     fileSystem.Enumerate(path, [&](const FoundFile& found) {
-        const size_t cut = path.rfind(L'\\');
+        // "/" separates too: cutting only at "\" would turn C:/src into a relative "src".
+        const size_t cut = path.find_last_of(L"\\/");
         entry.path = cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
         entry.path.append(found.name);
         entry.attributes = found.attributes;

@@ -53,6 +53,28 @@ std::wstring JoinPath(const std::wstring& base, const std::wstring& tail)
     return joined;
 }
 
+// A drive or share root, or the current drive's root ("\"): what delete and move refuse.
+bool NamesARoot(const std::wstring& path)
+{
+    const std::wstring trimmed = WithoutTrailingSeparators(path);
+    if (trimmed.empty())
+        return true;
+    if (trimmed.size() == 2 && trimmed[1] == L':')
+        return true;
+    if (trimmed.size() > 2 && IsSeparator(trimmed[0]) && IsSeparator(trimmed[1])) {
+        // \\server\share: at most two names after the leading pair
+        size_t names = 0;
+        bool inName = false;
+        for (size_t i = 2; i < trimmed.size(); ++i) {
+            if (!IsSeparator(trimmed[i]) && !inName)
+                ++names;
+            inName = !IsSeparator(trimmed[i]);
+        }
+        return names <= 2;
+    }
+    return false;
+}
+
 std::wstring ParentOf(const std::wstring& path)
 {
     const size_t cut = path.find_last_of(L"\\/");
@@ -220,8 +242,8 @@ void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
                     const std::wstring& target)
 {
     progress.ResetByteCounters();
-    if (source.empty() || target.empty())
-        return; // an empty text would move the current drive's root content
+    if (source.empty() || target.empty() || NamesARoot(source))
+        return; // an empty text would move the current drive's root content, and so would a root
     // A source that is itself a folder link is moved as a link, never emptied through it.
     FolderTransfer transfer(fileSystem, progress, source, target, false);
     if (transfer.DestinationIsSource())
@@ -287,8 +309,8 @@ void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
 void DeleteFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& folder)
 {
     progress.ResetByteCounters();
-    if (folder.empty())
-        return; // an empty text would delete at the current drive's root
+    if (folder.empty() || NamesARoot(folder))
+        return; // an empty text would delete at the current drive's root; a root is never deleted
     FileSet set;
     set.AddPath(fileSystem, folder, InsertOrder::PathAscending);
     // A folder that is itself a link loses only the link.

@@ -4,7 +4,8 @@
 // system; the tests call them with an in-memory one.
 //
 // Safety rules the commands keep, beyond walking their file set:
-// - an empty source, target or folder does nothing (it would name the current drive's root);
+// - an empty source, target or folder does nothing (it would name the current drive's root),
+//   and neither does a delete or a move whose folder is a drive or share root;
 // - a copy or move whose destination is the source itself is left alone;
 // - nothing is deleted to make room: a destination file is replaced by the copy or move itself,
 //   so a copy or move that fails leaves the previous file in place;
@@ -27,10 +28,12 @@ void CopyFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
                     const std::wstring& target);
 
 // Moves like CopyFolderTree copies, then removes the source folders the move has emptied.
+// A source that is a drive or share root is refused.
 void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
                     const std::wstring& target);
 
 // Deletes `folder` with everything beneath it (only its content when it ends with a separator).
+// A drive or share root is refused.
 void DeleteFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& folder);
 
 // The platform's progress report for one chunk of a copy or move. Only a finished chunk

@@ -69,9 +69,12 @@ std::wstring FakeFileSystem::Fold(const std::wstring& text)
     return folded;
 }
 
-bool FakeFileSystem::Split(const std::wstring& path, std::vector<std::wstring>& parts)
+bool FakeFileSystem::Split(const std::wstring& path, std::vector<std::wstring>& parts) const
 {
     parts.clear();
+    const bool relative = !path.empty() && !IsSeparator(path[0]) && !(path.size() >= 2 && path[1] == L':');
+    if (relative && !currentFolder.empty())
+        return Split(currentFolder + L"\\" + path, parts);
     std::wstring part;
     bool first = true;
     const auto flush = [&]() {

@@ -34,6 +34,8 @@ public:
     void Lock(const std::wstring& path);
     // `operation` fails whenever it names `path` (as written, before links are followed).
     void Fail(Operation operation, const std::wstring& path);
+    // Where relative paths lead (none by default: they name nothing).
+    void SetCurrentFolder(const std::wstring& path) { currentFolder = path; }
     // Lists folders in the reverse of their name order, to show results do not depend on it.
     void ListInReverse(bool reverse) { reverseListing = reverse; }
 
@@ -74,8 +76,9 @@ private:
         bool IsLink() const { return !linkTarget.empty(); }
     };
 
-    // Components of an absolute path ("." dropped, ".." applied); false when not absolute.
-    static bool Split(const std::wstring& path, std::vector<std::wstring>& parts);
+    // Components of a path ("." dropped, ".." applied); a relative path is taken from the
+    // current folder; false when there is none.
+    bool Split(const std::wstring& path, std::vector<std::wstring>& parts) const;
     static std::wstring Fold(const std::wstring& text);
     // The key of the node `path` names, following links (the last one only when asked).
     bool Resolve(const std::wstring& path, bool followLast, std::wstring& key) const;
@@ -90,4 +93,5 @@ private:
     std::map<std::wstring, Node> nodes; // key: lower-case path, components joined by "\"
     std::set<std::pair<Operation, std::wstring>> failures;
     bool reverseListing = false;
+    std::wstring currentFolder;
 };

@@ -134,6 +134,7 @@ TEST(FileSet, AddPathFillsFromTheLookupOrLeavesTheEntryFresh)
     const Case cases[] = {
         {L"C:\\SRC", L"C:\\Src", FileAttribute::Directory | FileAttribute::Hidden, 0},  // the reported name
         {L"C:\\src\\big.bin", L"C:\\src\\big.bin", FileAttribute::Archive, 5000000000ull},
+        {L"C:/src/big.bin", L"C:/src/big.bin", FileAttribute::Archive, 5000000000ull},
         {L"C:\\src\\b*", L"C:\\src\\big.bin", FileAttribute::Archive, 5000000000ull},     // first hit
         {L"C:\\src\\", L"", FileAttribute::Unknown, 0},  // trailing separator
         {L"C:\\", L"", FileAttribute::Unknown, 0},       // drive root

@@ -171,6 +171,33 @@ TEST_F(FolderCommandsTest, EmptyArgumentsDoNothingAtTheDriveRoot)
     EXPECT_EQ(fs.Content(L"C:\\boot.ini"), "keep");
 }
 
+TEST_F(FolderCommandsTest, DeleteAndMoveRefuseRoots)
+{
+    fs.AddFile(L"C:\\boot.ini", "keep");
+    fs.AddFile(L"C:\\windows\\system.dat", "keep");
+    for (const wchar_t* root : {L"\\", L"/", L"C:\\", L"C:", L"C:\\\\", L"\\\\server\\share\\"}) {
+        DeleteFolderTree(fs, progress, root);
+        MoveFolderTree(fs, progress, root, L"D:\\dst");
+    }
+    EXPECT_EQ(fs.calls, Paths{});
+
+    CopyFolderTree(fs, progress, L"C:\\", L"D:\\dst"); // reading a whole drive is allowed
+    EXPECT_EQ(fs.Content(L"D:\\dst\\windows\\system.dat"), "keep");
+    DeleteFolderTree(fs, progress, L"D:\\dst\\windows");
+    EXPECT_FALSE(fs.Exists(L"D:\\dst\\windows"));
+}
+
+TEST_F(FolderCommandsTest, ForwardSlashesNameTheSameFolders)
+{
+    MakeSource();
+    fs.AddFile(L"C:\\elsewhere\\src\\other.txt", "other"); // what a relative "src" names
+    fs.SetCurrentFolder(L"C:\\elsewhere");
+    MoveFolderTree(fs, progress, L"C:/src", L"D:/dst");
+    EXPECT_EQ(fs.Tree(L"D:\\dst"), (Paths{L"src\\", L"src\\a.txt", L"src\\sub\\", L"src\\sub\\b.txt"}));
+    EXPECT_FALSE(fs.Exists(L"C:\\src"));
+    EXPECT_EQ(fs.Tree(L"C:\\elsewhere"), (Paths{L"src\\", L"src\\other.txt"}));
+}
+
 TEST_F(FolderCommandsTest, ATargetThatIsTheSourcesParentIsLeftAlone)
 {
     fs.AddFile(L"C:\\work\\src\\a.txt", "alpha", kReadOnly);
