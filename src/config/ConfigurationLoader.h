@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+class XmlDocument;
+
 enum class LoadOutcome
 {
     Loaded,     // everything the file allows has been assigned
@@ -28,3 +30,18 @@ using ConfigurationErrorHandler = std::function<void(const std::wstring& message
 LoadOutcome LoadConfiguration(InstallSettings& settings, const CommandRegistry& handlers,
                               const std::wstring& commandLine, const PathVariableSource& variables,
                               const ConfigurationErrorHandler& showConfigurationError);
+
+// The same with a table that is already built (varnekite-check overrides single variables).
+LoadOutcome LoadConfiguration(InstallSettings& settings, const CommandRegistry& handlers,
+                              const std::wstring& commandLine, const PathVariables& table,
+                              const ConfigurationErrorHandler& showConfigurationError);
+
+// The configuration path the command line names, not yet expanded.
+std::wstring ConfigurationPathFromCommandLine(const std::wstring& commandLine);
+
+// Reads a document that is already loaded (or failed to load): the root check and everything
+// below it. `expandedPath` only completes the "Error opening" text.
+LoadOutcome ReadConfigurationDocument(InstallSettings& settings, const CommandRegistry& handlers,
+                                      XmlDocument& document, const PathVariables& table,
+                                      const std::wstring& expandedPath,
+                                      const ConfigurationErrorHandler& showConfigurationError);

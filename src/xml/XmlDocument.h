@@ -78,9 +78,21 @@ public:
     int32_t CurrentKind() const { return currentKind; }
 
 private:
-    // Implementation detail: the parser and the value readers are private members defined in
-    // XmlDocument.cpp (ScanToken, SkipMarkupNode, ParseElement, AllocateRecord, ...).
-    friend class XmlParser;
+    // Parsing (XmlDocument.cpp).
+    bool ParseDocumentText();
+    int32_t ParseElement(int32_t parentIndex);
+    int32_t ParseEndTag(int32_t index);
+    int32_t AllocateRecord();
+    int32_t RecordParseError(const char* format, int32_t index);
+
+    // Reading values (XmlNavigation.cpp).
+    int32_t FindNamedElement(int32_t parent, int32_t after, const char* name) const;
+    bool FindAttributeValue(TagToken& token, const char* name) const;
+    std::string ElementAttribute(int32_t index, const char* name) const;
+    std::string ElementText(int32_t index) const;
+    std::string TagNameAt(int32_t index) const;
+    std::string DecodeText(int32_t first, int32_t last) const;
+    bool IsElement(int32_t index) const { return index > 0 && index < nextFreeRecord; }
 
     std::string documentText;
     std::string lastError;

@@ -1,0 +1,19 @@
+// The parse callbacks of the four command kinds: each fills an InstallCommand from the `file`
+// element the document's cursor stands on. Missing attributes read as empty text, so every
+// kind always produces its full argument count.
+#pragma once
+
+#include "commands/InstallCommand.h"
+#include "config/PathVariables.h"
+
+class XmlDocument;
+
+// execute: arguments = program, arguments (both expanded); displayName = name as written;
+// hide = the `hide` attribute equals "true" ignoring ASCII case.
+void ParseExecute(const PathVariables& variables, XmlDocument& document, InstallCommand& command);
+
+// dircopy and dirmove: arguments = directory, target (both expanded).
+void ParseDirectoryPair(const PathVariables& variables, XmlDocument& document, InstallCommand& command);
+
+// dirdelete: arguments = directory (expanded).
+void ParseSingleDirectory(const PathVariables& variables, XmlDocument& document, InstallCommand& command);

@@ -1,0 +1,216 @@
+// The configuration loader. The XML cursor keeps its child position from one lookup to the
+// next, so the order of the reads below decides which elements are found; it is kept exactly
+// (a `strings` element before the `font` that ended the last font lookup is not read, every
+// `colours` element assigns every colour, `items` is searched after `config`).
+#include "config/ConfigurationLoader.h"
+
+#include "config/AnsiText.h"
+#include "config/ConfigurationFile.h"
+#include "config/ValueFormats.h"
+#include "xml/XmlDocument.h"
+
+#include <climits>
+
+const wchar_t kErrorOpeningText[] = L"Error opening: \n";
+const wchar_t kWrongRootText[] = L"Could not find element:\nVarnekite";
+
+namespace {
+
+const wchar_t kDefaultConfigurationPath[] = L"%VARNEKITE%\\Varnekite.xml";
+
+// An attribute of the first child of that name under the current element whose value is not
+// empty; `fallback` when none has one.
+int32_t ChildInteger(XmlDocument& document, const char* element, const char* attribute, int32_t fallback)
+{
+    const std::string value = document.ChildAttributeByName(element, attribute);
+    return value.empty() ? fallback : ParseInteger(value);
+}
+
+uint32_t ChildColour(XmlDocument& document, const char* element, const char* attribute)
+{
+    return ParseColour(document.ChildAttributeByName(element, attribute));
+}
+
+// "after" rows, clamped against "total": never negative, then below total. Saturates instead
+// of wrapping when total is the smallest 32-bit value.
+int32_t ClampShowAfter(int32_t total, int32_t after)
+{
+    if (after < 0)
+        after = 0;
+    if (after >= total)
+        after = total == INT32_MIN ? INT32_MIN : total - 1;
+    return after;
+}
+
+// The panel's picture path: empty means no picture; otherwise stored expanded. The window
+// creates the picture from it.
+void ReadImagePath(XmlDocument& document, const char* element, const PathVariables& table, PanelSettings& panel)
+{
+    panel.imagePath = WidenBytes(document.ChildAttributeByName(element, "image"));
+    if (!panel.imagePath.empty())
+        ExpandVariables(panel.imagePath, table);
+}
+
+// Colours and pictures of one `colours` element, the cursor standing inside it. Every value
+// is assigned, so a later `colours` element replaces all of an earlier one's.
+void ReadColours(XmlDocument& document, const PathVariables& table, InstallSettings& settings)
+{
+    const uint32_t progressBorder = ChildColour(document, "progress", "border");
+    const uint32_t progressBack = ChildColour(document, "progress", "back");
+    const uint32_t progressFore = ChildColour(document, "progress", "fore");
+    for (PanelSettings* panel : {&settings.header, &settings.footer,
+                                 static_cast<PanelSettings*>(&settings.main)}) {
+        panel->progressBorder = progressBorder;
+        panel->progressBack = progressBack;
+        panel->progressFore = progressFore;
+    }
+
+    settings.header.backColour = ChildColour(document, "header", "back");
+    settings.header.foreColour = ChildColour(document, "header", "fore");
+    ReadImagePath(document, "header", table, settings.header);
+
+    settings.footer.backColour = ChildColour(document, "footer", "back");
+    settings.footer.foreColour = ChildColour(document, "footer", "fore");
+    ReadImagePath(document, "footer", table, settings.footer);
+
+    settings.main.backColour = ChildColour(document, "main", "back");
+    settings.main.foreColour = ChildColour(document, "main", "fore");
+    settings.main.currentColour = ChildColour(document, "main", "current");
+    settings.main.descriptionColour = ChildColour(document, "main", "description");
+    ReadImagePath(document, "main", table, settings.main);
+}
+
+// The `config` element, the cursor standing inside it.
+void ReadConfig(XmlDocument& document, const PathVariables& table, InstallSettings& settings)
+{
+    settings.hideWindowTitle = WidenAnsi(document.ChildTextByName("hidewindow"));
+
+    // Each of these lookups rewinds the child position first, so they are found anywhere.
+    const int32_t showTotal = ChildInteger(document, "show", "total", -1);
+    const int32_t showAfter = ChildInteger(document, "show", "after", -1);
+    settings.windowWidth = ChildInteger(document, "window", "width", 400);
+    settings.windowPosition = ChildInteger(document, "window", "position", 8);
+    settings.main.fixMain = ChildInteger(document, "window", "fixmain", 0);
+    const std::string face = document.ChildAttributeByName("font", "face");
+    settings.fontFace = face.empty() ? std::wstring(L"Tahoma") : WidenBytes(face);
+    settings.antialias = ParseBoolean(document.ChildAttributeByName("font", "antialias"));
+    settings.smallFontSize = ChildInteger(document, "font", "small", 8);
+    settings.largeFontSize = ChildInteger(document, "font", "large", 8);
+
+    settings.main.showTotal = showTotal;
+    settings.main.showAfter = ClampShowAfter(showTotal, showAfter);
+
+    // Not rewound: the search goes on after the `font` child where the last lookup stopped.
+    if (document.NextChild("strings")) {
+        document.Descend();
+        settings.titleText = WidenAnsi(document.ChildTextByName("title"));
+        settings.completeText = WidenAnsi(document.ChildTextByName("complete"));
+        settings.copyText = WidenAnsi(document.ChildTextByName("copy"));
+        settings.moveText = WidenAnsi(document.ChildTextByName("move"));
+        settings.deleteText = WidenAnsi(document.ChildTextByName("delete"));
+        document.Ascend();
+    }
+
+    document.RewindChildren();
+    while (document.NextChild("colours")) {
+        document.Descend();
+        ReadColours(document, table, settings);
+        document.Ascend();
+    }
+}
+
+// One `file` element, the cursor standing on it. Unknown kinds, and kinds without a parse
+// callback, are dropped.
+void ReadFileElement(XmlDocument& document, const CommandRegistry& handlers, const PathVariables& table,
+              const std::wstring& itemName, InstallSettings& settings)
+{
+    InstallCommand command;
+    command.commandName = WidenBytes(document.Attribute("command"));
+    command.itemName = itemName;
+    const CommandHandler* handler = handlers.FindHandler(command.commandName);
+    if (handler == nullptr || handler->parse == nullptr)
+        return;
+    handler->parse(table, document, command);
+    settings.commands.push_back(command);
+}
+
+// The `items` element, the cursor standing inside it.
+void ReadItems(XmlDocument& document, const CommandRegistry& handlers, const PathVariables& table,
+               InstallSettings& settings)
+{
+    while (document.NextChild("item")) {
+        document.Descend();
+        const std::wstring itemName = WidenBytes(document.Attribute("name"));
+        settings.items.push_back(itemName);
+        while (document.NextChild("file")) {
+            document.Descend();
+            ReadFileElement(document, handlers, table, itemName, settings);
+            document.Ascend();
+        }
+        document.Ascend();
+    }
+}
+
+} // namespace
+
+std::wstring ConfigurationPathFromCommandLine(const std::wstring& commandLine)
+{
+    // Taken verbatim: no trimming, quotes stay part of the path.
+    const size_t lastLessThan = commandLine.rfind(L'<');
+    if (lastLessThan == std::wstring::npos)
+        return kDefaultConfigurationPath;
+    return commandLine.substr(lastLessThan + 1);
+}
+
+LoadOutcome ReadConfigurationDocument(InstallSettings& settings, const CommandRegistry& handlers,
+                                      XmlDocument& document, const PathVariables& table,
+                                      const std::wstring& expandedPath,
+                                      const ConfigurationErrorHandler& showConfigurationError)
+{
+    document.Rewind();
+    if (!document.NextElement(nullptr)) {
+        showConfigurationError(kErrorOpeningText + expandedPath);
+        return LoadOutcome::CannotOpen;
+    }
+    if (!EqualsIgnoreCase(document.TagName(), "Varnekite")) {
+        showConfigurationError(kWrongRootText);
+        return LoadOutcome::WrongRoot;
+    }
+
+    // Without `config` the root's child position stays put and `items` is searched from the
+    // first child; with it, the search starts after `config`.
+    if (document.NextChild("config")) {
+        document.Descend();
+        ReadConfig(document, table, settings);
+        document.Ascend();
+    }
+
+    if (document.NextChild("items")) {
+        document.Descend();
+        ReadItems(document, handlers, table, settings);
+        document.Ascend();
+    }
+    return LoadOutcome::Loaded;
+}
+
+LoadOutcome LoadConfiguration(InstallSettings& settings, const CommandRegistry& handlers,
+                              const std::wstring& commandLine, const PathVariables& table,
+                              const ConfigurationErrorHandler& showConfigurationError)
+{
+    std::wstring configPath = ConfigurationPathFromCommandLine(commandLine);
+    ExpandVariables(configPath, table);
+
+    // A failed load shows in the root check: the document then has no element.
+    XmlDocument document;
+    LoadConfigurationFile(document, configPath);
+    return ReadConfigurationDocument(settings, handlers, document, table, configPath, showConfigurationError);
+}
+
+LoadOutcome LoadConfiguration(InstallSettings& settings, const CommandRegistry& handlers,
+                              const std::wstring& commandLine, const PathVariableSource& variables,
+                              const ConfigurationErrorHandler& showConfigurationError)
+{
+    PathVariables table;
+    BuildPathVariables(table, variables);
+    return LoadConfiguration(settings, handlers, commandLine, table, showConfigurationError);
+}

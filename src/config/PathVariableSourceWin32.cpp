@@ -1,0 +1,59 @@
+// The path variables' values on Windows: the program's module path, the setup source path in
+// the machine's registry, and the process environment. Any failure gives an empty value.
+#include "config/PathVariableSourceWin32.h"
+
+#include <windows.h>
+
+#include <cwchar>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kBufferUnits = 1024;
+const wchar_t kSetupKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Setup\\";
+
+} // namespace
+
+std::wstring Win32PathVariableSource::ModuleFileName() const
+{
+    wchar_t path[kBufferUnits] = {};
+    GetModuleFileNameW(nullptr, path, kBufferUnits);
+    // Older systems leave a path that fills the buffer unterminated.
+    return std::wstring(path, wcsnlen(path, kBufferUnits));
+}
+
+std::wstring Win32PathVariableSource::SourcePath() const
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSetupKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return std::wstring();
+
+    wchar_t data[kBufferUnits] = {};
+    DWORD type = 0;
+    DWORD size = sizeof(data);
+    const LONG status = RegQueryValueExW(key, L"SourcePath", nullptr, &type,
+                                         reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+
+    // Only a string of whole UTF-16 units that ends with its NUL is taken; the value is read
+    // verbatim, so REG_EXPAND_SZ references stay as they are.
+    const bool isString = type == REG_SZ || type == REG_EXPAND_SZ;
+    const DWORD units = size / sizeof(wchar_t);
+    if (status != ERROR_SUCCESS || !isString || size % sizeof(wchar_t) != 0 || units == 0 ||
+        data[units - 1] != L'\0')
+        return std::wstring();
+    return std::wstring(data, wcsnlen(data, units));
+}
+
+std::wstring Win32PathVariableSource::Environment(const wchar_t* name) const
+{
+    const DWORD needed = GetEnvironmentVariableW(name, nullptr, 0);
+    if (needed == 0)
+        return std::wstring();
+    std::vector<wchar_t> value(needed, L'\0');
+    const DWORD copied = GetEnvironmentVariableW(name, value.data(), needed);
+    // A value that grew between the two calls reports the larger size instead of copying.
+    if (copied == 0 || copied >= needed)
+        return std::wstring();
+    return std::wstring(value.data(), copied);
+}

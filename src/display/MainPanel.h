@@ -1,0 +1,46 @@
+// The middle panel: a window of item rows around the running item. The running item shows its
+// counter, an item bar, and a detail line (the program being run, or the copy/move/delete
+// status with the current file and a file bar). A 75 ms timer repaints it so the byte
+// progress of a long command reaches the screen.
+#pragma once
+
+#include "display/MainPanelContent.h"
+#include "display/PanelWindow.h"
+
+class MainPanel : public PanelWindow
+{
+public:
+    ~MainPanel() override;
+
+    static constexpr UINT_PTR kRepaintTimerId = 1252;
+    static constexpr UINT kRepaintMilliseconds = 75;
+
+    // Colours, picture, rows shown (total and after the current one) and the extra height.
+    void ApplyMainSettings(const MainPanelSettings& settings);
+    // Starts the repaint timer on the panel's window; false without a window or on failure.
+    bool StartRepaintTimer();
+    // The rows shown; the first paint reduces a negative or too large count to the items.
+    int ShowTotal() const { return showTotal; }
+
+protected:
+    void Paint(HDC dc, const RECT& client) override;
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    struct EntryBox
+    {
+        float x, y, width, height;
+    };
+    // Draws item `itemIndex` (within the items) in the row box; returns the box it took.
+    EntryBox DrawItemEntry(Gdiplus::GpGraphics* graphics, const Gdiplus::RectF& row, int itemIndex,
+                           const MainPanelSnapshot& snapshot, const InstallSettings& settings) const;
+    // The status line under the running item, with the file bar for copy and move.
+    void DrawCommandDetail(Gdiplus::GpGraphics* graphics, const Gdiplus::RectF& box, const std::wstring& text,
+                           float barHeight, bool showBar, float filePercent) const;
+
+    uint32_t currentColour = kOpaqueBlack;
+    uint32_t descriptionColour = kOpaqueBlack;
+    int showTotal = -1;
+    int showAfter = -1;
+    int fixMain = 0;
+};

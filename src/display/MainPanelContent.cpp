@@ -1,0 +1,59 @@
+// The running item's line, bar and detail line, from one snapshot of the progress values.
+#include "display/MainPanelContent.h"
+
+#include "app/InstallState.h"
+
+MainPanelSnapshot TakeMainPanelSnapshot(const InstallProgress& progress)
+{
+    MainPanelSnapshot snapshot;
+    snapshot.currentItem = progress.currentItem.load();
+    snapshot.currentCommand = progress.currentCommand.load();
+    snapshot.itemPercent = progress.itemPercent.load();
+    snapshot.commandPercent = progress.commandPercent.load();
+    snapshot.filePercent = progress.filePercent.load();
+    snapshot.file.fileBytesDone = progress.fileBytesDone.load();
+    snapshot.file.fileBytesTotal = progress.fileBytesTotal.load();
+    snapshot.file.fileName = progress.CurrentFileName();
+    return snapshot;
+}
+
+CurrentItemContent ComposeCurrentItem(const InstallSettings& settings, const MainPanelSnapshot& snapshot,
+                                      int itemIndex)
+{
+    CurrentItemContent content;
+    const std::wstring& name = settings.items[static_cast<size_t>(itemIndex)];
+    const int itemCount = static_cast<int>(settings.items.size());
+    content.line = ItemLine(name, itemIndex, itemCount);
+
+    const int commandCount = CountItemCommands(settings.commands, name);
+    content.itemBarPercent = ItemBarPercent(snapshot.itemPercent, snapshot.commandPercent, commandCount);
+
+    // Before the worker publishes its first command the current command may name nothing, or a
+    // command of another item: show no detail line then.
+    const int commandIndex = snapshot.currentCommand;
+    if (commandCount == 0 || commandIndex < 0 || static_cast<size_t>(commandIndex) >= settings.commands.size()) {
+        return content;
+    }
+    const InstallCommand& command = settings.commands[static_cast<size_t>(commandIndex)];
+    content.detail = DetailKindOf(command.commandName);
+    switch (content.detail) {
+    case DetailKind::Execute:
+        content.detailText = command.displayName;
+        break;
+    case DetailKind::Copy:
+        content.detailText = ExpandStatusTemplate(settings.copyText, snapshot.file);
+        content.fileBar = true;
+        break;
+    case DetailKind::Move:
+        content.detailText = ExpandStatusTemplate(settings.moveText, snapshot.file);
+        content.fileBar = true;
+        break;
+    case DetailKind::Delete:
+        content.detailText = ExpandStatusTemplate(settings.deleteText, snapshot.file);
+        break;
+    case DetailKind::None:
+        break;
+    }
+    content.filePercent = snapshot.filePercent;
+    return content;
+}

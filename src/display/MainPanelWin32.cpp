@@ -1,0 +1,138 @@
+// Painting of the main panel: the rows of items around the running one, the running item's
+// counter and bar, and its detail line with the file bar. Each paint reads the progress values
+// once (a snapshot) while the worker keeps writing them.
+#include "display/MainPanel.h"
+
+#include "app/InstallState.h"
+#include "display/PanelHost.h"
+#include "display/PanelLayout.h"
+
+#include <climits>
+
+using namespace Gdiplus;
+
+namespace {
+
+// Room taken from a text line for a bar: a 100-wide bar and a gap of 4.
+constexpr float kBarRoom = 104.0f;
+constexpr float kBarWidth = 100.0f;
+constexpr float kGap = 4.0f;
+constexpr float kDetailIndent = 30.0f;
+
+const InstallSettings& NoSettings()
+{
+    static const InstallSettings empty;
+    return empty;
+}
+
+} // namespace
+
+MainPanel::~MainPanel()
+{
+    if (Window() != nullptr && IsWindow(Window())) {
+        KillTimer(Window(), kRepaintTimerId);
+    }
+}
+
+void MainPanel::ApplyMainSettings(const MainPanelSettings& settings)
+{
+    ApplySettings(settings);
+    currentColour = settings.currentColour;
+    descriptionColour = settings.descriptionColour;
+    showTotal = settings.showTotal;
+    showAfter = settings.showAfter;
+    fixMain = settings.fixMain;
+}
+
+bool MainPanel::StartRepaintTimer()
+{
+    return Window() != nullptr && SetTimer(Window(), kRepaintTimerId, kRepaintMilliseconds, nullptr) != 0;
+}
+
+bool MainPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result)
+{
+    if (message != WM_TIMER) {
+        return false;
+    }
+    if (wParam == kRepaintTimerId) {
+        RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    }
+    result = 0;
+    return true;
+}
+
+void MainPanel::Paint(HDC dc, const RECT& client)
+{
+    Canvas canvas(*this, dc, client);
+    const RectF layout = canvas.Layout();
+    const InstallState* state = owner != nullptr ? &owner->State() : nullptr;
+    const InstallSettings& settings = state != nullptr ? state->settings : NoSettings();
+    const int itemCount = settings.items.size() > static_cast<size_t>(INT_MAX) ? INT_MAX
+                                                                               : static_cast<int>(settings.items.size());
+
+    if (height == -1) {
+        // One row per shown item plus one for the running item's detail line.
+        showTotal = ClampShowTotal(showTotal, itemCount);
+        const float rowHeight =
+            showTotal > 0 ? MeasureText(canvas.Graphics(), L"TEST", smallBoldFont, layout).Height : 0.0f;
+        height = MainPanelHeight(rowHeight, showTotal, fixMain);
+        if (owner != nullptr) {
+            owner->PlaceWindows();
+        }
+    }
+
+    const MainPanelSnapshot snapshot = state != nullptr ? TakeMainPanelSnapshot(state->progress) : MainPanelSnapshot{};
+    const RowWindow rows = ComputeRowWindow(snapshot.currentItem, showTotal, showAfter, itemCount);
+    float y = layout.Y;
+    for (int item = rows.start; item < rows.end; ++item) {
+        const RectF row(layout.X, y, layout.Width, layout.Height);
+        const EntryBox used = DrawItemEntry(canvas.Graphics(), row, item, snapshot, settings);
+        y += used.height + kGap;
+    }
+}
+
+MainPanel::EntryBox MainPanel::DrawItemEntry(GpGraphics* graphics, const RectF& row, int itemIndex,
+                                             const MainPanelSnapshot& snapshot,
+                                             const InstallSettings& settings) const
+{
+    const std::wstring& name = settings.items[static_cast<size_t>(itemIndex)];
+    const RectF box = MeasureText(graphics, name, smallBoldFont, row);
+    if (itemIndex != snapshot.currentItem) {
+        DrawString(graphics, name, smallBoldFont, row, textFormat, colours.foreColour);
+        return {box.X, box.Y, box.Width, box.Height};
+    }
+
+    const CurrentItemContent content = ComposeCurrentItem(settings, snapshot, itemIndex);
+    DrawString(graphics, content.line, smallBoldFont, RectF(row.X, row.Y, row.Width - kBarRoom, row.Height),
+               textFormat, currentColour);
+    DrawProgressBar(graphics, row.X + row.Width - kBarWidth, row.Y, kBarWidth, box.Height, content.itemBarPercent);
+
+    const RectF detail(row.X + kDetailIndent, row.Y + box.Height + kGap, row.Width - kDetailIndent, row.Height);
+    switch (content.detail) {
+    case DetailKind::Execute:
+        DrawString(graphics, content.detailText, smallFont, detail, textFormat, descriptionColour);
+        break;
+    case DetailKind::Copy:
+    case DetailKind::Move:
+        DrawCommandDetail(graphics, detail, content.detailText, box.Height, true, content.filePercent);
+        break;
+    case DetailKind::Delete:
+        DrawCommandDetail(graphics, detail, content.detailText, box.Height, false, content.filePercent);
+        break;
+    case DetailKind::None:
+        break;
+    }
+    // The entry is two lines high even when the detail line is empty.
+    return {box.X, box.Y, box.Width, 2.0f * box.Height + kGap};
+}
+
+void MainPanel::DrawCommandDetail(GpGraphics* graphics, const RectF& box, const std::wstring& text, float barHeight,
+                                  bool showBar, float filePercent) const
+{
+    DrawString(graphics, text, smallFont, RectF(box.X, box.Y, box.Width - kBarRoom, box.Height), textFormat,
+               descriptionColour);
+    if (showBar) {
+        // Lines up under the item bar.
+        DrawProgressBar(graphics, box.X + box.Width - kBarRoom + kGap, box.Y, kBarWidth, barHeight, filePercent);
+    }
+}

@@ -1,0 +1,375 @@
+// The panel base: subclassing of the STATIC control, the double-buffered paint shared by
+// WM_PAINT and WM_PRINTCLIENT, and the GDI+ resources (fonts, string formats, picture) a panel
+// owns. GDI+ failures are passed over: whatever cannot be made is simply not drawn.
+#include "display/PanelWindow.h"
+
+#include "display/PanelLayout.h"
+
+using namespace Gdiplus;
+using namespace Gdiplus::DllExports;
+
+namespace {
+
+// The window property that leads from a subclassed control to its panel object.
+const wchar_t kPanelProperty[] = L"Varnekite.PanelWindow";
+
+GpStringFormat* MakeStringFormat(StringAlignment alignment)
+{
+    GpStringFormat* format = nullptr;
+    if (GdipCreateStringFormat(0, LANG_NEUTRAL, &format) != Ok) {
+        return nullptr;
+    }
+    GdipSetStringFormatFlags(format, StringFormatFlagsNoWrap);
+    GdipSetStringFormatTrimming(format, StringTrimmingEllipsisWord);
+    GdipSetStringFormatAlign(format, alignment);
+    return format;
+}
+
+// The generic sans-serif family, fetched once: GDI+ keeps it for the life of the process.
+GpFontFamily* SansSerifFamily()
+{
+    static GpFontFamily* family = [] {
+        GpFontFamily* found = nullptr;
+        if (GdipGetGenericFontFamilySansSerif(&found) != Ok) {
+            found = nullptr;
+        }
+        return found;
+    }();
+    return family;
+}
+
+// A font of the named face, or of the generic sans-serif face when the name or the font
+// cannot be made; null when neither can.
+GpFont* MakeFont(const std::wstring& face, int points, INT style)
+{
+    GpFontFamily* named = nullptr;
+    if (GdipCreateFontFamilyFromName(face.c_str(), nullptr, &named) != Ok) {
+        named = nullptr;
+    }
+    GpFontFamily* family = named != nullptr ? named : SansSerifFamily();
+    const REAL size = static_cast<REAL>(points);
+    GpFont* font = nullptr;
+    if (family == nullptr || GdipCreateFont(family, size, style, UnitPoint, &font) != Ok) {
+        font = nullptr;
+        if (SansSerifFamily() != nullptr && GdipCreateFont(SansSerifFamily(), size, style, UnitPoint, &font) != Ok) {
+            font = nullptr;
+        }
+    }
+    if (named != nullptr) {
+        GdipDeleteFontFamily(named);
+    }
+    return font;
+}
+
+void DeleteFont(GpFont*& font)
+{
+    if (font != nullptr) {
+        GdipDeleteFont(font);
+        font = nullptr;
+    }
+}
+
+} // namespace
+
+PanelWindow::PanelWindow()
+    : textFormat(MakeStringFormat(StringAlignmentNear)), rightFormat(MakeStringFormat(StringAlignmentFar))
+{
+}
+
+PanelWindow::~PanelWindow()
+{
+    Detach();
+    DeleteFonts();
+    if (image != nullptr) {
+        GdipDisposeImage(image);
+    }
+    if (textFormat != nullptr) {
+        GdipDeleteStringFormat(textFormat);
+    }
+    if (rightFormat != nullptr) {
+        GdipDeleteStringFormat(rightFormat);
+    }
+}
+
+bool PanelWindow::Attach(HWND control)
+{
+    if (control == nullptr || window != nullptr || !IsWindow(control)) {
+        return false;
+    }
+    if (!SetPropW(control, kPanelProperty, this)) {
+        return false;
+    }
+    window = control;
+    const LONG_PTR previous =
+        SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PanelWindow::WindowProcedure));
+    if (previous == 0) {
+        // Not replaced (another thread's window, say): the control stays a plain control.
+        RemovePropW(control, kPanelProperty);
+        window = nullptr;
+        return false;
+    }
+    previousProcedure = reinterpret_cast<WNDPROC>(previous);
+    return true;
+}
+
+void PanelWindow::Detach()
+{
+    if (window == nullptr) {
+        return;
+    }
+    if (IsWindow(window)) {
+        const LONG_PTR current = GetWindowLongPtrW(window, GWLP_WNDPROC);
+        if (current == reinterpret_cast<LONG_PTR>(&PanelWindow::WindowProcedure)) {
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProcedure));
+        }
+        if (GetPropW(window, kPanelProperty) == this) {
+            RemovePropW(window, kPanelProperty);
+        }
+    }
+    window = nullptr;
+    previousProcedure = DefWindowProcW;
+}
+
+LRESULT CALLBACK PanelWindow::WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* panel = static_cast<PanelWindow*>(GetPropW(hwnd, kPanelProperty));
+    if (panel == nullptr || panel->window != hwnd) {
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        // The control goes away: hand it back before the last message so nothing reaches a
+        // panel that no longer has a window.
+        const WNDPROC previous = panel->previousProcedure;
+        panel->Detach();
+        return CallWindowProcW(previous, hwnd, message, wParam, lParam);
+    }
+    try {
+        return panel->Dispatch(message, wParam, lParam);
+    } catch (...) {
+        // Nothing may unwind into the system's message dispatch; a failed paint shows nothing.
+        return 0;
+    }
+}
+
+LRESULT PanelWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1; // the paint covers every pixel
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+        if (message == WM_PRINTCLIENT && wParam == 0) {
+            return 0; // nothing to print into
+        }
+        OnPaint(wParam);
+        return 0;
+    default:
+        break;
+    }
+    LRESULT result = 0;
+    if (HandleMessage(message, wParam, lParam, result)) {
+        return result;
+    }
+    return CallWindowProcW(previousProcedure, window, message, wParam, lParam);
+}
+
+bool PanelWindow::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&)
+{
+    return false;
+}
+
+void PanelWindow::OnPaint(WPARAM wParam)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    HDC given = reinterpret_cast<HDC>(wParam);
+    if (given == nullptr) {
+        PAINTSTRUCT paint{};
+        HDC dc = BeginPaint(window, &paint);
+        if (dc != nullptr) {
+            PaintBuffered(dc, client);
+        }
+        EndPaint(window, &paint);
+        return;
+    }
+    // A given device context (WM_PRINTCLIENT during the fade-in, or WM_PAINT with a DC) is
+    // painted over its clip box, held within the client area so nothing outside the panel is
+    // overwritten in a shared print bitmap.
+    RECT area{};
+    if (GetClipBox(given, &area) == ERROR) {
+        area = client;
+    }
+    RECT inside{};
+    if (!IntersectRect(&inside, &area, &client)) {
+        return;
+    }
+    PaintBuffered(given, inside);
+}
+
+void PanelWindow::PaintBuffered(HDC target, const RECT& area)
+{
+    const int width = area.right - area.left;
+    const int heightInPixels = area.bottom - area.top;
+    if (width <= 0 || heightInPixels <= 0) {
+        // Nothing to copy; the paint still runs once so a panel of no size measures itself.
+        RECT client{};
+        GetClientRect(window, &client);
+        if (height == -1) {
+            HDC memory = CreateCompatibleDC(target);
+            if (memory != nullptr) {
+                Paint(memory, client);
+                DeleteDC(memory);
+            }
+        }
+        return;
+    }
+    HDC memory = CreateCompatibleDC(target);
+    if (memory == nullptr) {
+        return;
+    }
+    HBITMAP bitmap = CreateCompatibleBitmap(target, width, heightInPixels);
+    if (bitmap == nullptr) {
+        DeleteDC(memory);
+        return;
+    }
+    HGDIOBJ previousBitmap = SelectObject(memory, bitmap);
+    SetWindowOrgEx(memory, area.left, area.top, nullptr);
+    RECT client{};
+    GetClientRect(window, &client);
+    Paint(memory, client);
+    BitBlt(target, area.left, area.top, width, heightInPixels, memory, area.left, area.top, SRCCOPY);
+    SelectObject(memory, previousBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+}
+
+void PanelWindow::SetFonts(const std::wstring& face, int smallSize, int largeSize)
+{
+    DeleteFonts();
+    smallFont = MakeFont(face, smallSize, FontStyleRegular);
+    smallBoldFont = MakeFont(face, smallSize, FontStyleBold);
+    largeFont = MakeFont(face, largeSize, FontStyleRegular);
+    largeBoldFont = MakeFont(face, largeSize, FontStyleBold);
+}
+
+void PanelWindow::DeleteFonts()
+{
+    DeleteFont(smallFont);
+    DeleteFont(smallBoldFont);
+    DeleteFont(largeFont);
+    DeleteFont(largeBoldFont);
+}
+
+void PanelWindow::ApplySettings(const PanelSettings& settings)
+{
+    colours = settings;
+    if (image != nullptr) {
+        GdipDisposeImage(image);
+        image = nullptr;
+    }
+    if (!settings.imagePath.empty() && GdipLoadImageFromFile(settings.imagePath.c_str(), &image) != Ok) {
+        image = nullptr; // a missing or unreadable picture shows nothing
+    }
+}
+
+PanelWindow::Canvas::Canvas(const PanelWindow& panel, HDC dc, const RECT& client)
+{
+    const REAL x = static_cast<REAL>(client.left);
+    const REAL y = static_cast<REAL>(client.top);
+    const REAL width = static_cast<REAL>(client.right - client.left);
+    const REAL height = static_cast<REAL>(client.bottom - client.top);
+    layout = RectF(x + 4.0f, y + 4.0f, width - 8.0f, height - 8.0f);
+    if (GdipCreateFromHDC(dc, &graphics) != Ok) {
+        graphics = nullptr;
+        return;
+    }
+    if (panel.antialias) {
+        GdipSetTextRenderingHint(graphics, TextRenderingHintAntiAlias);
+    }
+    GpSolidFill* back = nullptr;
+    if (GdipCreateSolidFill(panel.colours.backColour, &back) == Ok) {
+        GdipFillRectangle(graphics, back, x, y, width, height);
+        GdipDeleteBrush(back);
+    }
+    if (panel.image != nullptr) {
+        GdipDrawImageRect(graphics, panel.image, x, y, width, height);
+    }
+}
+
+PanelWindow::Canvas::~Canvas()
+{
+    if (graphics != nullptr) {
+        GdipDeleteGraphics(graphics);
+    }
+}
+
+void PanelWindow::DrawProgressBar(GpGraphics* graphics, float x, float y, float w, float h, float percent) const
+{
+    if (graphics == nullptr) {
+        return;
+    }
+    const ProgressBarGeometry bar = ComputeProgressBar(x, y, w, h, percent);
+    GpSolidFill* border = nullptr;
+    GpSolidFill* back = nullptr;
+    GpSolidFill* fore = nullptr;
+    GpPen* pen = nullptr;
+    if (GdipCreateSolidFill(colours.progressBorder, &border) != Ok) {
+        border = nullptr;
+    }
+    if (GdipCreateSolidFill(colours.progressBack, &back) != Ok) {
+        back = nullptr;
+    }
+    if (GdipCreateSolidFill(colours.progressFore, &fore) != Ok) {
+        fore = nullptr;
+    }
+    if (border != nullptr && GdipCreatePen2(border, 1.0f, UnitWorld, &pen) != Ok) {
+        pen = nullptr;
+    }
+    if (pen != nullptr) {
+        GdipDrawRectangle(graphics, pen, bar.outline.x, bar.outline.y, bar.outline.width, bar.outline.height);
+        GdipDeletePen(pen);
+    }
+    if (back != nullptr) {
+        GdipFillRectangle(graphics, back, bar.background.x, bar.background.y, bar.background.width,
+                          bar.background.height);
+        GdipDeleteBrush(back);
+    }
+    if (fore != nullptr) {
+        if (bar.hasFill) {
+            GdipFillRectangle(graphics, fore, bar.fill.x, bar.fill.y, bar.fill.width, bar.fill.height);
+        }
+        GdipDeleteBrush(fore);
+    }
+    if (border != nullptr) {
+        GdipDeleteBrush(border);
+    }
+}
+
+void PanelWindow::DrawString(GpGraphics* graphics, const std::wstring& text, GpFont* font, const RectF& box,
+                             GpStringFormat* format, uint32_t colour) const
+{
+    if (graphics == nullptr || font == nullptr || text.empty()) {
+        return;
+    }
+    GpSolidFill* brush = nullptr;
+    if (GdipCreateSolidFill(colour, &brush) != Ok) {
+        return;
+    }
+    GdipDrawString(graphics, text.c_str(), static_cast<INT>(text.size()), font, &box, format, brush);
+    GdipDeleteBrush(brush);
+}
+
+RectF PanelWindow::MeasureText(GpGraphics* graphics, const std::wstring& text, GpFont* font, const RectF& layout)
+{
+    RectF box(0.0f, 0.0f, 0.0f, 0.0f);
+    if (graphics == nullptr || font == nullptr) {
+        return box;
+    }
+    INT fitted = 0;
+    INT lines = 0;
+    if (GdipMeasureString(graphics, text.c_str(), static_cast<INT>(text.size()), font, &layout, nullptr, &box,
+                          &fitted, &lines) != Ok) {
+        return RectF(0.0f, 0.0f, 0.0f, 0.0f);
+    }
+    return box;
+}

@@ -1,0 +1,53 @@
+// Painting of the header (the title) and the footer (overall percentage and bar). Each measures
+// its height on its first paint and then asks the main window to lay the panels out.
+#include "display/FooterPanel.h"
+#include "display/HeaderPanel.h"
+
+#include "app/InstallState.h"
+#include "display/DisplayText.h"
+#include "display/PanelHost.h"
+#include "display/PanelLayout.h"
+
+using namespace Gdiplus;
+
+void HeaderPanel::Paint(HDC dc, const RECT& client)
+{
+    Canvas canvas(*this, dc, client);
+    const RectF layout = canvas.Layout();
+    if (height == -1) {
+        // Measured in the control's size at this moment, with wrapping; drawn on one line.
+        const RectF box = MeasureText(canvas.Graphics(), text, largeBoldFont, layout);
+        height = TextPanelHeight(box.Height);
+        if (owner != nullptr) {
+            owner->PlaceWindows();
+        }
+    }
+    DrawString(canvas.Graphics(), text, largeBoldFont, layout, textFormat, colours.foreColour);
+}
+
+void FooterPanel::Paint(HDC dc, const RECT& client)
+{
+    Canvas canvas(*this, dc, client);
+    const RectF layout = canvas.Layout();
+    const float overall = owner != nullptr ? owner->State().progress.overallPercent.load() : 0.0f;
+    const float percent = DrawablePercent(overall);
+    const std::wstring shown = FooterText(percent, text);
+
+    if (textWidth == -1 || height == -1) {
+        // The box keeps the width "100%" needs, so the bar does not move as the number grows.
+        const RectF box = MeasureText(canvas.Graphics(), FooterMeasureText(text), smallBoldFont, layout);
+        textWidth = static_cast<int>(box.Width);
+        height = TextPanelHeight(box.Height);
+        if (owner != nullptr) {
+            owner->PlaceWindows();
+        }
+    }
+
+    const float clientWidth = static_cast<float>(client.right - client.left);
+    const float clientHeight = static_cast<float>(client.bottom - client.top);
+    const float reserved = static_cast<float>(textWidth) + 4.0f;
+    const RectF textBox(layout.X, layout.Y, static_cast<float>(textWidth), clientHeight - 8.0f);
+    DrawString(canvas.Graphics(), shown, smallBoldFont, textBox, rightFormat, colours.foreColour);
+    DrawProgressBar(canvas.Graphics(), layout.X + reserved, layout.Y, clientWidth - 8.0f - reserved,
+                    clientHeight - 8.0f, percent);
+}

@@ -1,0 +1,246 @@
+// Loading and parsing of XmlDocument: the document bytes are kept as they are and every
+// element gets one fixed-size record with the offsets of its tags and its links.
+//
+// The parser reads one element after another without recursion: the chain of open elements
+// is the chain of `parent` links in the records, so a document nested hundreds of thousands
+// of levels deep parses in constant stack space. While an element's content is being read,
+// its `endTagBegin` is the scan position and its `endTagEnd` holds its last child so far;
+// both get their final values when its end tag is read.
+#include "xml/XmlDocument.h"
+
+#include "xml/XmlScanner.h"
+
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+using xmlscan::ScanToChar;
+using xmlscan::ScanToken;
+using xmlscan::TokenIs;
+
+namespace {
+
+// Offsets are 32-bit; keep a margin for the look-ahead arithmetic on positions.
+constexpr size_t maxDocumentLength = static_cast<size_t>(std::numeric_limits<int32_t>::max()) - 64;
+
+// Result of parsing one start tag, as the recursive form of the parser would return it.
+constexpr int32_t contentFollows = -2;
+
+} // namespace
+
+XmlDocument::XmlDocument()
+{
+    ParseText(nullptr);
+}
+
+XmlDocument::~XmlDocument() = default;
+
+bool XmlDocument::LoadFile(const char* path)
+{
+    bool parsed = false;
+    FILE* file = path != nullptr ? std::fopen(path, "rb") : nullptr;
+    if (file != nullptr) {
+        if (std::fseek(file, 0, SEEK_END) == 0) {
+            const long size = std::ftell(file);
+            // An empty file reads nothing and so fails; one too large for 32-bit offsets too.
+            if (size > 0 && static_cast<unsigned long>(size) <= maxDocumentLength
+                && std::fseek(file, 0, SEEK_SET) == 0) {
+                std::string buffer(static_cast<size_t>(size), '\0');
+                if (std::fread(&buffer[0], static_cast<size_t>(size), 1, file) == 1) {
+                    buffer.resize(std::strlen(buffer.c_str())); // the text ends at its first NUL
+                    documentText = std::move(buffer);
+                    parsed = ParseDocumentText();
+                }
+            }
+        }
+        std::fclose(file);
+    }
+    if (parsed)
+        return true;
+    ParseText(nullptr);
+    return false;
+}
+
+bool XmlDocument::ParseText(const char* text)
+{
+    if (text != nullptr)
+        documentText.assign(text);
+    else
+        documentText.clear();
+    return ParseDocumentText();
+}
+
+bool XmlDocument::ParseDocumentText()
+{
+    nextFreeRecord = 1;
+    parentIndex = currentIndex = childIndex = currentKind = 0;
+
+    const size_t length = documentText.size();
+    if (length > maxDocumentLength) {
+        lastError = "Document too large";
+    } else {
+        // One record per 64 bytes covers a typical configuration without growing.
+        const size_t wanted = length / 64 + 8;
+        if (records.size() < wanted) {
+            records.reserve(wanted);
+            records.resize(wanted);
+        }
+        if (length != 0) {
+            records[0] = ElementRecord{};
+            const int32_t topLevel = ParseElement(0);
+            if (topLevel > 0) {
+                records[0].firstChild = topLevel;
+                return true;
+            }
+        }
+    }
+    if (records.empty())
+        records.resize(8);
+    records[0] = ElementRecord{};
+    nextFreeRecord = 1;
+    return false;
+}
+
+int32_t XmlDocument::AllocateRecord()
+{
+    if (nextFreeRecord == static_cast<int32_t>(records.size())) {
+        // Grow by half, and reserve exactly that so the table really grows by half.
+        const size_t grown = records.size() + records.size() / 2;
+        records.reserve(grown);
+        records.resize(grown);
+    }
+    return nextFreeRecord++;
+}
+
+int32_t XmlDocument::RecordParseError(const char* format, int32_t index)
+{
+    // The message buffer is bounded: a very long tag name is cut, never overrun.
+    char message[300];
+    const std::string name = TagNameAt(index);
+    std::snprintf(message, sizeof message, format, name.c_str());
+    lastError = message;
+    return -1;
+}
+
+// Parses the element that starts at the scan position of `parentIndex` together with all of
+// its content. Returns its index, 0 when the first tag met is an end tag (the end of the
+// parent's content), or -1 after an error with lastError set.
+int32_t XmlDocument::ParseElement(int32_t topParent)
+{
+    const char* text = documentText.c_str();
+    int32_t parent = topParent;
+    for (;;) {
+        // One start tag below `parent`, from the parent's scan position.
+        const int32_t index = AllocateRecord();
+        int32_t position = records[parent].endTagBegin;
+        {
+            ElementRecord& record = records[index];
+            record.startTagBegin = position;
+            record.parent = parent;
+            record.firstChild = 0;
+            record.nextSibling = 0;
+        }
+        int32_t result = contentFollows;
+        for (;;) {
+            if (!ScanToChar(text, position, '<'))
+                return RecordParseError("Element tag not found", 0);
+            records[index].startTagBegin = position;
+            records[parent].endTagBegin = position;
+
+            TagToken token;
+            token.text = text;
+            token.next = position + 1;
+            if (!ScanToken(token))
+                return RecordParseError("Abrupt end within tag", 0);
+            if (token.quoted)
+                return RecordParseError("Tag starts with quote", 0);
+            const char first = text[token.start];
+            if (first == '?' || first == '!') {
+                token.next = position;
+                if (!xmlscan::SkipMarkupNode(token))
+                    return RecordParseError("Invalid node", 0);
+                position = token.next;
+                continue;
+            }
+            if (first == '/') {
+                --nextFreeRecord; // the end of the parent's content, not an element
+                result = 0;
+                break;
+            }
+            // The tag name; the start tag ends at the first '>' after it, quotes or not.
+            position = token.next;
+            if (!ScanToChar(text, position, '>'))
+                return RecordParseError("End of tag not found", 0);
+            ElementRecord& record = records[index];
+            record.startTagEnd = position;
+            if (text[position - 1] == '/') { // the name lies between '<' and here, so in bounds
+                record.endTagBegin = position - 1;
+                record.endTagEnd = position;
+                result = index;
+            } else {
+                record.endTagBegin = position + 1;
+                record.endTagEnd = 0; // no child yet
+            }
+            break;
+        }
+        if (result == contentFollows) {
+            parent = index; // read its content
+            continue;
+        }
+
+        // Hand the result to the open element; every end tag met closes one more level.
+        for (;;) {
+            if (parent == topParent)
+                return result;
+            ElementRecord& open = records[parent];
+            if (result > 0) {
+                if (open.endTagEnd == 0)
+                    open.firstChild = result;
+                else
+                    records[open.endTagEnd].nextSibling = result;
+                open.endTagEnd = result;
+                open.endTagBegin = records[result].endTagEnd + 1;
+                break; // the next child of the same element
+            }
+            const int32_t endTagEnd = ParseEndTag(parent);
+            if (endTagEnd < 0)
+                return -1;
+            records[parent].endTagEnd = endTagEnd;
+            result = parent;
+            parent = records[parent].parent;
+        }
+    }
+}
+
+// Reads the end tag of `index` from its scan position. Returns the offset of its '>', or -1
+// after an error with lastError set.
+int32_t XmlDocument::ParseEndTag(int32_t index)
+{
+    const char* text = documentText.c_str();
+    int32_t position = records[index].endTagBegin;
+    if (!ScanToChar(text, position, '<'))
+        return RecordParseError("End tag of %s element not found", index);
+
+    TagToken name;
+    name.text = text;
+    name.next = records[index].startTagBegin + 1;
+    ScanToken(name);
+
+    TagToken token;
+    token.text = text;
+    token.next = position + 1;
+    for (int32_t number = 1; ScanToken(token); ++number) {
+        if (token.quoted)
+            continue; // counted, never examined
+        if (number == 1) {
+            if (!TokenIs(token, '/'))
+                return RecordParseError("Expecting end tag of element %s", index);
+        } else if (number == 2) {
+            if (!xmlscan::TokenMatchesName(token, text + name.start, name.end - name.start + 1))
+                return RecordParseError("End tag does not correspond to %s", index);
+        } else if (TokenIs(token, '>')) {
+            return token.start;
+        }
+    }
+    return RecordParseError("End tag not completed for element %s", index);
+}

@@ -1,0 +1,263 @@
+// The cursor of XmlDocument and the reading of values: tag names, attribute values and
+// element text are cut out of the document bytes on request, with the five predefined
+// entities decoded. Nothing here changes the text or the records.
+#include "xml/XmlDocument.h"
+
+#include "xml/XmlScanner.h"
+
+#include <cstring>
+#include <string_view>
+
+using xmlscan::ScanToken;
+using xmlscan::TokenIs;
+
+namespace {
+
+struct Entity
+{
+    const char* name; // after the '&', up to and including the ';'
+    int32_t length;
+    char replacement;
+};
+
+// Tried in this order.
+constexpr Entity entities[] = {
+    {"lt;", 3, '<'}, {"amp;", 4, '&'}, {"gt;", 3, '>'}, {"apos;", 5, '\''}, {"quot;", 5, '"'},
+};
+
+bool IsEmptyName(const char* name)
+{
+    return name == nullptr || name[0] == '\0';
+}
+
+} // namespace
+
+// [SECTION] Cursor
+
+void XmlDocument::Rewind()
+{
+    parentIndex = currentIndex = childIndex = currentKind = 0;
+}
+
+bool XmlDocument::NextElement(const char* name)
+{
+    if (nextFreeRecord <= 1)
+        return false;
+    const int32_t found = FindNamedElement(parentIndex, currentIndex, name);
+    if (found == 0)
+        return false;
+    currentIndex = found;
+    parentIndex = records[found].parent;
+    childIndex = 0;
+    currentKind = 1;
+    return true;
+}
+
+bool XmlDocument::NextChild(const char* name)
+{
+    if (currentIndex == 0)
+        NextElement(nullptr);
+    const int32_t found = FindNamedElement(currentIndex, childIndex, name);
+    if (found == 0)
+        return false;
+    childIndex = found;
+    currentIndex = records[found].parent;
+    parentIndex = records[currentIndex].parent;
+    currentKind = currentIndex != 0 ? 1 : 0;
+    return true;
+}
+
+bool XmlDocument::Descend()
+{
+    if (currentIndex == 0 || currentKind != 1)
+        return false;
+    parentIndex = currentIndex;
+    currentIndex = childIndex;
+    childIndex = 0;
+    currentKind = currentIndex != 0 ? 1 : 0;
+    return true;
+}
+
+bool XmlDocument::Ascend()
+{
+    if (parentIndex == 0)
+        return false;
+    childIndex = currentIndex;
+    currentIndex = parentIndex;
+    parentIndex = records[parentIndex].parent;
+    currentKind = 1;
+    return true;
+}
+
+void XmlDocument::RewindChildren()
+{
+    childIndex = 0;
+    currentKind = currentIndex != 0 ? 1 : 0;
+}
+
+// [SECTION] Values at the cursor
+
+std::string XmlDocument::TagName() const
+{
+    return TagNameAt(currentIndex);
+}
+
+std::string XmlDocument::Attribute(const char* name) const
+{
+    return ElementAttribute(currentIndex, name);
+}
+
+std::string XmlDocument::ChildAttribute(const char* name) const
+{
+    return ElementAttribute(childIndex, name);
+}
+
+std::string XmlDocument::ChildText() const
+{
+    return ElementText(childIndex);
+}
+
+std::string XmlDocument::ChildTextByName(const char* name)
+{
+    if (!NextChild(name))
+        return std::string();
+    std::string text = ChildText();
+    RewindChildren();
+    return text;
+}
+
+std::string XmlDocument::ChildAttributeByName(const char* elementName, const char* attributeName)
+{
+    // Children whose attribute is empty or missing are passed over; the child position stays
+    // on the child whose value is returned, or on the last one that matched the name.
+    RewindChildren();
+    while (NextChild(elementName)) {
+        std::string value = ChildAttribute(attributeName);
+        if (!value.empty())
+            return value;
+    }
+    return std::string();
+}
+
+// [SECTION] Lookup and decoding
+
+int32_t XmlDocument::FindNamedElement(int32_t parent, int32_t after, const char* name) const
+{
+    int32_t candidate = after != 0 ? records[after].nextSibling : records[parent].firstChild;
+    if (IsEmptyName(name))
+        return candidate;
+    TagToken token;
+    token.text = documentText.c_str();
+    for (; candidate != 0; candidate = records[candidate].nextSibling) {
+        token.next = records[candidate].startTagBegin + 1;
+        if (ScanToken(token) && TokenMatches(token, name))
+            return candidate;
+    }
+    return 0;
+}
+
+std::string XmlDocument::TagNameAt(int32_t index) const
+{
+    if (!IsElement(index))
+        return std::string();
+    TagToken token;
+    token.text = documentText.c_str();
+    token.next = records[index].startTagBegin + 1;
+    if (!ScanToken(token))
+        return std::string();
+    return documentText.substr(static_cast<size_t>(token.start), static_cast<size_t>(token.end - token.start + 1));
+}
+
+// Tokens of the start tag are numbered from 0 (the tag name). The value is the quoted token
+// two after the first attribute name that matches: name="v", name = 'v'. An unquoted value is
+// never found.
+bool XmlDocument::FindAttributeValue(TagToken& token, const char* name) const
+{
+    int32_t matched = -1;
+    for (int32_t number = 0; ScanToken(token); ++number) {
+        if (token.quoted) {
+            if (matched >= 0 && number == matched + 2)
+                return true;
+            continue;
+        }
+        if (TokenIs(token, '>') || TokenIs(token, '/'))
+            return false;
+        if (TokenIs(token, '='))
+            continue;
+        if (number >= 1 && matched < 0 && TokenMatches(token, name))
+            matched = number;
+    }
+    return false;
+}
+
+std::string XmlDocument::ElementAttribute(int32_t index, const char* name) const
+{
+    // The cursor's kind decides, even when a child's attribute is asked for.
+    if (!IsElement(index) || currentKind != 1 || IsEmptyName(name))
+        return std::string();
+    TagToken token;
+    token.text = documentText.c_str();
+    token.next = records[index].startTagBegin + 1;
+    if (!FindAttributeValue(token, name))
+        return std::string();
+    return DecodeText(token.start, token.end);
+}
+
+// Only the text of an element without child elements is readable. Content that starts with
+// a CDATA section reads as the section's raw bytes; anything else is decoded as it stands,
+// white space, comments and all.
+std::string XmlDocument::ElementText(int32_t index) const
+{
+    if (!IsElement(index))
+        return std::string();
+    const ElementRecord& record = records[index];
+    if (record.firstChild != 0 || record.startTagEnd == record.endTagBegin + 1)
+        return std::string();
+
+    const char* text = documentText.c_str();
+    int32_t position = record.startTagEnd + 1;
+    xmlscan::SkipSpaces(text, position); // stops at the end tag's '<' at the latest
+    static constexpr char cdataOpen[] = "<![CDATA[";
+    if (text[position] == '<' && position + 11 < record.endTagBegin
+        && std::memcmp(text + position, cdataOpen, 9) == 0) {
+        const int32_t first = position + 9;
+        // Search only inside the element, never beyond its end tag.
+        const std::string_view content(text + first, static_cast<size_t>(record.endTagBegin - first));
+        const size_t close = content.find("]]>");
+        if (close != std::string_view::npos)
+            return std::string(content.substr(0, close));
+    }
+    return DecodeText(record.startTagEnd + 1, record.endTagBegin - 1);
+}
+
+std::string XmlDocument::DecodeText(int32_t first, int32_t last) const
+{
+    std::string out;
+    if (last < first)
+        return out;
+    const char* text = documentText.c_str();
+    out.reserve(static_cast<size_t>(last - first + 1));
+    int32_t position = first;
+    while (position <= last) {
+        const void* found = std::memchr(text + position, '&', static_cast<size_t>(last - position + 1));
+        if (found == nullptr) {
+            out.append(text + position, static_cast<size_t>(last - position + 1));
+            break;
+        }
+        const int32_t ampersand = static_cast<int32_t>(static_cast<const char*>(found) - text);
+        out.append(text + position, static_cast<size_t>(ampersand - position));
+        position = ampersand + 1;
+        char replacement = '&';
+        for (const Entity& entity : entities) {
+            // The whole name, ';' included, must lie inside the range.
+            if (ampersand + entity.length <= last
+                && std::memcmp(text + ampersand + 1, entity.name, static_cast<size_t>(entity.length)) == 0) {
+                replacement = entity.replacement;
+                position = ampersand + entity.length + 1;
+                break;
+            }
+        }
+        out += replacement;
+    }
+    return out;
+}

@@ -1,0 +1,97 @@
+#include "commands/CommandKinds.h"
+#include "commands/ParseCallbacks.h"
+#include "xml/XmlDocument.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const PathVariables kTable = {{L"VARNEKITE", L"C:\\Setup\\"}, {L"TEMP", L"C:\\Tmp"}};
+
+// Parses one `file` element with the callback, the cursor standing on it as the loader leaves it.
+InstallCommand ParseFile(ParseCommandFn parse, const char* element)
+{
+    XmlDocument document;
+    EXPECT_TRUE(document.ParseText(element)) << element;
+    document.Rewind();
+    EXPECT_TRUE(document.NextElement("file"));
+    InstallCommand command;
+    parse(kTable, document, command);
+    return command;
+}
+
+TEST(ParseCallbacks, EveryKindProducesItsFullArgumentCount)
+{
+    struct Case { ParseCommandFn parse; const char* element; std::vector<std::wstring> arguments; };
+    const Case cases[] = {
+        {ParseDirectoryPair, "<file directory='%VARNEKITE%\\src' target='%temp%\\dst'/>",
+         {L"C:\\Setup\\src", L"C:\\Tmp\\dst"}},
+        {ParseDirectoryPair, "<file directory='a'/>", {L"a", L""}},
+        {ParseDirectoryPair, "<file/>", {L"", L""}},
+        {ParseSingleDirectory, "<file directory='%TEMP%\\\\old' target='ignored'/>", {L"C:\\Tmp\\old"}},
+        {ParseSingleDirectory, "<file/>", {L""}},
+        {ParseExecute, "<file program='%VARNEKITE%run.exe' arguments='/dir=%TEMP%'/>",
+         {L"C:\\Setup\\run.exe", L"/dir=C:\\Tmp"}},
+        {ParseExecute, "<file name='only a name'/>", {L"", L""}},
+        {ParseExecute, "<file program=\"a &amp; b.exe\"/>", {L"a & b.exe", L""}},
+    };
+    for (const Case& c : cases) {
+        const InstallCommand command = ParseFile(c.parse, c.element);
+        EXPECT_EQ(command.arguments, c.arguments) << c.element;
+    }
+}
+
+TEST(ParseCallbacks, ExecuteKeepsItsNameAsWrittenAndHidesOnTrue)
+{
+    struct Case { const char* element; const wchar_t* displayName; bool hide; };
+    const Case cases[] = {
+        {"<file name='Tools in %TEMP%' hide='true'/>", L"Tools in %TEMP%", true},
+        {"<file name='x' hide='TRUE'/>", L"x", true},
+        {"<file name='x' hide='True'/>", L"x", true},
+        {"<file name='x' hide='true '/>", L"x", false},
+        {"<file name='x' hide=' true'/>", L"x", false},
+        {"<file name='x' hide='yes'/>", L"x", false},
+        {"<file name='x' hide='1'/>", L"x", false},
+        {"<file name='x'/>", L"x", false},
+        {"<file name='\xC3\xA9'/>", L"\u00C3\u00A9", false}, // byte for byte, not decoded as UTF-8
+    };
+    for (const Case& c : cases) {
+        const InstallCommand command = ParseFile(ParseExecute, c.element);
+        EXPECT_EQ(command.displayName, c.displayName) << c.element;
+        EXPECT_EQ(command.hide, c.hide) << c.element;
+    }
+}
+
+TEST(ParseCallbacks, FolderKindsLeaveTheExecuteFieldsAlone)
+{
+    const InstallCommand command = ParseFile(ParseDirectoryPair, "<file name='n' hide='true' directory='d'/>");
+    EXPECT_EQ(command.displayName, L"");
+    EXPECT_FALSE(command.hide);
+}
+
+TEST(CommandKinds, RegisteredInTheirFixedOrder)
+{
+    CommandRegistry registry;
+    RegisterCommandKinds(registry);
+    const std::vector<CommandHandler>& handlers = registry.Handlers();
+    ASSERT_EQ(handlers.size(), 4u);
+    EXPECT_EQ(handlers[0].name, L"execute");
+    EXPECT_EQ(handlers[1].name, L"dircopy");
+    EXPECT_EQ(handlers[2].name, L"dirmove");
+    EXPECT_EQ(handlers[3].name, L"dirdelete");
+    EXPECT_EQ(handlers[0].parse, &ParseExecute);
+    EXPECT_EQ(handlers[1].parse, &ParseDirectoryPair);
+    EXPECT_EQ(handlers[2].parse, &ParseDirectoryPair);
+    EXPECT_EQ(handlers[3].parse, &ParseSingleDirectory);
+    EXPECT_EQ(registry.FindHandler(L"DIRDELETE"), &handlers[3]);
+    EXPECT_EQ(registry.FindHandler(L"delete"), nullptr);
+#ifdef _WIN32
+    for (const CommandHandler& handler : handlers)
+        EXPECT_NE(handler.run, nullptr) << testing::PrintToString(handler.name);
+#else
+    for (const CommandHandler& handler : handlers)
+        EXPECT_EQ(handler.run, nullptr); // nothing runs without Windows
+#endif
+}
+
+} // namespace

@@ -1,0 +1,273 @@
+#include "CheckArguments.h"
+#include "CheckRun.h"
+#include "ConfigurationFixture.h"
+#include "SettingsJson.h"
+#include "config/ConfigurationFile.h"
+#include "xml/XmlDocument.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// A machine with most variables set, so that every expansion shows in the output.
+PathVariables MachineTable()
+{
+    return {{L"VARNEKITE", L"C:\\Setup\\"}, {L"SOURCEPATH", L"D:\\i386"}, {L"USERPROFILE", L""},
+            {L"SYSTEMDRIVE", L"C:"}, {L"WINDIR", L"C:\\Windows"}, {L"PROGRAMFILES", L"C:\\Program Files"},
+            {L"SYSTEMROOT", L"C:\\Windows"}, {L"ALLUSERSPROFILE", L""}, {L"APPDATA", L""},
+            {L"HOMEDRIVE", L""}, {L"HOMEPATH", L""}, {L"HOMESHARE", L""}, {L"TEMP", L"C:\\Temp"},
+            {L"TMP", L""}};
+}
+
+std::wstring DataFile(const char* name)
+{
+    return LoaderPath(std::filesystem::path(VARNEKITE_TEST_DATA_DIR) / "config" / name);
+}
+
+const char kEveryElementJson[] = R"({
+  "hideWindowTitle": "Program Manager",
+  "titleText": "Installing \"Tools\" & more",
+  "completeText": "Complete\t%d%%",
+  "copyText": "Copying",
+  "moveText": "Moving",
+  "deleteText": "Deleting",
+  "windowWidth": 480,
+  "windowPosition": 5,
+  "fontFace": "Verdana",
+  "smallFontSize": 9,
+  "largeFontSize": 14,
+  "antialias": true,
+  "header": {
+    "backColour": "0xFF102030",
+    "foreColour": "0xFFFFFFFF",
+    "progressBorder": "0xFF000000",
+    "progressBack": "0xFFFFFFFF",
+    "progressFore": "0x803366CC",
+    "imagePath": "C:\\Setup\\top.png"
+  },
+  "footer": {
+    "backColour": "0xFF405060",
+    "foreColour": "0xFFEEEEEE",
+    "progressBorder": "0xFF000000",
+    "progressBack": "0xFFFFFFFF",
+    "progressFore": "0x803366CC",
+    "imagePath": ""
+  },
+  "main": {
+    "backColour": "0xFFFFFFFF",
+    "foreColour": "0xFF000000",
+    "progressBorder": "0xFF000000",
+    "progressBack": "0xFFFFFFFF",
+    "progressFore": "0x803366CC",
+    "imagePath": "E:\\Work\\side.png",
+    "currentColour": "0xFFCC0000",
+    "descriptionColour": "0xFF808080",
+    "showTotal": 5,
+    "showAfter": 2,
+    "fixMain": 6
+  },
+  "items": [
+    "Tools",
+    "Drivers",
+    "Clean up",
+    ""
+  ],
+  "commands": [
+    {
+      "commandName": "dircopy",
+      "itemName": "Tools",
+      "displayName": "",
+      "hide": false,
+      "arguments": [
+        "C:\\Setup\\tools",
+        "C:\\Program Files\\Tools"
+      ]
+    },
+    {
+      "commandName": "execute",
+      "itemName": "Tools",
+      "displayName": "Registering %TEMP%",
+      "hide": true,
+      "arguments": [
+        "C:\\Windows\\regedit.exe",
+        "/s \"C:\\Setup\\tools.reg\""
+      ]
+    },
+    {
+      "commandName": "DirMove",
+      "itemName": "Drivers",
+      "displayName": "",
+      "hide": false,
+      "arguments": [
+        "D:\\i386\\drivers",
+        "C:\\Windows\\Drivers"
+      ]
+    },
+    {
+      "commandName": "dirdelete",
+      "itemName": "Clean up",
+      "displayName": "",
+      "hide": false,
+      "arguments": [
+        "E:\\Work\\setup"
+      ]
+    }
+  ]
+}
+)";
+
+TEST(CheckTool, DumpsEverySettingOfAFullConfiguration)
+{
+    std::string out;
+    std::string err;
+    const int status = RunCheck({L"--var", L"temp=E:\\Work", L"--dump", DataFile("EveryElement.xml")},
+                                MachineTable(), out, err);
+    EXPECT_EQ(status, kCheckExitLoaded) << err;
+    EXPECT_EQ(err, "");
+    EXPECT_EQ(out, kEveryElementJson);
+}
+
+TEST(CheckTool, EmptyListsAndTheConstructedDefaultsDump)
+{
+    const std::string json = SettingsToJson(InstallSettings());
+    EXPECT_NE(json.find("\"fontFace\": \"\",\n"), std::string::npos);
+    EXPECT_NE(json.find("\"items\": [],\n"), std::string::npos);
+    EXPECT_NE(json.find("\"commands\": []\n}\n"), std::string::npos);
+    EXPECT_NE(json.find("\"showAfter\": -1,"), std::string::npos);
+    EXPECT_NE(json.find("\"backColour\": \"0xFF000000\""), std::string::npos);
+}
+
+TEST(CheckTool, SummaryListsItemsCommandsAndWarnings)
+{
+    std::string out;
+    std::string err;
+    EXPECT_EQ(RunCheck({DataFile("EveryElement.xml")}, MachineTable(), out, err), kCheckExitLoaded);
+    EXPECT_NE(out.find("4 item(s), 4 command(s)\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("  2. \"Drivers\"\n     DirMove \"D:\\\\i386\\\\drivers\" \"C:\\\\Windows\\\\Drivers\"\n"),
+              std::string::npos) << out;
+    EXPECT_NE(out.find("warning: item \"Drivers\": command \"copy\" is not a known kind"), std::string::npos) << out;
+}
+
+TEST(CheckTool, WarnsAboutElementsTheReadingOrderMisses)
+{
+    struct Case { const char* xml; const wchar_t* warning; };
+    const Case cases[] = {
+        {"<Varnekite><config><strings/><font/></config></Varnekite>", L"the strings element stands before the font"},
+        {"<Varnekite><items/><config/></Varnekite>", L"the items element stands before config"},
+        {"<Varnekite><items><item name='a'><file command='Copy'/></item></items></Varnekite>", L"command \"Copy\""},
+    };
+    CommandRegistry handlers;
+    RegisterCommandKinds(handlers);
+    for (const Case& c : cases) {
+        XmlDocument document;
+        ASSERT_TRUE(document.ParseText(c.xml));
+        const std::vector<std::wstring> warnings = FindConfigurationWarnings(document, handlers);
+        ASSERT_EQ(warnings.size(), 1u) << c.xml;
+        EXPECT_NE(warnings[0].find(c.warning), std::wstring::npos) << c.xml;
+    }
+    XmlDocument clean;
+    ASSERT_TRUE(clean.ParseText("<Varnekite><config><font/><strings/></config><items><item><file command='dirdelete'/></item></items></Varnekite>"));
+    EXPECT_TRUE(FindConfigurationWarnings(clean, handlers).empty());
+}
+
+TEST(CheckTool, FatalFaultsExitWithTheirTexts)
+{
+    std::string out;
+    std::string err;
+    EXPECT_EQ(RunCheck({L"--var", L"TEMP=C:\\Nowhere\\", L"%TEMP%\\Varnekite.xml"}, MachineTable(), out, err),
+              kCheckExitFatal);
+    EXPECT_EQ(err, "Error opening: \nC:\\Nowhere\\Varnekite.xml\n");
+    EXPECT_EQ(out, "");
+
+    err.clear();
+    EXPECT_EQ(RunCheck({DataFile("WrongRoot.xml")}, MachineTable(), out, err), kCheckExitFatal);
+    EXPECT_EQ(err, "Could not find element:\nVarnekite\n");
+}
+
+TEST(CheckTool, BadUsageExitsWith64)
+{
+    const std::vector<std::vector<std::wstring>> cases = {
+        {L"--var"}, {L"--var", L"TEMP"}, {L"--var", L"=x"}, {L"--var", L"PATH=C:\\"}, {L"--bogus"},
+        {L"a.xml", L"b.xml"}, {L"a<b.xml"},
+    };
+    for (const std::vector<std::wstring>& arguments : cases) {
+        std::string out;
+        std::string err;
+        EXPECT_EQ(RunCheck(arguments, MachineTable(), out, err), kCheckExitUsage) << testing::PrintToString(arguments);
+        EXPECT_NE(err.find("usage: varnekite-check"), std::string::npos);
+    }
+}
+
+TEST(CheckArguments, OptionsAndTheConfigurationPath)
+{
+    CheckOptions options;
+    std::wstring error;
+    ASSERT_TRUE(ParseCheckArguments({}, options, error));
+    EXPECT_EQ(options.configPath, L"Varnekite.xml");
+    EXPECT_FALSE(options.dump);
+
+    CheckOptions given;
+    ASSERT_TRUE(ParseCheckArguments({L"--var", L"temp=C:\\a=b", L"--dump", L"--var=WinDir=", L"--", L"-odd.xml"},
+                                    given, error));
+    EXPECT_TRUE(given.dump);
+    EXPECT_EQ(given.configPath, L"-odd.xml");
+    ASSERT_EQ(given.overrides.size(), 2u);
+    EXPECT_EQ(given.overrides[0].name, L"TEMP");
+    EXPECT_EQ(given.overrides[0].value, L"C:\\a=b");
+    EXPECT_EQ(given.overrides[1].name, L"WINDIR");
+    EXPECT_EQ(given.overrides[1].value, L"");
+}
+
+TEST(SettingsJson, TextBecomesEscapedUtf8)
+{
+    struct Case { std::wstring text; const char* json; };
+    const Case cases[] = {
+        {L"plain", "\"plain\""},
+        {L"q\"b\\s/", "\"q\\\"b\\\\s/\""},
+        {L"\n\r\t\b\f", "\"\\n\\r\\t\\b\\f\""},
+        {std::wstring(1, L'\x01') + L"\x1F", "\"\\u0001\\u001F\""},
+        {std::wstring(1, L'\0'), "\"\\u0000\""},
+        {L"\u00E9\u20AC", "\"\xC3\xA9\xE2\x82\xAC\""},
+        {L"\U0001F600", "\"\xF0\x9F\x98\x80\""}, // a surrogate pair on Windows, one unit elsewhere
+        {std::wstring(1, static_cast<wchar_t>(0xD800)) + L"x", "\"\xEF\xBF\xBDx\""},
+        {std::wstring(1, static_cast<wchar_t>(0xDC00)), "\"\xEF\xBF\xBD\""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(JsonString(c.text), c.json) << testing::PrintToString(c.text);
+    EXPECT_EQ(ColourText(0x0000000Fu), "0x0000000F");
+}
+
+#ifndef _WIN32
+// The tool itself: exit codes and streams as a script sees them.
+int RunTool(const std::string& arguments, std::string& out)
+{
+    const std::string command = std::string(VARNEKITE_CHECK_EXE) + " " + arguments + " 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return -1;
+    char buffer[4096];
+    size_t count;
+    while ((count = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0)
+        out.append(buffer, count);
+    const int status = pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(CheckTool, ProgramExitCodes)
+{
+    const std::string data = std::string(VARNEKITE_TEST_DATA_DIR) + "/config/";
+    std::string out;
+    EXPECT_EQ(RunTool("--var TEMP=E:\\\\Work --var VARNEKITE='C:\\Setup\\' --var SOURCEPATH='D:\\i386' "
+                      "--var PROGRAMFILES='C:\\Program Files' --var WINDIR='C:\\Windows' "
+                      "--var SYSTEMROOT='C:\\Windows' --dump " + data + "EveryElement.xml", out), 0);
+    EXPECT_EQ(out, kEveryElementJson);
+    out.clear();
+    EXPECT_EQ(RunTool(data + "WrongRoot.xml", out), 2);
+    EXPECT_EQ(RunTool(data + "missing.xml", out), 2);
+    EXPECT_EQ(RunTool("--frobnicate", out), 64);
+    EXPECT_EQ(out, "");
+}
+#endif
+
+} // namespace

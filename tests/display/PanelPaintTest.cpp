@@ -1,0 +1,641 @@
+// The panels painted for real under GDI+: each panel is attached to a STATIC child of a
+// popup window, painted into a 32-bit bitmap through WM_PRINTCLIENT (the path the fade-in
+// takes) or WM_PAINT, and checked pixel by pixel.
+#include "app/InstallState.h"
+#include "display/FooterPanel.h"
+#include "display/HeaderPanel.h"
+#include "display/MainPanel.h"
+#include "display/PanelHost.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+namespace {
+
+class GdiplusEnvironment : public testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        Gdiplus::GdiplusStartupInput input;
+        ASSERT_EQ(Gdiplus::GdiplusStartup(&token, &input, nullptr), Gdiplus::Ok);
+    }
+    void TearDown() override { Gdiplus::GdiplusShutdown(token); }
+
+private:
+    ULONG_PTR token = 0;
+};
+
+testing::Environment* const gdiplus = testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
+
+constexpr uint32_t kRgbMask = 0x00FFFFFFu;
+
+// The main window's side of the panels: the install state and the layout call.
+class FakeHost : public PanelHost
+{
+public:
+    const InstallState& State() const override
+    {
+        ++stateReads;
+        return state;
+    }
+    void PlaceWindows() override
+    {
+        ++placeCalls;
+        bool all = !panels.empty();
+        for (const PanelWindow* panel : panels) {
+            all = all && panel->Height() >= 0;
+        }
+        if (all) {
+            ++layouts;
+        }
+    }
+
+    InstallState state;
+    std::vector<const PanelWindow*> panels; // the layout happens once all have measured
+    int placeCalls = 0;
+    int layouts = 0;
+    mutable int stateReads = 0;
+};
+
+// A popup window with STATIC children standing in for the dialog and its controls.
+class TestWindow
+{
+public:
+    TestWindow(int width, int height, bool visible = false)
+    {
+        window = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | (visible ? WS_VISIBLE : 0), 0, 0,
+                                 width, height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    }
+    ~TestWindow()
+    {
+        if (window != nullptr) {
+            DestroyWindow(window);
+        }
+    }
+    HWND AddControl(int id, int x, int y, int width, int height)
+    {
+        return CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, x, y, width, height, window,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    }
+    HWND Handle() const { return window; }
+
+private:
+    HWND window = nullptr;
+};
+
+// Whether `pixel` is `rgb` drawn antialiased over black: the channels that are 0 in `rgb`
+// stay (nearly) 0, the others are lit and (nearly) equal.
+bool Tinted(uint32_t pixel, uint32_t rgb)
+{
+    int lowest = 256;
+    int highest = -1;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int channel = static_cast<int>((pixel >> shift) & 0xFF);
+        if (((rgb >> shift) & 0xFF) == 0) {
+            if (channel > 8) {
+                return false;
+            }
+        } else {
+            lowest = std::min(lowest, channel);
+            highest = std::max(highest, channel);
+        }
+    }
+    return lowest >= 0x20 && highest - lowest <= 12;
+}
+
+// A 32-bit top-down bitmap in a memory device context, readable pixel by pixel.
+class PixelBuffer
+{
+public:
+    PixelBuffer(int width, int height) : width(width), height(height)
+    {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        dc = CreateCompatibleDC(nullptr);
+        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+        previous = SelectObject(dc, bitmap);
+        Fill(0x00123456);
+    }
+    ~PixelBuffer()
+    {
+        SelectObject(dc, previous);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+    void Fill(uint32_t rgb)
+    {
+        GdiFlush();
+        for (int i = 0; i < width * height; ++i) {
+            bits[i] = rgb;
+        }
+    }
+    // Paints the control into the buffer the way the fade-in animation asks for it.
+    void PrintClient(HWND control)
+    {
+        SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        GdiFlush();
+    }
+    uint32_t Pixel(int x, int y) const { return bits[y * width + x] & kRgbMask; }
+    // The number of pixels of colour `rgb` in row y between x0 and x1 (exclusive).
+    int CountInRow(int y, uint32_t rgb, int x0 = 0, int x1 = -1) const
+    {
+        int count = 0;
+        for (int x = x0; x < (x1 < 0 ? width : x1); ++x) {
+            count += Pixel(x, y) == (rgb & kRgbMask) ? 1 : 0;
+        }
+        return count;
+    }
+    int Count(uint32_t rgb) const
+    {
+        int count = 0;
+        for (int y = 0; y < height; ++y) {
+            count += CountInRow(y, rgb);
+        }
+        return count;
+    }
+    // Pixels of text in `rgb` over black. The colours used have equal non-zero channels, so
+    // each is told apart from the others and from the pure bar colours.
+    int CountTinted(uint32_t rgb) const
+    {
+        int count = 0;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                count += Tinted(Pixel(x, y), rgb) ? 1 : 0;
+            }
+        }
+        return count;
+    }
+    HDC Dc() const { return dc; }
+
+    const int width;
+    const int height;
+
+private:
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ previous = nullptr;
+    uint32_t* bits = nullptr;
+};
+
+PanelSettings Colours(uint32_t back, uint32_t fore)
+{
+    PanelSettings settings;
+    settings.backColour = back;
+    settings.foreColour = fore;
+    settings.progressBorder = 0xFFFF0000;
+    settings.progressBack = 0xFF00FF00;
+    settings.progressFore = 0xFF0000FF;
+    return settings;
+}
+
+// Writes a 2 x 2 24-bit BMP of one colour and returns its path.
+std::wstring WriteSolidBitmap(const wchar_t* name, uint32_t rgb)
+{
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring path = std::wstring(folder) + name;
+    const unsigned char b = rgb & 0xFF, g = (rgb >> 8) & 0xFF, r = (rgb >> 16) & 0xFF;
+    // 14-byte file header, 40-byte info header, two rows of 2 pixels padded to 8 bytes.
+    unsigned char file[54 + 16] = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0,
+                                   0, 1, 0, 24, 0};
+    for (int row = 0; row < 2; ++row) {
+        for (int x = 0; x < 2; ++x) {
+            unsigned char* pixel = file + 54 + row * 8 + x * 3;
+            pixel[0] = b;
+            pixel[1] = g;
+            pixel[2] = r;
+        }
+    }
+    HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(handle, file, sizeof file, &written, nullptr);
+    CloseHandle(handle);
+    return path;
+}
+
+class PanelPaint : public testing::Test
+{
+protected:
+    static constexpr int kWidth = 400;
+
+    void SetUp() override { ASSERT_NE(frame.Handle(), nullptr); }
+
+    template <typename Panel>
+    void Prepare(Panel& panel, HWND control, const wchar_t* face = L"Tahoma", int small = 8, int large = 12)
+    {
+        ASSERT_TRUE(panel.Attach(control));
+        panel.SetOwner(&host);
+        panel.SetFonts(face, small, large);
+        panel.SetAntialias(false);
+        host.panels.push_back(&panel);
+    }
+
+    TestWindow frame{kWidth + 2, 300};
+    FakeHost host;
+};
+
+TEST_F(PanelPaint, HeaderShowsItsBackColourAndTitleAndMeasuresOnce)
+{
+    HeaderPanel header;
+    HWND control = frame.AddControl(1000, 0, 0, kWidth, 40);
+    Prepare(header, control);
+    header.ApplySettings(Colours(0xFF336699, 0xFFFFFFFF));
+    header.SetText(L"Setting up your computer");
+    EXPECT_EQ(header.Height(), -1);
+
+    PixelBuffer buffer(kWidth, 40);
+    buffer.PrintClient(control);
+    EXPECT_EQ(buffer.Pixel(0, 0), 0x336699u);
+    EXPECT_EQ(buffer.Pixel(kWidth - 1, 39), 0x336699u);
+    EXPECT_GT(buffer.Count(0xFFFFFF), 20); // the title in white
+    EXPECT_GT(header.Height(), 9);         // a measured line plus 9
+    EXPECT_EQ(host.placeCalls, 1);
+
+    buffer.PrintClient(control);
+    EXPECT_EQ(host.placeCalls, 1); // measured once only
+    header.ResetMeasure();
+    buffer.PrintClient(control);
+    EXPECT_EQ(host.placeCalls, 2);
+}
+
+TEST_F(PanelPaint, FooterBarFillFollowsTheOverallPercentage)
+{
+    FooterPanel footer;
+    constexpr int kHeight = 30;
+    HWND control = frame.AddControl(1001, 0, 0, kWidth, kHeight);
+    Prepare(footer, control);
+    footer.ApplySettings(Colours(0xFF000000, 0xFFFFFFFF));
+    footer.SetText(L"complete");
+    for (const float percent : {0.0f, 50.0f, 100.0f, 37.4f}) {
+        host.state.progress.overallPercent = percent;
+        PixelBuffer buffer(kWidth, kHeight);
+        buffer.PrintClient(control);
+        ASSERT_GT(footer.TextWidth(), 0);
+        ASSERT_GT(footer.Height(), 9);
+        EXPECT_EQ(buffer.Pixel(1, 1), 0x000000u);
+
+        // The bar box: right of the reserved text width, inset by 4.
+        const int barX = 4 + footer.TextWidth() + 4;
+        const int barWidth = kWidth - 8 - (footer.TextWidth() + 4);
+        const int middle = kHeight / 2;
+        const int filled = buffer.CountInRow(middle, 0x0000FF, barX, barX + barWidth);
+        const double expected = (barWidth - 4) * percent / 100.0;
+        EXPECT_NEAR(filled, expected, 1.0) << percent;
+        // The outline's edges lie on half pixels; rasterisers differ in which side they take.
+        EXPECT_GT(buffer.CountInRow(middle, 0xFF0000, barX, barX + barWidth + 1), 0) << "outline";
+        if (percent < 100.0f) {
+            EXPECT_GT(buffer.CountInRow(middle, 0x00FF00, barX, barX + barWidth), 0) << "background";
+        } else {
+            EXPECT_EQ(buffer.CountInRow(middle, 0x00FF00, barX + 2, barX + barWidth - 2), 0);
+        }
+        EXPECT_EQ(buffer.CountInRow(middle, 0x0000FF, 0, barX), 0) << "the bar starts after the text box";
+        EXPECT_GT(buffer.CountTinted(0xFFFFFF), 10) << "the percentage text";
+    }
+    EXPECT_EQ(host.placeCalls, 1);
+}
+
+TEST_F(PanelPaint, FooterShowsNoBarFillForValuesThatCannotOccur)
+{
+    FooterPanel footer;
+    HWND control = frame.AddControl(1001, 0, 0, kWidth, 30);
+    Prepare(footer, control);
+    footer.ApplySettings(Colours(0xFF202020, 0xFFFFFFFF));
+    footer.SetText(L"complete");
+    host.state.progress.overallPercent = std::strtof("nan", nullptr);
+    PixelBuffer buffer(kWidth, 30);
+    buffer.PrintClient(control);
+    EXPECT_EQ(buffer.Count(0x0000FF), 0);
+    host.state.progress.overallPercent = 1e9f;
+    buffer.PrintClient(control);
+    const int barWidth = kWidth - 8 - (footer.TextWidth() + 4);
+    EXPECT_NEAR(buffer.CountInRow(15, 0x0000FF), barWidth - 4, 1.0); // held at a full bar
+}
+
+class MainPanelPaint : public PanelPaint
+{
+protected:
+    MainPanelPaint()
+    {
+        for (int i = 0; i < 20; ++i) {
+            host.state.settings.items.push_back(L"Item " + std::to_wstring(i));
+            InstallCommand copy;
+            copy.itemName = L"item " + std::to_wstring(i);
+            copy.commandName = L"dircopy";
+            host.state.settings.commands.push_back(copy);
+            InstallCommand run = copy;
+            run.commandName = L"execute";
+            run.displayName = L"Running setup";
+            host.state.settings.commands.push_back(run);
+        }
+        host.state.settings.copyText = L"Copying %1% (%4%)";
+        settings.backColour = 0xFF000000;
+        settings.foreColour = 0xFF808080;
+        settings.currentColour = 0xFFFFFF00;
+        settings.descriptionColour = 0xFF00FFFF;
+        settings.progressBorder = 0xFFFF0000;
+        settings.progressBack = 0xFF00FF00;
+        settings.progressFore = 0xFF0000FF;
+    }
+
+    // The longest run of the bar's fill colour in any row between x0 and x1.
+    static int LongestFill(const PixelBuffer& buffer, int x0, int x1, int* rowFound = nullptr)
+    {
+        int best = 0;
+        for (int y = 0; y < buffer.height; ++y) {
+            const int count = buffer.CountInRow(y, 0x0000FF, x0, x1);
+            if (count > best) {
+                best = count;
+                if (rowFound != nullptr) {
+                    *rowFound = y;
+                }
+            }
+        }
+        return best;
+    }
+
+    MainPanelSettings settings;
+};
+
+TEST_F(MainPanelPaint, DrawsTheRowsTheItemBarAndTheFileBar)
+{
+    MainPanel main;
+    constexpr int kHeight = 200;
+    HWND control = frame.AddControl(1003, 0, 0, kWidth, kHeight);
+    Prepare(main, control);
+    settings.showTotal = 5;
+    settings.showAfter = 0;
+    main.ApplyMainSettings(settings);
+    host.state.progress.currentItem = 9;
+    host.state.progress.currentCommand = 18; // the copy of item 9
+    host.state.progress.itemPercent = 0.0f;
+    host.state.progress.commandPercent = 100.0f; // one of two commands: the item bar at 50
+    host.state.progress.filePercent = 25.0f;
+    host.state.progress.fileBytesDone = 1;
+    host.state.progress.fileBytesTotal = 4;
+    host.state.progress.SetCurrentFileName(L"data.cab");
+
+    PixelBuffer buffer(kWidth, kHeight);
+    buffer.PrintClient(control);
+    EXPECT_EQ(host.placeCalls, 1);
+    EXPECT_EQ(main.ShowTotal(), 5);
+    ASSERT_GT(main.Height(), 6 * 4 + 4) << "six measured rows and the extra 4";
+    EXPECT_EQ(buffer.Pixel(0, 0), 0x000000u);
+    EXPECT_GT(buffer.CountTinted(0x808080), 10) << "the other items' names";
+    EXPECT_GT(buffer.CountTinted(0xFFFF00), 10) << "the running item's line";
+    EXPECT_GT(buffer.CountTinted(0x00FFFF), 10) << "the detail line";
+
+    // The item bar at the right edge of the layout box; the file bar lines up under it.
+    const int barX = 4 + (kWidth - 8) - 100;
+    int itemRows = 0;
+    int fileRows = 0;
+    int lastItemRow = -1;
+    int firstFileRow = -1;
+    for (int y = 0; y < kHeight; ++y) {
+        const int filled = buffer.CountInRow(y, 0x0000FF, barX, barX + 100);
+        EXPECT_EQ(buffer.CountInRow(y, 0x0000FF, 0, barX), 0) << "no fill left of the bars, row " << y;
+        if (filled >= 47 && filled <= 49) { // (100 - 4) x 50%
+            ++itemRows;
+            lastItemRow = y;
+        } else if (filled >= 23 && filled <= 25) { // (100 - 4) x 25%
+            ++fileRows;
+            if (firstFileRow < 0) {
+                firstFileRow = y;
+            }
+        } else {
+            EXPECT_EQ(filled, 0) << "row " << y;
+        }
+    }
+    EXPECT_GT(itemRows, 2);
+    EXPECT_EQ(fileRows, itemRows) << "both bars are as high as the measured item line";
+    EXPECT_GT(firstFileRow, lastItemRow) << "the file bar lies under the item bar";
+}
+
+TEST_F(MainPanelPaint, ExecuteShowsNoFileBar)
+{
+    MainPanel main;
+    HWND control = frame.AddControl(1003, 0, 0, kWidth, 200);
+    Prepare(main, control);
+    main.ApplyMainSettings(settings);
+    host.state.progress.currentItem = 0;
+    host.state.progress.currentCommand = 1; // the execute command of item 0
+    host.state.progress.itemPercent = 50.0f;
+    host.state.progress.filePercent = 80.0f; // left over from the copy: not shown
+    PixelBuffer buffer(kWidth, 200);
+    buffer.PrintClient(control);
+    const int barX = 4 + (kWidth - 8) - 100;
+    int itemRows = 0;
+    for (int y = 0; y < 200; ++y) {
+        const int filled = buffer.CountInRow(y, 0x0000FF);
+        if (filled != 0) {
+            EXPECT_NEAR(filled, 48, 1) << "only the item bar, row " << y;
+            EXPECT_EQ(buffer.CountInRow(y, 0x0000FF, barX, barX + 100), filled);
+            ++itemRows;
+        }
+    }
+    EXPECT_GT(itemRows, 2);
+    EXPECT_GT(buffer.CountTinted(0x00FFFF), 10) << "the program's name";
+}
+
+TEST_F(MainPanelPaint, NoRowsGiveHeightZeroAndStillLayOut)
+{
+    MainPanel main;
+    HWND control = frame.AddControl(1003, 0, 0, kWidth, 100);
+    Prepare(main, control);
+    settings.showTotal = 0;
+    settings.showAfter = -1;
+    settings.fixMain = 30;
+    main.ApplyMainSettings(settings);
+    PixelBuffer buffer(kWidth, 100);
+    buffer.PrintClient(control);
+    EXPECT_EQ(main.Height(), 0);
+    EXPECT_EQ(host.placeCalls, 1);
+    EXPECT_EQ(buffer.CountTinted(0x808080) + buffer.CountTinted(0xFFFF00) + buffer.Count(0x0000FF), 0);
+}
+
+TEST_F(MainPanelPaint, IndicesOutsideTheListsDrawNoDetail)
+{
+    MainPanel main;
+    HWND control = frame.AddControl(1003, 0, 0, kWidth, 200);
+    Prepare(main, control);
+    main.ApplyMainSettings(settings);
+    PixelBuffer buffer(kWidth, 200);
+    struct Case
+    {
+        int item;
+        int command;
+    };
+    for (const Case c : {Case{0, 4000}, Case{0, -3}, Case{-1, 0}, Case{25, 0}}) {
+        host.state.progress.currentItem = c.item;
+        host.state.progress.currentCommand = c.command;
+        buffer.Fill(0);
+        buffer.PrintClient(control);
+        EXPECT_EQ(buffer.CountTinted(0x00FFFF), 0) << c.item << " " << c.command;
+        EXPECT_GT(buffer.CountTinted(0x808080), 10) << c.item << " " << c.command;
+    }
+    host.state.settings.commands.clear();
+    host.state.progress.currentItem = 3;
+    host.state.progress.currentCommand = 0;
+    buffer.PrintClient(control);
+    EXPECT_EQ(buffer.CountTinted(0x00FFFF), 0);
+    EXPECT_GT(buffer.CountTinted(0xFFFF00), 10);
+}
+
+TEST_F(PanelPaint, LayoutHappensOnceAllThreePanelsMeasured)
+{
+    HeaderPanel header;
+    MainPanel main;
+    FooterPanel footer;
+    HWND headerControl = frame.AddControl(1000, 0, 0, kWidth, 30);
+    HWND mainControl = frame.AddControl(1003, 0, 30, kWidth, 100);
+    HWND footerControl = frame.AddControl(1001, 0, 130, kWidth, 30);
+    Prepare(header, headerControl);
+    Prepare(main, mainControl);
+    Prepare(footer, footerControl);
+    header.SetText(L"Title");
+    footer.SetText(L"complete");
+    host.state.settings.items = {L"One", L"Two"};
+
+    PixelBuffer buffer(kWidth, 100);
+    buffer.PrintClient(headerControl);
+    buffer.PrintClient(footerControl);
+    EXPECT_EQ(host.layouts, 0);
+    buffer.PrintClient(mainControl);
+    EXPECT_EQ(host.placeCalls, 3);
+    EXPECT_EQ(host.layouts, 1);
+    buffer.PrintClient(headerControl);
+    buffer.PrintClient(mainControl);
+    buffer.PrintClient(footerControl);
+    EXPECT_EQ(host.placeCalls, 3);
+}
+
+TEST_F(PanelPaint, PrintingIntoASharedBitmapPaintsOnlyThePanelsPlace)
+{
+    // As when the whole window is printed for the fade-in: the panel gets a device context
+    // whose origin is moved to the panel's place in a bitmap of the whole window.
+    HeaderPanel header;
+    HWND control = frame.AddControl(1000, 0, 0, kWidth, 30);
+    Prepare(header, control);
+    header.ApplySettings(Colours(0xFF336699, 0xFF336699));
+    PixelBuffer buffer(kWidth + 2, 100);
+    SetViewportOrgEx(buffer.Dc(), 1, 31, nullptr);
+    buffer.PrintClient(control);
+    SetViewportOrgEx(buffer.Dc(), 0, 0, nullptr);
+    EXPECT_EQ(buffer.Pixel(1, 31), 0x336699u);
+    EXPECT_EQ(buffer.Pixel(kWidth, 60), 0x336699u);
+    EXPECT_EQ(buffer.Pixel(0, 31), 0x123456u) << "left of the panel";
+    EXPECT_EQ(buffer.Pixel(kWidth + 1, 40), 0x123456u) << "right of the panel";
+    EXPECT_EQ(buffer.Pixel(1, 30), 0x123456u) << "above the panel";
+    EXPECT_EQ(buffer.Pixel(1, 61), 0x123456u) << "below the panel";
+}
+
+TEST_F(PanelPaint, UnknownFaceFallsBackToSansSerifAndStillMeasures)
+{
+    HeaderPanel named;
+    HeaderPanel unknown;
+    HWND namedControl = frame.AddControl(1000, 0, 0, kWidth, 40);
+    HWND unknownControl = frame.AddControl(1001, 0, 40, kWidth, 40);
+    Prepare(named, namedControl, L"Tahoma", 8, 14);
+    Prepare(unknown, unknownControl, L"No Such Face At All", 8, 14);
+    for (HeaderPanel* panel : {&named, &unknown}) {
+        panel->ApplySettings(Colours(0xFF000000, 0xFFFFFFFF));
+        panel->SetText(L"Installing");
+    }
+    PixelBuffer buffer(kWidth, 40);
+    buffer.PrintClient(unknownControl);
+    EXPECT_GT(unknown.Height(), 9);
+    EXPECT_GT(buffer.CountTinted(0xFFFFFF), 20) << "the title drawn in the fallback face";
+    buffer.PrintClient(namedControl);
+    // The size is kept: a 14-point line is about 19 pixels in any face.
+    EXPECT_NEAR(unknown.Height(), named.Height(), 6);
+
+    HeaderPanel noFontAtAll;
+    HWND control = frame.AddControl(1002, 0, 80, kWidth, 40);
+    Prepare(noFontAtAll, control, L"Tahoma", -5, -5); // no font of a negative size can be made
+    noFontAtAll.SetText(L"Installing");
+    buffer.PrintClient(control);
+    EXPECT_EQ(noFontAtAll.Height(), 9) << "measured as empty text, and laid out";
+}
+
+TEST_F(PanelPaint, PicturesAreDrawnStretchedAndMissingOnesAreSkipped)
+{
+    HeaderPanel header;
+    HWND control = frame.AddControl(1000, 0, 0, kWidth, 40);
+    Prepare(header, control);
+    PanelSettings settings = Colours(0xFF336699, 0xFF336699);
+    settings.imagePath = L"C:\\no\\such\\folder\\picture.png";
+    header.ApplySettings(settings);
+    PixelBuffer buffer(kWidth, 40);
+    buffer.PrintClient(control);
+    EXPECT_EQ(buffer.Pixel(kWidth / 2, 20), 0x336699u);
+
+    settings.imagePath = WriteSolidBitmap(L"varnekite-panel-test.bmp", 0xC01020);
+    header.ApplySettings(settings);
+    buffer.PrintClient(control);
+    EXPECT_EQ(buffer.Pixel(kWidth / 2, 20), 0xC01020u);
+    DeleteFileW(settings.imagePath.c_str());
+
+    settings.imagePath.clear();
+    header.ApplySettings(settings);
+    buffer.PrintClient(control);
+    EXPECT_EQ(buffer.Pixel(kWidth / 2, 20), 0x336699u);
+}
+
+TEST_F(PanelPaint, AttachForwardsOtherMessagesAndDetachesWithTheControl)
+{
+    auto header = std::make_unique<HeaderPanel>();
+    EXPECT_FALSE(header->Attach(nullptr));
+    HWND control = frame.AddControl(1000, 0, 0, kWidth, 40);
+    const LONG_PTR original = GetWindowLongPtrW(control, GWLP_WNDPROC);
+    ASSERT_TRUE(header->Attach(control));
+    EXPECT_EQ(header->Window(), control);
+    EXPECT_FALSE(header->Attach(control)) << "one control per panel";
+    EXPECT_NE(GetWindowLongPtrW(control, GWLP_WNDPROC), original);
+
+    // The static control still keeps its text: unhandled messages reach its own procedure.
+    SetWindowTextW(control, L"kept");
+    wchar_t text[16] = {};
+    GetWindowTextW(control, text, 16);
+    EXPECT_STREQ(text, L"kept");
+    EXPECT_EQ(SendMessageW(control, WM_ERASEBKGND, 0, 0), 1);
+
+    header.reset(); // the panel goes first: the control gets its procedure back
+    EXPECT_EQ(GetWindowLongPtrW(control, GWLP_WNDPROC), original);
+
+    auto second = std::make_unique<HeaderPanel>();
+    ASSERT_TRUE(second->Attach(control));
+    DestroyWindow(control); // the control goes first: the panel lets go of it
+    EXPECT_EQ(second->Window(), nullptr);
+}
+
+TEST_F(PanelPaint, TimerRepaintsTheVisibleMainPanelAtOnce)
+{
+    TestWindow shown(kWidth + 2, 200, true);
+    MainPanel main;
+    HWND control = shown.AddControl(1003, 1, 1, kWidth, 150);
+    Prepare(main, control);
+    main.ApplyMainSettings(MainPanelSettings{});
+    host.state.settings.items = {L"One"};
+    UpdateWindow(shown.Handle());
+    EXPECT_EQ(host.placeCalls, 1) << "the first WM_PAINT measured";
+    ASSERT_TRUE(main.StartRepaintTimer());
+
+    const int before = host.stateReads;
+    SendMessageW(control, WM_TIMER, MainPanel::kRepaintTimerId + 1, 0);
+    EXPECT_EQ(host.stateReads, before) << "other timers do nothing";
+    SendMessageW(control, WM_TIMER, MainPanel::kRepaintTimerId, 0);
+    EXPECT_GT(host.stateReads, before) << "the repaint happened inside the timer message";
+    KillTimer(control, MainPanel::kRepaintTimerId);
+}
+
+} // namespace

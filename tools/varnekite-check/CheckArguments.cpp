@@ -1,0 +1,85 @@
+#include "CheckArguments.h"
+
+const char kCheckUsage[] = "usage: varnekite-check [--var NAME=VALUE]... [--dump] [CONFIG]\n";
+
+namespace {
+
+std::wstring UpperAscii(std::wstring text)
+{
+    for (wchar_t& c : text)
+        if (c >= L'a' && c <= L'z')
+            c = static_cast<wchar_t>(c - L'a' + L'A');
+    return text;
+}
+
+bool ParseVariable(const std::wstring& assignment, CheckOptions& options, std::wstring& error)
+{
+    const size_t equals = assignment.find(L'=');
+    if (equals == std::wstring::npos || equals == 0) {
+        error = L"--var needs NAME=VALUE, got \"" + assignment + L"\"";
+        return false;
+    }
+    options.overrides.push_back({UpperAscii(assignment.substr(0, equals)), assignment.substr(equals + 1)});
+    return true;
+}
+
+} // namespace
+
+bool ParseCheckArguments(const std::vector<std::wstring>& arguments, CheckOptions& options, std::wstring& error)
+{
+    bool haveConfig = false;
+    bool optionsEnded = false;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::wstring& argument = arguments[i];
+        const bool isOption = !optionsEnded && argument.size() > 1 && argument[0] == L'-';
+        if (isOption && argument == L"--") {
+            optionsEnded = true;
+        } else if (isOption && argument == L"--dump") {
+            options.dump = true;
+        } else if (isOption && (argument == L"--help" || argument == L"-h")) {
+            options.help = true;
+        } else if (isOption && argument == L"--var") {
+            if (i + 1 == arguments.size()) {
+                error = L"--var needs NAME=VALUE";
+                return false;
+            }
+            if (!ParseVariable(arguments[++i], options, error))
+                return false;
+        } else if (isOption && argument.compare(0, 6, L"--var=") == 0) {
+            if (!ParseVariable(argument.substr(6), options, error))
+                return false;
+        } else if (isOption) {
+            error = L"unknown option " + argument;
+            return false;
+        } else if (haveConfig) {
+            error = L"only one configuration file can be checked";
+            return false;
+        } else if (argument.find(L'<') != std::wstring::npos) {
+            // The installer takes the text after the last '<' of its command line.
+            error = L"the installer cannot name a configuration path that contains '<'";
+            return false;
+        } else {
+            options.configPath = argument;
+            haveConfig = true;
+        }
+    }
+    return true;
+}
+
+bool ApplyVariableOverrides(PathVariables& table, const PathVariables& overrides, std::wstring& error)
+{
+    for (const PathVariable& given : overrides) {
+        bool found = false;
+        for (PathVariable& variable : table) {
+            if (variable.name == given.name) {
+                variable.value = given.value;
+                found = true;
+            }
+        }
+        if (!found) {
+            error = L"unknown path variable " + given.name;
+            return false;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,25 @@
+// The command line of varnekite-check:
+//   varnekite-check [--var NAME=VALUE]... [--dump] [CONFIG]
+#pragma once
+
+#include "config/PathVariables.h"
+
+#include <string>
+#include <vector>
+
+extern const char kCheckUsage[];
+
+struct CheckOptions
+{
+    PathVariables overrides;                    // names upper-cased, in the order given
+    bool dump = false;
+    bool help = false;
+    std::wstring configPath = L"Varnekite.xml"; // in the current folder by default
+};
+
+// Parses the arguments after the program name. False with a message for bad usage.
+bool ParseCheckArguments(const std::vector<std::wstring>& arguments, CheckOptions& options, std::wstring& error);
+
+// Replaces the values of the named variables. False with a message when a name is not one of
+// the fourteen (the installer knows no others).
+bool ApplyVariableOverrides(PathVariables& table, const PathVariables& overrides, std::wstring& error);

@@ -1,0 +1,43 @@
+// varnekite-check on Windows: the wide command line and this machine's path variables (module
+// folder, setup source path, environment), output as UTF-8.
+#include "CheckRun.h"
+#include "config/PathVariableSourceWin32.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
+
+int main()
+{
+    std::vector<std::wstring> arguments;
+    int count = 0;
+    if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        for (int i = 1; i < count; ++i)
+            arguments.push_back(argv[i]);
+        LocalFree(argv);
+    }
+
+    PathVariables table;
+    BuildPathVariables(table, Win32PathVariableSource());
+
+    std::string out;
+    std::string err;
+    const int status = RunCheck(arguments, table, out, err);
+    // The console's code page is shared with the shell that started the tool: set it for the
+    // UTF-8 output only, and give the old one back.
+    const UINT previousCodePage = GetConsoleOutputCP();
+    if (previousCodePage != 0)
+        SetConsoleOutputCP(CP_UTF8);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fwrite(err.data(), 1, err.size(), stderr);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    if (previousCodePage != 0)
+        SetConsoleOutputCP(previousCodePage);
+    return status;
+}

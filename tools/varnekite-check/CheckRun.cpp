@@ -1,0 +1,143 @@
+// varnekite-check: the installer's loader with a report instead of a window.
+#include "CheckRun.h"
+
+#include "CheckArguments.h"
+#include "SettingsJson.h"
+#include "commands/CommandKinds.h"
+#include "commands/CommandRegistry.h"
+#include "config/ConfigurationFile.h"
+#include "config/ConfigurationLoader.h"
+#include "config/ValueFormats.h"
+#include "xml/XmlDocument.h"
+
+namespace {
+
+std::string Quoted(const std::wstring& text)
+{
+    return JsonString(text);
+}
+
+void DescribeCommand(std::string& out, const InstallCommand& command)
+{
+    out += "     " + Utf8FromWide(command.commandName);
+    if (!command.displayName.empty())
+        out += " " + Quoted(command.displayName);
+    for (const std::wstring& argument : command.arguments)
+        out += " " + Quoted(argument);
+    if (command.hide)
+        out += " (hidden)";
+    out += "\n";
+}
+
+} // namespace
+
+std::string DescribeSettings(const InstallSettings& settings)
+{
+    std::string out;
+    out += "Window: width " + std::to_string(settings.windowWidth) + ", position " +
+           std::to_string(settings.windowPosition) + "\n";
+    out += "Font: " + Quoted(settings.fontFace) + ", small " + std::to_string(settings.smallFontSize) +
+           ", large " + std::to_string(settings.largeFontSize) +
+           (settings.antialias ? ", antialiased" : "") + "\n";
+    out += "Title: " + Quoted(settings.titleText) + "\n";
+    if (!settings.hideWindowTitle.empty())
+        out += "Hides the window: " + Quoted(settings.hideWindowTitle) + "\n";
+
+    out += std::to_string(settings.items.size()) + " item(s), " +
+           std::to_string(settings.commands.size()) + " command(s)\n";
+    for (size_t i = 0; i < settings.items.size(); ++i) {
+        out += "  " + std::to_string(i + 1) + ". " + Quoted(settings.items[i]) + "\n";
+        // The run loop takes every command whose item name matches, ignoring ASCII case.
+        for (const InstallCommand& command : settings.commands)
+            if (EqualsIgnoreAsciiCase(command.itemName, settings.items[i]))
+                DescribeCommand(out, command);
+    }
+    return out;
+}
+
+std::vector<std::wstring> FindConfigurationWarnings(XmlDocument& document, const CommandRegistry& handlers)
+{
+    std::vector<std::wstring> warnings;
+    document.Rewind();
+    if (!document.NextElement(nullptr))
+        return warnings;
+
+    if (document.NextChild("config")) {
+        document.Descend();
+        // The loader looks for `strings` after the `font` child where its last lookup ended.
+        document.ChildAttributeByName("font", "large");
+        if (!document.NextChild("strings")) {
+            document.RewindChildren();
+            if (document.NextChild("strings"))
+                warnings.push_back(L"the strings element stands before the font element and is not read");
+        }
+        document.Ascend();
+    }
+
+    if (!document.NextChild("items")) {
+        document.RewindChildren();
+        if (document.NextChild("items"))
+            warnings.push_back(L"the items element stands before config and is not read: nothing is installed");
+        return warnings;
+    }
+    document.Descend();
+    while (document.NextChild("item")) {
+        document.Descend();
+        const std::wstring itemName = WidenBytes(document.Attribute("name"));
+        while (document.NextChild("file")) {
+            document.Descend();
+            const std::wstring commandName = WidenBytes(document.Attribute("command"));
+            if (handlers.FindHandler(commandName) == nullptr)
+                warnings.push_back(L"item \"" + itemName + L"\": command \"" + commandName +
+                                   L"\" is not a known kind; this file element is dropped");
+            document.Ascend();
+        }
+        document.Ascend();
+    }
+    return warnings;
+}
+
+int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& machineTable,
+             std::string& out, std::string& err)
+{
+    CheckOptions options;
+    std::wstring error;
+    PathVariables table = machineTable;
+    if (!ParseCheckArguments(arguments, options, error) ||
+        !ApplyVariableOverrides(table, options.overrides, error)) {
+        err += "varnekite-check: " + Utf8FromWide(error) + "\n" + kCheckUsage;
+        return kCheckExitUsage;
+    }
+    if (options.help) {
+        out += kCheckUsage;
+        return kCheckExitLoaded;
+    }
+
+    CommandRegistry handlers;
+    RegisterCommandKinds(handlers);
+    InstallSettings settings;
+    std::wstring fault;
+    const std::wstring commandLine = L"varnekite-check <" + options.configPath;
+    const LoadOutcome outcome = LoadConfiguration(settings, handlers, commandLine, table,
+                                                  [&fault](const std::wstring& message) { fault = message; });
+    if (outcome != LoadOutcome::Loaded) {
+        err += Utf8FromWide(fault) + "\n";
+        return kCheckExitFatal;
+    }
+
+    if (options.dump) {
+        out += SettingsToJson(settings);
+        return kCheckExitLoaded;
+    }
+
+    std::wstring path = options.configPath;
+    ExpandVariables(path, table);
+    out += "Configuration " + Quoted(path) + " loads.\n";
+    out += DescribeSettings(settings);
+    XmlDocument document;
+    LoadConfigurationFile(document, path);
+    const std::vector<std::wstring> warnings = FindConfigurationWarnings(document, handlers);
+    for (const std::wstring& warning : warnings)
+        out += "warning: " + Utf8FromWide(warning) + "\n";
+    return kCheckExitLoaded;
+}

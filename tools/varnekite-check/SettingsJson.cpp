@@ -1,0 +1,213 @@
+// A small JSON writer for InstallSettings; nothing else in the program needs JSON.
+#include "SettingsJson.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+void AppendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+bool IsHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// Builds JSON text with indentation; keys are written by the caller in member order.
+class JsonWriter
+{
+public:
+    std::string Text() const { return text + "\n"; }
+
+    void BeginObject(const char* key = nullptr) { Open(key, '{'); }
+    void EndObject() { Close('}'); }
+    void BeginArray(const char* key = nullptr) { Open(key, '['); }
+    void EndArray() { Close(']'); }
+
+    void String(const char* key, const std::wstring& value) { Value(key, JsonString(value)); }
+    void Integer(const char* key, int32_t value) { Value(key, std::to_string(value)); }
+    void Boolean(const char* key, bool value) { Value(key, value ? "true" : "false"); }
+    void Colour(const char* key, uint32_t value) { Value(key, "\"" + ColourText(value) + "\""); }
+
+private:
+    void Value(const char* key, const std::string& value)
+    {
+        Member(key);
+        text += value;
+    }
+    void Open(const char* key, char bracket)
+    {
+        Member(key);
+        text.push_back(bracket);
+        ++depth;
+        empty = true;
+    }
+    void Close(char bracket)
+    {
+        --depth;
+        if (!empty)
+            NewLine();
+        text.push_back(bracket);
+        empty = false;
+    }
+    // Separator, line break and indent before a member or array element, then its key.
+    void Member(const char* key)
+    {
+        if (depth > 0) {
+            if (!empty)
+                text.push_back(',');
+            NewLine();
+        }
+        empty = false;
+        if (key != nullptr) {
+            text += JsonString(std::wstring(key, key + std::char_traits<char>::length(key)));
+            text += ": ";
+        }
+    }
+    void NewLine()
+    {
+        text.push_back('\n');
+        text.append(static_cast<size_t>(depth) * 2, ' ');
+    }
+
+    std::string text;
+    int depth = 0;
+    bool empty = true;
+};
+
+void WritePanel(JsonWriter& json, const PanelSettings& panel)
+{
+    json.Colour("backColour", panel.backColour);
+    json.Colour("foreColour", panel.foreColour);
+    json.Colour("progressBorder", panel.progressBorder);
+    json.Colour("progressBack", panel.progressBack);
+    json.Colour("progressFore", panel.progressFore);
+    json.String("imagePath", panel.imagePath);
+}
+
+} // namespace
+
+std::string Utf8FromWide(const std::wstring& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t c = static_cast<char32_t>(text[i]);
+        if constexpr (sizeof(wchar_t) == 2) {
+            c &= 0xFFFF;
+            if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(static_cast<char32_t>(text[i + 1]) & 0xFFFF)) {
+                const char32_t low = static_cast<char32_t>(text[++i]) & 0xFFFF;
+                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+            }
+        }
+        if (IsHighSurrogate(c) || IsLowSurrogate(c) || c > 0x10FFFF)
+            c = kReplacement;
+        AppendUtf8(out, c);
+    }
+    return out;
+}
+
+std::string JsonString(const std::wstring& text)
+{
+    const std::string utf8 = Utf8FromWide(text);
+    std::string out = "\"";
+    for (unsigned char c : utf8) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\b': out += "\\b"; break;
+        case '\f': out += "\\f"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                char escape[8];
+                std::snprintf(escape, sizeof(escape), "\\u%04X", c);
+                out += escape;
+            } else {
+                out.push_back(static_cast<char>(c));
+            }
+        }
+    }
+    out.push_back('"');
+    return out;
+}
+
+std::string ColourText(uint32_t colour)
+{
+    char text[16];
+    std::snprintf(text, sizeof(text), "0x%08X", static_cast<unsigned>(colour));
+    return text;
+}
+
+std::string SettingsToJson(const InstallSettings& settings)
+{
+    JsonWriter json;
+    json.BeginObject();
+    json.String("hideWindowTitle", settings.hideWindowTitle);
+    json.String("titleText", settings.titleText);
+    json.String("completeText", settings.completeText);
+    json.String("copyText", settings.copyText);
+    json.String("moveText", settings.moveText);
+    json.String("deleteText", settings.deleteText);
+    json.Integer("windowWidth", settings.windowWidth);
+    json.Integer("windowPosition", settings.windowPosition);
+    json.String("fontFace", settings.fontFace);
+    json.Integer("smallFontSize", settings.smallFontSize);
+    json.Integer("largeFontSize", settings.largeFontSize);
+    json.Boolean("antialias", settings.antialias);
+
+    json.BeginObject("header");
+    WritePanel(json, settings.header);
+    json.EndObject();
+    json.BeginObject("footer");
+    WritePanel(json, settings.footer);
+    json.EndObject();
+    json.BeginObject("main");
+    WritePanel(json, settings.main);
+    json.Colour("currentColour", settings.main.currentColour);
+    json.Colour("descriptionColour", settings.main.descriptionColour);
+    json.Integer("showTotal", settings.main.showTotal);
+    json.Integer("showAfter", settings.main.showAfter);
+    json.Integer("fixMain", settings.main.fixMain);
+    json.EndObject();
+
+    json.BeginArray("items");
+    for (const std::wstring& item : settings.items)
+        json.String(nullptr, item);
+    json.EndArray();
+
+    json.BeginArray("commands");
+    for (const InstallCommand& command : settings.commands) {
+        json.BeginObject();
+        json.String("commandName", command.commandName);
+        json.String("itemName", command.itemName);
+        json.String("displayName", command.displayName);
+        json.Boolean("hide", command.hide);
+        json.BeginArray("arguments");
+        for (const std::wstring& argument : command.arguments)
+            json.String(nullptr, argument);
+        json.EndArray();
+        json.EndObject();
+    }
+    json.EndArray();
+    json.EndObject();
+    return json.Text();
+}
