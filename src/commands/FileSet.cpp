@@ -58,8 +58,8 @@ bool PathLess(const std::wstring& a, const std::wstring& b)
 
 namespace {
 
-// Strict "a goes after b" relations of the four ordered insert modes; Insert puts a new entry
-// before the first existing one that is not less than it.
+// Whether `a` sorts strictly before `b` in one of the four ordered insert modes; Insert puts a
+// new entry before the first existing one that does not sort before it.
 bool KeyLess(const FileEntry& a, const FileEntry& b, InsertOrder order)
 {
     switch (order) {
@@ -302,7 +302,7 @@ size_t FileSetScanner::ScanFolder(const std::wstring& folder, uint32_t& node)
     const size_t firstListed = collected.size();
     std::vector<Subfolder> subfolders;
     bool stopped = false;
-    struct Listing
+    struct Listing // one captured pointer keeps std::function from allocating per folder
     {
         FileSetScanner* scanner;
         const std::wstring* folder;
