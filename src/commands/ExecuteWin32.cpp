@@ -1,4 +1,35 @@
-// Placeholder until the execute command lands.
+// The "execute" command: starts a program (or opens a document) through the shell and waits
+// until the started process has ended. The worker thread blocks here; the window stays live
+// because painting happens on the window thread.
+#include "app/InstallState.h"
 #include "commands/RunCallbacks.h"
 
-void RunExecute(InstallState&, int) {}
+#include <windows.h>
+#include <shellapi.h>
+
+void RunExecute(InstallState& dialog, int commandIndex)
+{
+    const std::vector<InstallCommand>& commands = dialog.settings.commands;
+    if (commandIndex < 0 || static_cast<size_t>(commandIndex) >= commands.size())
+        return;
+    const InstallCommand& command = commands[static_cast<size_t>(commandIndex)];
+    const std::wstring program = command.arguments.size() > 0 ? command.arguments[0] : std::wstring();
+    const std::wstring parameters = command.arguments.size() > 1 ? command.arguments[1] : std::wstring();
+
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof(info);
+    // No error box from the shell: a missing program must not stop an unattended run waiting
+    // for someone to click OK.
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.lpFile = program.c_str();
+    info.lpParameters = parameters.c_str();
+    info.nShow = command.hide ? SW_HIDE : SW_SHOW;
+
+    // Failure (missing file, no handler, empty program) leaves no process handle: the run goes
+    // on with the next command. A document handed to a running application has none either.
+    ShellExecuteExW(&info);
+    if (info.hProcess != nullptr) {
+        WaitForSingleObject(info.hProcess, INFINITE);
+        CloseHandle(info.hProcess);
+    }
+}

@@ -1,0 +1,161 @@
+#include "app/InstallDialogWin32.h"
+
+#include "app/ConfigurationErrorWin32.h"
+#include "app/ResourceIds.h"
+#include "app/SystemVersionWin32.h"
+#include "app/WindowPlacement.h"
+#include "commands/CommandKinds.h"
+#include "config/ConfigurationLoader.h"
+#include "config/PathVariableSourceWin32.h"
+
+namespace {
+
+constexpr int kIconResource = VARNEKITE_ICON;
+
+} // namespace
+
+INT_PTR InstallDialog::Show(HINSTANCE moduleInstance, HWND owner)
+{
+    instance = moduleInstance;
+    return DialogBoxParamW(instance, MAKEINTRESOURCEW(VARNEKITE_DIALOG), owner, DialogProcedure,
+                           reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR CALLBACK InstallDialog::DialogProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    InstallDialog* dialog = nullptr;
+    if (message == WM_INITDIALOG) {
+        dialog = reinterpret_cast<InstallDialog*>(lParam);
+        dialog->window = hwnd;
+        SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+    } else {
+        dialog = reinterpret_cast<InstallDialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+    }
+    // Messages before WM_INITDIALOG (WM_SETFONT) get default dialog processing.
+    return dialog != nullptr ? dialog->HandleMessage(message, wParam, lParam) : FALSE;
+}
+
+INT_PTR InstallDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog();
+        return TRUE;
+    case WM_COMMAND:
+        // Enter, Escape and a close request (which the dialog manager turns into IDCANCEL)
+        // are swallowed: only the worker ends the program.
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            SetWindowLongPtrW(window, DWLP_MSGRESULT, 0);
+            return TRUE;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+void InstallDialog::OnInitDialog()
+{
+    RegisterCommandKinds(handlers);
+    progress.ResetByteCounters();
+    ShowWindow(window, SW_HIDE);
+    SetIcons();
+
+    // On an unusable configuration this shows the message box and ends the process.
+    const Win32PathVariableSource variables;
+    LoadConfiguration(settings, handlers, GetCommandLineW(), variables,
+                      [this](const std::wstring& message) { ShowConfigurationError(window, message); });
+
+    BindPanel(header, VARNEKITE_HEADER_CONTROL);
+    BindPanel(main, VARNEKITE_MAIN_CONTROL);
+    BindPanel(footer, VARNEKITE_FOOTER_CONTROL);
+
+    HideForeignWindow();
+
+    header.SetText(settings.titleText);
+    header.ApplySettings(settings.header);
+    PreparePanel(header);
+
+    progress.overallPercent = 0.0f;
+    footer.SetText(settings.completeText);
+    footer.ApplySettings(settings.footer);
+    PreparePanel(footer);
+
+    progress.itemPercent = 0.0f;
+    progress.commandPercent = 0.0f;
+    progress.filePercent = 0.0f;
+    progress.currentCommand = 0;
+    progress.currentItem = 0;
+    main.ApplyMainSettings(settings.main);
+    main.StartRepaintTimer();
+    PreparePanel(main);
+
+    // During the fade-in each panel paints once, measures itself and calls PlaceWindows. On a
+    // system without the animation the dialog manager shows the window after this message.
+    AnimateWindowIfAvailable(window, kFadeMilliseconds, kFadeInFlags);
+
+    thread.SetOwner(this);
+    if (!thread.Start()) {
+        // Nothing would ever end the program: give the foreign window back and close.
+        if (hiddenWindow != nullptr)
+            ShowWindow(hiddenWindow, SW_SHOW);
+        EndDialog(window, kWorkerStartFailedExitCode);
+    }
+}
+
+void InstallDialog::SetIcons()
+{
+    // The program carries no icon 128, so both messages set a null icon; a build that adds one
+    // gets it in the task switcher.
+    HANDLE big = LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+                            GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR);
+    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    HANDLE small = LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+                              GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR);
+    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+}
+
+void InstallDialog::BindPanel(PanelWindow& panel, int controlId)
+{
+    // A control that cannot be subclassed stays a plain frame; the run goes on without it.
+    panel.Attach(GetDlgItem(window, controlId));
+}
+
+void InstallDialog::HideForeignWindow()
+{
+    // An empty title (no hidewindow configured) hides nothing: searching for it would find some
+    // other program's untitled window, hide it, and show it at the end.
+    if (settings.hideWindowTitle.empty())
+        return;
+    hiddenWindow = FindWindowW(nullptr, settings.hideWindowTitle.c_str());
+    if (hiddenWindow != nullptr)
+        ShowWindow(hiddenWindow, SW_HIDE);
+}
+
+void InstallDialog::PreparePanel(PanelWindow& panel)
+{
+    panel.SetOwner(this);
+    panel.ResetMeasure();
+    panel.SetFonts(settings.fontFace, settings.smallFontSize, settings.largeFontSize);
+    panel.SetAntialias(settings.antialias);
+}
+
+void InstallDialog::PlaceWindows()
+{
+    RECT workArea = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
+
+    WindowLayout layout;
+    if (!ComputeWindowLayout(settings.windowWidth, settings.windowPosition, header.Height(), main.Height(),
+                             footer.Height(), workArea.right, workArea.bottom, layout))
+        return;
+
+    const auto move = [](HWND target, const PanelRect& r) {
+        if (target != nullptr)
+            MoveWindow(target, r.x, r.y, r.width, r.height, TRUE);
+    };
+    move(header.Window(), layout.header);
+    move(main.Window(), layout.main);
+    move(footer.Window(), layout.footer);
+    move(window, layout.window);
+}

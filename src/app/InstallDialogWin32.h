@@ -1,0 +1,63 @@
+// The progress window: a borderless, topmost tool window made from dialog template 129 and
+// shown modally. It owns the install state, the three panels, the worker thread and the
+// command registry. Initialisation loads the configuration, binds the panels, hides the
+// configured foreign window, fades the window in and starts the worker; nothing the user does
+// closes it. The process ends from the worker (or on a configuration error).
+#pragma once
+
+#include "app/InstallState.h"
+#include "app/WorkerThreadWin32.h"
+#include "commands/CommandRegistry.h"
+#include "display/FooterPanel.h"
+#include "display/HeaderPanel.h"
+#include "display/MainPanel.h"
+#include "display/PanelHost.h"
+
+#include <windows.h>
+
+// DialogBoxParamW's result when the worker thread cannot be started: the window is closed and
+// the program ends with this code instead of staying open with nothing running.
+constexpr INT_PTR kWorkerStartFailedExitCode = 2;
+
+class InstallDialog : public InstallState, public PanelHost
+{
+public:
+    InstallDialog() = default;
+    ~InstallDialog() override = default;
+    InstallDialog(const InstallDialog&) = delete;
+    InstallDialog& operator=(const InstallDialog&) = delete;
+
+    // DialogBoxParamW with template 129; returns only when the dialog could not be created
+    // (-1 or 0) or the worker could not start (kWorkerStartFailedExitCode).
+    INT_PTR Show(HINSTANCE instance, HWND owner);
+
+    // PanelHost
+    const InstallState& State() const override { return *this; }
+    void PlaceWindows() override;
+
+    // For the worker thread.
+    HWND Window() const { return window; }
+    HWND HiddenWindow() const { return hiddenWindow; }
+    HWND MainPanelWindow() const { return main.Window(); }
+    HWND FooterWindow() const { return footer.Window(); }
+    const CommandRegistry& Handlers() const { return handlers; }
+
+private:
+    static INT_PTR CALLBACK DialogProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnInitDialog();
+    void SetIcons();
+    void BindPanel(PanelWindow& panel, int controlId);
+    void HideForeignWindow();
+    void PreparePanel(PanelWindow& panel); // owner, measurement, fonts, antialias
+
+    HWND window = nullptr;
+    HINSTANCE instance = nullptr;
+    // Destroyed in reverse order: the registry, then the worker (joined), then the panels.
+    HeaderPanel header;
+    FooterPanel footer;
+    MainPanel main;
+    HWND hiddenWindow = nullptr;
+    InstallThread thread;
+    CommandRegistry handlers;
+};

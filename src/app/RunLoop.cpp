@@ -1,0 +1,61 @@
+#include "app/RunLoop.h"
+
+#include "app/InstallState.h"
+#include "commands/CommandRegistry.h"
+
+#include <vector>
+
+float ItemPercent(int position, int count)
+{
+    if (count <= 0)
+        return 0.0f;
+    return static_cast<float>(static_cast<double>(position) * 100.0 / static_cast<double>(count));
+}
+
+float OverallPercent(int item, size_t itemCount, float itemPercent)
+{
+    if (itemCount == 0)
+        return 0.0f;
+    const double count = static_cast<double>(itemCount);
+    return static_cast<float>(static_cast<double>(item) * 100.0 / count + static_cast<double>(itemPercent) / count);
+}
+
+void RunInstallList(InstallState& state, const CommandRegistry& handlers, RunLoopObserver& observer)
+{
+    // The lists are complete before the worker starts and nobody changes them while it runs.
+    const std::vector<std::wstring>& items = state.settings.items;
+    const std::vector<InstallCommand>& commands = state.settings.commands;
+    InstallProgress& progress = state.progress;
+
+    for (size_t a = 0; a < items.size(); ++a) {
+        const std::wstring& itemName = items[a];
+        progress.currentItem = static_cast<int32_t>(a);
+
+        int count = 0;
+        for (const InstallCommand& command : commands)
+            if (EqualsIgnoreAsciiCase(command.itemName, itemName))
+                ++count;
+
+        int position = -1;
+        for (size_t k = 0; k < commands.size(); ++k) {
+            const InstallCommand& command = commands[k];
+            if (!EqualsIgnoreAsciiCase(command.itemName, itemName))
+                continue;
+            ++position;
+
+            progress.currentCommand = static_cast<int32_t>(k);
+            progress.filePercent = 0.0f;
+            progress.commandPercent = 0.0f;
+            const float itemPercent = ItemPercent(position, count);
+            progress.itemPercent = itemPercent;
+            observer.InvalidateMainPanel();
+
+            progress.overallPercent = OverallPercent(static_cast<int>(a), items.size(), itemPercent);
+            observer.InvalidateFooter();
+
+            const CommandHandler* handler = handlers.FindHandler(command.commandName);
+            if (handler != nullptr && handler->run != nullptr)
+                handler->run(state, static_cast<int>(k));
+        }
+    }
+}

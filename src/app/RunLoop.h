@@ -1,0 +1,32 @@
+// The install run loop: walks the items in file order and, for each item, runs the commands
+// that belong to it, publishing before each command which item and command are current and
+// how far the list has come. Plain C++: the worker thread calls it with hooks that invalidate
+// the panels, and tests call it with recording hooks.
+#pragma once
+
+#include <cstddef>
+
+class CommandRegistry;
+class InstallState;
+
+// What the loop asks of the window before each command; both may be called from the worker.
+class RunLoopObserver
+{
+public:
+    virtual ~RunLoopObserver() = default;
+    virtual void InvalidateMainPanel() = 0; // after currentItem, currentCommand and itemPercent are published
+    virtual void InvalidateFooter() = 0;    // after overallPercent is published
+};
+
+// Share of an item done before its command at position `position` of `count`: position × 100 ÷ count,
+// computed in double precision; 0 when the item has no commands.
+float ItemPercent(int position, int count);
+
+// Share of the whole list done before the current command: item × 100 ÷ itemCount + itemPercent ÷
+// itemCount, computed in double precision; 0 when there are no items.
+float OverallPercent(int item, size_t itemCount, float itemPercent);
+
+// Runs every item's commands through `handlers`, in order, on the calling thread. Commands are
+// matched to an item by their itemName, ignoring ASCII letter case; a command whose kind is
+// unknown or has no run callback is passed over. Returns when the whole list has run.
+void RunInstallList(InstallState& state, const CommandRegistry& handlers, RunLoopObserver& observer);

@@ -1,0 +1,56 @@
+#include "app/WindowPlacement.h"
+
+#include <climits>
+#include <cstdint>
+
+namespace {
+
+// The width comes from the configuration and may be any 32-bit value; the sums are made in
+// 64 bits and brought back into range so that no value overflows on the way.
+int Saturate(int64_t value)
+{
+    if (value > INT_MAX)
+        return INT_MAX;
+    if (value < INT_MIN)
+        return INT_MIN;
+    return static_cast<int>(value);
+}
+
+} // namespace
+
+bool ComputeWindowLayout(int windowWidth, int windowPosition, int headerHeight, int mainHeight,
+                         int footerHeight, int workRight, int workBottom, WindowLayout& layout)
+{
+    if (headerHeight < 0 || mainHeight < 0 || footerHeight < 0)
+        return false;
+
+    const int64_t w = windowWidth;
+    const int64_t h = static_cast<int64_t>(headerHeight) + mainHeight + footerHeight;
+    layout.header = {0, 0, windowWidth, headerHeight};
+    layout.main = {0, headerHeight, windowWidth, mainHeight};
+    layout.footer = {0, Saturate(static_cast<int64_t>(headerHeight) + mainHeight), windowWidth, footerHeight};
+
+    const int64_t outerWidth = w + 2;
+    const int64_t outerHeight = h + 2;
+
+    const int code = (windowPosition >= kTopLeft && windowPosition <= kBottomRight)
+                         ? windowPosition : kFallbackWindowPosition;
+    const int column = code % 3;
+    const int row = code / 3;
+
+    // Halves truncate toward zero, as integer division does.
+    int64_t x = 0;
+    if (column == 1)
+        x = workRight / 2 - outerWidth / 2;
+    else if (column == 2)
+        x = workRight - w - 2;
+
+    int64_t y = 0;
+    if (row == 1)
+        y = workBottom / 2 - outerHeight / 2;
+    else if (row == 2)
+        y = workBottom - h - 2;
+
+    layout.window = {Saturate(x), Saturate(y), Saturate(outerWidth), Saturate(outerHeight)};
+    return true;
+}

@@ -1,0 +1,92 @@
+#include "app/WindowPlacement.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace {
+
+TEST(WindowPlacement, BottomRightOnA1024By738WorkArea)
+{
+    WindowLayout layout;
+    ASSERT_TRUE(ComputeWindowLayout(400, 8, 30, 60, 30, 1024, 738, layout));
+    EXPECT_EQ(layout.window.x, 622);
+    EXPECT_EQ(layout.window.y, 616);
+    EXPECT_EQ(layout.window.width, 402);
+    EXPECT_EQ(layout.window.height, 122);
+}
+
+TEST(WindowPlacement, EveryCodeOnTheGrid)
+{
+    // Panels 400 wide, 120 high in all: the window is 402 × 122.
+    struct Case { int code; int x; int y; };
+    const Case cases[] = {
+        {0, 0, 0},     {1, 310, 0},     {2, 621, 0},
+        {3, 0, 307},   {4, 310, 307},   {5, 621, 307},
+        {6, 0, 615},   {7, 310, 615},   {8, 621, 615},
+    };
+    for (const Case& c : cases) {
+        WindowLayout layout;
+        ASSERT_TRUE(ComputeWindowLayout(400, c.code, 20, 70, 30, 1023, 737, layout));
+        EXPECT_EQ(layout.window.x, c.x) << "code " << c.code;
+        EXPECT_EQ(layout.window.y, c.y) << "code " << c.code;
+        EXPECT_EQ(layout.window.width, 402);
+        EXPECT_EQ(layout.window.height, 122);
+    }
+}
+
+TEST(WindowPlacement, CentreWithOddWorkAreaWidthTruncatesHalves)
+{
+    WindowLayout layout;
+    ASSERT_TRUE(ComputeWindowLayout(400, 4, 40, 40, 40, 1023, 738, layout));
+    EXPECT_EQ(layout.window.x, 511 - 201);
+    EXPECT_EQ(layout.window.y, 369 - 61);
+}
+
+TEST(WindowPlacement, OutOfRangeCodesPlaceBottomRight)
+{
+    for (int code : {-1, 9, 10, 100, INT_MIN, INT_MAX}) {
+        WindowLayout layout;
+        ASSERT_TRUE(ComputeWindowLayout(400, code, 20, 70, 30, 1024, 738, layout));
+        EXPECT_EQ(layout.window.x, 622) << "code " << code;
+        EXPECT_EQ(layout.window.y, 616) << "code " << code;
+    }
+}
+
+TEST(WindowPlacement, PanelsStackWithTheConfiguredWidth)
+{
+    WindowLayout layout;
+    ASSERT_TRUE(ComputeWindowLayout(300, 0, 25, 0, 22, 1280, 1024, layout));
+    EXPECT_EQ(layout.header.y, 0);
+    EXPECT_EQ(layout.header.height, 25);
+    EXPECT_EQ(layout.main.y, 25);
+    EXPECT_EQ(layout.main.height, 0); // a main panel without rows still lets the layout happen
+    EXPECT_EQ(layout.footer.y, 25);
+    EXPECT_EQ(layout.footer.height, 22);
+    for (const PanelRect* panel : {&layout.header, &layout.main, &layout.footer}) {
+        EXPECT_EQ(panel->x, 0);
+        EXPECT_EQ(panel->width, 300);
+    }
+    EXPECT_EQ(layout.window.height, 49);
+}
+
+TEST(WindowPlacement, WaitsUntilEveryPanelHasMeasured)
+{
+    WindowLayout layout;
+    EXPECT_FALSE(ComputeWindowLayout(400, 8, -1, 10, 10, 1024, 738, layout));
+    EXPECT_FALSE(ComputeWindowLayout(400, 8, 10, -1, 10, 1024, 738, layout));
+    EXPECT_FALSE(ComputeWindowLayout(400, 8, 10, 10, -1, 1024, 738, layout));
+}
+
+TEST(WindowPlacement, ExtremeWidthsDoNotOverflow)
+{
+    WindowLayout layout;
+    ASSERT_TRUE(ComputeWindowLayout(INT_MAX, 8, INT_MAX, INT_MAX, INT_MAX, 1024, 738, layout));
+    EXPECT_EQ(layout.window.width, INT_MAX);
+    EXPECT_EQ(layout.window.height, INT_MAX);
+    EXPECT_EQ(layout.window.x, 1024 - static_cast<long long>(INT_MAX) - 2);
+    ASSERT_TRUE(ComputeWindowLayout(INT_MIN, 4, 0, 0, 0, 1024, 738, layout));
+    EXPECT_EQ(layout.window.width, INT_MIN + 2);
+}
+
+} // namespace

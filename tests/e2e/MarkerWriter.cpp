@@ -1,0 +1,51 @@
+// A small helper program the end-to-end tests start through execute commands:
+//   MarkerWriter append <file> <text>            appends one line to a file (the order of runs)
+//   MarkerWriter hold <release file> <max ms>    waits until the release file exists (or the time is up)
+//   MarkerWriter sleep <ms>                      waits a fixed time
+// It exits with 0, or 2 on a usage error.
+#include <windows.h>
+
+#include <cwchar>
+#include <string>
+
+namespace {
+
+bool AppendLine(const wchar_t* path, const wchar_t* text)
+{
+    HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    std::string line;
+    for (const wchar_t* c = text; *c != 0; ++c)
+        line.push_back(static_cast<char>(*c)); // the tests write ASCII markers
+    line.push_back('\n');
+    DWORD written = 0;
+    const bool ok = WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) != FALSE;
+    CloseHandle(file);
+    return ok;
+}
+
+void Hold(const wchar_t* releasePath, DWORD maxMilliseconds)
+{
+    const ULONGLONG deadline = GetTickCount64() + maxMilliseconds;
+    while (GetFileAttributesW(releasePath) == INVALID_FILE_ATTRIBUTES && GetTickCount64() < deadline)
+        Sleep(20);
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc == 4 && wcscmp(argv[1], L"append") == 0)
+        return AppendLine(argv[2], argv[3]) ? 0 : 1;
+    if (argc == 4 && wcscmp(argv[1], L"hold") == 0) {
+        Hold(argv[2], static_cast<DWORD>(wcstoul(argv[3], nullptr, 10)));
+        return 0;
+    }
+    if (argc == 3 && wcscmp(argv[1], L"sleep") == 0) {
+        Sleep(static_cast<DWORD>(wcstoul(argv[2], nullptr, 10)));
+        return 0;
+    }
+    return 2;
+}
