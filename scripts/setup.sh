@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   googletest libbenchmark-dev libpugixml-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-  wine wine64 xvfb xauth x11-utils
+  wine wine64 xvfb xauth x11-utils jq
 )
 
 missing=()

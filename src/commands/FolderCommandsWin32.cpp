@@ -1,6 +1,39 @@
-// Placeholder until the folder commands land.
+// The run callbacks of "dircopy", "dirmove" and "dirdelete": they read their command's
+// arguments and run the folder commands on the Win32 file system.
 #include "commands/RunCallbacks.h"
 
-void RunDirCopy(InstallState&, int) {}
-void RunDirMove(InstallState&, int) {}
-void RunDirDelete(InstallState&, int) {}
+#include "app/InstallState.h"
+#include "commands/FileSystemWin32.h"
+#include "commands/FolderCommands.h"
+
+namespace {
+
+// The command's n-th argument; empty when the command or the argument is missing.
+std::wstring Argument(const InstallState& dialog, int commandIndex, size_t n)
+{
+    const auto& commands = dialog.settings.commands;
+    if (commandIndex < 0 || static_cast<size_t>(commandIndex) >= commands.size())
+        return std::wstring();
+    const auto& arguments = commands[static_cast<size_t>(commandIndex)].arguments;
+    return n < arguments.size() ? arguments[n] : std::wstring();
+}
+
+} // namespace
+
+void RunDirCopy(InstallState& dialog, int commandIndex)
+{
+    FileSystemWin32 fileSystem;
+    CopyFolderTree(fileSystem, dialog.progress, Argument(dialog, commandIndex, 0), Argument(dialog, commandIndex, 1));
+}
+
+void RunDirMove(InstallState& dialog, int commandIndex)
+{
+    FileSystemWin32 fileSystem;
+    MoveFolderTree(fileSystem, dialog.progress, Argument(dialog, commandIndex, 0), Argument(dialog, commandIndex, 1));
+}
+
+void RunDirDelete(InstallState& dialog, int commandIndex)
+{
+    FileSystemWin32 fileSystem;
+    DeleteFolderTree(fileSystem, dialog.progress, Argument(dialog, commandIndex, 0));
+}

@@ -1,0 +1,134 @@
+// Win32 file system for the folder commands: a find handle per folder with sizes and attributes
+// straight from the find data, the platform's copy and move with CopyProgress, and the shell's
+// folder-tree creation.
+#include "commands/FileSystemWin32.h"
+
+#include "app/InstallState.h"
+#include "commands/FolderCommands.h"
+
+#include <shlobj.h>
+
+namespace {
+
+uint64_t Combine(DWORD high, DWORD low)
+{
+    return (static_cast<uint64_t>(high) << 32) | low;
+}
+
+struct FindHandle
+{
+    HANDLE handle;
+    ~FindHandle()
+    {
+        if (handle != INVALID_HANDLE_VALUE)
+            FindClose(handle);
+    }
+};
+
+struct FileHandle
+{
+    HANDLE handle;
+    ~FileHandle()
+    {
+        if (handle != INVALID_HANDLE_VALUE)
+            CloseHandle(handle);
+    }
+};
+
+bool Identify(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info)
+{
+    // Opens the object itself (a link, not its target), with no access needed to its content.
+    FileHandle file{CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)};
+    return file.handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file.handle, &info);
+}
+
+} // namespace
+
+DWORD CALLBACK CopyProgress(LARGE_INTEGER totalFileSize, LARGE_INTEGER totalBytesTransferred, LARGE_INTEGER,
+                            LARGE_INTEGER, DWORD, DWORD callbackReason, HANDLE, HANDLE, LPVOID data)
+{
+    if (data == nullptr)
+        return PROGRESS_CONTINUE;
+    return CopyProgress(*static_cast<InstallProgress*>(data), static_cast<uint64_t>(totalFileSize.QuadPart),
+                        static_cast<uint64_t>(totalBytesTransferred.QuadPart), callbackReason);
+}
+
+bool FileSystemWin32::Enumerate(const std::wstring& pattern, const Visitor& visit)
+{
+    WIN32_FIND_DATAW data;
+    // Basic information skips the short names; a large fetch reads more names per call.
+    FindHandle find{FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                     FIND_FIRST_EX_LARGE_FETCH)};
+    if (find.handle == INVALID_HANDLE_VALUE)
+        return false;
+    do {
+        FoundFile found;
+        found.name = data.cFileName;
+        found.attributes = data.dwFileAttributes;
+        found.size = Combine(data.nFileSizeHigh, data.nFileSizeLow);
+        if (!visit(found))
+            break;
+    } while (FindNextFileW(find.handle, &data));
+    return true;
+}
+
+bool FileSystemWin32::SetAttributes(const std::wstring& path, uint32_t attributes)
+{
+    return SetFileAttributesW(path.c_str(), attributes) != FALSE;
+}
+
+bool FileSystemWin32::RemoveFile(const std::wstring& path)
+{
+    return DeleteFileW(path.c_str()) != FALSE;
+}
+
+bool FileSystemWin32::RemoveFolder(const std::wstring& path)
+{
+    return RemoveDirectoryW(path.c_str()) != FALSE;
+}
+
+bool FileSystemWin32::CreateFolderTree(const std::wstring& path)
+{
+    // Usually only the last folder is missing: one CreateDirectoryW does it. The shell call
+    // creates whole chains but wants an absolute path written with "\".
+    if (CreateDirectoryW(path.c_str(), nullptr))
+        return true;
+    if (GetLastError() != ERROR_PATH_NOT_FOUND)
+        return false; // already there, or not creatable at all
+    std::wstring full(MAX_PATH, L'\0');
+    DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+    if (length >= full.size()) {
+        full.resize(length);
+        length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+    }
+    if (length == 0 || length >= full.size())
+        return false;
+    full.resize(length);
+    for (wchar_t& c : full)
+        if (c == L'/')
+            c = L'\\';
+    return SHCreateDirectory(nullptr, full.c_str()) == ERROR_SUCCESS;
+}
+
+bool FileSystemWin32::CopyOneFile(const std::wstring& from, const std::wstring& to, InstallProgress* progress)
+{
+    return CopyFileExW(from.c_str(), to.c_str(), CopyProgress, progress, nullptr, 0) != FALSE;
+}
+
+bool FileSystemWin32::MoveOneFile(const std::wstring& from, const std::wstring& to, uint32_t flags,
+                                  InstallProgress* progress)
+{
+    return MoveFileWithProgressW(from.c_str(), to.c_str(), CopyProgress, progress, flags) != FALSE;
+}
+
+bool FileSystemWin32::SameObject(const std::wstring& a, const std::wstring& b)
+{
+    BY_HANDLE_FILE_INFORMATION first;
+    BY_HANDLE_FILE_INFORMATION second;
+    if (!Identify(a, first) || !Identify(b, second))
+        return false;
+    return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+           first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
+}

@@ -1,0 +1,306 @@
+#include "commands/FileSet.h"
+
+#include "commands/FakeFileSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+FileEntry Entry(const std::wstring& path, uint64_t size = 0, uint32_t attributes = FileAttribute::Archive)
+{
+    FileEntry entry;
+    entry.path = path;
+    entry.size = size;
+    entry.attributes = attributes;
+    return entry;
+}
+
+std::vector<std::wstring> Paths(const FileSet& set)
+{
+    std::vector<std::wstring> paths;
+    for (const FileEntry& entry : set.Entries())
+        paths.push_back(entry.path);
+    return paths;
+}
+
+// The walk as one-by-one inserts in discovery order: what the fast walk must reproduce.
+size_t ReferenceScan(FileSet& set, FileSystem& fileSystem, const std::wstring& folder, const std::wstring& pattern,
+                     InsertOrder order, bool includeFolders)
+{
+    struct Found { std::wstring name; uint32_t attributes; uint64_t size; };
+    const auto list = [&](const std::wstring& what) {
+        std::vector<Found> found;
+        fileSystem.Enumerate(what, [&](const FoundFile& f) {
+            found.push_back({std::wstring(f.name), f.attributes, f.size});
+            return true;
+        });
+        return found;
+    };
+    size_t added = 0;
+    for (const Found& f : list(folder + L"*")) {
+        if (f.name == L"." || f.name == L".." || !(f.attributes & FileAttribute::Directory))
+            continue;
+        if (includeFolders) {
+            set.Insert(Entry(folder + f.name, f.size, f.attributes), order);
+            ++added;
+        }
+        if (!IsFolderLinkAttributes(f.attributes))
+            added += ReferenceScan(set, fileSystem, folder + f.name + L"\\", pattern, order, includeFolders);
+    }
+    for (const Found& f : list(folder + pattern)) {
+        if (f.attributes & FileAttribute::Directory)
+            continue;
+        set.Insert(Entry(folder + f.name, f.size, f.attributes), order);
+        ++added;
+    }
+    return added;
+}
+
+TEST(FileEntry, SplitsAtTheLastSeparator)
+{
+    struct Case { const wchar_t* path; const wchar_t* folder; const wchar_t* name; };
+    const Case cases[] = {
+        {L"C:\\src\\sub\\a.txt", L"C:\\src\\sub\\", L"a.txt"},
+        {L"C:\\src", L"C:\\", L"src"},
+        {L"C:/src/b.tar.gz", L"C:/src/", L"b.tar.gz"},
+        {L"C:\\src\\", L"C:\\src\\", L""},
+        {L"a.txt", L"", L"a.txt"},
+        {L"C:a.txt", L"", L"C:a.txt"},
+        {L"", L"", L""},
+    };
+    for (const Case& c : cases) {
+        FileEntry entry = Entry(c.path);
+        EXPECT_EQ(entry.GetFolder(), c.folder) << testing::PrintToString(std::wstring(c.path));
+        EXPECT_EQ(entry.GetFileName(), c.name) << testing::PrintToString(std::wstring(c.path));
+    }
+    FileEntry fresh;
+    EXPECT_TRUE(fresh.IsFolder());
+    EXPECT_FALSE(fresh.IsFolderLink());
+}
+
+TEST(FileSet, InsertPlacesEachOrderAndPutsNewBeforeEqual)
+{
+    struct Case { InsertOrder order; std::vector<std::wstring> expected; };
+    // Inserted in this order: (b,20) (a,10) (c,20) (a,30) — two equal paths, two equal sizes.
+    const Case cases[] = {
+        {InsertOrder::Append, {L"b#1", L"a#2", L"c#3", L"a#4"}},
+        {InsertOrder::SizeAscending, {L"a#2", L"c#3", L"b#1", L"a#4"}},
+        {InsertOrder::SizeDescending, {L"a#4", L"c#3", L"b#1", L"a#2"}},
+        {InsertOrder::PathAscending, {L"a#4", L"a#2", L"b#1", L"c#3"}},
+        {InsertOrder::PathDescending, {L"c#3", L"b#1", L"a#4", L"a#2"}},
+        {static_cast<InsertOrder>(9), {L"b#1", L"a#2", L"c#3", L"a#4"}},
+    };
+    for (const Case& c : cases) {
+        FileSet set;
+        const std::pair<const wchar_t*, uint64_t> inserts[] = {{L"b", 20}, {L"a", 10}, {L"c", 20}, {L"a", 30}};
+        uint32_t serial = 0; // carried in the attributes, which no order looks at
+        for (const auto& insert : inserts)
+            set.Insert(Entry(insert.first, insert.second, ++serial), c.order);
+        std::vector<std::wstring> got;
+        for (const FileEntry& entry : set.Entries())
+            got.push_back(entry.path + L"#" + std::to_wstring(entry.attributes));
+        EXPECT_EQ(got, c.expected) << "order " << static_cast<int>(c.order);
+    }
+}
+
+TEST(FileSet, InsertReturnsThePosition)
+{
+    FileSet set;
+    EXPECT_EQ(set.Insert(Entry(L"m"), InsertOrder::PathAscending), 0u);
+    EXPECT_EQ(set.Insert(Entry(L"z"), InsertOrder::PathAscending), 1u);
+    EXPECT_EQ(set.Insert(Entry(L"M"), InsertOrder::PathAscending), 0u); // upper case first
+    EXPECT_EQ(set.Insert(Entry(L"m"), InsertOrder::PathAscending), 1u); // before the equal one
+}
+
+TEST(FileSet, PathOrderComparesCodeUnitsWithCase)
+{
+    FakeFileSystem fs;
+    for (const wchar_t* name : {L"c.txt", L"a.txt", L"B.txt", L"_x", L"\u00e9.txt", L"Z"})
+        fs.AddFile(std::wstring(L"C:\\src\\") + name);
+    FileSet set;
+    set.Scan(fs, L"C:\\src\\", L"*.*", true, InsertOrder::PathAscending, true);
+    EXPECT_EQ(Paths(set), (std::vector<std::wstring>{L"C:\\src\\B.txt", L"C:\\src\\Z", L"C:\\src\\_x",
+                                                     L"C:\\src\\a.txt", L"C:\\src\\c.txt", L"C:\\src\\\u00e9.txt"}));
+}
+
+TEST(FileSet, AddPathFillsFromTheLookupOrLeavesTheEntryFresh)
+{
+    FakeFileSystem fs;
+    fs.AddFolder(L"C:\\Src", FileAttribute::Directory | FileAttribute::Hidden);
+    fs.AddSizedFile(L"C:\\Src\\big.bin", 5000000000ull);
+    struct Case { const wchar_t* path; const wchar_t* entryPath; uint32_t attributes; uint64_t size; };
+    const Case cases[] = {
+        {L"C:\\SRC", L"C:\\Src", FileAttribute::Directory | FileAttribute::Hidden, 0},  // the reported name
+        {L"C:\\src\\big.bin", L"C:\\src\\big.bin", FileAttribute::Archive, 5000000000ull},
+        {L"C:/src/big.bin", L"C:/src/big.bin", FileAttribute::Archive, 5000000000ull},
+        {L"C:\\src\\b*", L"C:\\src\\big.bin", FileAttribute::Archive, 5000000000ull},     // first hit
+        {L"C:\\src\\", L"", FileAttribute::Unknown, 0},  // trailing separator
+        {L"C:\\", L"", FileAttribute::Unknown, 0},       // drive root
+        {L"C:\\missing", L"", FileAttribute::Unknown, 0},
+        {L"", L"", FileAttribute::Unknown, 0},
+    };
+    for (const Case& c : cases) {
+        FileSet set;
+        EXPECT_EQ(set.AddPath(fs, c.path, InsertOrder::PathAscending), 0u);
+        ASSERT_EQ(set.Size(), 1u);
+        EXPECT_EQ(set[0].path, c.entryPath) << testing::PrintToString(std::wstring(c.path));
+        EXPECT_EQ(set[0].attributes, c.attributes) << testing::PrintToString(std::wstring(c.path));
+        EXPECT_EQ(set[0].size, c.size) << testing::PrintToString(std::wstring(c.path));
+    }
+}
+
+TEST(FileSet, CommandRecipeOnSmallTrees)
+{
+    FakeFileSystem fs;
+    fs.AddFolder(L"C:\\empty");
+    fs.AddFolder(L"C:\\nest\\outer\\inner");
+    fs.AddFile(L"C:\\tree\\a.txt");
+    fs.AddFile(L"C:\\tree\\sub\\b.txt");
+    struct Case { const wchar_t* source; std::vector<std::wstring> expected; };
+    const Case cases[] = {
+        {L"C:\\empty", {L"C:\\empty"}},
+        {L"C:\\missing", {L""}},
+        {L"C:\\nest", {L"C:\\nest", L"C:\\nest\\outer", L"C:\\nest\\outer\\inner"}},
+        {L"C:\\tree", {L"C:\\tree", L"C:\\tree\\a.txt", L"C:\\tree\\sub", L"C:\\tree\\sub\\b.txt"}},
+        {L"C:\\tree\\", {L"", L"C:\\tree\\a.txt", L"C:\\tree\\sub", L"C:\\tree\\sub\\b.txt"}},
+    };
+    for (const Case& c : cases) {
+        FileSet set;
+        const std::wstring source = c.source;
+        set.AddPath(fs, source, InsertOrder::PathAscending);
+        const std::wstring folder = source.back() == L'\\' ? source : source + L"\\";
+        set.Scan(fs, folder, L"*.*", true, InsertOrder::PathAscending, true);
+        EXPECT_EQ(Paths(set), c.expected) << testing::PrintToString(source);
+    }
+}
+
+TEST(FileSet, ScanFindsFoldersWhateverThePatternAndCountsAndSizes)
+{
+    FakeFileSystem fs;
+    fs.AddFile(L"C:\\s\\a.txt", "x");
+    fs.AddFile(L"C:\\s\\b.log", "yy");
+    fs.AddFolder(L"C:\\s\\docs.d");
+    fs.AddSizedFile(L"C:\\s\\docs.d\\huge.txt", 5000000000ull);
+    fs.AddFile(L"C:\\s\\docs.d\\skip.bin");
+    std::atomic<uint32_t> counter{0};
+    FileSet set;
+    EXPECT_EQ(set.Scan(fs, L"C:\\s\\", L"*.txt", true, InsertOrder::PathAscending, true, nullptr, &counter), 3u);
+    EXPECT_EQ(counter.load(), 3u);
+    EXPECT_EQ(Paths(set), (std::vector<std::wstring>{L"C:\\s\\a.txt", L"C:\\s\\docs.d", L"C:\\s\\docs.d\\huge.txt"}));
+    EXPECT_EQ(set[2].size, 5000000000ull);
+    EXPECT_EQ(set[0].size, 1u);
+
+    FileSet withoutFolders;
+    EXPECT_EQ(withoutFolders.Scan(fs, L"C:\\s\\", L"*", true, InsertOrder::PathAscending, false), 4u);
+    EXPECT_EQ(withoutFolders[0].path, L"C:\\s\\a.txt");
+
+    FileSet flat;
+    EXPECT_EQ(flat.Scan(fs, L"C:\\s\\", L"*.*", false, InsertOrder::PathAscending, true), 3u);
+}
+
+TEST(FileSet, ARaisedStopFlagEndsTheWalk)
+{
+    FakeFileSystem fs;
+    fs.AddFile(L"C:\\s\\a.txt");
+    fs.AddFile(L"C:\\s\\sub\\b.txt");
+    std::atomic<int> stop{1};
+    FileSet set;
+    EXPECT_EQ(set.Scan(fs, L"C:\\s\\", L"*.*", true, InsertOrder::PathAscending, true, &stop), 0u);
+    EXPECT_EQ(set.Size(), 0u);
+}
+
+TEST(FileSet, FolderLinksAreListedButNotEntered)
+{
+    FakeFileSystem fs;
+    fs.AddFile(L"D:\\elsewhere\\secret.txt");
+    fs.AddFile(L"C:\\s\\a.txt");
+    fs.AddFolderLink(L"C:\\s\\away", L"D:\\elsewhere");
+    fs.AddFolderLink(L"C:\\s\\loop", L"C:\\s");
+    FileSet set;
+    set.Scan(fs, L"C:\\s\\", L"*.*", true, InsertOrder::PathAscending, true);
+    EXPECT_EQ(Paths(set), (std::vector<std::wstring>{L"C:\\s\\a.txt", L"C:\\s\\away", L"C:\\s\\loop"}));
+    EXPECT_TRUE(set[1].IsFolderLink());
+}
+
+// Random trees with names chosen to sit on both sides of "\" in code-unit order, walked by
+// the fast scan and by one-by-one inserts: the sets must be identical for every order.
+TEST(FileSet, ScanEqualsOneByOneInsertsOnRandomTrees)
+{
+    const std::wstring names[] = {L"a", L"a b", L"a.txt", L"a]", L"A", L"ab", L"b", L"a!", L"a~", L"\u00e9",
+                                  L"a\u00e9", L"z", L"_", L"a0", L"a[", L"aB"};
+    std::mt19937 random(20261207);
+    for (int round = 0; round < 12; ++round) {
+        FakeFileSystem fs;
+        fs.ListInReverse(round % 2 == 1);
+        std::vector<std::wstring> folders = {L"C:\\r"};
+        fs.AddFolder(L"C:\\r");
+        for (int i = 0; i < 60; ++i) {
+            const std::wstring parent = folders[random() % folders.size()];
+            const std::wstring path = parent + L"\\" + names[random() % std::size(names)];
+            if (fs.Exists(path))
+                continue;
+            if (random() % 3 == 0) {
+                fs.AddFolder(path);
+                folders.push_back(path);
+            } else {
+                fs.AddSizedFile(path, random() % 4);
+            }
+        }
+        const InsertOrder orders[] = {InsertOrder::Append, InsertOrder::SizeAscending, InsertOrder::SizeDescending,
+                                      InsertOrder::PathAscending, InsertOrder::PathDescending};
+        for (InsertOrder order : orders) {
+            for (bool includeFolders : {true, false}) {
+                FileSet fast;
+                FileSet reference;
+                fast.AddPath(fs, L"C:\\r", order);
+                reference.AddPath(fs, L"C:\\r", order);
+                const size_t added = fast.Scan(fs, L"C:\\r\\", L"*.*", true, order, includeFolders);
+                EXPECT_EQ(added, ReferenceScan(reference, fs, L"C:\\r\\", L"*.*", order, includeFolders));
+                ASSERT_EQ(fast.Size(), reference.Size());
+                for (size_t i = 0; i < fast.Size(); ++i) {
+                    ASSERT_EQ(fast[i].path, reference[i].path) << "round " << round << " order "
+                                                               << static_cast<int>(order) << " at " << i;
+                    ASSERT_EQ(fast[i].size, reference[i].size);
+                }
+            }
+        }
+    }
+}
+
+// Equal keys and a set that was not in order before the walk: the batch must land exactly
+// where one-by-one inserts would have put it.
+TEST(FileSet, ScanIntoAnUnorderedOrDuplicatedSetEqualsOneByOneInserts)
+{
+    FakeFileSystem fs;
+    fs.AddFile(L"C:\\r\\m.txt");
+    fs.AddFile(L"C:\\r\\sub\\k.txt");
+    fs.AddFile(L"C:\\r\\b.txt");
+    for (InsertOrder order : {InsertOrder::PathAscending, InsertOrder::PathDescending}) {
+        FileSet fast;
+        FileSet reference;
+        for (FileSet* set : {&fast, &reference}) {
+            set->Insert(Entry(L"C:\\r\\z"), InsertOrder::Append);
+            set->Insert(Entry(L"C:\\r\\m.txt"), InsertOrder::Append); // equal to a walked path
+            set->Insert(Entry(L"C:\\r\\a"), InsertOrder::Append);     // out of order
+        }
+        fast.Scan(fs, L"C:\\r\\", L"*.*", true, order, true);
+        ReferenceScan(reference, fs, L"C:\\r\\", L"*.*", order, true);
+        EXPECT_EQ(Paths(fast), Paths(reference));
+
+        FileSet sortedFast;
+        FileSet sortedReference;
+        for (FileSet* set : {&sortedFast, &sortedReference}) {
+            set->Insert(Entry(L"C:\\r\\m.txt", 7), order);
+            set->Insert(Entry(L"C:\\r\\sub", 7), order);
+        }
+        sortedFast.Scan(fs, L"C:\\r\\", L"*.*", true, order, true);
+        ReferenceScan(sortedReference, fs, L"C:\\r\\", L"*.*", order, true);
+        ASSERT_EQ(Paths(sortedFast), Paths(sortedReference));
+        for (size_t i = 0; i < sortedFast.Size(); ++i)
+            EXPECT_EQ(sortedFast[i].size, sortedReference[i].size) << i; // which of the equal ones
+    }
+}
+
+} // namespace

@@ -1,0 +1,438 @@
+#include "commands/FolderCommands.h"
+
+#include "app/InstallState.h"
+#include "commands/FakeFileSystem.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Paths = std::vector<std::wstring>;
+using Op = FakeFileSystem::Operation;
+
+constexpr uint32_t kReadOnly = FileAttribute::ReadOnly;
+constexpr uint32_t kHidden = FileAttribute::Hidden;
+constexpr uint32_t kNormal = FileAttribute::Normal;
+constexpr uint32_t kFolder = FileAttribute::Directory;
+
+class FolderCommandsTest : public testing::Test
+{
+protected:
+    // C:\src: a.txt, sub\b.txt
+    void MakeSource(const std::wstring& root = L"C:\\src")
+    {
+        fs.AddFile(root + L"\\a.txt", "alpha");
+        fs.AddFile(root + L"\\sub\\b.txt", "beta");
+    }
+
+    FakeFileSystem fs;
+    InstallProgress progress;
+};
+
+// ---- copy ----
+
+TEST_F(FolderCommandsTest, CopyPutsTheTreeUnderTheSourceName)
+{
+    MakeSource();
+    CopyFolderTree(fs, progress, L"C:\\src", L"D:\\dst");
+    EXPECT_EQ(fs.Tree(L"D:\\dst"), (Paths{L"src\\", L"src\\a.txt", L"src\\sub\\", L"src\\sub\\b.txt"}));
+    EXPECT_EQ(fs.Content(L"D:\\dst\\src\\sub\\b.txt"), "beta");
+    EXPECT_EQ(fs.Tree(L"C:\\src"), (Paths{L"a.txt", L"sub\\", L"sub\\b.txt"}));
+    EXPECT_EQ(progress.finishedFilesBytes.load(), 9u);
+    EXPECT_EQ(progress.commandBytesTotal.load(), 9u);
+    EXPECT_EQ(progress.commandBytesDone.load(), 9u);
+    EXPECT_EQ(progress.commandPercent.load(), 100.0f);
+}
+
+TEST_F(FolderCommandsTest, CopyDoesNotDependOnListingOrder)
+{
+    fs.ListInReverse(true);
+    MakeSource();
+    CopyFolderTree(fs, progress, L"C:\\src", L"D:\\dst");
+    EXPECT_EQ(fs.Tree(L"D:\\dst"), (Paths{L"src\\", L"src\\a.txt", L"src\\sub\\", L"src\\sub\\b.txt"}));
+}
+
+TEST_F(FolderCommandsTest, CopyCreatesFoldersOnlyAsParentsOfWhatTheyHold)
+{
+    fs.AddFolder(L"C:\\src\\empty");
+    fs.AddFolder(L"C:\\src\\outer\\inner");
+    CopyFolderTree(fs, progress, L"C:\\src", L"D:\\dst");
+    EXPECT_EQ(fs.Tree(L"D:\\dst"), (Paths{L"src\\", L"src\\outer\\"}));
+
+    FakeFileSystem bare;
+    bare.AddFolder(L"C:\\nothing");
+    CopyFolderTree(bare, progress, L"C:\\nothing", L"D:\\dst");
+    EXPECT_TRUE(bare.IsFolder(L"D:\\dst"));
+    EXPECT_EQ(bare.Tree(L"D:\\dst"), Paths{});
+}
+
+TEST_F(FolderCommandsTest, CopiesArriveWithNormalAttributesAndReplaceReadOnlyFiles)
+{
+    fs.AddFile(L"C:\\src\\ro.txt", "new", kReadOnly);
+    fs.AddFile(L"C:\\src\\hidden.txt", "h", kHidden | FileAttribute::System);
+    fs.AddFile(L"D:\\dst\\src\\ro.txt", "old", kReadOnly);
+    fs.AddFolder(L"D:\\dst\\src\\sub", kFolder | kHidden);
+    fs.AddFile(L"C:\\src\\sub\\c.txt");
+    CopyFolderTree(fs, progress, L"C:\\src", L"D:\\dst");
+    EXPECT_EQ(fs.Content(L"D:\\dst\\src\\ro.txt"), "new");
+    EXPECT_EQ(fs.Attributes(L"D:\\dst\\src\\ro.txt"), kNormal);
+    EXPECT_EQ(fs.Attributes(L"D:\\dst\\src\\hidden.txt"), kNormal);
+    EXPECT_EQ(fs.Attributes(L"D:\\dst\\src\\sub"), kFolder);
+    EXPECT_EQ(fs.Attributes(L"C:\\src\\ro.txt"), kReadOnly); // the source is not touched
+}
+
+TEST_F(FolderCommandsTest, CopyOfATrailingSeparatorOrMissingSourceLandsInTheTarget)
+{
+    MakeSource();
+    CopyFolderTree(fs, progress, L"C:\\src\\", L"D:\\dst");
+    EXPECT_EQ(fs.Tree(L"D:\\dst"), (Paths{L"a.txt", L"sub\\", L"sub\\b.txt"}));
+
+    CopyFolderTree(fs, progress, L"C:\\missing", L"D:\\new");
+    EXPECT_TRUE(fs.IsFolder(L"D:\\new"));
+    EXPECT_EQ(fs.Tree(L"D:\\new"), Paths{});
+    EXPECT_EQ(progress.commandBytesTotal.load(), 0u);
+}
+
+TEST_F(FolderCommandsTest, CopyKeepsFilesItCannotCopyOutAndCountsEveryByte)
+{
+    fs.AddFile(L"C:\\src\\a.txt", std::string(10, 'a'));
+    fs.AddFile(L"C:\\src\\b.txt", std::string(20, 'b'));
+    fs.AddFile(L"C:\\src\\c.txt", std::string(30, 'c'));
+    fs.Fail(Op::Copy, L"C:\\src\\c.txt");
+    fs.Lock(L"C:\\src\\a.txt"); // open elsewhere, still readable
+    CopyFolderTree(fs, progress, L"C:\\src", L"D:\\dst");
+    EXPECT_EQ(fs.Tree(L"D:\\dst"), (Paths{L"src\\", L"src\\a.txt", L"src\\b.txt"}));
+    EXPECT_EQ(progress.commandBytesTotal.load(), 60u);
+    EXPECT_EQ(progress.finishedFilesBytes.load(), 60u);
+    EXPECT_EQ(progress.commandBytesDone.load(), 30u); // the last chunk reported: a (10) + all of b
+    EXPECT_EQ(progress.fileBytesDone.load(), 20u);
+    EXPECT_EQ(progress.fileBytesTotal.load(), 20u);
+    EXPECT_EQ(progress.commandPercent.load(), 50.0f);
+    EXPECT_EQ(progress.CurrentFileName(), L"c.txt");
+}
+
+TEST_F(FolderCommandsTest, AFailedCopyLeavesThePreviousDestinationFile)
+{
+    MakeSource();
+    fs.AddFile(L"D:\\dst\\src\\a.txt", "previous", kReadOnly);
+    fs.Fail(Op::Copy, L"C:\\src\\a.txt");
+    CopyFolderTree(fs, progress, L"C:\\src", L"D:\\dst");
+    EXPECT_EQ(fs.Content(L"D:\\dst\\src\\a.txt"), "previous");
+    EXPECT_EQ(fs.Content(L"D:\\dst\\src\\sub\\b.txt"), "beta");
+}
+
+TEST_F(FolderCommandsTest, ZeroDivisorsReadZero)
+{
+    fs.AddFile(L"C:\\src\\empty.txt");
+    progress.commandPercent = 42.0f;
+    progress.filePercent = 42.0f;
+    CopyFolderTree(fs, progress, L"C:\\src", L"D:\\dst");
+    EXPECT_TRUE(fs.Exists(L"D:\\dst\\src\\empty.txt"));
+    EXPECT_EQ(progress.filePercent.load(), 0.0f);
+    EXPECT_EQ(progress.commandPercent.load(), 0.0f);
+}
+
+TEST_F(FolderCommandsTest, CopyProgressFollowsOnlyFinishedChunks)
+{
+    progress.commandBytesTotal = 1000;
+    progress.finishedFilesBytes = 600;
+    struct Case { uint64_t total, done; uint32_t reason; uint64_t commandDone; float file, command; };
+    const Case cases[] = {
+        {400, 100, 0, 700, 25.0f, 70.0f},
+        {400, 400, 1, 700, 25.0f, 70.0f}, // a stream switch changes nothing
+        {400, 400, 0, 1000, 100.0f, 100.0f},
+        {0, 0, 0, 600, 0.0f, 60.0f},
+        {5000000000ull, 2500000000ull, 0, 2500000600ull, 50.0f, 100.0f}, // a grown file stays at 100
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CopyProgress(progress, c.total, c.done, c.reason), 0u);
+        EXPECT_EQ(progress.commandBytesDone.load(), c.commandDone);
+        EXPECT_EQ(progress.filePercent.load(), c.file);
+        EXPECT_EQ(progress.commandPercent.load(), c.command);
+    }
+    progress.commandBytesTotal = 0;
+    CopyProgress(progress, 10, 5, 0);
+    EXPECT_EQ(progress.commandPercent.load(), 0.0f);
+}
+
+// ---- what the commands must never do ----
+
+TEST_F(FolderCommandsTest, EmptyArgumentsDoNothingAtTheDriveRoot)
+{
+    fs.AddFile(L"C:\\boot.ini", "keep");
+    fs.AddFile(L"C:\\windows\\system.dat", "keep");
+    MakeSource();
+    CopyFolderTree(fs, progress, L"", L"D:\\dst");
+    CopyFolderTree(fs, progress, L"C:\\src", L"");
+    MoveFolderTree(fs, progress, L"", L"D:\\dst");
+    MoveFolderTree(fs, progress, L"C:\\src", L"");
+    DeleteFolderTree(fs, progress, L"");
+    EXPECT_EQ(fs.calls, Paths{});
+    EXPECT_EQ(fs.Content(L"C:\\boot.ini"), "keep");
+}
+
+TEST_F(FolderCommandsTest, DeleteAndMoveRefuseRoots)
+{
+    fs.AddFile(L"C:\\boot.ini", "keep");
+    fs.AddFile(L"C:\\windows\\system.dat", "keep");
+    for (const wchar_t* root : {L"\\", L"/", L"C:\\", L"C:", L"C:\\\\", L"\\\\server\\share\\"}) {
+        DeleteFolderTree(fs, progress, root);
+        MoveFolderTree(fs, progress, root, L"D:\\dst");
+    }
+    EXPECT_EQ(fs.calls, Paths{});
+
+    CopyFolderTree(fs, progress, L"C:\\", L"D:\\dst"); // reading a whole drive is allowed
+    EXPECT_EQ(fs.Content(L"D:\\dst\\windows\\system.dat"), "keep");
+    DeleteFolderTree(fs, progress, L"D:\\dst\\windows");
+    EXPECT_FALSE(fs.Exists(L"D:\\dst\\windows"));
+}
+
+TEST_F(FolderCommandsTest, ForwardSlashesNameTheSameFolders)
+{
+    MakeSource();
+    fs.AddFile(L"C:\\elsewhere\\src\\other.txt", "other"); // what a relative "src" names
+    fs.SetCurrentFolder(L"C:\\elsewhere");
+    MoveFolderTree(fs, progress, L"C:/src", L"D:/dst");
+    EXPECT_EQ(fs.Tree(L"D:\\dst"), (Paths{L"src\\", L"src\\a.txt", L"src\\sub\\", L"src\\sub\\b.txt"}));
+    EXPECT_FALSE(fs.Exists(L"C:\\src"));
+    EXPECT_EQ(fs.Tree(L"C:\\elsewhere"), (Paths{L"src\\", L"src\\other.txt"}));
+}
+
+TEST_F(FolderCommandsTest, ATargetThatIsTheSourcesParentIsLeftAlone)
+{
+    fs.AddFile(L"C:\\work\\src\\a.txt", "alpha", kReadOnly);
+    fs.AddFile(L"C:\\work\\src\\sub\\b.txt", "beta");
+    fs.AddFolderLink(L"C:\\alias", L"C:\\work");
+    const Paths before = fs.Tree(L"C:\\work\\src");
+    const wchar_t* targets[] = {L"C:\\work", L"c:\\WORK\\", L"C:/work/.", L"C:\\work\\sub\\..", L"C:\\alias"};
+    for (const wchar_t* target : targets) {
+        fs.calls.clear();
+        CopyFolderTree(fs, progress, L"C:\\work\\src", target);
+        MoveFolderTree(fs, progress, L"C:\\work\\src", target);
+        CopyFolderTree(fs, progress, L"C:\\work\\src\\", L"C:\\work\\src");
+        MoveFolderTree(fs, progress, L"C:\\work\\src\\", L"C:\\work\\src");
+        EXPECT_EQ(fs.ChangingCalls(), Paths{}) << testing::PrintToString(std::wstring(target));
+        EXPECT_EQ(fs.Tree(L"C:\\work\\src"), before);
+        EXPECT_EQ(fs.Content(L"C:\\work\\src\\a.txt"), "alpha");
+    }
+}
+
+// ---- move ----
+
+TEST_F(FolderCommandsTest, MoveOnOneVolumeKeepsEveryFile)
+{
+    MakeSource();
+    fs.AddFile(L"C:\\src\\sub\\deep\\c.txt", "gamma", kReadOnly);
+    MoveFolderTree(fs, progress, L"C:\\src", L"C:\\dst");
+    EXPECT_EQ(fs.Tree(L"C:\\dst"), (Paths{L"src\\", L"src\\a.txt", L"src\\sub\\", L"src\\sub\\b.txt",
+                                         L"src\\sub\\deep\\", L"src\\sub\\deep\\c.txt"}));
+    EXPECT_EQ(fs.Content(L"C:\\dst\\src\\a.txt"), "alpha");
+    EXPECT_EQ(fs.Content(L"C:\\dst\\src\\sub\\deep\\c.txt"), "gamma");
+    EXPECT_EQ(fs.Attributes(L"C:\\dst\\src\\sub\\deep\\c.txt"), kNormal);
+    EXPECT_FALSE(fs.Exists(L"C:\\src"));
+    EXPECT_EQ(progress.finishedFilesBytes.load(), progress.commandBytesTotal.load());
+}
+
+TEST_F(FolderCommandsTest, MoveAcrossVolumesGoesFileByFileAndRemovesEmptiedFolders)
+{
+    MakeSource();
+    fs.AddFolder(L"C:\\src\\empty");
+    MoveFolderTree(fs, progress, L"C:\\src", L"D:\\dst");
+    EXPECT_EQ(fs.Tree(L"D:\\dst"), (Paths{L"src\\", L"src\\a.txt", L"src\\sub\\", L"src\\sub\\b.txt"}));
+    EXPECT_FALSE(fs.Exists(L"C:\\src"));
+    EXPECT_EQ(progress.commandBytesDone.load(), 9u);
+}
+
+TEST_F(FolderCommandsTest, MoveOfATrailingSeparatorEmptiesAndRemovesTheSource)
+{
+    MakeSource();
+    for (const wchar_t* target : {L"D:\\dst", L"C:\\dst"}) {
+        FakeFileSystem one;
+        one.AddFile(L"C:\\src\\a.txt", "alpha");
+        one.AddFile(L"C:\\src\\sub\\b.txt", "beta");
+        MoveFolderTree(one, progress, L"C:\\src\\", target);
+        EXPECT_EQ(one.Tree(target), (Paths{L"a.txt", L"sub\\", L"sub\\b.txt"}));
+        EXPECT_FALSE(one.Exists(L"C:\\src"));
+    }
+}
+
+TEST_F(FolderCommandsTest, ALockedFileKeepsItsFoldersInTheSource)
+{
+    for (const wchar_t* target : {L"D:\\dst", L"C:\\dst"}) {
+        FakeFileSystem one;
+        one.AddFile(L"C:\\src\\a.txt", "alpha");
+        one.AddFile(L"C:\\src\\sub\\b.txt", "beta");
+        one.AddFile(L"C:\\src\\sub\\c.txt", "gamma");
+        one.AddFile(L"C:\\src\\other\\d.txt", "delta");
+        one.Lock(L"C:\\src\\sub\\b.txt");
+        MoveFolderTree(one, progress, L"C:\\src", target);
+        const std::wstring dst = target;
+        EXPECT_EQ(one.Tree(L"C:\\src"), (Paths{L"sub\\", L"sub\\b.txt"})) << testing::PrintToString(dst);
+        Paths arrived{L"src\\", L"src\\a.txt", L"src\\other\\", L"src\\other\\d.txt", L"src\\sub\\", L"src\\sub\\c.txt"};
+        if (dst[0] == L'D') // across volumes the copy arrives, but the source cannot be deleted
+            arrived.insert(arrived.end() - 1, L"src\\sub\\b.txt");
+        EXPECT_EQ(one.Tree(dst), arrived);
+        EXPECT_EQ(one.Content(L"C:\\src\\sub\\b.txt"), "beta");
+    }
+}
+
+TEST_F(FolderCommandsTest, MoveReplacesReadOnlyFilesInAnExistingDestination)
+{
+    for (const wchar_t* target : {L"D:\\dst", L"C:\\dst"}) {
+        FakeFileSystem one;
+        one.AddFile(L"C:\\src\\a.txt", "new", kHidden);
+        one.AddFile(L"C:\\src\\sub\\b.txt", "beta");
+        const std::wstring dst = target;
+        one.AddFile(dst + L"\\src\\a.txt", "old", kReadOnly);
+        one.AddFile(dst + L"\\src\\keep.txt", "kept");
+        MoveFolderTree(one, progress, L"C:\\src", dst);
+        EXPECT_EQ(one.Content(dst + L"\\src\\a.txt"), "new");
+        EXPECT_EQ(one.Attributes(dst + L"\\src\\a.txt"), kNormal);
+        EXPECT_EQ(one.Content(dst + L"\\src\\keep.txt"), "kept");
+        EXPECT_EQ(one.Content(dst + L"\\src\\sub\\b.txt"), "beta");
+        EXPECT_FALSE(one.Exists(L"C:\\src"));
+    }
+}
+
+TEST_F(FolderCommandsTest, AFailedMoveLeavesBothFiles)
+{
+    for (const wchar_t* target : {L"D:\\dst", L"C:\\dst"}) {
+        FakeFileSystem one;
+        one.AddFile(L"C:\\src\\a.txt", "new");
+        const std::wstring dst = target;
+        one.AddFile(dst + L"\\src\\a.txt", "previous");
+        one.Fail(Op::Move, L"C:\\src\\a.txt");
+        MoveFolderTree(one, progress, L"C:\\src", dst);
+        EXPECT_EQ(one.Content(dst + L"\\src\\a.txt"), "previous");
+        EXPECT_EQ(one.Content(L"C:\\src\\a.txt"), "new");
+    }
+}
+
+TEST_F(FolderCommandsTest, AReadOnlySourceStaysBehindOnlyAcrossVolumes)
+{
+    fs.AddFile(L"C:\\src\\sub\\ro.txt", "r", kReadOnly);
+    fs.AddFile(L"C:\\src\\a.txt", "a");
+    MoveFolderTree(fs, progress, L"C:\\src", L"D:\\dst");
+    EXPECT_EQ(fs.Tree(L"C:\\src"), (Paths{L"sub\\", L"sub\\ro.txt"}));
+    EXPECT_EQ(fs.Content(L"D:\\dst\\src\\sub\\ro.txt"), "r");
+    EXPECT_EQ(fs.Attributes(L"D:\\dst\\src\\sub\\ro.txt"), kNormal);
+
+    FakeFileSystem same;
+    same.AddFile(L"C:\\src\\sub\\ro.txt", "r", kReadOnly);
+    MoveFolderTree(same, progress, L"C:\\src", L"C:\\dst");
+    EXPECT_FALSE(same.Exists(L"C:\\src"));
+    EXPECT_EQ(same.Attributes(L"C:\\dst\\src\\sub\\ro.txt"), kNormal);
+}
+
+TEST_F(FolderCommandsTest, MoveDoesNotEmptyFolderLinks)
+{
+    fs.AddFile(L"D:\\elsewhere\\secret.txt", "s");
+    MakeSource();
+    fs.AddFolderLink(L"C:\\src\\away", L"D:\\elsewhere");
+    fs.AddFolderLink(L"C:\\src\\loop", L"C:\\src");
+    MoveFolderTree(fs, progress, L"C:\\src", L"E:\\dst"); // across volumes: links cannot go
+    EXPECT_EQ(fs.Tree(L"D:\\elsewhere"), Paths{L"secret.txt"});
+    EXPECT_EQ(fs.Tree(L"E:\\dst"), (Paths{L"src\\", L"src\\a.txt", L"src\\sub\\", L"src\\sub\\b.txt"}));
+    EXPECT_TRUE(fs.Exists(L"C:\\src\\away"));
+    EXPECT_TRUE(fs.Exists(L"C:\\src\\loop"));
+
+    FakeFileSystem same; // on one volume the links travel with their folder
+    same.AddFile(L"D:\\elsewhere\\secret.txt", "s");
+    same.AddFile(L"C:\\src\\a.txt");
+    same.AddFolderLink(L"C:\\src\\away", L"D:\\elsewhere");
+    MoveFolderTree(same, progress, L"C:\\src", L"C:\\dst");
+    EXPECT_EQ(same.Tree(L"C:\\dst"), (Paths{L"src\\", L"src\\a.txt", L"src\\away\\"}));
+    EXPECT_EQ(same.Tree(L"D:\\elsewhere"), Paths{L"secret.txt"});
+
+    FakeFileSystem linkRoot; // a source that is a link is not emptied through it
+    linkRoot.AddFile(L"D:\\elsewhere\\secret.txt", "s");
+    linkRoot.AddFolderLink(L"C:\\link", L"D:\\elsewhere");
+    MoveFolderTree(linkRoot, progress, L"C:\\link", L"E:\\dst");
+    EXPECT_EQ(linkRoot.Tree(L"D:\\elsewhere"), Paths{L"secret.txt"});
+    EXPECT_TRUE(linkRoot.Exists(L"C:\\link"));
+}
+
+// ---- delete ----
+
+TEST_F(FolderCommandsTest, DeleteRemovesReadOnlyAndHiddenContent)
+{
+    fs.AddFile(L"C:\\old\\a.txt", "a", kReadOnly);
+    fs.AddFile(L"C:\\old\\sub\\b.txt", "b", kHidden);
+    fs.AddFolder(L"C:\\old\\e", kFolder | kHidden);
+    fs.AddFile(L"C:\\older.txt", "neighbour");
+    progress.commandBytesDone = 5;
+    progress.commandBytesTotal = 5;
+    DeleteFolderTree(fs, progress, L"C:\\old");
+    EXPECT_FALSE(fs.Exists(L"C:\\old"));
+    EXPECT_TRUE(fs.Exists(L"C:\\older.txt"));
+    EXPECT_EQ(progress.commandBytesDone.load() + progress.commandBytesTotal.load() +
+                  progress.finishedFilesBytes.load() + progress.fileBytesDone.load() + progress.fileBytesTotal.load(),
+              0u);
+    EXPECT_EQ(progress.CurrentFileName(), L"old");
+}
+
+TEST_F(FolderCommandsTest, DeleteKeepsALockedFileAndTheFoldersAboveIt)
+{
+    fs.AddFile(L"C:\\old\\a.txt");
+    fs.AddFile(L"C:\\old\\sub\\b.txt", "held");
+    fs.AddFolder(L"C:\\old\\e");
+    fs.Lock(L"C:\\old\\sub\\b.txt");
+    DeleteFolderTree(fs, progress, L"C:\\old");
+    EXPECT_EQ(fs.Tree(L"C:\\old"), (Paths{L"sub\\", L"sub\\b.txt"}));
+}
+
+TEST_F(FolderCommandsTest, DeleteWithATrailingSeparatorKeepsTheFolder)
+{
+    fs.AddFile(L"C:\\old\\a.txt");
+    fs.AddFile(L"C:\\old\\sub\\b.txt");
+    DeleteFolderTree(fs, progress, L"C:\\old\\");
+    EXPECT_TRUE(fs.IsFolder(L"C:\\old"));
+    EXPECT_EQ(fs.Tree(L"C:\\old"), Paths{});
+}
+
+TEST_F(FolderCommandsTest, DeleteOfAMissingFolderChangesNothing)
+{
+    fs.AddFile(L"C:\\keep.txt");
+    DeleteFolderTree(fs, progress, L"C:\\missing");
+    EXPECT_EQ(fs.ChangingCalls(), Paths{});
+}
+
+TEST_F(FolderCommandsTest, DeleteRemovesFolderLinksButNotWhatTheyLeadTo)
+{
+    fs.AddFolder(L"D:\\keep", kFolder | kHidden);
+    fs.AddFile(L"D:\\keep\\precious.txt", "p", kReadOnly);
+    fs.AddFile(L"C:\\old\\a.txt");
+    fs.AddFolderLink(L"C:\\old\\away", L"D:\\keep");
+    fs.AddFolderLink(L"C:\\old\\sub\\loop", L"C:\\old");
+    DeleteFolderTree(fs, progress, L"C:\\old");
+    EXPECT_FALSE(fs.Exists(L"C:\\old"));
+    EXPECT_EQ(fs.Tree(L"D:\\keep"), Paths{L"precious.txt"});
+    EXPECT_EQ(fs.Attributes(L"D:\\keep"), kFolder | kHidden);
+    EXPECT_EQ(fs.Attributes(L"D:\\keep\\precious.txt"), kReadOnly);
+
+    fs.AddFolderLink(L"C:\\link", L"D:\\keep"); // the named folder itself is a link
+    DeleteFolderTree(fs, progress, L"C:\\link");
+    EXPECT_FALSE(fs.Exists(L"C:\\link"));
+    EXPECT_EQ(fs.Tree(L"D:\\keep"), Paths{L"precious.txt"});
+}
+
+TEST_F(FolderCommandsTest, CopyDoesNotFollowFolderLinks)
+{
+    fs.AddFile(L"D:\\elsewhere\\secret.txt");
+    MakeSource();
+    fs.AddFolderLink(L"C:\\src\\away", L"D:\\elsewhere");
+    fs.AddFolderLink(L"C:\\src\\sub\\loop", L"C:\\src");
+    CopyFolderTree(fs, progress, L"C:\\src", L"E:\\dst");
+    EXPECT_EQ(fs.Tree(L"E:\\dst"), (Paths{L"src\\", L"src\\a.txt", L"src\\sub\\", L"src\\sub\\b.txt"}));
+}
+
+TEST(SamePathText, FoldsSeparatorsDotsAndAsciiCase)
+{
+    EXPECT_TRUE(SamePathText(L"C:\\work\\src", L"c:/WORK//src/"));
+    EXPECT_TRUE(SamePathText(L"C:\\work\\x\\..\\src", L"C:\\work\\.\\src"));
+    EXPECT_FALSE(SamePathText(L"C:\\work\\src", L"C:\\work\\src2"));
+    EXPECT_FALSE(SamePathText(L"\\work", L"work"));
+    EXPECT_FALSE(SamePathText(L"C:\\\u00c9", L"C:\\\u00e9")); // only ASCII letters fold
+}
+
+} // namespace
