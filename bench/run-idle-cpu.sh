@@ -3,14 +3,17 @@
 # panel every 75 ms; the target is below 1% of one core), read from /proc for the Wine process,
 # beside the same figure for a minimal Win32 window program in the same run, and the share of
 # the prefix's wineserver (which carries Wine's messages and timers) during each measurement.
-#   VARNEKITE_BENCH_FULL=1  measure a whole minute instead of 15 s
+#   VARNEKITE_BENCH_FULL=1  measure a whole minute instead of 12 s
 source "$(dirname "${BASH_SOURCE[0]}")/win32-common.sh"
-settle=3
-measure=15
+settle=2
+measure=12
 [ "${VARNEKITE_BENCH_FULL:-0}" = 1 ] && measure=60
 vk_write_config $(((settle + measure + 10) * 1000))
 hz=$(getconf CLK_TCK)
-server=$(vk_wineserver_pid)
+# The persistent server may take a moment to appear; without it its share reads 0.
+server=
+for _ in $(seq 50); do server=$(vk_wineserver_pid); [ -n "$server" ] && break; sleep 0.1; done
+server_ticks() { if [ -n "$server" ] && [ -r "/proc/$server/stat" ]; then vk_cpu_ticks "$server"; else echo 0; fi; }
 
 measure_cpu() { # name, then the command to start
   local name=$1; shift
@@ -18,9 +21,9 @@ measure_cpu() { # name, then the command to start
   local pid=$!
   sleep "$settle"
   local s0 w0 s1 w1
-  s0=$(vk_cpu_ticks "$pid"); w0=$(vk_cpu_ticks "$server")
+  s0=$(vk_cpu_ticks "$pid"); w0=$(server_ticks)
   sleep "$measure"
-  s1=$(vk_cpu_ticks "$pid"); w1=$(vk_cpu_ticks "$server")
+  s1=$(vk_cpu_ticks "$pid"); w1=$(server_ticks)
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
   awk -v n="$name" -v a="$s0" -v b="$s1" -v c="$w0" -v d="$w1" -v hz="$hz" -v t="$measure" 'BEGIN {

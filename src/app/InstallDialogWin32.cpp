@@ -107,12 +107,12 @@ void InstallDialog::SetIcons()
 {
     // The program carries no icon 128, so both messages set a null icon; a build that adds one
     // gets it in the task switcher.
-    HANDLE big = LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+    HANDLE bigIcon = LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
                             GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR);
-    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-    HANDLE small = LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+    HANDLE smallIcon = LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR);
-    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
 }
 
 void InstallDialog::BindPanel(PanelWindow& panel, int controlId)

@@ -20,6 +20,21 @@ float OverallPercent(int item, size_t itemCount, float itemPercent)
     return static_cast<float>(static_cast<double>(item) * 100.0 / count + static_cast<double>(itemPercent) / count);
 }
 
+namespace {
+
+// A command that throws has failed like any other failing command: the list goes on. Left to
+// reach the thread's entry, the exception would end the worker and leave a window that nothing
+// ever closes.
+void RunOneCommand(const CommandHandler& handler, InstallState& state, int index)
+{
+    try {
+        handler.run(state, index);
+    } catch (...) {
+    }
+}
+
+} // namespace
+
 void RunInstallList(InstallState& state, const CommandRegistry& handlers, RunLoopObserver& observer)
 {
     // The lists are complete before the worker starts and nobody changes them while it runs.
@@ -55,7 +70,7 @@ void RunInstallList(InstallState& state, const CommandRegistry& handlers, RunLoo
 
             const CommandHandler* handler = handlers.FindHandler(command.commandName);
             if (handler != nullptr && handler->run != nullptr)
-                handler->run(state, static_cast<int>(k));
+                RunOneCommand(*handler, state, static_cast<int>(k));
         }
     }
 }

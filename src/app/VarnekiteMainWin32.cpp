@@ -40,6 +40,9 @@ private:
 } // namespace
 
 #ifdef _MSC_VER
+// The CRT runs every initialiser between .CRT$XCA and .CRT$XCZ in section-name order; "XCV"
+// comes after the ordinary "XCU" group that holds the command kinds.
+#pragma warning(disable : 4075) // initialisers put in a named initialisation area: intended
 #pragma section(".CRT$XCV", read)
 #pragma init_seg(".CRT$XCV")
 #endif

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,8 @@ void SpoilPercents(InstallState& state, int)
     state.progress.filePercent = 66.0f;
 }
 
+void Throw(InstallState&, int) { throw std::runtime_error("command failed"); }
+
 InstallCommand Command(const wchar_t* item, const wchar_t* kind)
 {
     InstallCommand command;
@@ -65,6 +68,7 @@ protected:
         handlers.Append({L"execute", RecordRun, nullptr});
         handlers.Append({L"dirdelete", nullptr, nullptr}); // a kind without a run callback
         handlers.Append({L"spoil", SpoilPercents, nullptr});
+        handlers.Append({L"throw", Throw, nullptr});
     }
     void TearDown() override
     {
@@ -210,6 +214,19 @@ TEST_F(RunLoopTest, ByteSharesStartAtZeroForEachCommand)
 
     EXPECT_FLOAT_EQ(state.progress.commandPercent, 0.0f);
     EXPECT_FLOAT_EQ(state.progress.filePercent, 0.0f);
+}
+
+TEST_F(RunLoopTest, ACommandThatThrowsDoesNotStopTheList)
+{
+    state.settings.items = {L"x", L"y"};
+    state.settings.commands = {Command(L"x", L"throw"), Command(L"x", L"execute"), Command(L"y", L"execute")};
+
+    RunInstallList(state, handlers, recorder);
+
+    const std::vector<Event> runs = Runs();
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].ranIndex, 1);
+    EXPECT_EQ(runs[1].ranIndex, 2);
 }
 
 TEST(RunLoopPercent, DivisionByZeroReadsZero)

@@ -2,6 +2,7 @@
 //   MarkerWriter append <file> <text>            appends one line to a file (the order of runs)
 //   MarkerWriter hold <release file> <max ms>    waits until the release file exists (or the time is up)
 //   MarkerWriter sleep <ms>                      waits a fixed time
+//   MarkerWriter showstate <file>                appends "show=<n>", the show command it was started with
 // It exits with 0, or 2 on a usage error.
 #include <windows.h>
 
@@ -42,6 +43,13 @@ int wmain(int argc, wchar_t** argv)
     if (argc == 4 && wcscmp(argv[1], L"hold") == 0) {
         Hold(argv[2], static_cast<DWORD>(wcstoul(argv[3], nullptr, 10)));
         return 0;
+    }
+    if (argc == 3 && wcscmp(argv[1], L"showstate") == 0) {
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        GetStartupInfoW(&startup);
+        const int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
+        return AppendLine(argv[2], (L"show=" + std::to_wstring(show)).c_str()) ? 0 : 1;
     }
     if (argc == 3 && wcscmp(argv[1], L"sleep") == 0) {
         Sleep(static_cast<DWORD>(wcstoul(argv[2], nullptr, 10)));

@@ -125,6 +125,19 @@ TEST_F(VarnekiteRun, MissingProgramShowsNoErrorAndTheRunGoesOn)
     EXPECT_EQ(ReadTextFile(MarkerPath()), "after\n");
 }
 
+TEST_F(VarnekiteRun, HideStartsTheProgramHiddenOtherwiseShown)
+{
+    const std::string showState = "showstate \"" + Narrow(MarkerPath()) + "\"";
+    Start(Document("", "<item name='a'>"
+                       "<file command='execute' program='" + Attribute(Narrow(marker)) + "' arguments='" +
+                       Attribute(showState) + "' hide='TRUE'/>"
+                       "<file command='execute' program='" + Attribute(Narrow(marker)) + "' arguments='" +
+                       Attribute(showState) + "'/>"
+                       "</item>"));
+    EXPECT_EQ(ExitCode(), 1u);
+    EXPECT_EQ(ReadTextFile(MarkerPath()), "show=0\nshow=5\n"); // SW_HIDE, then SW_SHOW
+}
+
 TEST_F(VarnekiteRun, MissingConfigurationShowsOneErrorBoxAndNoWindowThenExitsWithAllOnes)
 {
     const std::wstring missing = folder.File(L"missing.xml");
