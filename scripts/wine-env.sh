@@ -56,7 +56,9 @@ vk_start_display() {
 vk_wine_start() {
   vk_start_display
   vk_wine_prepare_prefix
-  wineserver -p # persistent server: each test exe then starts in a fraction of a second
+  # A persistent server: each test exe then starts in a fraction of a second. It may already
+  # run (a caller started it); that is fine.
+  wineserver -p 2>/dev/null || true
   # The first program started in a prefix finishes the prefix's set-up; started from ctest's
   # discovery it can stall, so start one here.
   timeout 120 wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true

@@ -43,4 +43,9 @@ private:
     int showTotal = -1;
     int showAfter = -1;
     int fixMain = 0;
+
+    // What the last paint showed; the timer skips the repaint while it is still current, so a
+    // long wait (an execute command) costs next to no CPU.
+    MainPanelSnapshot lastPainted;
+    bool hasPainted = false;
 };

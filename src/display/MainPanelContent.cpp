@@ -17,6 +17,15 @@ MainPanelSnapshot TakeMainPanelSnapshot(const InstallProgress& progress)
     return snapshot;
 }
 
+bool operator==(const MainPanelSnapshot& a, const MainPanelSnapshot& b)
+{
+    // Percentages compare by value; a NaN never equals itself, which only costs a repaint.
+    return a.currentItem == b.currentItem && a.currentCommand == b.currentCommand &&
+           a.itemPercent == b.itemPercent && a.commandPercent == b.commandPercent &&
+           a.filePercent == b.filePercent && a.file.fileBytesDone == b.file.fileBytesDone &&
+           a.file.fileBytesTotal == b.file.fileBytesTotal && a.file.fileName == b.file.fileName;
+}
+
 CurrentItemContent ComposeCurrentItem(const InstallSettings& settings, const MainPanelSnapshot& snapshot,
                                       int itemIndex)
 {

@@ -23,6 +23,10 @@ struct MainPanelSnapshot
 
 MainPanelSnapshot TakeMainPanelSnapshot(const InstallProgress& progress);
 
+// Equal snapshots paint identical pixels: the settings never change after loading.
+bool operator==(const MainPanelSnapshot& a, const MainPanelSnapshot& b);
+inline bool operator!=(const MainPanelSnapshot& a, const MainPanelSnapshot& b) { return !(a == b); }
+
 struct CurrentItemContent
 {
     std::wstring line;           // "<name> (<i + 1>/<items>)"

@@ -55,7 +55,12 @@ bool MainPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& resu
         return false;
     }
     if (wParam == kRepaintTimerId) {
-        RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        // Repaint at once when the progress shown has moved; an unchanged state would paint the
+        // same pixels again. Invalidations from the worker and the system still paint as usual.
+        const bool unchanged = hasPainted && owner != nullptr && TakeMainPanelSnapshot(owner->State().progress) == lastPainted;
+        if (!unchanged) {
+            RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        }
     }
     result = 0;
     return true;
@@ -82,6 +87,8 @@ void MainPanel::Paint(HDC dc, const RECT& client)
     }
 
     const MainPanelSnapshot snapshot = state != nullptr ? TakeMainPanelSnapshot(state->progress) : MainPanelSnapshot{};
+    lastPainted = snapshot;
+    hasPainted = true;
     const RowWindow rows = ComputeRowWindow(snapshot.currentItem, showTotal, showAfter, itemCount);
     float y = layout.Y;
     for (int item = rows.start; item < rows.end; ++item) {

@@ -624,7 +624,7 @@ TEST_F(PanelPaint, AttachForwardsOtherMessagesAndDetachesWithTheControl)
     EXPECT_EQ(second->Window(), nullptr);
 }
 
-TEST_F(PanelPaint, TimerRepaintsTheVisibleMainPanelAtOnce)
+TEST_F(PanelPaint, TimerRepaintsTheVisibleMainPanelAtOnceWhenProgressMoved)
 {
     TestWindow shown(kWidth + 2, 200, true);
     MainPanel main;
@@ -636,11 +636,25 @@ TEST_F(PanelPaint, TimerRepaintsTheVisibleMainPanelAtOnce)
     EXPECT_EQ(host.placeCalls, 1) << "the first WM_PAINT measured";
     ASSERT_TRUE(main.StartRepaintTimer());
 
-    const int before = host.stateReads;
+    // The timer's check reads the state once; a paint reads it again.
+    int before = host.stateReads;
     SendMessageW(control, WM_TIMER, MainPanel::kRepaintTimerId + 1, 0);
     EXPECT_EQ(host.stateReads, before) << "other timers do nothing";
     SendMessageW(control, WM_TIMER, MainPanel::kRepaintTimerId, 0);
-    EXPECT_GT(host.stateReads, before) << "the repaint happened inside the timer message";
+    EXPECT_EQ(host.stateReads, before + 1) << "nothing moved since the last paint: no repaint";
+
+    host.state.progress.fileBytesDone = 4096;
+    before = host.stateReads;
+    SendMessageW(control, WM_TIMER, MainPanel::kRepaintTimerId, 0);
+    EXPECT_GE(host.stateReads, before + 2) << "the repaint happened inside the timer message";
+    before = host.stateReads;
+    SendMessageW(control, WM_TIMER, MainPanel::kRepaintTimerId, 0);
+    EXPECT_EQ(host.stateReads, before + 1) << "painted state is current again";
+
+    host.state.progress.SetCurrentFileName(L"next.dat");
+    before = host.stateReads;
+    SendMessageW(control, WM_TIMER, MainPanel::kRepaintTimerId, 0);
+    EXPECT_GE(host.stateReads, before + 2) << "a new file name repaints";
     KillTimer(control, MainPanel::kRepaintTimerId);
 }
 
