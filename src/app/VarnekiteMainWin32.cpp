@@ -4,7 +4,7 @@
 // when the list is done, or on a configuration error), so what follows it runs only when the
 // window could not be created or the worker could not start.
 #include "app/InstallDialogWin32.h"
-// The command kind constants are constructed before GDI+ starts (see GdiplusSession below).
+// Included before GdiplusSession: its inline constants are constructed before GDI+ starts.
 #include "commands/CommandKinds.h"
 #include "display/GdiplusWin32.h"
 
@@ -16,11 +16,9 @@ namespace {
 // Starts GDI+ for the whole process before the entry point runs and shuts it down after the
 // entry point has returned, when no window is left that could paint.
 //
-// Construction order: the command kinds first, then GDI+. The constants live in the Windows
-// edge library, which is linked after this file; GCC and MinGW run a static library's
-// constructors before those of the executable's own objects linked ahead of it, and
-// MSVC is told the same with init_seg below, which places this file's objects after all
-// ordinary ("user") initialisers.
+// Construction order: the command kinds first, then GDI+. The kinds are inline variables
+// defined in CommandKinds.h, included above, and C++ initialises an inline variable defined
+// before a static object in the same file ahead of that object, whatever the linker does.
 class GdiplusSession
 {
 public:
@@ -39,13 +37,6 @@ private:
 
 } // namespace
 
-#ifdef _MSC_VER
-// The CRT runs every initialiser between .CRT$XCA and .CRT$XCZ in section-name order; "XCV"
-// comes after the ordinary "XCU" group that holds the command kinds.
-#pragma warning(disable : 4075) // initialisers put in a named initialisation area: intended
-#pragma section(".CRT$XCV", read)
-#pragma init_seg(".CRT$XCV")
-#endif
 
 static GdiplusSession gdiplusSession;
 
