@@ -310,24 +310,21 @@ TEST_F(Loader, KindsWithoutParseCallbackAreDropped)
 }
 
 #ifdef _WIN32
+// The default is Varnekite.xml in the program folder, also one outside the ANSI code page.
 TEST_F(Loader, DefaultPathIsVarnekiteXmlInTheProgramFolder)
 {
-    WriteFile("Varnekite.xml", "<Varnekite><items><item name='default'/></items></Varnekite>");
-    table[0].value = LoaderPath(folder) + L"\\";
-    EXPECT_EQ(LoadCommandLine(L"\"" + table[0].value + L"setup.exe\""), LoadOutcome::Loaded);
-    ASSERT_EQ(settings.items.size(), 1u);
-    EXPECT_EQ(settings.items[0], L"default");
-}
-
-TEST_F(Loader, ProgramFolderOutsideTheAnsiCodePageIsFound)
-{
-    const std::filesystem::path cyrillic = folder / L"\u041F\u0430\u043F\u043A\u0430";
-    std::filesystem::create_directories(cyrillic);
-    std::ofstream(cyrillic / "Varnekite.xml", std::ios::binary) << "<Varnekite><items><item name='wide'/></items></Varnekite>";
-    table[0].value = cyrillic.wstring() + L"\\";
-    EXPECT_EQ(LoadCommandLine(L"setup.exe"), LoadOutcome::Loaded);
-    ASSERT_EQ(settings.items.size(), 1u);
-    EXPECT_EQ(settings.items[0], L"wide");
+    const std::filesystem::path folders[] = {folder / L"plain", folder / L"\u041F\u0430\u043F\u043A\u0430"};
+    for (const std::filesystem::path& programFolder : folders) {
+        std::filesystem::create_directories(programFolder);
+        std::ofstream(programFolder / "Varnekite.xml", std::ios::binary)
+            << "<Varnekite><items><item name='default'/></items></Varnekite>";
+        table[0].value = programFolder.wstring() + L"\\";
+        for (const std::wstring& commandLine : {L"\"" + table[0].value + L"setup.exe\" /q", std::wstring(L"setup.exe")}) {
+            settings = InstallSettings();
+            EXPECT_EQ(LoadCommandLine(commandLine), LoadOutcome::Loaded) << testing::PrintToString(commandLine);
+            EXPECT_EQ(settings.items, std::vector<std::wstring>{L"default"});
+        }
+    }
 }
 #endif
 
