@@ -19,11 +19,12 @@ class FolderCommandsTest : public testing::Test
 {
 protected:
     // C:\src: a.txt, sub\b.txt
-    void MakeSource(const std::wstring& root = L"C:\\src")
+    void MakeSource(FakeFileSystem& into)
     {
-        fs.AddFile(root + L"\\a.txt", "alpha");
-        fs.AddFile(root + L"\\sub\\b.txt", "beta");
+        into.AddFile(L"C:\\src\\a.txt", "alpha");
+        into.AddFile(L"C:\\src\\sub\\b.txt", "beta");
     }
+    void MakeSource() { MakeSource(fs); }
 
     FakeFileSystem fs;
     InstallProgress progress;
@@ -31,25 +32,22 @@ protected:
 
 // ---- copy ----
 
-TEST_F(FolderCommandsTest, CopyPutsTheTreeUnderTheSourceName)
+TEST_F(FolderCommandsTest, CopyPutsTheTreeUnderTheSourceNameWhateverTheListingOrder)
 {
-    MakeSource();
-    CopyFolderTree(fs, progress, L"C:\\src", L"D:\\dst");
-    EXPECT_EQ(fs.Tree(L"D:\\dst"), (Paths{L"src\\", L"src\\a.txt", L"src\\sub\\", L"src\\sub\\b.txt"}));
-    EXPECT_EQ(fs.Content(L"D:\\dst\\src\\sub\\b.txt"), "beta");
-    EXPECT_EQ(fs.Tree(L"C:\\src"), (Paths{L"a.txt", L"sub\\", L"sub\\b.txt"}));
-    EXPECT_EQ(progress.finishedFilesBytes.load(), 9u);
-    EXPECT_EQ(progress.commandBytesTotal.load(), 9u);
-    EXPECT_EQ(progress.commandBytesDone.load(), 9u);
-    EXPECT_EQ(progress.commandPercent.load(), 100.0f);
-}
-
-TEST_F(FolderCommandsTest, CopyDoesNotDependOnListingOrder)
-{
-    fs.ListInReverse(true);
-    MakeSource();
-    CopyFolderTree(fs, progress, L"C:\\src", L"D:\\dst");
-    EXPECT_EQ(fs.Tree(L"D:\\dst"), (Paths{L"src\\", L"src\\a.txt", L"src\\sub\\", L"src\\sub\\b.txt"}));
+    for (bool reverse : {false, true}) {
+        FakeFileSystem one;
+        InstallProgress counted;
+        one.ListInReverse(reverse);
+        MakeSource(one);
+        CopyFolderTree(one, counted, L"C:\\src", L"D:\\dst");
+        EXPECT_EQ(one.Tree(L"D:\\dst"), (Paths{L"src\\", L"src\\a.txt", L"src\\sub\\", L"src\\sub\\b.txt"})) << reverse;
+        EXPECT_EQ(one.Content(L"D:\\dst\\src\\sub\\b.txt"), "beta");
+        EXPECT_EQ(one.Tree(L"C:\\src"), (Paths{L"a.txt", L"sub\\", L"sub\\b.txt"}));
+        EXPECT_EQ(counted.finishedFilesBytes.load(), 9u);
+        EXPECT_EQ(counted.commandBytesTotal.load(), 9u);
+        EXPECT_EQ(counted.commandBytesDone.load(), 9u);
+        EXPECT_EQ(counted.commandPercent.load(), 100.0f);
+    }
 }
 
 TEST_F(FolderCommandsTest, CopyCreatesFoldersOnlyAsParentsOfWhatTheyHold)
@@ -245,11 +243,9 @@ TEST_F(FolderCommandsTest, MoveAcrossVolumesGoesFileByFileAndRemovesEmptiedFolde
 
 TEST_F(FolderCommandsTest, MoveOfATrailingSeparatorEmptiesAndRemovesTheSource)
 {
-    MakeSource();
     for (const wchar_t* target : {L"D:\\dst", L"C:\\dst"}) {
         FakeFileSystem one;
-        one.AddFile(L"C:\\src\\a.txt", "alpha");
-        one.AddFile(L"C:\\src\\sub\\b.txt", "beta");
+        MakeSource(one);
         MoveFolderTree(one, progress, L"C:\\src\\", target);
         EXPECT_EQ(one.Tree(target), (Paths{L"a.txt", L"sub\\", L"sub\\b.txt"}));
         EXPECT_FALSE(one.Exists(L"C:\\src"));
@@ -260,8 +256,7 @@ TEST_F(FolderCommandsTest, ALockedFileKeepsItsFoldersInTheSource)
 {
     for (const wchar_t* target : {L"D:\\dst", L"C:\\dst"}) {
         FakeFileSystem one;
-        one.AddFile(L"C:\\src\\a.txt", "alpha");
-        one.AddFile(L"C:\\src\\sub\\b.txt", "beta");
+        MakeSource(one);
         one.AddFile(L"C:\\src\\sub\\c.txt", "gamma");
         one.AddFile(L"C:\\src\\other\\d.txt", "delta");
         one.Lock(L"C:\\src\\sub\\b.txt");
@@ -276,35 +271,28 @@ TEST_F(FolderCommandsTest, ALockedFileKeepsItsFoldersInTheSource)
     }
 }
 
-TEST_F(FolderCommandsTest, MoveReplacesReadOnlyFilesInAnExistingDestination)
+// Nothing is deleted to make room: a file whose move fails leaves the previous one in place.
+TEST_F(FolderCommandsTest, MoveReplacesReadOnlyFilesInAnExistingDestinationAndAFailedMoveLeavesBoth)
 {
     for (const wchar_t* target : {L"D:\\dst", L"C:\\dst"}) {
         FakeFileSystem one;
         one.AddFile(L"C:\\src\\a.txt", "new", kHidden);
         one.AddFile(L"C:\\src\\sub\\b.txt", "beta");
+        one.AddFile(L"C:\\src\\f.txt", "new f");
         const std::wstring dst = target;
         one.AddFile(dst + L"\\src\\a.txt", "old", kReadOnly);
+        one.AddFile(dst + L"\\src\\f.txt", "previous");
         one.AddFile(dst + L"\\src\\keep.txt", "kept");
+        one.Fail(Op::Move, L"C:\\src\\f.txt");
         MoveFolderTree(one, progress, L"C:\\src", dst);
+        SCOPED_TRACE(testing::PrintToString(dst));
         EXPECT_EQ(one.Content(dst + L"\\src\\a.txt"), "new");
         EXPECT_EQ(one.Attributes(dst + L"\\src\\a.txt"), kNormal);
         EXPECT_EQ(one.Content(dst + L"\\src\\keep.txt"), "kept");
         EXPECT_EQ(one.Content(dst + L"\\src\\sub\\b.txt"), "beta");
-        EXPECT_FALSE(one.Exists(L"C:\\src"));
-    }
-}
-
-TEST_F(FolderCommandsTest, AFailedMoveLeavesBothFiles)
-{
-    for (const wchar_t* target : {L"D:\\dst", L"C:\\dst"}) {
-        FakeFileSystem one;
-        one.AddFile(L"C:\\src\\a.txt", "new");
-        const std::wstring dst = target;
-        one.AddFile(dst + L"\\src\\a.txt", "previous");
-        one.Fail(Op::Move, L"C:\\src\\a.txt");
-        MoveFolderTree(one, progress, L"C:\\src", dst);
-        EXPECT_EQ(one.Content(dst + L"\\src\\a.txt"), "previous");
-        EXPECT_EQ(one.Content(L"C:\\src\\a.txt"), "new");
+        EXPECT_EQ(one.Content(dst + L"\\src\\f.txt"), "previous");
+        EXPECT_EQ(one.Tree(L"C:\\src"), Paths{L"f.txt"});
+        EXPECT_EQ(one.Content(L"C:\\src\\f.txt"), "new f");
     }
 }
 
@@ -324,17 +312,20 @@ TEST_F(FolderCommandsTest, AReadOnlySourceStaysBehindOnlyAcrossVolumes)
     EXPECT_EQ(same.Attributes(L"C:\\dst\\src\\sub\\ro.txt"), kNormal);
 }
 
-TEST_F(FolderCommandsTest, MoveDoesNotEmptyFolderLinks)
+TEST_F(FolderCommandsTest, CopyAndMoveDoNotFollowFolderLinks)
 {
-    fs.AddFile(L"D:\\elsewhere\\secret.txt", "s");
-    MakeSource();
-    fs.AddFolderLink(L"C:\\src\\away", L"D:\\elsewhere");
-    fs.AddFolderLink(L"C:\\src\\loop", L"C:\\src");
-    MoveFolderTree(fs, progress, L"C:\\src", L"E:\\dst"); // across volumes: links cannot go
-    EXPECT_EQ(fs.Tree(L"D:\\elsewhere"), Paths{L"secret.txt"});
-    EXPECT_EQ(fs.Tree(L"E:\\dst"), (Paths{L"src\\", L"src\\a.txt", L"src\\sub\\", L"src\\sub\\b.txt"}));
-    EXPECT_TRUE(fs.Exists(L"C:\\src\\away"));
-    EXPECT_TRUE(fs.Exists(L"C:\\src\\loop"));
+    for (auto* command : {&CopyFolderTree, &MoveFolderTree}) { // across volumes: links cannot go
+        FakeFileSystem one;
+        one.AddFile(L"D:\\elsewhere\\secret.txt", "s");
+        MakeSource(one);
+        one.AddFolderLink(L"C:\\src\\away", L"D:\\elsewhere");
+        one.AddFolderLink(L"C:\\src\\sub\\loop", L"C:\\src");
+        command(one, progress, L"C:\\src", L"E:\\dst");
+        EXPECT_EQ(one.Tree(L"D:\\elsewhere"), Paths{L"secret.txt"});
+        EXPECT_EQ(one.Tree(L"E:\\dst"), (Paths{L"src\\", L"src\\a.txt", L"src\\sub\\", L"src\\sub\\b.txt"}));
+        EXPECT_TRUE(one.Exists(L"C:\\src\\away"));
+        EXPECT_TRUE(one.Exists(L"C:\\src\\sub\\loop"));
+    }
 
     FakeFileSystem same; // on one volume the links travel with their folder
     same.AddFile(L"D:\\elsewhere\\secret.txt", "s");
@@ -381,18 +372,15 @@ TEST_F(FolderCommandsTest, DeleteKeepsALockedFileAndTheFoldersAboveIt)
     EXPECT_EQ(fs.Tree(L"C:\\old"), (Paths{L"sub\\", L"sub\\b.txt"}));
 }
 
-TEST_F(FolderCommandsTest, DeleteWithATrailingSeparatorKeepsTheFolder)
+TEST_F(FolderCommandsTest, DeleteWithATrailingSeparatorKeepsTheFolderAndOfAMissingOneChangesNothing)
 {
     fs.AddFile(L"C:\\old\\a.txt");
     fs.AddFile(L"C:\\old\\sub\\b.txt");
     DeleteFolderTree(fs, progress, L"C:\\old\\");
     EXPECT_TRUE(fs.IsFolder(L"C:\\old"));
     EXPECT_EQ(fs.Tree(L"C:\\old"), Paths{});
-}
 
-TEST_F(FolderCommandsTest, DeleteOfAMissingFolderChangesNothing)
-{
-    fs.AddFile(L"C:\\keep.txt");
+    fs.calls.clear();
     DeleteFolderTree(fs, progress, L"C:\\missing");
     EXPECT_EQ(fs.ChangingCalls(), Paths{});
 }
@@ -416,23 +404,18 @@ TEST_F(FolderCommandsTest, DeleteRemovesFolderLinksButNotWhatTheyLeadTo)
     EXPECT_EQ(fs.Tree(L"D:\\keep"), Paths{L"precious.txt"});
 }
 
-TEST_F(FolderCommandsTest, CopyDoesNotFollowFolderLinks)
-{
-    fs.AddFile(L"D:\\elsewhere\\secret.txt");
-    MakeSource();
-    fs.AddFolderLink(L"C:\\src\\away", L"D:\\elsewhere");
-    fs.AddFolderLink(L"C:\\src\\sub\\loop", L"C:\\src");
-    CopyFolderTree(fs, progress, L"C:\\src", L"E:\\dst");
-    EXPECT_EQ(fs.Tree(L"E:\\dst"), (Paths{L"src\\", L"src\\a.txt", L"src\\sub\\", L"src\\sub\\b.txt"}));
-}
-
 TEST(SamePathText, FoldsSeparatorsDotsAndAsciiCase)
 {
-    EXPECT_TRUE(SamePathText(L"C:\\work\\src", L"c:/WORK//src/"));
-    EXPECT_TRUE(SamePathText(L"C:\\work\\x\\..\\src", L"C:\\work\\.\\src"));
-    EXPECT_FALSE(SamePathText(L"C:\\work\\src", L"C:\\work\\src2"));
-    EXPECT_FALSE(SamePathText(L"\\work", L"work"));
-    EXPECT_FALSE(SamePathText(L"C:\\\u00c9", L"C:\\\u00e9")); // only ASCII letters fold
+    struct Case { const wchar_t* a; const wchar_t* b; bool same; };
+    const Case cases[] = {
+        {L"C:\\work\\src", L"c:/WORK//src/", true},
+        {L"C:\\work\\x\\..\\src", L"C:\\work\\.\\src", true},
+        {L"C:\\work\\src", L"C:\\work\\src2", false},
+        {L"\\work", L"work", false},
+        {L"C:\\\u00c9", L"C:\\\u00e9", false}, // only ASCII letters fold
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SamePathText(c.a, c.b), c.same) << testing::PrintToString(std::wstring(c.a));
 }
 
 } // namespace

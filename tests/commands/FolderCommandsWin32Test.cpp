@@ -114,7 +114,7 @@ protected:
 
 int FolderCommandsWin32Test::serial = 0;
 
-TEST_F(FolderCommandsWin32Test, CopyArrivesWithNormalAttributesAndReplacesReadOnlyFiles)
+TEST_F(FolderCommandsWin32Test, CopyArrivesWithNormalAttributesReplacesReadOnlyFilesAndKeepsTheSource)
 {
     MakeSource();
     Folder(L"dst");
@@ -130,11 +130,8 @@ TEST_F(FolderCommandsWin32Test, CopyArrivesWithNormalAttributesAndReplacesReadOn
     EXPECT_NE(GetFileAttributesW(Path(L"src\\a.txt").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     EXPECT_EQ(state.progress.finishedFilesBytes.load(), 15u);
     EXPECT_EQ(state.progress.commandBytesTotal.load(), 15u);
-}
 
-TEST_F(FolderCommandsWin32Test, CopyWithATrailingSeparatorFillsTheTargetItself)
-{
-    MakeSource();
+    // With a trailing separator the content lands in the target itself, made with its parents.
     Run(RunDirCopy, Path(L"src\\"), Path(L"new\\deep"));
     EXPECT_EQ(ReadText(Path(L"new\\deep\\a.txt")), "alpha");
     EXPECT_EQ(ReadText(Path(L"new\\deep\\sub\\b.txt")), "beta");
@@ -155,23 +152,11 @@ TEST_F(FolderCommandsWin32Test, ATargetThatIsTheSourcesParentChangesNothing)
     EXPECT_NE(GetFileAttributesW(Path(L"src\\a.txt").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
 }
 
-TEST_F(FolderCommandsWin32Test, MoveOnOneVolumeKeepsTheWholeTree)
+TEST_F(FolderCommandsWin32Test, MoveOnOneVolumeKeepsTheWholeTreeAndReplacesAReadOnlyFile)
 {
     MakeSource();
     Folder(L"src\\sub\\deep");
     WriteText(Path(L"src\\sub\\deep\\c.txt"), "gamma");
-    Run(RunDirMove, Path(L"src"), Path(L"dst"));
-    EXPECT_EQ(ReadText(Path(L"dst\\src\\a.txt")), "alpha");
-    EXPECT_EQ(ReadText(Path(L"dst\\src\\h.txt")), "hidden");
-    EXPECT_EQ(ReadText(Path(L"dst\\src\\sub\\b.txt")), "beta");
-    EXPECT_EQ(ReadText(Path(L"dst\\src\\sub\\deep\\c.txt")), "gamma");
-    EXPECT_EQ(GetFileAttributesW(Path(L"dst\\src\\a.txt").c_str()) & kUnwanted, 0u);
-    EXPECT_FALSE(Exists(Path(L"src")));
-}
-
-TEST_F(FolderCommandsWin32Test, MoveIntoAnExistingFolderReplacesAReadOnlyFile)
-{
-    MakeSource();
     Folder(L"dst");
     Folder(L"dst\\src");
     WriteText(Path(L"dst\\src\\a.txt"), "previous", FILE_ATTRIBUTE_READONLY);
@@ -180,7 +165,9 @@ TEST_F(FolderCommandsWin32Test, MoveIntoAnExistingFolderReplacesAReadOnlyFile)
     EXPECT_EQ(ReadText(Path(L"dst\\src\\a.txt")), "alpha");
     EXPECT_EQ(GetFileAttributesW(Path(L"dst\\src\\a.txt").c_str()) & kUnwanted, 0u);
     EXPECT_EQ(ReadText(Path(L"dst\\src\\keep.txt")), "kept");
+    EXPECT_EQ(ReadText(Path(L"dst\\src\\h.txt")), "hidden");
     EXPECT_EQ(ReadText(Path(L"dst\\src\\sub\\b.txt")), "beta");
+    EXPECT_EQ(ReadText(Path(L"dst\\src\\sub\\deep\\c.txt")), "gamma");
     EXPECT_FALSE(Exists(Path(L"src")));
 }
 

@@ -74,15 +74,14 @@ TEST(CommandKinds, RegisteredInTheirFixedOrder)
     CommandRegistry registry;
     RegisterCommandKinds(registry);
     const std::vector<CommandHandler>& handlers = registry.Handlers();
+    const std::pair<const wchar_t*, ParseCommandFn> expected[] = {
+        {L"execute", &ParseExecute}, {L"dircopy", &ParseDirectoryPair}, {L"dirmove", &ParseDirectoryPair},
+        {L"dirdelete", &ParseSingleDirectory}};
     ASSERT_EQ(handlers.size(), 4u);
-    EXPECT_EQ(handlers[0].name, L"execute");
-    EXPECT_EQ(handlers[1].name, L"dircopy");
-    EXPECT_EQ(handlers[2].name, L"dirmove");
-    EXPECT_EQ(handlers[3].name, L"dirdelete");
-    EXPECT_EQ(handlers[0].parse, &ParseExecute);
-    EXPECT_EQ(handlers[1].parse, &ParseDirectoryPair);
-    EXPECT_EQ(handlers[2].parse, &ParseDirectoryPair);
-    EXPECT_EQ(handlers[3].parse, &ParseSingleDirectory);
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(handlers[i].name, expected[i].first);
+        EXPECT_EQ(handlers[i].parse, expected[i].second) << i;
+    }
     EXPECT_EQ(registry.FindHandler(L"DIRDELETE"), &handlers[3]);
     EXPECT_EQ(registry.FindHandler(L"delete"), nullptr);
 #ifdef _WIN32

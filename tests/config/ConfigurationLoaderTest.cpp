@@ -16,13 +16,15 @@ TEST_F(Loader, MissingDefaultFileNamesTheProgramFolder)
     EXPECT_EQ(faults[0], L"Error opening: \nC:\\Setup\\Varnekite.xml");
 }
 
-TEST_F(Loader, PathAfterTheLastLessThanSignIsTakenVerbatim)
+TEST_F(Loader, PathAfterTheLastLessThanSignIsTakenVerbatimWithItsVariablesExpanded)
 {
     const std::wstring path = LoaderPath(WriteFile("other.xml", "<Varnekite><items><item name='x'/></items></Varnekite>"));
+    const std::wstring separator = LoaderPath(std::filesystem::path("a") / "b").substr(1, 1);
     struct Case { std::wstring commandLine; LoadOutcome outcome; std::wstring fault; };
     const Case cases[] = {
         {L"setup.exe <" + path, LoadOutcome::Loaded, L""},
         {L"setup.exe <nothing.xml <" + path, LoadOutcome::Loaded, L""},
+        {L"setup.exe <%temp%" + separator + L"other.xml", LoadOutcome::Loaded, L""}, // variables expanded
         {L"setup.exe < " + path, LoadOutcome::CannotOpen, L"Error opening: \n " + path},
         {L"setup.exe <\"" + path + L"\"", LoadOutcome::CannotOpen, L"Error opening: \n\"" + path + L"\""},
         {L"setup.exe <", LoadOutcome::CannotOpen, L"Error opening: \n"},
@@ -41,15 +43,6 @@ TEST_F(Loader, PathAfterTheLastLessThanSignIsTakenVerbatim)
             EXPECT_EQ(faults[0], c.fault);
         }
     }
-}
-
-TEST_F(Loader, PathAfterTheSignHasItsVariablesExpanded)
-{
-    WriteFile("temp.xml", "<Varnekite><items><item name='from temp'/></items></Varnekite>");
-    const std::wstring separator = LoaderPath(std::filesystem::path("a") / "b").substr(1, 1);
-    EXPECT_EQ(LoadCommandLine(L"setup.exe <%temp%" + separator + L"temp.xml"), LoadOutcome::Loaded);
-    ASSERT_EQ(settings.items.size(), 1u);
-    EXPECT_EQ(settings.items[0], L"from temp");
 }
 
 TEST_F(Loader, TextWithoutAnElementCannotBeOpened)
@@ -90,39 +83,31 @@ TEST_F(Loader, RootNameIsComparedIgnoringAsciiCase)
 
 // [SECTION] Settings and their defaults
 
-TEST_F(Loader, WithoutConfigTheConstructedValuesStay)
+// Without config the constructed values stay; an empty config gives the defaults, which differ
+// only in the face and in showAfter. Without `colours` every panel colour stays opaque black.
+TEST_F(Loader, DefaultsWithAndWithoutConfig)
 {
-    Load("<Varnekite><items/></Varnekite>");
-    const InstallSettings constructed;
-    EXPECT_EQ(settings.fontFace, L"");
-    EXPECT_EQ(settings.windowWidth, 400);
-    EXPECT_EQ(settings.windowPosition, 8);
-    EXPECT_EQ(settings.main.fixMain, 0);
-    EXPECT_FALSE(settings.antialias);
-    EXPECT_EQ(settings.smallFontSize, 8);
-    EXPECT_EQ(settings.largeFontSize, 8);
-    EXPECT_EQ(settings.main.showTotal, -1);
-    EXPECT_EQ(settings.main.showAfter, -1);
-    EXPECT_EQ(settings.header.backColour, 0xFF000000u);
-    EXPECT_EQ(settings.main.currentColour, 0xFF000000u);
-}
-
-TEST_F(Loader, EmptyConfigGivesTheDefaults)
-{
-    LoadConfig("");
-    EXPECT_EQ(settings.fontFace, L"Tahoma");
-    EXPECT_EQ(settings.windowWidth, 400);
-    EXPECT_EQ(settings.windowPosition, 8);
-    EXPECT_EQ(settings.main.fixMain, 0);
-    EXPECT_FALSE(settings.antialias);
-    EXPECT_EQ(settings.smallFontSize, 8);
-    EXPECT_EQ(settings.largeFontSize, 8);
-    EXPECT_EQ(settings.main.showTotal, -1);
-    EXPECT_EQ(settings.main.showAfter, -2);
-    EXPECT_EQ(settings.hideWindowTitle, L"");
-    // Without `colours` every panel colour stays opaque black.
-    EXPECT_EQ(settings.footer.progressFore, 0xFF000000u);
-    EXPECT_EQ(settings.main.descriptionColour, 0xFF000000u);
+    struct Case { const char* xml; const wchar_t* face; int showAfter; };
+    const Case cases[] = {{"<Varnekite><items/></Varnekite>", L"", -1}, {"<Varnekite><config/></Varnekite>", L"Tahoma", -2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.xml);
+        settings = InstallSettings();
+        Load(c.xml);
+        EXPECT_EQ(settings.fontFace, c.face);
+        EXPECT_EQ(settings.main.showAfter, c.showAfter);
+        EXPECT_EQ(settings.windowWidth, 400);
+        EXPECT_EQ(settings.windowPosition, 8);
+        EXPECT_EQ(settings.main.fixMain, 0);
+        EXPECT_FALSE(settings.antialias);
+        EXPECT_EQ(settings.smallFontSize, 8);
+        EXPECT_EQ(settings.largeFontSize, 8);
+        EXPECT_EQ(settings.main.showTotal, -1);
+        EXPECT_EQ(settings.hideWindowTitle, L"");
+        EXPECT_EQ(settings.header.backColour, 0xFF000000u);
+        EXPECT_EQ(settings.main.currentColour, 0xFF000000u);
+        EXPECT_EQ(settings.footer.progressFore, 0xFF000000u);
+        EXPECT_EQ(settings.main.descriptionColour, 0xFF000000u);
+    }
 }
 
 TEST_F(Loader, NumbersFlagsAndFacesOfConfigChildren)
@@ -197,6 +182,8 @@ TEST_F(Loader, StringsAreFoundOnlyAfterTheFontWhereTheLastLookupStopped)
         {std::string("<font large='9'/>") + strings + "<font small='7'/>", true}, // after the font with large
         {std::string("<font small='9'/>") + strings + "<font small='7'/>", false}, // none has large: after the last font
         {std::string("<window/>") + strings + "<font/>", false},
+        // Each text is looked up from the first child again.
+        {"<strings><delete>D</delete><move>M</move><copy>P</copy><complete>C</complete><title>T</title></strings>", true},
     };
     for (const Case& c : cases) {
         settings = InstallSettings();
@@ -212,17 +199,6 @@ TEST_F(Loader, StringsAreFoundOnlyAfterTheFontWhereTheLastLookupStopped)
             EXPECT_EQ(settings.deleteText, L"");
         }
     }
-}
-
-TEST_F(Loader, StringTextsAreLookedUpFromTheFirstChildEachTime)
-{
-    LoadConfig("<strings><delete>D</delete><move>M</move><copy>P</copy><complete>C</complete>"
-               "<title>T</title></strings>");
-    EXPECT_EQ(settings.titleText, L"T");
-    EXPECT_EQ(settings.completeText, L"C");
-    EXPECT_EQ(settings.copyText, L"P");
-    EXPECT_EQ(settings.moveText, L"M");
-    EXPECT_EQ(settings.deleteText, L"D");
 }
 
 TEST_F(Loader, ColourValuesAndTheirPanels)
@@ -249,22 +225,17 @@ TEST_F(Loader, ColourValuesAndTheirPanels)
     EXPECT_EQ(settings.main.descriptionColour, 0xFFAABBCCu);
 }
 
-TEST_F(Loader, AColoursElementAssignsEveryValue)
-{
-    LoadConfig("<colours><header fore='#00FF00'/></colours>");
-    EXPECT_EQ(settings.header.backColour, 0u); // transparent, not the constructed black
-    EXPECT_EQ(settings.header.foreColour, 0xFF00FF00u);
-    EXPECT_EQ(settings.main.currentColour, 0u);
-    EXPECT_EQ(settings.footer.progressBorder, 0u);
-}
-
-TEST_F(Loader, OnlyTheLastColoursElementCounts)
+// Only the last colours element counts, and it assigns every value: what it leaves out becomes
+// transparent (0), not the constructed black nor the earlier element's value.
+TEST_F(Loader, OnlyTheLastColoursElementCountsAndAssignsEveryValue)
 {
     LoadConfig("<colours><header back='#111111' fore='#222222' image='first.png'/></colours>"
                "<font/><colours><header back='#333333'/></colours>");
     EXPECT_EQ(settings.header.backColour, 0xFF333333u);
     EXPECT_EQ(settings.header.foreColour, 0u);
     EXPECT_EQ(settings.header.imagePath, L"");
+    EXPECT_EQ(settings.main.currentColour, 0u);
+    EXPECT_EQ(settings.footer.progressBorder, 0u);
 }
 
 TEST_F(Loader, ImagePathsAreStoredExpanded)
@@ -278,25 +249,22 @@ TEST_F(Loader, ImagePathsAreStoredExpanded)
 
 // [SECTION] Items and commands
 
-TEST_F(Loader, ItemsBeforeConfigAreNotRead)
+TEST_F(Loader, ItemsAreReadFromTheFirstItemsAfterConfig)
 {
-    Load("<Varnekite><items><item name='a'/></items><config/></Varnekite>");
-    EXPECT_TRUE(settings.items.empty());
-    EXPECT_EQ(settings.fontFace, L"Tahoma");
-}
-
-TEST_F(Loader, OnlyTheFirstItemsAfterConfigIsRead)
-{
-    Load("<Varnekite><items><item name='before'/></items><config/>"
-         "<items><item name='first'/></items><items><item name='second'/></items></Varnekite>");
-    ASSERT_EQ(settings.items.size(), 1u);
-    EXPECT_EQ(settings.items[0], L"first");
-}
-
-TEST_F(Loader, WithoutConfigTheFirstItemsIsRead)
-{
-    Load("<Varnekite><other/><items><item name='a'/><item/><note/><item name='c'/></items></Varnekite>");
-    EXPECT_EQ(settings.items, (std::vector<std::wstring>{L"a", L"", L"c"}));
+    struct Case { const char* xml; std::vector<std::wstring> items; const wchar_t* face; };
+    const Case cases[] = {
+        {"<Varnekite><items><item name='a'/></items><config/></Varnekite>", {}, L"Tahoma"},
+        {"<Varnekite><items><item name='before'/></items><config/>"
+         "<items><item name='first'/></items><items><item name='second'/></items></Varnekite>", {L"first"}, L"Tahoma"},
+        {"<Varnekite><other/><items><item name='a'/><item/><note/><item name='c'/></items></Varnekite>",
+         {L"a", L"", L"c"}, L""}, // without config, the first items
+    };
+    for (const Case& c : cases) {
+        settings = InstallSettings();
+        Load(c.xml);
+        EXPECT_EQ(settings.items, c.items) << c.xml;
+        EXPECT_EQ(settings.fontFace, c.face) << c.xml; // config is read wherever it stands
+    }
 }
 
 TEST_F(Loader, FilesBecomeCommandsThroughTheirKinds)
@@ -342,24 +310,21 @@ TEST_F(Loader, KindsWithoutParseCallbackAreDropped)
 }
 
 #ifdef _WIN32
+// The default is Varnekite.xml in the program folder, also one outside the ANSI code page.
 TEST_F(Loader, DefaultPathIsVarnekiteXmlInTheProgramFolder)
 {
-    WriteFile("Varnekite.xml", "<Varnekite><items><item name='default'/></items></Varnekite>");
-    table[0].value = LoaderPath(folder) + L"\\";
-    EXPECT_EQ(LoadCommandLine(L"\"" + table[0].value + L"setup.exe\""), LoadOutcome::Loaded);
-    ASSERT_EQ(settings.items.size(), 1u);
-    EXPECT_EQ(settings.items[0], L"default");
-}
-
-TEST_F(Loader, ProgramFolderOutsideTheAnsiCodePageIsFound)
-{
-    const std::filesystem::path cyrillic = folder / L"\u041F\u0430\u043F\u043A\u0430";
-    std::filesystem::create_directories(cyrillic);
-    std::ofstream(cyrillic / "Varnekite.xml", std::ios::binary) << "<Varnekite><items><item name='wide'/></items></Varnekite>";
-    table[0].value = cyrillic.wstring() + L"\\";
-    EXPECT_EQ(LoadCommandLine(L"setup.exe"), LoadOutcome::Loaded);
-    ASSERT_EQ(settings.items.size(), 1u);
-    EXPECT_EQ(settings.items[0], L"wide");
+    const std::filesystem::path folders[] = {folder / L"plain", folder / L"\u041F\u0430\u043F\u043A\u0430"};
+    for (const std::filesystem::path& programFolder : folders) {
+        std::filesystem::create_directories(programFolder);
+        std::ofstream(programFolder / "Varnekite.xml", std::ios::binary)
+            << "<Varnekite><items><item name='default'/></items></Varnekite>";
+        table[0].value = programFolder.wstring() + L"\\";
+        for (const std::wstring& commandLine : {L"\"" + table[0].value + L"setup.exe\" /q", std::wstring(L"setup.exe")}) {
+            settings = InstallSettings();
+            EXPECT_EQ(LoadCommandLine(commandLine), LoadOutcome::Loaded) << testing::PrintToString(commandLine);
+            EXPECT_EQ(settings.items, std::vector<std::wstring>{L"default"});
+        }
+    }
 }
 #endif
 

@@ -37,15 +37,17 @@ TEST(BuildPathVariables, FourteenEntriesInSubstitutionOrder)
     EXPECT_EQ(table[12].value, L"");
 }
 
+// The folder keeps its last backslash; "%VARNEKITE%\\x" then collapses the doubled one, which
+// also takes the leading backslash from a network folder.
 TEST(BuildPathVariables, ProgramFolderKeepsItsLastBackslash)
 {
-    struct Case { const wchar_t* module; const wchar_t* folder; };
+    struct Case { const wchar_t* module; const wchar_t* folder; const wchar_t* expanded; };
     const Case cases[] = {
-        {L"C:\\Setup\\setup.exe", L"C:\\Setup\\"},
-        {L"\\\\server\\share\\setup.exe", L"\\\\server\\share\\"},
-        {L"setup.exe", L""},
-        {L"", L""},
-        {L"C:/Setup/setup.exe", L""}, // only backslashes separate
+        {L"C:\\Setup\\setup.exe", L"C:\\Setup\\", L"C:\\Setup\\Varnekite.xml"},
+        {L"\\\\server\\share\\setup.exe", L"\\\\server\\share\\", L"\\server\\share\\Varnekite.xml"},
+        {L"setup.exe", L"", L"\\Varnekite.xml"},
+        {L"", L"", L"\\Varnekite.xml"},
+        {L"C:/Setup/setup.exe", L"", L"\\Varnekite.xml"}, // only backslashes separate
     };
     for (const Case& c : cases) {
         FakePathVariableSource source;
@@ -53,6 +55,9 @@ TEST(BuildPathVariables, ProgramFolderKeepsItsLastBackslash)
         PathVariables table;
         BuildPathVariables(table, source);
         EXPECT_EQ(table[0].value, c.folder) << testing::PrintToString(std::wstring(c.module));
+        std::wstring text = L"%VARNEKITE%\\Varnekite.xml";
+        ExpandVariables(text, table);
+        EXPECT_EQ(text, c.expanded) << testing::PrintToString(std::wstring(c.module));
     }
 }
 
@@ -83,17 +88,6 @@ TEST(ExpandVariables, ReplacesReferencesAndCollapsesBackslashes)
         ExpandVariables(text, table);
         EXPECT_EQ(text, c.expanded) << testing::PrintToString(std::wstring(c.text));
     }
-}
-
-TEST(ExpandVariables, NetworkProgramFolderLosesItsLeadingBackslash)
-{
-    FakePathVariableSource source;
-    source.modulePath = L"\\\\server\\share\\setup.exe";
-    PathVariables table;
-    BuildPathVariables(table, source);
-    std::wstring text = L"%VARNEKITE%\\Varnekite.xml";
-    ExpandVariables(text, table);
-    EXPECT_EQ(text, L"\\server\\share\\Varnekite.xml");
 }
 
 TEST(ExpandVariables, ReferencesInsideValuesFollowTableOrder)

@@ -9,12 +9,7 @@ namespace {
 
 TEST(FormatFixed, RoundsTheExactValueToNearestWithTiesToEven)
 {
-    struct Case
-    {
-        double value;
-        int decimals;
-        const char* expected;
-    };
+    struct Case { double value; int decimals; const char* expected; };
     const Case cases[] = {
         {0.0, 0, "0"},
         {0.0, 1, "0.0"},
@@ -35,20 +30,15 @@ TEST(FormatFixed, RoundsTheExactValueToNearestWithTiesToEven)
         {1e-300, 1, "0.0"},
         {1e20, 0, "100000000000000000000"},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
         EXPECT_EQ(FormatFixed(c.value, c.decimals), c.expected) << c.value << " with " << c.decimals;
-    }
     EXPECT_EQ(FormatFixed(std::numeric_limits<double>::quiet_NaN(), 0), "nan");
     EXPECT_EQ(FormatFixed(-std::numeric_limits<double>::infinity(), 1), "-inf");
 }
 
 TEST(FormatSize, PicksTheUnitAboveStrictly1024)
 {
-    struct Case
-    {
-        uint64_t bytes;
-        const wchar_t* expected;
-    };
+    struct Case { uint64_t bytes; const wchar_t* expected; };
     const uint64_t tb = uint64_t{1} << 40;
     const Case cases[] = {
         {0, L"0.0B"},
@@ -65,21 +55,13 @@ TEST(FormatSize, PicksTheUnitAboveStrictly1024)
         {2 * 1024 * tb, L"2048.0TB"},
         {std::numeric_limits<uint64_t>::max(), L"16777216.0TB"},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
         EXPECT_EQ(FormatSize(c.bytes), c.expected) << c.bytes;
-    }
 }
 
 TEST(StatusTemplate, ReplacesThePlaceholdersInOrderAtEveryOccurrence)
 {
-    struct Case
-    {
-        const wchar_t* templateText;
-        const wchar_t* fileName;
-        uint64_t done;
-        uint64_t total;
-        const wchar_t* expected;
-    };
+    struct Case { const wchar_t* templateText; const wchar_t* fileName; uint64_t done; uint64_t total; const wchar_t* expected; };
     const Case cases[] = {
         {L"Copying %1% (%2% of %3%, %4%)", L"setup.exe", 512, 2048, L"Copying setup.exe (512.0B of 2.0KB, 25%)"},
         {L"No placeholders here", L"a.txt", 1, 2, L"No placeholders here"},
@@ -114,12 +96,7 @@ TEST(ItemLine, CountsItemsNotCommands)
 
 TEST(FooterText, PrintsThePercentageWithoutDecimals)
 {
-    struct Case
-    {
-        float percent;
-        const wchar_t* text;
-        const wchar_t* expected;
-    };
+    struct Case { float percent; const wchar_t* text; const wchar_t* expected; };
     const Case cases[] = {
         {37.4f, L"complete", L"37% complete"},
         {0.0f, L"complete", L"0% complete"},
@@ -128,9 +105,8 @@ TEST(FooterText, PrintsThePercentageWithoutDecimals)
         {100.0f, L"x", L"100% x"},
         {87.5f, L"%s %d", L"88% %s %d"},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
         EXPECT_EQ(FooterText(c.percent, c.text), c.expected) << c.percent;
-    }
     EXPECT_EQ(FooterMeasureText(L"complete"), L"100% complete");
 }
 
@@ -151,13 +127,7 @@ TEST(ItemCommands, CountIgnoringAsciiCaseOnly)
 
 TEST(ItemBarPercent, AddsTheRunningCommandsShare)
 {
-    struct Case
-    {
-        float itemPercent;
-        float commandPercent;
-        int commands;
-        float expected;
-    };
+    struct Case { float itemPercent; float commandPercent; int commands; float expected; };
     const Case cases[] = {
         {0.0f, 0.0f, 4, 0.0f},
         {25.0f, 50.0f, 4, 37.5f},
@@ -166,27 +136,21 @@ TEST(ItemBarPercent, AddsTheRunningCommandsShare)
         {50.0f, 80.0f, 0, 50.0f}, // an item without commands: its own percentage alone
         {10.0f, 80.0f, -1, 10.0f},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
         EXPECT_FLOAT_EQ(ItemBarPercent(c.itemPercent, c.commandPercent, c.commands), c.expected);
-    }
 }
 
 TEST(DetailKind, FollowsTheCommandNameIgnoringCase)
 {
-    struct Case
-    {
-        const wchar_t* name;
-        DetailKind kind;
-    };
+    struct Case { const wchar_t* name; DetailKind kind; };
     const Case cases[] = {
         {L"execute", DetailKind::Execute}, {L"EXECUTE", DetailKind::Execute}, {L"dircopy", DetailKind::Copy},
         {L"DirCopy", DetailKind::Copy},    {L"dirmove", DetailKind::Move},    {L"DIRMOVE", DetailKind::Move},
         {L"dirdelete", DetailKind::Delete}, {L"DirDelete", DetailKind::Delete}, {L"copy", DetailKind::None},
         {L"dircopy ", DetailKind::None},   {L"", DetailKind::None},          {L"regedit", DetailKind::None},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
         EXPECT_EQ(DetailKindOf(c.name), c.kind) << testing::PrintToString(std::wstring(c.name));
-    }
 }
 
 } // namespace

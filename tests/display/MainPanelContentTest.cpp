@@ -46,58 +46,37 @@ protected:
     MainPanelSnapshot snapshot;
 };
 
-TEST_F(CurrentItem, ExecuteShowsTheProgramsName)
-{
-    const CurrentItemContent content = Compose(0, 0);
-    EXPECT_EQ(content.line, L"Runtime (1/5)");
-    EXPECT_EQ(content.detail, DetailKind::Execute);
-    EXPECT_EQ(content.detailText, L"Installing the runtime");
-    EXPECT_FALSE(content.fileBar);
-}
-
-TEST_F(CurrentItem, CopyAndMoveShowTheirTemplateAndAFileBar)
+TEST_F(CurrentItem, EachKindShowsItsDetailAndOnlyCopyAndMoveAFileBar)
 {
     snapshot.itemPercent = 50.0f;
     snapshot.commandPercent = 40.0f;
-    CurrentItemContent content = Compose(1, 2);
-    EXPECT_EQ(content.line, L"Fonts (2/5)");
-    EXPECT_EQ(content.detail, DetailKind::Move);
-    EXPECT_EQ(content.detailText, L"Moving arial.ttf");
-    EXPECT_TRUE(content.fileBar);
-    EXPECT_FLOAT_EQ(content.filePercent, 25.0f);
-    EXPECT_FLOAT_EQ(content.itemBarPercent, 70.0f); // two commands: 50 + 40 / 2
-
-    content = Compose(1, 1);
-    EXPECT_EQ(content.detail, DetailKind::Copy);
-    EXPECT_EQ(content.detailText, L"Copying arial.ttf 1024.0B/4.0KB (25%)");
-    EXPECT_TRUE(content.fileBar);
-}
-
-TEST_F(CurrentItem, DeleteShowsItsTemplateWithoutABar)
-{
-    const CurrentItemContent content = Compose(3, 4);
-    EXPECT_EQ(content.line, L"Cleanup (4/5)");
-    EXPECT_EQ(content.detail, DetailKind::Delete);
-    EXPECT_EQ(content.detailText, L"Deleting arial.ttf");
-    EXPECT_FALSE(content.fileBar);
-}
-
-TEST_F(CurrentItem, AnUnknownKindLeavesTheDetailLineEmpty)
-{
-    const CurrentItemContent content = Compose(2, 3);
-    EXPECT_EQ(content.detail, DetailKind::None);
-    EXPECT_TRUE(content.detailText.empty());
+    struct Case { int item, command; const wchar_t* line; DetailKind detail; const wchar_t* text; bool fileBar; float itemBar; };
+    const Case cases[] = {
+        {0, 0, L"Runtime (1/5)", DetailKind::Execute, L"Installing the runtime", false, 90.0f},
+        {1, 1, L"Fonts (2/5)", DetailKind::Copy, L"Copying arial.ttf 1024.0B/4.0KB (25%)", true, 70.0f},
+        {1, 2, L"Fonts (2/5)", DetailKind::Move, L"Moving arial.ttf", true, 70.0f}, // two commands: 50 + 40 / 2
+        {2, 3, L"Drivers (3/5)", DetailKind::None, L"", false, 90.0f},              // an unknown kind
+        {3, 4, L"Cleanup (4/5)", DetailKind::Delete, L"Deleting arial.ttf", false, 90.0f},
+    };
+    for (const Case& c : cases) {
+        const CurrentItemContent content = Compose(c.item, c.command);
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.line)) + " command " + std::to_string(c.command));
+        EXPECT_EQ(content.line, c.line);
+        EXPECT_EQ(content.detail, c.detail);
+        EXPECT_EQ(content.detailText, c.text);
+        EXPECT_EQ(content.fileBar, c.fileBar);
+        EXPECT_FLOAT_EQ(content.itemBarPercent, c.itemBar);
+        if (c.fileBar) {
+            EXPECT_FLOAT_EQ(content.filePercent, 25.0f);
+        }
+    }
 }
 
 TEST_F(CurrentItem, NoCommandToShowGivesTheItemPercentageAndNoDetail)
 {
     snapshot.itemPercent = 20.0f;
     snapshot.commandPercent = 90.0f;
-    struct Case
-    {
-        int item;
-        int command;
-    };
+    struct Case { int item; int command; };
     // An item without commands; a command index before, past or outside the list.
     const Case cases[] = {{4, 0}, {4, 4}, {0, -1}, {0, 5}, {0, 1000}};
     for (const Case& c : cases) {
@@ -114,28 +93,6 @@ TEST_F(CurrentItem, NoCommandToShowGivesTheItemPercentageAndNoDetail)
     EXPECT_EQ(content.detail, DetailKind::None);
     EXPECT_FLOAT_EQ(content.itemBarPercent, 20.0f);
     EXPECT_EQ(content.line, L"Runtime (1/5)");
-}
-
-TEST(MainPanelSnapshot, ReadsEveryProgressValue)
-{
-    InstallProgress progress;
-    progress.currentItem = 3;
-    progress.currentCommand = 7;
-    progress.itemPercent = 25.0f;
-    progress.commandPercent = 12.5f;
-    progress.filePercent = 80.0f;
-    progress.fileBytesDone = 800;
-    progress.fileBytesTotal = 1000;
-    progress.SetCurrentFileName(L"big.cab");
-    const MainPanelSnapshot snapshot = TakeMainPanelSnapshot(progress);
-    EXPECT_EQ(snapshot.currentItem, 3);
-    EXPECT_EQ(snapshot.currentCommand, 7);
-    EXPECT_FLOAT_EQ(snapshot.itemPercent, 25.0f);
-    EXPECT_FLOAT_EQ(snapshot.commandPercent, 12.5f);
-    EXPECT_FLOAT_EQ(snapshot.filePercent, 80.0f);
-    EXPECT_EQ(snapshot.file.fileBytesDone, 800u);
-    EXPECT_EQ(snapshot.file.fileBytesTotal, 1000u);
-    EXPECT_EQ(snapshot.file.fileName, L"big.cab");
 }
 
 } // namespace

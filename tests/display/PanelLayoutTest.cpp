@@ -10,15 +10,7 @@ namespace {
 
 TEST(RowWindow, SlidesAroundTheCurrentItemWithinTheItems)
 {
-    struct Case
-    {
-        int current;
-        int total;
-        int after;
-        int items;
-        int start;
-        int end;
-    };
+    struct Case { int current; int total; int after; int items; int start; int end; };
     const Case cases[] = {
         // Five rows ending at the current item.
         {2, 5, 0, 20, 0, 5},
@@ -121,13 +113,7 @@ TEST(ProgressBar, OutlineBackgroundAndFill)
 
 TEST(ProgressBar, FillWidthFollowsThePercentage)
 {
-    struct Case
-    {
-        float width;
-        float percent;
-        float fill;
-        bool hasFill;
-    };
+    struct Case { float width; float percent; float fill; bool hasFill; };
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     const Case cases[] = {
@@ -155,9 +141,8 @@ TEST(ProgressBar, FillWidthFollowsThePercentage)
 
 TEST(DrawablePercent, KeepsValidValuesUnchanged)
 {
-    for (float value : {0.0f, 0.1f, 37.4f, 99.99f, 100.0f}) {
+    for (float value : {0.0f, 0.1f, 37.4f, 99.99f, 100.0f})
         EXPECT_EQ(DrawablePercent(value), value);
-    }
     EXPECT_EQ(DrawablePercent(std::numeric_limits<float>::quiet_NaN()), 0.0f);
     EXPECT_EQ(DrawablePercent(-1.0f), 0.0f);
     EXPECT_EQ(DrawablePercent(100.5f), 100.0f);

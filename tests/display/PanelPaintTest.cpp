@@ -48,12 +48,10 @@ public:
     {
         ++placeCalls;
         bool all = !panels.empty();
-        for (const PanelWindow* panel : panels) {
+        for (const PanelWindow* panel : panels)
             all = all && panel->Height() >= 0;
-        }
-        if (all) {
+        if (all)
             ++layouts;
-        }
     }
 
     InstallState state;
@@ -74,9 +72,8 @@ public:
     }
     ~TestWindow()
     {
-        if (window != nullptr) {
+        if (window != nullptr)
             DestroyWindow(window);
-        }
     }
     HWND AddControl(int id, int x, int y, int width, int height)
     {
@@ -98,9 +95,8 @@ bool Tinted(uint32_t pixel, uint32_t rgb)
     for (int shift = 0; shift < 24; shift += 8) {
         const int channel = static_cast<int>((pixel >> shift) & 0xFF);
         if (((rgb >> shift) & 0xFF) == 0) {
-            if (channel > 8) {
+            if (channel > 8)
                 return false;
-            }
         } else {
             lowest = std::min(lowest, channel);
             highest = std::max(highest, channel);
@@ -136,9 +132,8 @@ public:
     void Fill(uint32_t rgb)
     {
         GdiFlush();
-        for (int i = 0; i < width * height; ++i) {
+        for (int i = 0; i < width * height; ++i)
             bits[i] = rgb;
-        }
     }
     // Paints the control into the buffer the way the fade-in animation asks for it.
     void PrintClient(HWND control)
@@ -151,17 +146,15 @@ public:
     int CountInRow(int y, uint32_t rgb, int x0 = 0, int x1 = -1) const
     {
         int count = 0;
-        for (int x = x0; x < (x1 < 0 ? width : x1); ++x) {
+        for (int x = x0; x < (x1 < 0 ? width : x1); ++x)
             count += Pixel(x, y) == (rgb & kRgbMask) ? 1 : 0;
-        }
         return count;
     }
     int Count(uint32_t rgb) const
     {
         int count = 0;
-        for (int y = 0; y < height; ++y) {
+        for (int y = 0; y < height; ++y)
             count += CountInRow(y, rgb);
-        }
         return count;
     }
     // Pixels of text in `rgb` over black. The colours used have equal non-zero channels, so
@@ -170,9 +163,8 @@ public:
     {
         int count = 0;
         for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
+            for (int x = 0; x < width; ++x)
                 count += Tinted(Pixel(x, y), rgb) ? 1 : 0;
-            }
         }
         return count;
     }
@@ -277,8 +269,13 @@ TEST_F(PanelPaint, FooterBarFillFollowsTheOverallPercentage)
     Prepare(footer, control);
     footer.ApplySettings(Colours(0xFF000000, 0xFFFFFFFF));
     footer.SetText(L"complete");
-    for (const float percent : {0.0f, 50.0f, 100.0f, 37.4f}) {
-        host.state.progress.overallPercent = percent;
+    // Values that cannot occur are held within the bar: no fill for NaN, a full bar above 100.
+    struct Case { float percent; float drawn; };
+    const Case cases[] = {{0.0f, 0.0f}, {50.0f, 50.0f}, {100.0f, 100.0f}, {37.4f, 37.4f},
+                          {std::strtof("nan", nullptr), 0.0f}, {1e9f, 100.0f}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.percent);
+        host.state.progress.overallPercent = c.percent;
         PixelBuffer buffer(kWidth, kHeight);
         buffer.PrintClient(control);
         ASSERT_GT(footer.TextWidth(), 0);
@@ -289,12 +286,13 @@ TEST_F(PanelPaint, FooterBarFillFollowsTheOverallPercentage)
         const int barX = 4 + footer.TextWidth() + 4;
         const int barWidth = kWidth - 8 - (footer.TextWidth() + 4);
         const int middle = kHeight / 2;
-        const int filled = buffer.CountInRow(middle, 0x0000FF, barX, barX + barWidth);
-        const double expected = (barWidth - 4) * percent / 100.0;
-        EXPECT_NEAR(filled, expected, 1.0) << percent;
+        EXPECT_NEAR(buffer.CountInRow(middle, 0x0000FF, barX, barX + barWidth), (barWidth - 4) * c.drawn / 100.0, 1.0);
+        if (c.drawn == 0.0f) {
+            EXPECT_EQ(buffer.Count(0x0000FF), 0) << "no fill anywhere";
+        }
         // The outline's edges lie on half pixels; rasterisers differ in which side they take.
         EXPECT_GT(buffer.CountInRow(middle, 0xFF0000, barX, barX + barWidth + 1), 0) << "outline";
-        if (percent < 100.0f) {
+        if (c.drawn < 100.0f) {
             EXPECT_GT(buffer.CountInRow(middle, 0x00FF00, barX, barX + barWidth), 0) << "background";
         } else {
             EXPECT_EQ(buffer.CountInRow(middle, 0x00FF00, barX + 2, barX + barWidth - 2), 0);
@@ -303,23 +301,6 @@ TEST_F(PanelPaint, FooterBarFillFollowsTheOverallPercentage)
         EXPECT_GT(buffer.CountTinted(0xFFFFFF), 10) << "the percentage text";
     }
     EXPECT_EQ(host.placeCalls, 1);
-}
-
-TEST_F(PanelPaint, FooterShowsNoBarFillForValuesThatCannotOccur)
-{
-    FooterPanel footer;
-    HWND control = frame.AddControl(1001, 0, 0, kWidth, 30);
-    Prepare(footer, control);
-    footer.ApplySettings(Colours(0xFF202020, 0xFFFFFFFF));
-    footer.SetText(L"complete");
-    host.state.progress.overallPercent = std::strtof("nan", nullptr);
-    PixelBuffer buffer(kWidth, 30);
-    buffer.PrintClient(control);
-    EXPECT_EQ(buffer.Count(0x0000FF), 0);
-    host.state.progress.overallPercent = 1e9f;
-    buffer.PrintClient(control);
-    const int barWidth = kWidth - 8 - (footer.TextWidth() + 4);
-    EXPECT_NEAR(buffer.CountInRow(15, 0x0000FF), barWidth - 4, 1.0); // held at a full bar
 }
 
 class MainPanelPaint : public PanelPaint
@@ -356,9 +337,8 @@ protected:
             const int count = buffer.CountInRow(y, 0x0000FF, x0, x1);
             if (count > best) {
                 best = count;
-                if (rowFound != nullptr) {
+                if (rowFound != nullptr)
                     *rowFound = y;
-                }
             }
         }
         return best;
@@ -367,84 +347,67 @@ protected:
     MainPanelSettings settings;
 };
 
+// A copy shows the item bar and the file bar under it; an execute only the item bar, whatever
+// file percentage a copy before it left.
 TEST_F(MainPanelPaint, DrawsTheRowsTheItemBarAndTheFileBar)
 {
-    MainPanel main;
     constexpr int kHeight = 200;
-    HWND control = frame.AddControl(1003, 0, 0, kWidth, kHeight);
-    Prepare(main, control);
-    settings.showTotal = 5;
-    settings.showAfter = 0;
-    main.ApplyMainSettings(settings);
-    host.state.progress.currentItem = 9;
-    host.state.progress.currentCommand = 18; // the copy of item 9
-    host.state.progress.itemPercent = 0.0f;
-    host.state.progress.commandPercent = 100.0f; // one of two commands: the item bar at 50
-    host.state.progress.filePercent = 25.0f;
-    host.state.progress.fileBytesDone = 1;
-    host.state.progress.fileBytesTotal = 4;
-    host.state.progress.SetCurrentFileName(L"data.cab");
+    const int barX = 4 + (kWidth - 8) - 100; // at the right edge of the layout box
+    struct Case { int command; float itemPercent, commandPercent; bool fileBar; };
+    const Case cases[] = {
+        {18, 0.0f, 100.0f, true},  // the copy of item 9, one of two commands: the item bar at 50
+        {19, 50.0f, 0.0f, false},  // the execute of item 9
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        MainPanel main;
+        HWND control = frame.AddControl(1003, 0, 0, kWidth, kHeight);
+        host.panels.clear();
+        host.placeCalls = 0;
+        Prepare(main, control);
+        settings.showTotal = 5;
+        settings.showAfter = 0;
+        main.ApplyMainSettings(settings);
+        host.state.progress.currentItem = 9;
+        host.state.progress.currentCommand = c.command;
+        host.state.progress.itemPercent = c.itemPercent;
+        host.state.progress.commandPercent = c.commandPercent;
+        host.state.progress.filePercent = 25.0f;
+        host.state.progress.fileBytesDone = 1;
+        host.state.progress.fileBytesTotal = 4;
+        host.state.progress.SetCurrentFileName(L"data.cab");
 
-    PixelBuffer buffer(kWidth, kHeight);
-    buffer.PrintClient(control);
-    EXPECT_EQ(host.placeCalls, 1);
-    EXPECT_EQ(main.ShowTotal(), 5);
-    ASSERT_GT(main.Height(), 6 * 4 + 4) << "six measured rows and the extra 4";
-    EXPECT_EQ(buffer.Pixel(0, 0), 0x000000u);
-    EXPECT_GT(buffer.CountTinted(0x808080), 10) << "the other items' names";
-    EXPECT_GT(buffer.CountTinted(0xFFFF00), 10) << "the running item's line";
-    EXPECT_GT(buffer.CountTinted(0x00FFFF), 10) << "the detail line";
+        PixelBuffer buffer(kWidth, kHeight);
+        buffer.PrintClient(control);
+        EXPECT_EQ(host.placeCalls, 1);
+        EXPECT_EQ(main.ShowTotal(), 5);
+        ASSERT_GT(main.Height(), 6 * 4 + 4) << "six measured rows and the extra 4";
+        EXPECT_EQ(buffer.Pixel(0, 0), 0x000000u);
+        EXPECT_GT(buffer.CountTinted(0x808080), 10) << "the other items' names";
+        EXPECT_GT(buffer.CountTinted(0xFFFF00), 10) << "the running item's line";
+        EXPECT_GT(buffer.CountTinted(0x00FFFF), 10) << "the detail line";
 
-    // The item bar at the right edge of the layout box; the file bar lines up under it.
-    const int barX = 4 + (kWidth - 8) - 100;
-    int itemRows = 0;
-    int fileRows = 0;
-    int lastItemRow = -1;
-    int firstFileRow = -1;
-    for (int y = 0; y < kHeight; ++y) {
-        const int filled = buffer.CountInRow(y, 0x0000FF, barX, barX + 100);
-        EXPECT_EQ(buffer.CountInRow(y, 0x0000FF, 0, barX), 0) << "no fill left of the bars, row " << y;
-        if (filled >= 47 && filled <= 49) { // (100 - 4) x 50%
-            ++itemRows;
-            lastItemRow = y;
-        } else if (filled >= 23 && filled <= 25) { // (100 - 4) x 25%
-            ++fileRows;
-            if (firstFileRow < 0) {
-                firstFileRow = y;
+        int itemRows = 0, fileRows = 0, lastItemRow = -1, firstFileRow = kHeight;
+        for (int y = 0; y < kHeight; ++y) {
+            const int filled = buffer.CountInRow(y, 0x0000FF, barX, barX + 100);
+            EXPECT_EQ(buffer.CountInRow(y, 0x0000FF, 0, barX), 0) << "no fill left of the bars, row " << y;
+            if (filled >= 47 && filled <= 49) { // (100 - 4) x 50%
+                ++itemRows;
+                lastItemRow = y;
+            } else if (filled >= 23 && filled <= 25) { // (100 - 4) x 25%
+                ++fileRows;
+                firstFileRow = std::min(firstFileRow, y);
+            } else {
+                EXPECT_EQ(filled, 0) << "row " << y;
             }
-        } else {
-            EXPECT_EQ(filled, 0) << "row " << y;
         }
-    }
-    EXPECT_GT(itemRows, 2);
-    EXPECT_EQ(fileRows, itemRows) << "both bars are as high as the measured item line";
-    EXPECT_GT(firstFileRow, lastItemRow) << "the file bar lies under the item bar";
-}
-
-TEST_F(MainPanelPaint, ExecuteShowsNoFileBar)
-{
-    MainPanel main;
-    HWND control = frame.AddControl(1003, 0, 0, kWidth, 200);
-    Prepare(main, control);
-    main.ApplyMainSettings(settings);
-    host.state.progress.currentItem = 0;
-    host.state.progress.currentCommand = 1; // the execute command of item 0
-    host.state.progress.itemPercent = 50.0f;
-    host.state.progress.filePercent = 80.0f; // left over from the copy: not shown
-    PixelBuffer buffer(kWidth, 200);
-    buffer.PrintClient(control);
-    const int barX = 4 + (kWidth - 8) - 100;
-    int itemRows = 0;
-    for (int y = 0; y < 200; ++y) {
-        const int filled = buffer.CountInRow(y, 0x0000FF);
-        if (filled != 0) {
-            EXPECT_NEAR(filled, 48, 1) << "only the item bar, row " << y;
-            EXPECT_EQ(buffer.CountInRow(y, 0x0000FF, barX, barX + 100), filled);
-            ++itemRows;
+        EXPECT_GT(itemRows, 2);
+        EXPECT_EQ(fileRows, c.fileBar ? itemRows : 0) << "both bars are as high as the measured item line";
+        if (c.fileBar) {
+            EXPECT_GT(firstFileRow, lastItemRow) << "the file bar lies under the item bar";
         }
+        DestroyWindow(control);
     }
-    EXPECT_GT(itemRows, 2);
-    EXPECT_GT(buffer.CountTinted(0x00FFFF), 10) << "the program's name";
 }
 
 TEST_F(MainPanelPaint, NoRowsGiveHeightZeroAndStillLayOut)
@@ -470,11 +433,7 @@ TEST_F(MainPanelPaint, IndicesOutsideTheListsDrawNoDetail)
     Prepare(main, control);
     main.ApplyMainSettings(settings);
     PixelBuffer buffer(kWidth, 200);
-    struct Case
-    {
-        int item;
-        int command;
-    };
+    struct Case { int item; int command; };
     for (const Case c : {Case{0, 4000}, Case{0, -3}, Case{-1, 0}, Case{25, 0}}) {
         host.state.progress.currentItem = c.item;
         host.state.progress.currentCommand = c.command;

@@ -55,15 +55,12 @@ TEST(XmlScanner, ScanTokenReadsQuotedStringsDelimitersAndRuns)
 
 TEST(XmlScanner, ScanToCharStopsOnTheNulWhenNotFound)
 {
-    int32_t position = 1;
-    EXPECT_TRUE(xmlscan::ScanToChar("a<b<c", position, '<'));
-    EXPECT_EQ(position, 1);
-    position = 2;
-    EXPECT_TRUE(xmlscan::ScanToChar("a<b<c", position, '<'));
-    EXPECT_EQ(position, 3);
-    position = 4;
-    EXPECT_FALSE(xmlscan::ScanToChar("a<b<c", position, '<'));
-    EXPECT_EQ(position, 5);
+    const int32_t cases[][3] = {{1, 1, true}, {2, 3, true}, {4, 5, false}}; // from, found at, found
+    for (const auto& c : cases) {
+        int32_t position = c[0];
+        EXPECT_EQ(xmlscan::ScanToChar("a<b<c", position, '<'), c[2] != 0) << c[0];
+        EXPECT_EQ(position, c[1]) << c[0];
+    }
 }
 
 struct MarkupCase
