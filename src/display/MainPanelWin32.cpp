@@ -121,10 +121,8 @@ MainPanel::EntryBox MainPanel::DrawItemEntry(GpGraphics* graphics, const RectF& 
         break;
     case DetailKind::Copy:
     case DetailKind::Move:
-        DrawCommandDetail(graphics, detail, content.detailText, box.Height, true, content.filePercent);
-        break;
     case DetailKind::Delete:
-        DrawCommandDetail(graphics, detail, content.detailText, box.Height, false, content.filePercent);
+        DrawCommandDetail(graphics, detail, content.detailText, box.Height, content.fileBar, content.filePercent);
         break;
     case DetailKind::None:
         break;
