@@ -28,12 +28,16 @@ std::wstring UpperAscii(std::wstring text)
 
 // Every pair of consecutive backslashes becomes one, scanning left to right without overlap,
 // so a run of k backslashes becomes ceil(k/2). This lets "%VARNEKITE%\file" name a file in
-// the program's folder although the variable already ends in a backslash.
+// the program's folder although the variable already ends in a backslash. A text that starts
+// with two backslashes is a network path (\\server\share, the program's own folder when it
+// runs from a share) and keeps that prefix: collapsed, it would name a folder on the current
+// drive and the installer could not even find its configuration.
 void CollapseDoubledBackslashes(std::wstring& text)
 {
-    std::wstring collapsed;
+    const size_t networkPrefix = text.compare(0, 2, L"\\\\") == 0 ? 2 : 0;
+    std::wstring collapsed = text.substr(0, networkPrefix);
     collapsed.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
+    for (size_t i = networkPrefix; i < text.size(); ++i) {
         collapsed.push_back(text[i]);
         if (text[i] == L'\\' && i + 1 < text.size() && text[i + 1] == L'\\')
             ++i;

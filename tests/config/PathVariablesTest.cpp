@@ -37,14 +37,14 @@ TEST(BuildPathVariables, FourteenEntriesInSubstitutionOrder)
     EXPECT_EQ(table[12].value, L"");
 }
 
-// The folder keeps its last backslash; "%VARNEKITE%\\x" then collapses the doubled one, which
-// also takes the leading backslash from a network folder.
+// The folder keeps its last backslash; "%VARNEKITE%\\x" then collapses the doubled one. A
+// program on a network share finds its configuration there.
 TEST(BuildPathVariables, ProgramFolderKeepsItsLastBackslash)
 {
     struct Case { const wchar_t* module; const wchar_t* folder; const wchar_t* expanded; };
     const Case cases[] = {
         {L"C:\\Setup\\setup.exe", L"C:\\Setup\\", L"C:\\Setup\\Varnekite.xml"},
-        {L"\\\\server\\share\\setup.exe", L"\\\\server\\share\\", L"\\server\\share\\Varnekite.xml"},
+        {L"\\\\server\\share\\setup.exe", L"\\\\server\\share\\", L"\\\\server\\share\\Varnekite.xml"},
         {L"setup.exe", L"", L"\\Varnekite.xml"},
         {L"", L"", L"\\Varnekite.xml"},
         {L"C:/Setup/setup.exe", L"", L"\\Varnekite.xml"}, // only backslashes separate
@@ -79,7 +79,11 @@ TEST(ExpandVariables, ReplacesReferencesAndCollapsesBackslashes)
         {L"%TEMP%;%temp%;%TeMp%", L"C:\\Tmp;C:\\Tmp;C:\\Tmp"},
         {L"a\\\\\\b", L"a\\\\b"},                  // three backslashes become two
         {L"a\\\\\\\\b", L"a\\\\b"},                // four become two
-        {L"\\\\server\\share", L"\\server\\share"},
+        {L"\\\\server\\share", L"\\\\server\\share"},     // a network path keeps its prefix
+        {L"\\\\server\\\\share\\\\a", L"\\\\server\\share\\a"}, // ...and collapses after it
+        {L"\\\\\\x", L"\\\\\\x"},                      // a third one stays: nothing to pair with
+        {L"x\\\\server", L"x\\server"},                  // only at the start
+        {L"%TEMP%\\\\a", L"C:\\Tmp\\a"},
         {L"", L""},
         {L"%WINDIR%%TEMP%", L"C:\\WindowsC:\\Tmp"},
     };
