@@ -348,4 +348,42 @@ TEST_F(VarnekiteRun, CaptureShowsThePanelColoursAndAHalfFilledFooterBar)
     EXPECT_EQ(ExitCode(), 1u);
 }
 
+TEST_F(VarnekiteRun, DetailLineShowsTheFileBeingCopied)
+{
+    // Enough files that the copy lasts a few seconds, during which the window is captured.
+    CreateDirectoryW(folder.File(L"tree").c_str(), nullptr);
+    for (int i = 0; i < 4000; ++i)
+        WriteTextFile(folder.File(L"tree\\file" + std::to_wstring(i) + L".txt"), "x");
+    // The copy line is the file name alone, in a colour nothing else uses; the held command
+    // after it has no name, so once the copy is over nothing is drawn in that colour.
+    const uint32_t description = 0x00FFFF;
+    const std::string base = Narrow(folder.Path());
+    Start(Document("<window width='360' position='4'/><font face='Tahoma' small='8' large='10'/>"
+                   "<strings><title>Files</title><copy>%1%</copy></strings>"
+                   "<colours><progress border='#000000' back='#FFFFFF' fore='#000000'/>"
+                   "<header back='#202020' fore='#FFFFFF'/><footer back='#202020' fore='#FFFFFF'/>"
+                   "<main back='#FFFFFF' fore='#000000' current='#000000' description='#00FFFF'/></colours>",
+                   "<item name='Copy'><file command='dircopy' directory='" + Attribute(base + "\\tree") +
+                       "' target='" + Attribute(base + "\\copy") + "'/></item>"
+                   "<item name='Wait'>" + Execute("hold \"" + Narrow(folder.File(L"release.txt")) + "\" " +
+                                                  std::to_string(kHoldLimit), "") + "</item>"));
+    HWND window = WaitForProgressWindow(362);
+    ASSERT_NE(window, nullptr);
+
+    Capture capture;
+    const bool fileNameShown = WaitUntil([&] {
+        if (!CaptureWindow(window, capture))
+            return false;
+        for (uint32_t pixel : capture.pixels)
+            if ((pixel & 0xFFFFFF) == description)
+                return true;
+        return false;
+    }, kWindowTimeout);
+    EXPECT_TRUE(fileNameShown) << "no file name was drawn on the detail line while the copy ran";
+
+    Release();
+    EXPECT_EQ(ExitCode(), 1u);
+    EXPECT_EQ(ReadTextFile(folder.File(L"copy\\tree\\file3999.txt")), "x");
+}
+
 } // namespace
