@@ -102,8 +102,18 @@ bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments,
     std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
-    return CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          folder.empty() ? nullptr : folder.c_str(), &startup, &info) != FALSE;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (attempt > 0)
+            Sleep(1000);
+        std::wstring writable = commandLine; // CreateProcessW may write into its command line
+        if (CreateProcessW(exe.c_str(), &writable[0], nullptr, nullptr, FALSE, 0, nullptr,
+                           folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+            startError = 0;
+            return true;
+        }
+        startError = GetLastError();
+    }
+    return false;
 }
 
 bool ChildProcess::WaitForExit(DWORD milliseconds, DWORD& exitCode)

@@ -46,7 +46,8 @@ public: // the table-driven window test drives runs of its own
     }
     void StartWithPath(const std::wstring& configPath)
     {
-        ASSERT_TRUE(child.Start(exe, L"<" + configPath, folder.Path())) << "cannot start " << Narrow(exe);
+        ASSERT_TRUE(child.Start(exe, L"<" + configPath, folder.Path())) << "cannot start " << Narrow(exe) << ", error "
+                                                                   << child.StartError();
     }
 
     std::string Execute(const std::string& arguments, const char* name = "step") const
@@ -167,7 +168,8 @@ TEST_F(VarnekiteRun, WrongRootElementShowsItsMessage)
         TempFolder caseFolder;
         ChildProcess caseChild;
         WriteTextFile(caseFolder.File(L"config.xml"), document);
-        ASSERT_TRUE(caseChild.Start(exe, L"<" + caseFolder.File(L"config.xml"), caseFolder.Path()));
+        ASSERT_TRUE(caseChild.Start(exe, L"<" + caseFolder.File(L"config.xml"), caseFolder.Path()))
+            << "error " << caseChild.StartError();
         HWND box = WaitForWindow(caseChild.Id(), [](HWND window) {
             return WindowText(window) == L"Configuration Error";
         }, kWindowTimeout);
@@ -206,6 +208,8 @@ TEST(VarnekiteWindow, SizeAndPlacementFollowTheWindowSettings)
         struct Run : VarnekiteRun { void TestBody() override {} } run;
         run.Start(VarnekiteRun::Document(std::string("<window ") + c.attributes + "/>",
                                          "<item name='hold'>" + run.Hold() + "</item>"));
+        if (testing::Test::HasFatalFailure())
+            return;
         HWND window = run.WaitForProgressWindow(c.width + 2);
         ASSERT_NE(window, nullptr) << "no placed window " << c.width + 2 << " pixels wide";
         RECT rect = {};
