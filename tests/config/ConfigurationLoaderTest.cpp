@@ -11,7 +11,7 @@ using Loader = ConfigurationFixture;
 
 TEST_F(Loader, PathAfterTheLastLessThanSignIsTakenVerbatimWithItsVariablesExpanded)
 {
-    const std::wstring path = LoaderPath(WriteFile("other.xml", "<Varnekite><items><item name='x'/></items></Varnekite>"));
+    const std::wstring path = WriteFile("other.xml", "<Varnekite><items><item name='x'/></items></Varnekite>");
     const std::wstring separator = LoaderPath(std::filesystem::path("a") / "b").substr(1, 1);
     struct Case { std::wstring commandLine; std::wstring fault; }; // no fault: loaded
     const Case cases[] = {
@@ -48,7 +48,7 @@ TEST_F(Loader, TextWithoutAnElementCannotBeOpenedAndTheRootNameIgnoresAsciiCase)
     };
     for (const Case& c : cases) {
         faults.clear();
-        const std::wstring path = LoaderPath(WriteFile("root.xml", c.xml));
+        const std::wstring path = WriteFile("root.xml", c.xml);
         EXPECT_EQ(LoadCommandLine(L"setup.exe <" + path), c.outcome) << c.xml;
         const std::vector<std::wstring> expected[] = {{}, {L"Error opening: \n" + path}, // by outcome
                                                       {L"Could not find element:\nVarnekite"}};

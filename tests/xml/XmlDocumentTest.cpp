@@ -91,8 +91,6 @@ TEST(XmlDocument, FailsWithTheDocumentedMessages)
         EXPECT_EQ(document.DocumentText(), c.text); // a failed parse keeps the text
         ExpectEmpty(document);
         EXPECT_FALSE(document.NextChild(nullptr));
-        EXPECT_EQ(document.TagName(), "");
-        EXPECT_EQ(document.ChildText(), "");
     }
 }
 
@@ -136,7 +134,6 @@ TEST(XmlDocument, RecordsHoldTagOffsetsAndLinks)
           {18, 21, 20, 21, 4, 0, 0}}}, // d
         {"<a x='1'/>", {{0, 0, 0, 0, 0, 1, 0}, {0, 9, 8, 9, 0, 0, 0}}},
         {"<a x='1>'></a>", {{0, 0, 0, 0, 0, 1, 0}, {0, 7, 10, 13, 0, 0, 0}}}, // quotes do not hide the '>'
-        {"<a x='/'></a>", {{0, 0, 0, 0, 0, 1, 0}, {0, 8, 9, 12, 0, 0, 0}}},
         // Markup inside content is no element.
         {"<a>x<!-- </a> -->y<![CDATA[ <b> ]]><?pi <c/> ?></a>", {{0, 0, 0, 0, 0, 1, 0}, {0, 2, 47, 50, 0, 0, 0}}},
     };

@@ -34,29 +34,17 @@ TEST(XmlNavigation, NextChildMatchesWholeCaseSensitiveNames)
     EXPECT_EQ(document.TagName(), "Item");
 }
 
-TEST(XmlNavigation, RewindLeavesTheCursorBeforeTheTopLevelElement)
-{
-    XmlDocument document = Parse("<r><a/></r>");
-    EXPECT_FALSE(document.Descend()); // no current element
-    EXPECT_FALSE(document.Ascend());
-
-    // NextChild first moves onto the top-level element, then searches its children.
-    ASSERT_TRUE(document.NextChild("a"));
-    EXPECT_EQ(document.TagName(), "r");
-    EXPECT_EQ(document.ChildIndex(), 2);
-    EXPECT_FALSE(document.Ascend()); // the top-level element's parent is the document root
-
-    document.Rewind();
-    EXPECT_EQ(document.ParentIndex() | document.CurrentIndex() | document.ChildIndex() | document.CurrentKind(), 0);
-    EXPECT_FALSE(document.NextElement("a")); // a is no top-level element
-    EXPECT_TRUE(document.NextElement("r"));
-    EXPECT_FALSE(document.NextElement("r"));  // only one top-level element
-}
-
-TEST(XmlNavigation, DescendAndAscendMoveOneLevel)
+TEST(XmlNavigation, CursorStartsBeforeTheTopLevelElementAndMovesOneLevelAtATime)
 {
     XmlDocument document = Parse("<r><a><x/></a><b><y/><z/></b><c/></r>");
+    EXPECT_FALSE(document.Descend()); // no current element
+    EXPECT_FALSE(document.Ascend());
+    EXPECT_FALSE(document.NextElement("a")); // a is no top-level element
+
+    // NextChild first moves onto the top-level element, then searches its children.
     ASSERT_TRUE(document.NextChild("b"));
+    EXPECT_EQ(document.TagName(), "r");
+    EXPECT_FALSE(document.Ascend()); // the top-level element's parent is the document root
     ASSERT_TRUE(document.Descend());
     EXPECT_EQ(document.TagName(), "b");
     EXPECT_EQ(document.ChildIndex(), 0);
@@ -77,6 +65,11 @@ TEST(XmlNavigation, DescendAndAscendMoveOneLevel)
     EXPECT_FALSE(document.Descend());
     ASSERT_TRUE(document.NextElement("c"));
     EXPECT_EQ(document.TagName(), "c");
+
+    document.Rewind();
+    EXPECT_EQ(document.ParentIndex() | document.CurrentIndex() | document.ChildIndex() | document.CurrentKind(), 0);
+    EXPECT_TRUE(document.NextElement("r"));
+    EXPECT_FALSE(document.NextElement("r")); // only one top-level element
 }
 
 TEST(XmlNavigation, BelowAnElementWithoutChildrenNothingIsFound)
