@@ -28,7 +28,7 @@ TEST(XmlScanner, ScanTokenReadsQuotedStringsDelimitersAndRuns)
         {"[x y", 0, true, 0, 1, 2, false},      // '[' is no delimiter
         {"\"a'b\" x", 0, true, 1, 3, 5, true},  // the other quote may appear inside
         {"\"\"", 0, true, 1, 0, 2, true},       // empty quoted string
-        {"'abc", 0, true, 1, 3, 4, true},       // an open quote runs to the end
+        {"'abcdefghijklmnopqrstuvwxyz", 0, true, 1, 26, 27, true}, // an open quote runs to the end
         {"", 0, false, 0, 0, 0, false},
         {"ab  ", 2, false, 4, 4, 4, false},
         {"\vx", 0, true, 0, 1, 2, false},       // vertical tab is neither white space nor a delimiter
@@ -41,16 +41,6 @@ TEST(XmlScanner, ScanTokenReadsQuotedStringsDelimitersAndRuns)
         EXPECT_EQ(token.end, c.end);
         EXPECT_EQ(token.next, c.next);
         EXPECT_EQ(token.quoted, c.quoted);
-    }
-}
-
-TEST(XmlScanner, ScanToCharStopsOnTheNulWhenNotFound)
-{
-    const int32_t cases[][3] = {{1, 1, true}, {2, 3, true}, {4, 5, false}}; // from, found at, found
-    for (const auto& c : cases) {
-        int32_t position = c[0];
-        EXPECT_EQ(xmlscan::ScanToChar("a<b<c", position, '<'), c[2] != 0) << c[0];
-        EXPECT_EQ(position, c[1]) << c[0];
     }
 }
 
