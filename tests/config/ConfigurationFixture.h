@@ -33,8 +33,7 @@ protected:
                  (std::string(test->test_suite_name()) + "." + test->name());
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
-        table = {{L"VARNEKITE", L"C:\\Setup\\"}, {L"SOURCEPATH", L""}, {L"TEMP", LoaderPath(folder)},
-                 {L"WINDIR", L"C:\\Windows"}};
+        table = {{L"VARNEKITE", L"C:\\Setup\\"}, {L"TEMP", LoaderPath(folder)}, {L"WINDIR", L"C:\\Windows"}};
         RegisterCommandKinds(handlers);
     }
 
@@ -44,11 +43,11 @@ protected:
         std::filesystem::remove_all(folder, ignored);
     }
 
-    std::filesystem::path WriteFile(const std::string& name, const std::string& content)
+    // The path of the file written, as the loader takes it.
+    std::wstring WriteFile(const std::string& name, const std::string& content)
     {
-        const std::filesystem::path path = folder / name;
-        std::ofstream(path, std::ios::binary) << content;
-        return path;
+        std::ofstream(folder / name, std::ios::binary) << content;
+        return LoaderPath(folder / name);
     }
 
     LoadOutcome LoadCommandLine(const std::wstring& commandLine)
@@ -57,19 +56,13 @@ protected:
                                  [this](const std::wstring& message) { faults.push_back(message); });
     }
 
-    // Loads the document and expects it to load without a fault.
+    // Loads the document, or <Varnekite><config>body</config></Varnekite>, without a fault.
     void Load(const std::string& xml)
     {
-        const std::filesystem::path path = WriteFile("Varnekite.xml", xml);
-        ASSERT_EQ(LoadCommandLine(L"setup.exe <" + LoaderPath(path)), LoadOutcome::Loaded);
+        ASSERT_EQ(LoadCommandLine(L"setup.exe <" + WriteFile("Varnekite.xml", xml)), LoadOutcome::Loaded);
         ASSERT_TRUE(faults.empty());
     }
-
-    // Loads <Varnekite><config>body</config></Varnekite>.
-    void LoadConfig(const std::string& body)
-    {
-        Load("<Varnekite><config>" + body + "</config></Varnekite>");
-    }
+    void LoadConfig(const std::string& body) { Load("<Varnekite><config>" + body + "</config></Varnekite>"); }
 
     std::filesystem::path folder;
     PathVariables table;

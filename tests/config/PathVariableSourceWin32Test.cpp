@@ -26,21 +26,18 @@ TEST(Win32PathVariableSource, ProgramFolderEndsWithABackslash)
 
 TEST(Win32PathVariableSource, EnvironmentIsReadAsItStands)
 {
-    ASSERT_TRUE(SetEnvironmentVariableW(L"HOMESHARE", L"\\\\server\\home\\\u00E9l\u00E8ve"));
-    ASSERT_TRUE(SetEnvironmentVariableW(L"TMP", nullptr));
-    PathVariables table;
-    BuildPathVariables(table, Win32PathVariableSource());
-    EXPECT_EQ(table[11].name, L"HOMESHARE");
-    EXPECT_EQ(table[11].value, L"\\\\server\\home\\\u00E9l\u00E8ve");
-    EXPECT_EQ(table[13].name, L"TMP");
-    EXPECT_EQ(table[13].value, L"");
-
+    const std::wstring share = L"\\\\server\\home\\\u00E9l\u00E8ve";
     const std::wstring longValue(5000, L'x');
+    ASSERT_TRUE(SetEnvironmentVariableW(L"HOMESHARE", share.c_str()));
     ASSERT_TRUE(SetEnvironmentVariableW(L"TMP", longValue.c_str()));
-    EXPECT_EQ(Win32PathVariableSource().Environment(L"TMP"), longValue);
+    SetEnvironmentVariableW(L"TEMP", nullptr);
+    const Win32PathVariableSource source;
+    EXPECT_EQ(source.Environment(L"HOMESHARE"), share);
+    EXPECT_EQ(source.Environment(L"TMP"), longValue);
+    EXPECT_EQ(source.Environment(L"TEMP"), L"");
 }
 
-// Sets (or removes, for a null data) the machine's SourcePath for one test and restores it after.
+// Sets the machine's SourcePath value for one test and restores it after.
 class SourcePathValue : public testing::Test
 {
 protected:
@@ -71,41 +68,32 @@ protected:
     bool hadValue = false;
 };
 
-TEST_F(SourcePathValue, OnlyTerminatedStringsAreAccepted)
+TEST_F(SourcePathValue, OnlyTerminatedStringsThatFitAreAccepted)
 {
-    const wchar_t text[] = L"D:\\i386\0tail";
-    struct Case { DWORD type; DWORD size; const wchar_t* expected; };
+    const std::wstring text(L"D:\\i386\0tail", 12);
+    const DWORD whole = sizeof(L"D:\\i386");
+    const std::wstring expand = L"%SystemRoot%\\i386";
+    const std::wstring fits(1023, L'b');
+    const std::wstring tooLong(1024, L'a'); // with its NUL, one unit more than the buffer
+    const auto terminated = [](const std::wstring& data) { return DWORD((data.size() + 1) * sizeof(wchar_t)); };
+    struct Case { DWORD type; const std::wstring* data; DWORD size; std::wstring expected; };
     const Case cases[] = {
-        {REG_SZ, sizeof(L"D:\\i386"), L"D:\\i386"},
-        {REG_EXPAND_SZ, sizeof(L"D:\\i386"), L"D:\\i386"},          // read verbatim, not expanded
-        {REG_SZ, sizeof(text), L"D:\\i386"},                        // text up to the first NUL
+        {REG_SZ, &text, whole, L"D:\\i386"},
+        {REG_EXPAND_SZ, &expand, terminated(expand), expand}, // read verbatim, not expanded
+        {REG_SZ, &text, terminated(text), L"D:\\i386"},     // text up to the first NUL
         // Not terminated. (The system adds a forgotten NUL when the unit after the data is one,
         // so the data stops before the last character.)
-        {REG_SZ, sizeof(L"D:\\i38") - sizeof(wchar_t), L""},
-        {REG_SZ, sizeof(L"D:\\i386") - 1, L""},                     // not whole UTF-16 units
-        {REG_BINARY, sizeof(L"D:\\i386"), L""},
-        {REG_MULTI_SZ, sizeof(L"D:\\i386"), L""},
+        {REG_SZ, &text, whole - 4, L""},
+        {REG_SZ, &text, whole - 1, L""},                      // not whole UTF-16 units
+        {REG_BINARY, &text, whole, L""},
+        {REG_MULTI_SZ, &text, whole, L""},
+        {REG_SZ, &fits, terminated(fits), fits},
+        {REG_SZ, &tooLong, terminated(tooLong), L""},
     };
     for (const Case& c : cases) {
-        Set(c.type, text, c.size);
+        Set(c.type, c.data->c_str(), c.size);
         EXPECT_EQ(Win32PathVariableSource().SourcePath(), c.expected) << "type " << c.type << " size " << c.size;
     }
-
-    const std::wstring expand = L"%SystemRoot%\\i386";
-    Set(REG_EXPAND_SZ, expand.c_str(), static_cast<DWORD>((expand.size() + 1) * sizeof(wchar_t)));
-    EXPECT_EQ(Win32PathVariableSource().SourcePath(), expand);
-}
-
-TEST_F(SourcePathValue, TooLongOrMissingGivesEmpty)
-{
-    const std::wstring tooLong(1024, L'a'); // with its NUL, one unit more than the buffer
-    Set(REG_SZ, tooLong.c_str(), static_cast<DWORD>((tooLong.size() + 1) * sizeof(wchar_t)));
-    EXPECT_EQ(Win32PathVariableSource().SourcePath(), L"");
-
-    const std::wstring fits(1023, L'b');
-    Set(REG_SZ, fits.c_str(), static_cast<DWORD>((fits.size() + 1) * sizeof(wchar_t)));
-    EXPECT_EQ(Win32PathVariableSource().SourcePath(), fits);
-
     RegDeleteValueW(key, L"SourcePath");
     EXPECT_EQ(Win32PathVariableSource().SourcePath(), L"");
 }

@@ -1,3 +1,4 @@
+// Integers, flags, colours and the byte-for-byte text conversions of the configuration's values.
 #include "config/ValueFormats.h"
 
 #include <gtest/gtest.h>
@@ -8,10 +9,8 @@ TEST(ParseInteger, FollowsStrtolAndSaturatesAt32Bits)
 {
     struct Case { const char* value; int32_t parsed; };
     const Case cases[] = {
-        {"12", 12}, {"12px", 12}, {"  -7", -7}, {"+5", 5}, {"\t9", 9},
-        {"abc", 0}, {"", 0}, {"-", 0}, {"0x10", 0}, {"1e3", 1},
-        {"2147483647", 2147483647}, {"2147483648", 2147483647},
-        {"99999999999999999999999", 2147483647},
+        {"12px", 12}, {"  -7", -7}, {"+5", 5}, {"abc", 0}, {"", 0}, {"0x10", 0},
+        {"2147483647", 2147483647}, {"2147483648", 2147483647}, {"99999999999999999999999", 2147483647},
         {"-2147483648", INT32_MIN}, {"-2147483649", INT32_MIN},
     };
     for (const Case& c : cases)
@@ -21,10 +20,7 @@ TEST(ParseInteger, FollowsStrtolAndSaturatesAt32Bits)
 TEST(ParseBoolean, OnlyTrueInAnyAsciiCase)
 {
     struct Case { const char* value; bool parsed; };
-    const Case cases[] = {
-        {"true", true}, {"TRUE", true}, {"True", true}, {"tRuE", true},
-        {"1", false}, {"yes", false}, {"true ", false}, {" true", false}, {"", false}, {"tru", false},
-    };
+    const Case cases[] = {{"TRUE", true}, {"tRuE", true}, {"1", false}, {"yes", false}, {"true ", false}, {"", false}};
     for (const Case& c : cases)
         EXPECT_EQ(ParseBoolean(c.value), c.parsed) << '"' << c.value << '"';
 }
@@ -34,19 +30,13 @@ TEST(ParseColour, SixOrEightDigitsAfterAnOptionalCharacter)
     struct Case { const char* value; uint32_t colour; };
     const Case cases[] = {
         {"#336699", 0xFF336699u},
-        {"336699", 0xFF336699u},
-        {"#FF0000", 0xFFFF0000u},
-        {"FF000080", 0x80FF0000u},
-        {"#FF000080", 0x80FF0000u},
-        {"xFF000080", 0x80FF0000u},  // any first character is dropped
         {"ff00aa", 0xFFFF00AAu},
+        {"FF000080", 0x80FF0000u},
+        {"xFF000080", 0x80FF0000u},  // any first character is dropped
         {"12345", 0u},
-        {"", 0u},
-        {"red", 0u},
         {"#F00", 0u},
         {"#12345", 0xFF002345u},    // six long, nothing dropped: red reads "#1", which gives 0
         {"1234567890", 0u},
-        {"GG0000", 0xFF000000u},    // no hex digits give 0
         {"1G2H3I", 0xFF010203u},    // conversion stops at the first non-hex character
         {" F-1+F", 0xFF0FFF0Fu},    // white space and signs as strtol takes them; low 8 bits
     };
@@ -56,18 +46,12 @@ TEST(ParseColour, SixOrEightDigitsAfterAnOptionalCharacter)
 
 TEST(TextConversions, BytesAndWideCharactersCorrespondOneToOne)
 {
-    const std::string bytes("a\xE9\xFF\x80", 4);
+    const std::string bytes("a\xC3\xA9\xFF\x80", 5); // UTF-8 sequences are not combined
     const std::wstring wide = WidenBytes(bytes);
-    ASSERT_EQ(wide.size(), 4u);
-    EXPECT_EQ(wide[1], static_cast<wchar_t>(0xE9));
-    EXPECT_EQ(wide[2], static_cast<wchar_t>(0xFF));
-    EXPECT_EQ(wide[3], static_cast<wchar_t>(0x80));
+    EXPECT_EQ(wide, (std::wstring{L'a', wchar_t(0xC3), wchar_t(0xA9), wchar_t(0xFF), wchar_t(0x80)}));
     EXPECT_EQ(NarrowBytes(wide), bytes);
-    // UTF-8 sequences are not combined.
-    EXPECT_EQ(WidenBytes("\xC3\xA9").size(), 2u);
     // Characters above U+00FF keep only their low 8 bits.
     EXPECT_EQ(NarrowBytes(std::wstring(1, static_cast<wchar_t>(0x0416))), std::string("\x16"));
-    EXPECT_EQ(WidenBytes(""), L"");
 }
 
 } // namespace
