@@ -21,8 +21,6 @@ struct Event
     int ranIndex; // "run" only
 };
 
-std::vector<Event>* recorded = nullptr;
-
 class RecordingObserver : public RunLoopObserver
 {
 public:
@@ -32,23 +30,23 @@ public:
     void Record(const char* what, int ranIndex)
     {
         const InstallProgress& p = state.progress;
-        recorded->push_back({what, p.currentItem, p.currentCommand, p.itemPercent, p.overallPercent, ranIndex});
+        events.push_back({what, p.currentItem, p.currentCommand, p.itemPercent, p.overallPercent, ranIndex});
     }
+    std::vector<Event> Runs() const
+    {
+        std::vector<Event> runs;
+        for (const Event& e : events)
+            if (e.what == "run")
+                runs.push_back(e);
+        return runs;
+    }
+
     InstallState& state;
+    std::vector<Event> events;
 };
 
+// The run callbacks are plain functions: they find the test's observer here.
 RecordingObserver* observer = nullptr;
-
-void RecordRun(InstallState&, int index) { observer->Record("run", index); }
-
-void SpoilPercents(InstallState& state, int)
-{
-    // A command that left its byte percentages behind; the next command must start from 0.
-    state.progress.commandPercent = 77.0f;
-    state.progress.filePercent = 66.0f;
-}
-
-void Throw(InstallState&, int) { throw std::runtime_error("command failed"); }
 
 InstallCommand Command(const wchar_t* item, const wchar_t* kind)
 {
@@ -63,193 +61,108 @@ class RunLoopTest : public testing::Test
 protected:
     void SetUp() override
     {
-        recorded = &events;
         observer = &recorder;
-        handlers.Append({L"execute", RecordRun, nullptr});
+        handlers.Append({L"execute", [](InstallState&, int index) { observer->Record("run", index); }, nullptr});
         handlers.Append({L"dirdelete", nullptr, nullptr}); // a kind without a run callback
-        handlers.Append({L"spoil", SpoilPercents, nullptr});
-        handlers.Append({L"throw", Throw, nullptr});
+        // A command that leaves its byte percentages behind; the next command must start from 0.
+        handlers.Append({L"spoil", [](InstallState& s, int) { s.progress.commandPercent = 77.0f; s.progress.filePercent = 66.0f; }, nullptr});
+        handlers.Append({L"throw", [](InstallState&, int) { throw std::runtime_error("command failed"); }, nullptr});
     }
-    void TearDown() override
-    {
-        recorded = nullptr;
-        observer = nullptr;
-    }
-
-    std::vector<Event> Runs() const
-    {
-        std::vector<Event> runs;
-        for (const Event& e : events)
-            if (e.what == "run")
-                runs.push_back(e);
-        return runs;
-    }
+    void TearDown() override { observer = nullptr; }
 
     InstallState state;
     CommandRegistry handlers;
-    std::vector<Event> events;
     RecordingObserver recorder{state};
 };
 
-TEST_F(RunLoopTest, OneItemWithFourCommandsPublishesQuarterSteps)
-{
-    state.settings.items = {L"Tools"};
-    for (int i = 0; i < 4; ++i)
-        state.settings.commands.push_back(Command(L"Tools", L"execute"));
-
-    RunInstallList(state, handlers, recorder);
-
-    const std::vector<Event> runs = Runs();
-    ASSERT_EQ(runs.size(), 4u);
-    const float expected[] = {0.0f, 25.0f, 50.0f, 75.0f};
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_EQ(runs[k].ranIndex, k);
-        EXPECT_EQ(runs[k].command, k);
-        EXPECT_EQ(runs[k].item, 0);
-        EXPECT_FLOAT_EQ(runs[k].itemPercent, expected[k]);
-        EXPECT_FLOAT_EQ(runs[k].overallPercent, expected[k]);
-    }
-}
-
-TEST_F(RunLoopTest, InvalidatesMainPanelThenFooterBeforeEachCommand)
+TEST_F(RunLoopTest, PublishesItemCommandAndSharesThenInvalidatesMainPanelThenFooter)
 {
     state.settings.items = {L"a", L"b"};
     state.settings.commands = {Command(L"a", L"execute"), Command(L"b", L"execute"), Command(L"b", L"execute")};
 
     RunInstallList(state, handlers, recorder);
 
+    const std::vector<Event>& events = recorder.events;
     ASSERT_EQ(events.size(), 9u);
-    for (size_t i = 0; i < events.size(); i += 3) {
-        EXPECT_EQ(events[i].what, "main");
-        EXPECT_EQ(events[i + 1].what, "footer");
-        EXPECT_EQ(events[i + 2].what, "run");
-        // The main panel is invalidated once item, command and item share are published.
-        EXPECT_EQ(events[i].command, events[i + 2].ranIndex);
-        EXPECT_FLOAT_EQ(events[i].itemPercent, events[i + 2].itemPercent);
-        EXPECT_FLOAT_EQ(events[i + 1].overallPercent, events[i + 2].overallPercent);
-    }
+    struct Expected { int item; float itemPercent; float overallPercent; };
     // Item b, second command: 1 × 100 ÷ 2 + 50 ÷ 2 = 75.
-    EXPECT_FLOAT_EQ(events[8].overallPercent, 75.0f);
-    EXPECT_FLOAT_EQ(events[5].overallPercent, 50.0f);
+    const Expected expected[] = {{0, 0.0f, 0.0f}, {1, 0.0f, 50.0f}, {1, 50.0f, 75.0f}};
+    for (size_t k = 0; k < 3; ++k) {
+        const Event* e = &events[3 * k];
+        EXPECT_EQ(e[0].what, "main");
+        EXPECT_EQ(e[1].what, "footer");
+        EXPECT_EQ(e[2].what, "run");
+        // The main panel is invalidated once item, command and item share are published.
+        EXPECT_EQ(e[0].item, expected[k].item);
+        EXPECT_EQ(e[0].command, static_cast<int>(k));
+        EXPECT_FLOAT_EQ(e[0].itemPercent, expected[k].itemPercent);
+        EXPECT_FLOAT_EQ(e[1].overallPercent, expected[k].overallPercent);
+        EXPECT_EQ(e[2].ranIndex, static_cast<int>(k));
+    }
 }
 
-TEST_F(RunLoopTest, ItemNamesDifferingOnlyInCaseRunEachOthersCommands)
+TEST_F(RunLoopTest, ItemsMatchTheirCommandsIgnoringAsciiCaseOnly)
 {
-    state.settings.items = {L"Setup", L"SETUP"};
-    state.settings.commands = {Command(L"setup", L"execute"), Command(L"SeTuP", L"EXECUTE")};
+    // Names differing only in ASCII case run each other's commands; other letters are not folded.
+    state.settings.items = {L"Setup", L"SETUP", L"\u00e9t\u00e9"};
+    state.settings.commands = {Command(L"setup", L"execute"), Command(L"SeTuP", L"EXECUTE"),
+                               Command(L"\u00c9T\u00c9", L"execute"), Command(L"\u00e9T\u00e9", L"execute")};
 
     RunInstallList(state, handlers, recorder);
 
-    const std::vector<Event> runs = Runs();
-    ASSERT_EQ(runs.size(), 4u);
-    const int expectedItem[] = {0, 0, 1, 1};
-    const int expectedIndex[] = {0, 1, 0, 1};
-    const float expectedOverall[] = {0.0f, 25.0f, 50.0f, 75.0f};
-    for (int i = 0; i < 4; ++i) {
+    const std::vector<Event> runs = recorder.Runs();
+    ASSERT_EQ(runs.size(), 5u);
+    const int expectedItem[] = {0, 0, 1, 1, 2};
+    const int expectedIndex[] = {0, 1, 0, 1, 3};
+    for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(runs[i].item, expectedItem[i]);
         EXPECT_EQ(runs[i].ranIndex, expectedIndex[i]);
-        EXPECT_FLOAT_EQ(runs[i].overallPercent, expectedOverall[i]);
     }
 }
 
-TEST_F(RunLoopTest, NonAsciiLettersAreNotFoldedWhenMatchingItems)
+TEST_F(RunLoopTest, ItemsWithoutCommandsAndSkippedKindsStillCount)
 {
-    state.settings.items = {L"\u00e9t\u00e9"};
-    state.settings.commands = {Command(L"\u00c9T\u00c9", L"execute"), Command(L"\u00e9T\u00e9", L"execute")};
-
-    RunInstallList(state, handlers, recorder);
-
-    const std::vector<Event> runs = Runs();
-    ASSERT_EQ(runs.size(), 1u);
-    EXPECT_EQ(runs[0].ranIndex, 1);
-}
-
-TEST_F(RunLoopTest, EmptyItemListRunsNothing)
-{
-    state.settings.commands = {Command(L"", L"execute")};
-
-    RunInstallList(state, handlers, recorder);
-
-    EXPECT_TRUE(events.empty());
-    EXPECT_FLOAT_EQ(state.progress.overallPercent, 0.0f);
-}
-
-TEST_F(RunLoopTest, ItemWithoutCommandsStillAdvancesTheOverallShare)
-{
-    state.settings.items = {L"empty", L"second", L"third", L"fourth"};
-    state.settings.commands = {Command(L"second", L"execute"), Command(L"fourth", L"execute")};
-
-    RunInstallList(state, handlers, recorder);
-
-    const std::vector<Event> runs = Runs();
-    ASSERT_EQ(runs.size(), 2u);
-    EXPECT_EQ(runs[0].item, 1);
-    EXPECT_FLOAT_EQ(runs[0].overallPercent, 25.0f);
-    EXPECT_EQ(runs[1].item, 3);
-    EXPECT_FLOAT_EQ(runs[1].overallPercent, 75.0f);
-    EXPECT_EQ(state.progress.currentItem, 3); // the last item is current when the run ends
-}
-
-TEST_F(RunLoopTest, UnknownKindsAndKindsWithoutRunArePassedOverButCounted)
-{
-    state.settings.items = {L"x"};
+    state.settings.items = {L"empty", L"x"};
     state.settings.commands = {Command(L"x", L"copy"), Command(L"x", L"dirdelete"), Command(L"x", L"execute")};
 
     RunInstallList(state, handlers, recorder);
 
-    const std::vector<Event> runs = Runs();
+    const std::vector<Event> runs = recorder.Runs();
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_EQ(runs[0].ranIndex, 2);
+    EXPECT_EQ(runs[0].item, 1);
     EXPECT_NEAR(runs[0].itemPercent, 200.0f / 3.0f, 1e-4);
+    EXPECT_NEAR(runs[0].overallPercent, 50.0f + 100.0f / 3.0f, 1e-4);
     // The loop still published each skipped command before passing it over.
-    EXPECT_EQ(events.size(), 7u);
+    EXPECT_EQ(recorder.events.size(), 7u);
 }
 
-TEST_F(RunLoopTest, ByteSharesStartAtZeroForEachCommand)
+TEST_F(RunLoopTest, AThrowingCommandDoesNotStopTheListAndByteSharesStartAtZero)
 {
-    state.settings.items = {L"x"};
-    state.settings.commands = {Command(L"x", L"spoil"), Command(L"x", L"execute")};
+    state.settings.items = {L"x", L"y"};
+    state.settings.commands = {Command(L"x", L"spoil"), Command(L"x", L"throw"), Command(L"y", L"execute")};
 
     RunInstallList(state, handlers, recorder);
 
+    const std::vector<Event> runs = recorder.Runs();
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].ranIndex, 2);
+    EXPECT_EQ(state.progress.currentItem, 1); // the last item is current when the run ends
     EXPECT_FLOAT_EQ(state.progress.commandPercent, 0.0f);
     EXPECT_FLOAT_EQ(state.progress.filePercent, 0.0f);
 }
 
-TEST_F(RunLoopTest, ACommandThatThrowsDoesNotStopTheList)
-{
-    state.settings.items = {L"x", L"y"};
-    state.settings.commands = {Command(L"x", L"throw"), Command(L"x", L"execute"), Command(L"y", L"execute")};
-
-    RunInstallList(state, handlers, recorder);
-
-    const std::vector<Event> runs = Runs();
-    ASSERT_EQ(runs.size(), 2u);
-    EXPECT_EQ(runs[0].ranIndex, 1);
-    EXPECT_EQ(runs[1].ranIndex, 2);
-}
-
-TEST(RunLoopPercent, DivisionByZeroReadsZero)
+TEST(RunLoopPercent, ComputedInDoubleThenStoredAsFloatAndZeroDivisorsReadZero)
 {
     EXPECT_EQ(ItemPercent(0, 0), 0.0f);
     EXPECT_EQ(ItemPercent(3, 0), 0.0f);
     EXPECT_EQ(OverallPercent(0, 0, 50.0f), 0.0f);
-}
 
-TEST(RunLoopPercent, ComputedInDoubleThenStoredAsFloat)
-{
-    struct Case { int b; int n; float expected; };
-    const Case cases[] = {
-        {0, 1, 0.0f}, {1, 3, static_cast<float>(100.0 / 3.0)}, {2, 3, static_cast<float>(200.0 / 3.0)},
-        {6, 7, static_cast<float>(600.0 / 7.0)}, {99, 100, 99.0f},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(ItemPercent(c.b, c.n), c.expected) << c.b << "/" << c.n;
-
+    EXPECT_EQ(ItemPercent(1, 3), static_cast<float>(100.0 / 3.0));
+    EXPECT_EQ(ItemPercent(6, 7), static_cast<float>(600.0 / 7.0));
     // The highest overall value before the last command: ((N − 1) × 100 + (n − 1) × 100 ÷ n) ÷ N.
     const float item = ItemPercent(2, 3);
-    EXPECT_EQ(OverallPercent(6, 7, item),
-              static_cast<float>(600.0 / 7.0 + static_cast<double>(item) / 7.0));
+    EXPECT_EQ(OverallPercent(6, 7, item), static_cast<float>(600.0 / 7.0 + static_cast<double>(item) / 7.0));
     EXPECT_LT(OverallPercent(6, 7, item), 100.0f);
 }
 

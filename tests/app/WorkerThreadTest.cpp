@@ -17,7 +17,6 @@ public:
     std::atomic<DWORD> threadId{0};
     std::atomic<bool> sawStopRequest{false};
     bool throwInRun = false;
-    bool waitForStop = false;
     std::atomic<bool>* finished = nullptr; // set by Run as its last act, after a short pause
 
 protected:
@@ -27,7 +26,7 @@ protected:
         ran = true;
         if (throwInRun)
             throw std::runtime_error("failure inside the worker");
-        while (waitForStop && !StopRequested())
+        while (finished == nullptr && !StopRequested()) // returns only once asked to stop
             Sleep(1);
         sawStopRequest = StopRequested();
         if (finished != nullptr) {
@@ -38,44 +37,32 @@ protected:
     }
 };
 
-TEST(WorkerThread, RunsOnAnotherThreadAndJoinWaitsForIt)
+TEST(WorkerThread, RunsOnAnotherThreadAndJoinAsksItToStopAndWaits)
 {
     Probe probe;
     ASSERT_TRUE(probe.Start());
     probe.Join();
     EXPECT_TRUE(probe.ran);
     EXPECT_NE(probe.threadId, GetCurrentThreadId());
-}
-
-TEST(WorkerThread, JoinAsksTheThreadToStop)
-{
-    Probe probe;
-    probe.waitForStop = true; // Run returns only once the stop request arrives
-    ASSERT_TRUE(probe.Start());
-    probe.Join();
     EXPECT_TRUE(probe.sawStopRequest);
 }
 
-TEST(WorkerThread, AnExceptionEndsOnlyTheWorker)
+TEST(WorkerThread, AnExceptionEndsOnlyTheWorkerAndTheThreadCanStartAgain)
 {
     Probe probe;
+    probe.Join(); // no thread yet: returns at once
+    EXPECT_FALSE(probe.ran);
     probe.throwInRun = true;
     ASSERT_TRUE(probe.Start());
     probe.Join();
     EXPECT_TRUE(probe.ran);
-}
 
-TEST(WorkerThread, JoinWithoutAThreadReturnsAtOnceAndTheThreadCanStartAgain)
-{
-    Probe probe;
-    probe.Join();
-    EXPECT_FALSE(probe.ran);
-    ASSERT_TRUE(probe.Start());
-    probe.Join();
     probe.ran = false;
+    probe.throwInRun = false;
     ASSERT_TRUE(probe.Start());
     probe.Join();
     EXPECT_TRUE(probe.ran);
+    EXPECT_TRUE(probe.sawStopRequest);
 }
 
 TEST(WorkerThread, DestroyingARunningThreadObjectWaitsForItsRun)
