@@ -4,45 +4,48 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace {
 
-// One observed moment: what the loop had published when it invalidated or ran a command.
-struct Event
-{
-    std::string what; // "main", "footer" or "run"
-    int item;
-    int command;
-    float itemPercent;
-    float overallPercent;
-    int ranIndex; // "run" only
-};
+using Log = std::vector<std::string>;
 
+// Writes down what the loop had published at each invalidation and command run:
+// "main <item> <command> <item %>", "footer <overall %>" and "run <command> of <item>".
 class RecordingObserver : public RunLoopObserver
 {
 public:
-    explicit RecordingObserver(InstallState& state) : state(state) {}
-    void InvalidateMainPanel() override { Record("main", -1); }
-    void InvalidateFooter() override { Record("footer", -1); }
-    void Record(const char* what, int ranIndex)
+    explicit RecordingObserver(const InstallProgress& progress) : progress(progress) {}
+    void InvalidateMainPanel() override
     {
-        const InstallProgress& p = state.progress;
-        events.push_back({what, p.currentItem, p.currentCommand, p.itemPercent, p.overallPercent, ranIndex});
+        Write("main %d %d %g", progress.currentItem.load(), progress.currentCommand.load(),
+              static_cast<double>(progress.itemPercent));
     }
-    std::vector<Event> Runs() const
+    void InvalidateFooter() override { Write("footer %g", static_cast<double>(progress.overallPercent)); }
+    void Ran(int index) { Write("run %d of %d", index, progress.currentItem.load()); }
+    Log Runs() const
     {
-        std::vector<Event> runs;
-        for (const Event& e : events)
-            if (e.what == "run")
-                runs.push_back(e);
+        Log runs;
+        for (const std::string& line : log)
+            if (line.rfind("run", 0) == 0)
+                runs.push_back(line);
         return runs;
     }
 
-    InstallState& state;
-    std::vector<Event> events;
+    const InstallProgress& progress;
+    Log log;
+
+private:
+    template <typename... Values>
+    void Write(const char* format, Values... values)
+    {
+        char line[80];
+        std::snprintf(line, sizeof line, format, values...);
+        log.push_back(line);
+    }
 };
 
 // The run callbacks are plain functions: they find the test's observer here.
@@ -62,7 +65,7 @@ protected:
     void SetUp() override
     {
         observer = &recorder;
-        handlers.Append({L"execute", [](InstallState&, int index) { observer->Record("run", index); }, nullptr});
+        handlers.Append({L"execute", [](InstallState&, int index) { observer->Ran(index); }, nullptr});
         handlers.Append({L"dirdelete", nullptr, nullptr}); // a kind without a run callback
         // A command that leaves its byte percentages behind; the next command must start from 0.
         handlers.Append({L"spoil", [](InstallState& s, int) { s.progress.commandPercent = 77.0f; s.progress.filePercent = 66.0f; }, nullptr});
@@ -70,83 +73,46 @@ protected:
     }
     void TearDown() override { observer = nullptr; }
 
+    void Run(std::vector<std::wstring> items, std::vector<InstallCommand> commands)
+    {
+        state.settings.items = std::move(items);
+        state.settings.commands = std::move(commands);
+        RunInstallList(state, handlers, recorder);
+    }
+
     InstallState state;
     CommandRegistry handlers;
-    RecordingObserver recorder{state};
+    RecordingObserver recorder{state.progress};
 };
 
 TEST_F(RunLoopTest, PublishesItemCommandAndSharesThenInvalidatesMainPanelThenFooter)
 {
-    state.settings.items = {L"a", L"b"};
-    state.settings.commands = {Command(L"a", L"execute"), Command(L"b", L"execute"), Command(L"b", L"execute")};
-
-    RunInstallList(state, handlers, recorder);
-
-    const std::vector<Event>& events = recorder.events;
-    ASSERT_EQ(events.size(), 9u);
-    struct Expected { int item; float itemPercent; float overallPercent; };
+    Run({L"a", L"b"}, {Command(L"a", L"execute"), Command(L"b", L"execute"), Command(L"b", L"execute")});
     // Item b, second command: 1 × 100 ÷ 2 + 50 ÷ 2 = 75.
-    const Expected expected[] = {{0, 0.0f, 0.0f}, {1, 0.0f, 50.0f}, {1, 50.0f, 75.0f}};
-    for (size_t k = 0; k < 3; ++k) {
-        const Event* e = &events[3 * k];
-        EXPECT_EQ(e[0].what, "main");
-        EXPECT_EQ(e[1].what, "footer");
-        EXPECT_EQ(e[2].what, "run");
-        // The main panel is invalidated once item, command and item share are published.
-        EXPECT_EQ(e[0].item, expected[k].item);
-        EXPECT_EQ(e[0].command, static_cast<int>(k));
-        EXPECT_FLOAT_EQ(e[0].itemPercent, expected[k].itemPercent);
-        EXPECT_FLOAT_EQ(e[1].overallPercent, expected[k].overallPercent);
-        EXPECT_EQ(e[2].ranIndex, static_cast<int>(k));
-    }
+    EXPECT_EQ(recorder.log, (Log{"main 0 0 0", "footer 0", "run 0 of 0", "main 1 1 0", "footer 50", "run 1 of 1",
+                                 "main 1 2 50", "footer 75", "run 2 of 1"}));
 }
 
 TEST_F(RunLoopTest, ItemsMatchTheirCommandsIgnoringAsciiCaseOnly)
 {
     // Names differing only in ASCII case run each other's commands; other letters are not folded.
-    state.settings.items = {L"Setup", L"SETUP", L"\u00e9t\u00e9"};
-    state.settings.commands = {Command(L"setup", L"execute"), Command(L"SeTuP", L"EXECUTE"),
-                               Command(L"\u00c9T\u00c9", L"execute"), Command(L"\u00e9T\u00e9", L"execute")};
-
-    RunInstallList(state, handlers, recorder);
-
-    const std::vector<Event> runs = recorder.Runs();
-    ASSERT_EQ(runs.size(), 5u);
-    const int expectedItem[] = {0, 0, 1, 1, 2};
-    const int expectedIndex[] = {0, 1, 0, 1, 3};
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(runs[i].item, expectedItem[i]);
-        EXPECT_EQ(runs[i].ranIndex, expectedIndex[i]);
-    }
+    Run({L"Setup", L"SETUP", L"\u00e9t\u00e9"}, {Command(L"setup", L"execute"), Command(L"SeTuP", L"EXECUTE"),
+                                                 Command(L"\u00c9T\u00c9", L"execute"), Command(L"\u00e9T\u00e9", L"execute")});
+    EXPECT_EQ(recorder.Runs(), (Log{"run 0 of 0", "run 1 of 0", "run 0 of 1", "run 1 of 1", "run 3 of 2"}));
 }
 
 TEST_F(RunLoopTest, ItemsWithoutCommandsAndSkippedKindsStillCount)
 {
-    state.settings.items = {L"empty", L"x"};
-    state.settings.commands = {Command(L"x", L"copy"), Command(L"x", L"dirdelete"), Command(L"x", L"execute")};
-
-    RunInstallList(state, handlers, recorder);
-
-    const std::vector<Event> runs = recorder.Runs();
-    ASSERT_EQ(runs.size(), 1u);
-    EXPECT_EQ(runs[0].ranIndex, 2);
-    EXPECT_EQ(runs[0].item, 1);
-    EXPECT_NEAR(runs[0].itemPercent, 200.0f / 3.0f, 1e-4);
-    EXPECT_NEAR(runs[0].overallPercent, 50.0f + 100.0f / 3.0f, 1e-4);
-    // The loop still published each skipped command before passing it over.
-    EXPECT_EQ(recorder.events.size(), 7u);
+    // An unknown kind and one without a run callback are published, counted and passed over.
+    Run({L"empty", L"x"}, {Command(L"x", L"copy"), Command(L"x", L"dirdelete"), Command(L"x", L"execute")});
+    EXPECT_EQ(recorder.log, (Log{"main 1 0 0", "footer 50", "main 1 1 33.3333", "footer 66.6667", "main 1 2 66.6667",
+                                 "footer 83.3333", "run 2 of 1"}));
 }
 
 TEST_F(RunLoopTest, AThrowingCommandDoesNotStopTheListAndByteSharesStartAtZero)
 {
-    state.settings.items = {L"x", L"y"};
-    state.settings.commands = {Command(L"x", L"spoil"), Command(L"x", L"throw"), Command(L"y", L"execute")};
-
-    RunInstallList(state, handlers, recorder);
-
-    const std::vector<Event> runs = recorder.Runs();
-    ASSERT_EQ(runs.size(), 1u);
-    EXPECT_EQ(runs[0].ranIndex, 2);
+    Run({L"x", L"y"}, {Command(L"x", L"spoil"), Command(L"x", L"throw"), Command(L"y", L"execute")});
+    EXPECT_EQ(recorder.Runs(), (Log{"run 2 of 1"}));
     EXPECT_EQ(state.progress.currentItem, 1); // the last item is current when the run ends
     EXPECT_FLOAT_EQ(state.progress.commandPercent, 0.0f);
     EXPECT_FLOAT_EQ(state.progress.filePercent, 0.0f);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <vector>
 
 namespace {
 
@@ -32,17 +33,12 @@ TEST(WindowPlacement, PanelsStackWithTheConfiguredWidthOnceAllHaveMeasured)
     WindowLayout layout;
     EXPECT_FALSE(ComputeWindowLayout(400, 8, 10, -1, 10, 1024, 738, layout));
     ASSERT_TRUE(ComputeWindowLayout(300, 0, 25, 0, 22, 1280, 1024, layout));
-    EXPECT_EQ(layout.header.y, 0);
-    EXPECT_EQ(layout.header.height, 25);
-    EXPECT_EQ(layout.main.y, 25);
-    EXPECT_EQ(layout.main.height, 0); // a main panel without rows still lets the layout happen
-    EXPECT_EQ(layout.footer.y, 25);
-    EXPECT_EQ(layout.footer.height, 22);
-    for (const PanelRect* panel : {&layout.header, &layout.main, &layout.footer}) {
-        EXPECT_EQ(panel->x, 0);
-        EXPECT_EQ(panel->width, 300);
-    }
-    EXPECT_EQ(layout.window.height, 49);
+    const auto rect = [](const PanelRect& r) { return std::vector<int>{r.x, r.y, r.width, r.height}; };
+    EXPECT_EQ(rect(layout.header), (std::vector<int>{0, 0, 300, 25}));
+    // A main panel without rows still lets the layout happen.
+    EXPECT_EQ(rect(layout.main), (std::vector<int>{0, 25, 300, 0}));
+    EXPECT_EQ(rect(layout.footer), (std::vector<int>{0, 25, 300, 22}));
+    EXPECT_EQ(rect(layout.window), (std::vector<int>{0, 0, 302, 49}));
 }
 
 TEST(WindowPlacement, ExtremeWidthsDoNotOverflow)

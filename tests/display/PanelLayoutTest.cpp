@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -69,15 +70,11 @@ TEST(PanelHeights, FollowTheMeasuredText)
 TEST(ProgressBar, OutlineBackgroundAndFill)
 {
     const ProgressBarGeometry bar = ComputeProgressBar(10.0f, 20.0f, 104.0f, 16.0f, 50.0f);
-    const auto expectRect = [](const BarRect& r, float x, float y, float width, float height) {
-        EXPECT_FLOAT_EQ(r.x, x);
-        EXPECT_FLOAT_EQ(r.y, y);
-        EXPECT_FLOAT_EQ(r.width, width);
-        EXPECT_FLOAT_EQ(r.height, height);
-    };
-    expectRect(bar.outline, 10.5f, 20.5f, 103.0f, 13.0f); // the height is reduced by 2 first
-    expectRect(bar.background, 11.0f, 21.0f, 102.0f, 12.0f);
-    expectRect(bar.fill, 12.0f, 22.0f, 50.0f, 10.0f);
+    // Every value is exact in binary.
+    const auto rect = [](const BarRect& r) { return std::vector<float>{r.x, r.y, r.width, r.height}; };
+    EXPECT_EQ(rect(bar.outline), (std::vector<float>{10.5f, 20.5f, 103.0f, 13.0f})); // the height is reduced by 2 first
+    EXPECT_EQ(rect(bar.background), (std::vector<float>{11.0f, 21.0f, 102.0f, 12.0f}));
+    EXPECT_EQ(rect(bar.fill), (std::vector<float>{12.0f, 22.0f, 50.0f, 10.0f}));
     EXPECT_TRUE(bar.hasFill);
 }
 
