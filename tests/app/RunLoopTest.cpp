@@ -126,10 +126,8 @@ TEST(RunLoopPercent, ComputedInDoubleThenStoredAsFloatAndZeroDivisorsReadZero)
 
     EXPECT_EQ(ItemPercent(1, 3), static_cast<float>(100.0 / 3.0));
     EXPECT_EQ(ItemPercent(6, 7), static_cast<float>(600.0 / 7.0));
-    // The highest overall value before the last command: ((N − 1) × 100 + (n − 1) × 100 ÷ n) ÷ N.
-    const float item = ItemPercent(2, 3);
-    EXPECT_EQ(OverallPercent(6, 7, item), static_cast<float>(600.0 / 7.0 + static_cast<double>(item) / 7.0));
-    EXPECT_LT(OverallPercent(6, 7, item), 100.0f);
+    // Computed in single precision this would read 83.333328 instead of 83.333336.
+    EXPECT_EQ(OverallPercent(2, 3, ItemPercent(1, 2)), static_cast<float>(200.0 / 3.0 + 50.0 / 3.0));
 }
 
 } // namespace
