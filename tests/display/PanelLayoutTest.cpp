@@ -97,6 +97,8 @@ TEST(ProgressBar, FillWidthFollowsThePercentage)
             EXPECT_FLOAT_EQ(bar.fill.width, c.fill) << c.width << " " << c.percent;
         }
     }
+    // The footer also prints the value it draws: "0%", not "nan%".
+    EXPECT_EQ(DrawablePercent(std::numeric_limits<float>::quiet_NaN()), 0.0f);
 }
 
 } // namespace
