@@ -3,27 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <vector>
 
 namespace {
 
-TEST(WindowPlacement, BottomRightOnA1024By738WorkArea)
+TEST(WindowPlacement, EveryCodeOnTheGridAndOutOfRangeCodesBottomRight)
 {
-    WindowLayout layout;
-    ASSERT_TRUE(ComputeWindowLayout(400, 8, 30, 60, 30, 1024, 738, layout));
-    EXPECT_EQ(layout.window.x, 622);
-    EXPECT_EQ(layout.window.y, 616);
-    EXPECT_EQ(layout.window.width, 402);
-    EXPECT_EQ(layout.window.height, 122);
-}
-
-TEST(WindowPlacement, EveryCodeOnTheGrid)
-{
-    // Panels 400 wide, 120 high in all: the window is 402 × 122.
+    // Panels 400 wide, 120 high in all: the window is 402 × 122. The odd work area shows
+    // that halves truncate.
     struct Case { int code; int x; int y; };
     const Case cases[] = {
         {0, 0, 0},     {1, 310, 0},     {2, 621, 0},
         {3, 0, 307},   {4, 310, 307},   {5, 621, 307},
         {6, 0, 615},   {7, 310, 615},   {8, 621, 615},
+        {-1, 621, 615}, {9, 621, 615}, {INT_MIN, 621, 615}, {INT_MAX, 621, 615},
     };
     for (const Case& c : cases) {
         WindowLayout layout;
@@ -35,47 +28,17 @@ TEST(WindowPlacement, EveryCodeOnTheGrid)
     }
 }
 
-TEST(WindowPlacement, CentreWithOddWorkAreaWidthTruncatesHalves)
+TEST(WindowPlacement, PanelsStackWithTheConfiguredWidthOnceAllHaveMeasured)
 {
     WindowLayout layout;
-    ASSERT_TRUE(ComputeWindowLayout(400, 4, 40, 40, 40, 1023, 738, layout));
-    EXPECT_EQ(layout.window.x, 511 - 201);
-    EXPECT_EQ(layout.window.y, 369 - 61);
-}
-
-TEST(WindowPlacement, OutOfRangeCodesPlaceBottomRight)
-{
-    for (int code : {-1, 9, 10, 100, INT_MIN, INT_MAX}) {
-        WindowLayout layout;
-        ASSERT_TRUE(ComputeWindowLayout(400, code, 20, 70, 30, 1024, 738, layout));
-        EXPECT_EQ(layout.window.x, 622) << "code " << code;
-        EXPECT_EQ(layout.window.y, 616) << "code " << code;
-    }
-}
-
-TEST(WindowPlacement, PanelsStackWithTheConfiguredWidth)
-{
-    WindowLayout layout;
-    ASSERT_TRUE(ComputeWindowLayout(300, 0, 25, 0, 22, 1280, 1024, layout));
-    EXPECT_EQ(layout.header.y, 0);
-    EXPECT_EQ(layout.header.height, 25);
-    EXPECT_EQ(layout.main.y, 25);
-    EXPECT_EQ(layout.main.height, 0); // a main panel without rows still lets the layout happen
-    EXPECT_EQ(layout.footer.y, 25);
-    EXPECT_EQ(layout.footer.height, 22);
-    for (const PanelRect* panel : {&layout.header, &layout.main, &layout.footer}) {
-        EXPECT_EQ(panel->x, 0);
-        EXPECT_EQ(panel->width, 300);
-    }
-    EXPECT_EQ(layout.window.height, 49);
-}
-
-TEST(WindowPlacement, WaitsUntilEveryPanelHasMeasured)
-{
-    WindowLayout layout;
-    EXPECT_FALSE(ComputeWindowLayout(400, 8, -1, 10, 10, 1024, 738, layout));
     EXPECT_FALSE(ComputeWindowLayout(400, 8, 10, -1, 10, 1024, 738, layout));
-    EXPECT_FALSE(ComputeWindowLayout(400, 8, 10, 10, -1, 1024, 738, layout));
+    ASSERT_TRUE(ComputeWindowLayout(300, 0, 25, 0, 22, 1280, 1024, layout));
+    const auto rect = [](const PanelRect& r) { return std::vector<int>{r.x, r.y, r.width, r.height}; };
+    EXPECT_EQ(rect(layout.header), (std::vector<int>{0, 0, 300, 25}));
+    // A main panel without rows still lets the layout happen.
+    EXPECT_EQ(rect(layout.main), (std::vector<int>{0, 25, 300, 0}));
+    EXPECT_EQ(rect(layout.footer), (std::vector<int>{0, 25, 300, 22}));
+    EXPECT_EQ(rect(layout.window), (std::vector<int>{0, 0, 302, 49}));
 }
 
 TEST(WindowPlacement, ExtremeWidthsDoNotOverflow)

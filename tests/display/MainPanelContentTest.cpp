@@ -57,6 +57,12 @@ TEST_F(CurrentItem, EachKindShowsItsDetailAndOnlyCopyAndMoveAFileBar)
         {1, 2, L"Fonts (2/5)", DetailKind::Move, L"Moving arial.ttf", true, 70.0f}, // two commands: 50 + 40 / 2
         {2, 3, L"Drivers (3/5)", DetailKind::None, L"", false, 90.0f},              // an unknown kind
         {3, 4, L"Cleanup (4/5)", DetailKind::Delete, L"Deleting arial.ttf", false, 90.0f},
+        // No command to show: the item's own percentage without a divisor for the command's
+        // share, or a command index before or past the list.
+        {4, 0, L"Empty (5/5)", DetailKind::None, L"", false, 50.0f},
+        {0, -1, L"Runtime (1/5)", DetailKind::None, L"", false, 90.0f},
+        {0, 5, L"Runtime (1/5)", DetailKind::None, L"", false, 90.0f},
+        {0, 1000, L"Runtime (1/5)", DetailKind::None, L"", false, 90.0f},
     };
     for (const Case& c : cases) {
         const CurrentItemContent content = Compose(c.item, c.command);
@@ -70,29 +76,6 @@ TEST_F(CurrentItem, EachKindShowsItsDetailAndOnlyCopyAndMoveAFileBar)
             EXPECT_FLOAT_EQ(content.filePercent, 25.0f);
         }
     }
-}
-
-TEST_F(CurrentItem, NoCommandToShowGivesTheItemPercentageAndNoDetail)
-{
-    snapshot.itemPercent = 20.0f;
-    snapshot.commandPercent = 90.0f;
-    struct Case { int item; int command; };
-    // An item without commands; a command index before, past or outside the list.
-    const Case cases[] = {{4, 0}, {4, 4}, {0, -1}, {0, 5}, {0, 1000}};
-    for (const Case& c : cases) {
-        const CurrentItemContent content = Compose(c.item, c.command);
-        EXPECT_EQ(content.detail, DetailKind::None) << c.item << " " << c.command;
-        EXPECT_TRUE(content.detailText.empty());
-        EXPECT_FALSE(content.fileBar);
-        const float expected = c.item == 4 ? 20.0f : 20.0f + 90.0f; // item 0 has one command
-        EXPECT_FLOAT_EQ(content.itemBarPercent, expected) << c.item << " " << c.command;
-    }
-
-    settings.commands.clear();
-    const CurrentItemContent content = Compose(0, 0);
-    EXPECT_EQ(content.detail, DetailKind::None);
-    EXPECT_FLOAT_EQ(content.itemBarPercent, 20.0f);
-    EXPECT_EQ(content.line, L"Runtime (1/5)");
 }
 
 } // namespace

@@ -10,35 +10,29 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <vector>
 
 namespace {
 
-class GdiplusEnvironment : public testing::Environment
+struct GdiplusEnvironment : testing::Environment
 {
-public:
     void SetUp() override
     {
         Gdiplus::GdiplusStartupInput input;
         ASSERT_EQ(Gdiplus::GdiplusStartup(&token, &input, nullptr), Gdiplus::Ok);
     }
     void TearDown() override { Gdiplus::GdiplusShutdown(token); }
-
-private:
     ULONG_PTR token = 0;
 };
 
 testing::Environment* const gdiplus = testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
 
-constexpr uint32_t kRgbMask = 0x00FFFFFFu;
-
-// The main window's side of the panels: the install state and the layout call.
-class FakeHost : public PanelHost
+// The main window's side of the panels. A layout call counts only when every panel of the
+// test has measured its height by then, as the real layout needs.
+struct FakeHost : PanelHost
 {
-public:
     const InstallState& State() const override
     {
         ++stateReads;
@@ -46,52 +40,39 @@ public:
     }
     void PlaceWindows() override
     {
-        ++placeCalls;
-        bool all = !panels.empty();
-        for (const PanelWindow* panel : panels)
-            all = all && panel->Height() >= 0;
-        if (all)
+        if (std::all_of(panels.begin(), panels.end(), [](const PanelWindow* p) { return p->Height() >= 0; }))
             ++layouts;
     }
 
     InstallState state;
-    std::vector<const PanelWindow*> panels; // the layout happens once all have measured
-    int placeCalls = 0;
+    std::vector<const PanelWindow*> panels;
     int layouts = 0;
     mutable int stateReads = 0;
 };
 
-// A popup window with STATIC children standing in for the dialog and its controls.
-class TestWindow
+// A popup window standing in for the dialog; its STATIC children stand in for the controls.
+struct TestWindow
 {
-public:
-    TestWindow(int width, int height, bool visible = false)
+    TestWindow(int width, int height, DWORD visible = 0)
+        : handle(CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | visible, 0, 0, width, height, nullptr,
+                                 nullptr, nullptr, nullptr))
     {
-        window = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | (visible ? WS_VISIBLE : 0), 0, 0,
-                                 width, height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     }
-    ~TestWindow()
+    ~TestWindow() { DestroyWindow(handle); }
+    HWND AddControl(int x, int y, int width, int height) const
     {
-        if (window != nullptr)
-            DestroyWindow(window);
+        return CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, x, y, width, height, handle, nullptr,
+                               nullptr, nullptr);
     }
-    HWND AddControl(int id, int x, int y, int width, int height)
-    {
-        return CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, x, y, width, height, window,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-    }
-    HWND Handle() const { return window; }
-
-private:
-    HWND window = nullptr;
+    const HWND handle;
 };
 
 // Whether `pixel` is `rgb` drawn antialiased over black: the channels that are 0 in `rgb`
-// stay (nearly) 0, the others are lit and (nearly) equal.
+// stay (nearly) 0, the others are lit and (nearly) equal. The text colours used have equal
+// non-zero channels, so each is told apart from the others and from the pure bar colours.
 bool Tinted(uint32_t pixel, uint32_t rgb)
 {
-    int lowest = 256;
-    int highest = -1;
+    int lowest = 256, highest = -1;
     for (int shift = 0; shift < 24; shift += 8) {
         const int channel = static_cast<int>((pixel >> shift) & 0xFF);
         if (((rgb >> shift) & 0xFF) == 0) {
@@ -112,16 +93,11 @@ public:
     PixelBuffer(int width, int height) : width(width), height(height)
     {
         BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
         dc = CreateCompatibleDC(nullptr);
         bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
         previous = SelectObject(dc, bitmap);
-        Fill(0x00123456);
+        std::fill(bits, bits + width * height, 0x123456u);
     }
     ~PixelBuffer()
     {
@@ -129,45 +105,30 @@ public:
         DeleteObject(bitmap);
         DeleteDC(dc);
     }
-    void Fill(uint32_t rgb)
-    {
-        GdiFlush();
-        for (int i = 0; i < width * height; ++i)
-            bits[i] = rgb;
-    }
     // Paints the control into the buffer the way the fade-in animation asks for it.
     void PrintClient(HWND control)
     {
         SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
         GdiFlush();
     }
-    uint32_t Pixel(int x, int y) const { return bits[y * width + x] & kRgbMask; }
-    // The number of pixels of colour `rgb` in row y between x0 and x1 (exclusive).
-    int CountInRow(int y, uint32_t rgb, int x0 = 0, int x1 = -1) const
+    uint32_t Pixel(int x, int y) const { return bits[y * width + x] & 0xFFFFFFu; }
+    // The pixels of colour `rgb` in row y between x0 and x1 (exclusive).
+    int CountInRow(int y, uint32_t rgb, int x0, int x1) const
     {
         int count = 0;
-        for (int x = x0; x < (x1 < 0 ? width : x1); ++x)
-            count += Pixel(x, y) == (rgb & kRgbMask) ? 1 : 0;
+        for (int x = x0; x < x1; ++x)
+            count += Pixel(x, y) == rgb ? 1 : 0;
         return count;
     }
-    int Count(uint32_t rgb) const
+    int Count(uint32_t rgb, bool tinted = false) const
     {
         int count = 0;
         for (int y = 0; y < height; ++y)
-            count += CountInRow(y, rgb);
-        return count;
-    }
-    // Pixels of text in `rgb` over black. The colours used have equal non-zero channels, so
-    // each is told apart from the others and from the pure bar colours.
-    int CountTinted(uint32_t rgb) const
-    {
-        int count = 0;
-        for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x)
-                count += Tinted(Pixel(x, y), rgb) ? 1 : 0;
-        }
+                count += (tinted ? Tinted(Pixel(x, y), rgb) : Pixel(x, y) == rgb) ? 1 : 0;
         return count;
     }
+    int CountTinted(uint32_t rgb) const { return Count(rgb, true); }
     HDC Dc() const { return dc; }
 
     const int width;
@@ -191,23 +152,20 @@ PanelSettings Colours(uint32_t back, uint32_t fore)
     return settings;
 }
 
-// Writes a 2 x 2 24-bit BMP of one colour and returns its path.
-std::wstring WriteSolidBitmap(const wchar_t* name, uint32_t rgb)
+// Writes a 2 x 2 24-bit BMP of one colour and returns its path. (GDI+ blends a stretched
+// 1 x 1 picture with the background.)
+std::wstring WriteSolidBitmap(uint32_t rgb)
 {
     wchar_t folder[MAX_PATH];
     GetTempPathW(MAX_PATH, folder);
-    const std::wstring path = std::wstring(folder) + name;
-    const unsigned char b = rgb & 0xFF, g = (rgb >> 8) & 0xFF, r = (rgb >> 16) & 0xFF;
+    const std::wstring path = std::wstring(folder) + L"varnekite-panel-test.bmp";
     // 14-byte file header, 40-byte info header, two rows of 2 pixels padded to 8 bytes.
     unsigned char file[54 + 16] = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0,
                                    0, 1, 0, 24, 0};
-    for (int row = 0; row < 2; ++row) {
-        for (int x = 0; x < 2; ++x) {
-            unsigned char* pixel = file + 54 + row * 8 + x * 3;
-            pixel[0] = b;
-            pixel[1] = g;
-            pixel[2] = r;
-        }
+    for (int offset : {54, 57, 62, 65}) {
+        file[offset] = rgb & 0xFF;
+        file[offset + 1] = (rgb >> 8) & 0xFF;
+        file[offset + 2] = (rgb >> 16) & 0xFF;
     }
     HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
@@ -221,10 +179,9 @@ class PanelPaint : public testing::Test
 protected:
     static constexpr int kWidth = 400;
 
-    void SetUp() override { ASSERT_NE(frame.Handle(), nullptr); }
+    void SetUp() override { ASSERT_NE(frame.handle, nullptr); }
 
-    template <typename Panel>
-    void Prepare(Panel& panel, HWND control, const wchar_t* face = L"Tahoma", int small = 8, int large = 12)
+    void Prepare(PanelWindow& panel, HWND control, const wchar_t* face = L"Tahoma", int small = 8, int large = 12)
     {
         ASSERT_TRUE(panel.Attach(control));
         panel.SetOwner(&host);
@@ -237,50 +194,51 @@ protected:
     FakeHost host;
 };
 
-TEST_F(PanelPaint, HeaderShowsItsBackColourAndTitleAndMeasuresOnce)
+TEST_F(PanelPaint, HeaderPaintsOnlyItsPlaceInAWindowBitmapAndMeasuresOnce)
 {
+    // As when the whole window is printed for the fade-in: the panel gets a device context
+    // whose origin is moved to the panel's place in a bitmap of the whole window.
     HeaderPanel header;
-    HWND control = frame.AddControl(1000, 0, 0, kWidth, 40);
+    HWND control = frame.AddControl(0, 0, kWidth, 30);
     Prepare(header, control);
     header.ApplySettings(Colours(0xFF336699, 0xFFFFFFFF));
     header.SetText(L"Setting up your computer");
-    EXPECT_EQ(header.Height(), -1);
 
-    PixelBuffer buffer(kWidth, 40);
+    PixelBuffer buffer(kWidth + 2, 100);
+    SetViewportOrgEx(buffer.Dc(), 1, 31, nullptr);
     buffer.PrintClient(control);
-    EXPECT_EQ(buffer.Pixel(0, 0), 0x336699u);
-    EXPECT_EQ(buffer.Pixel(kWidth - 1, 39), 0x336699u);
-    EXPECT_GT(buffer.Count(0xFFFFFF), 20); // the title in white
-    EXPECT_GT(header.Height(), 9);         // a measured line plus 9
-    EXPECT_EQ(host.placeCalls, 1);
+    EXPECT_EQ(buffer.Pixel(1, 31), 0x336699u);
+    EXPECT_EQ(buffer.Pixel(kWidth, 60), 0x336699u);
+    EXPECT_GT(buffer.Count(0xFFFFFF), 20) << "the title in white";
+    for (const POINT outside : {POINT{0, 31}, POINT{kWidth + 1, 40}, POINT{1, 30}, POINT{1, 61}})
+        EXPECT_EQ(buffer.Pixel(outside.x, outside.y), 0x123456u) << outside.x << "," << outside.y;
+    EXPECT_GT(header.Height(), 9); // a measured line plus 9
+    EXPECT_EQ(host.layouts, 1);
 
     buffer.PrintClient(control);
-    EXPECT_EQ(host.placeCalls, 1); // measured once only
+    EXPECT_EQ(host.layouts, 1) << "measured once only";
     header.ResetMeasure();
     buffer.PrintClient(control);
-    EXPECT_EQ(host.placeCalls, 2);
+    EXPECT_EQ(host.layouts, 2);
 }
 
 TEST_F(PanelPaint, FooterBarFillFollowsTheOverallPercentage)
 {
     FooterPanel footer;
     constexpr int kHeight = 30;
-    HWND control = frame.AddControl(1001, 0, 0, kWidth, kHeight);
+    HWND control = frame.AddControl(0, 0, kWidth, kHeight);
     Prepare(footer, control);
     footer.ApplySettings(Colours(0xFF000000, 0xFFFFFFFF));
     footer.SetText(L"complete");
     // Values that cannot occur are held within the bar: no fill for NaN, a full bar above 100.
     struct Case { float percent; float drawn; };
-    const Case cases[] = {{0.0f, 0.0f}, {50.0f, 50.0f}, {100.0f, 100.0f}, {37.4f, 37.4f},
-                          {std::strtof("nan", nullptr), 0.0f}, {1e9f, 100.0f}};
+    const Case cases[] = {{37.4f, 37.4f}, {std::strtof("nan", nullptr), 0.0f}, {1e9f, 100.0f}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.percent);
         host.state.progress.overallPercent = c.percent;
         PixelBuffer buffer(kWidth, kHeight);
         buffer.PrintClient(control);
         ASSERT_GT(footer.TextWidth(), 0);
-        ASSERT_GT(footer.Height(), 9);
-        EXPECT_EQ(buffer.Pixel(1, 1), 0x000000u);
 
         // The bar box: right of the reserved text width, inset by 4.
         const int barX = 4 + footer.TextWidth() + 4;
@@ -292,67 +250,44 @@ TEST_F(PanelPaint, FooterBarFillFollowsTheOverallPercentage)
         }
         // The outline's edges lie on half pixels; rasterisers differ in which side they take.
         EXPECT_GT(buffer.CountInRow(middle, 0xFF0000, barX, barX + barWidth + 1), 0) << "outline";
-        if (c.drawn < 100.0f) {
-            EXPECT_GT(buffer.CountInRow(middle, 0x00FF00, barX, barX + barWidth), 0) << "background";
-        } else {
-            EXPECT_EQ(buffer.CountInRow(middle, 0x00FF00, barX + 2, barX + barWidth - 2), 0);
-        }
         EXPECT_EQ(buffer.CountInRow(middle, 0x0000FF, 0, barX), 0) << "the bar starts after the text box";
         EXPECT_GT(buffer.CountTinted(0xFFFFFF), 10) << "the percentage text";
     }
-    EXPECT_EQ(host.placeCalls, 1);
+    EXPECT_EQ(host.layouts, 1);
 }
-
-class MainPanelPaint : public PanelPaint
-{
-protected:
-    MainPanelPaint()
-    {
-        for (int i = 0; i < 20; ++i) {
-            host.state.settings.items.push_back(L"Item " + std::to_wstring(i));
-            InstallCommand copy;
-            copy.itemName = L"item " + std::to_wstring(i);
-            copy.commandName = L"dircopy";
-            host.state.settings.commands.push_back(copy);
-            InstallCommand run = copy;
-            run.commandName = L"execute";
-            run.displayName = L"Running setup";
-            host.state.settings.commands.push_back(run);
-        }
-        host.state.settings.copyText = L"Copying %1% (%4%)";
-        settings.backColour = 0xFF000000;
-        settings.foreColour = 0xFF808080;
-        settings.currentColour = 0xFFFFFF00;
-        settings.descriptionColour = 0xFF00FFFF;
-        settings.progressBorder = 0xFFFF0000;
-        settings.progressBack = 0xFF00FF00;
-        settings.progressFore = 0xFF0000FF;
-    }
-
-    // The longest run of the bar's fill colour in any row between x0 and x1.
-    static int LongestFill(const PixelBuffer& buffer, int x0, int x1, int* rowFound = nullptr)
-    {
-        int best = 0;
-        for (int y = 0; y < buffer.height; ++y) {
-            const int count = buffer.CountInRow(y, 0x0000FF, x0, x1);
-            if (count > best) {
-                best = count;
-                if (rowFound != nullptr)
-                    *rowFound = y;
-            }
-        }
-        return best;
-    }
-
-    MainPanelSettings settings;
-};
 
 // A copy shows the item bar and the file bar under it; an execute only the item bar, whatever
 // file percentage a copy before it left.
-TEST_F(MainPanelPaint, DrawsTheRowsTheItemBarAndTheFileBar)
+TEST_F(PanelPaint, MainPanelDrawsTheRowsTheItemBarAndTheFileBar)
 {
+    // Twenty items of two commands each: a copy, then an execute.
+    for (int i = 0; i < 20; ++i) {
+        host.state.settings.items.push_back(L"Item " + std::to_wstring(i));
+        InstallCommand command;
+        command.itemName = host.state.settings.items.back();
+        command.commandName = L"dircopy";
+        host.state.settings.commands.push_back(command);
+        command.commandName = L"execute";
+        command.displayName = L"Running setup";
+        host.state.settings.commands.push_back(command);
+    }
+    host.state.settings.copyText = L"Copying %1% (%4%)";
+    MainPanelSettings settings;
+    static_cast<PanelSettings&>(settings) = Colours(0xFF000000, 0xFF808080);
+    settings.currentColour = 0xFFFFFF00;
+    settings.descriptionColour = 0xFF00FFFF;
+    settings.showTotal = 5;
+    settings.showAfter = 0;
+
     constexpr int kHeight = 200;
     const int barX = 4 + (kWidth - 8) - 100; // at the right edge of the layout box
+    MainPanel main;
+    HWND control = frame.AddControl(0, 0, kWidth, kHeight);
+    Prepare(main, control);
+    main.ApplyMainSettings(settings);
+    InstallProgress& progress = host.state.progress;
+    progress.currentItem = 9;
+    progress.filePercent = 25.0f;
     struct Case { int command; float itemPercent, commandPercent; bool fileBar; };
     const Case cases[] = {
         {18, 0.0f, 100.0f, true},  // the copy of item 9, one of two commands: the item bar at 50
@@ -360,29 +295,13 @@ TEST_F(MainPanelPaint, DrawsTheRowsTheItemBarAndTheFileBar)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.command);
-        MainPanel main;
-        HWND control = frame.AddControl(1003, 0, 0, kWidth, kHeight);
-        host.panels.clear();
-        host.placeCalls = 0;
-        Prepare(main, control);
-        settings.showTotal = 5;
-        settings.showAfter = 0;
-        main.ApplyMainSettings(settings);
-        host.state.progress.currentItem = 9;
-        host.state.progress.currentCommand = c.command;
-        host.state.progress.itemPercent = c.itemPercent;
-        host.state.progress.commandPercent = c.commandPercent;
-        host.state.progress.filePercent = 25.0f;
-        host.state.progress.fileBytesDone = 1;
-        host.state.progress.fileBytesTotal = 4;
-        host.state.progress.SetCurrentFileName(L"data.cab");
-
+        progress.currentCommand = c.command;
+        progress.itemPercent = c.itemPercent;
+        progress.commandPercent = c.commandPercent;
         PixelBuffer buffer(kWidth, kHeight);
         buffer.PrintClient(control);
-        EXPECT_EQ(host.placeCalls, 1);
-        EXPECT_EQ(main.ShowTotal(), 5);
+        EXPECT_EQ(host.layouts, 1);
         ASSERT_GT(main.Height(), 6 * 4 + 4) << "six measured rows and the extra 4";
-        EXPECT_EQ(buffer.Pixel(0, 0), 0x000000u);
         EXPECT_GT(buffer.CountTinted(0x808080), 10) << "the other items' names";
         EXPECT_GT(buffer.CountTinted(0xFFFF00), 10) << "the running item's line";
         EXPECT_GT(buffer.CountTinted(0x00FFFF), 10) << "the detail line";
@@ -406,107 +325,19 @@ TEST_F(MainPanelPaint, DrawsTheRowsTheItemBarAndTheFileBar)
         if (c.fileBar) {
             EXPECT_GT(firstFileRow, lastItemRow) << "the file bar lies under the item bar";
         }
-        DestroyWindow(control);
     }
-}
-
-TEST_F(MainPanelPaint, NoRowsGiveHeightZeroAndStillLayOut)
-{
-    MainPanel main;
-    HWND control = frame.AddControl(1003, 0, 0, kWidth, 100);
-    Prepare(main, control);
-    settings.showTotal = 0;
-    settings.showAfter = -1;
-    settings.fixMain = 30;
-    main.ApplyMainSettings(settings);
-    PixelBuffer buffer(kWidth, 100);
-    buffer.PrintClient(control);
-    EXPECT_EQ(main.Height(), 0);
-    EXPECT_EQ(host.placeCalls, 1);
-    EXPECT_EQ(buffer.CountTinted(0x808080) + buffer.CountTinted(0xFFFF00) + buffer.Count(0x0000FF), 0);
-}
-
-TEST_F(MainPanelPaint, IndicesOutsideTheListsDrawNoDetail)
-{
-    MainPanel main;
-    HWND control = frame.AddControl(1003, 0, 0, kWidth, 200);
-    Prepare(main, control);
-    main.ApplyMainSettings(settings);
-    PixelBuffer buffer(kWidth, 200);
-    struct Case { int item; int command; };
-    for (const Case c : {Case{0, 4000}, Case{0, -3}, Case{-1, 0}, Case{25, 0}}) {
-        host.state.progress.currentItem = c.item;
-        host.state.progress.currentCommand = c.command;
-        buffer.Fill(0);
-        buffer.PrintClient(control);
-        EXPECT_EQ(buffer.CountTinted(0x00FFFF), 0) << c.item << " " << c.command;
-        EXPECT_GT(buffer.CountTinted(0x808080), 10) << c.item << " " << c.command;
-    }
-    host.state.settings.commands.clear();
-    host.state.progress.currentItem = 3;
-    host.state.progress.currentCommand = 0;
-    buffer.PrintClient(control);
-    EXPECT_EQ(buffer.CountTinted(0x00FFFF), 0);
-    EXPECT_GT(buffer.CountTinted(0xFFFF00), 10);
-}
-
-TEST_F(PanelPaint, LayoutHappensOnceAllThreePanelsMeasured)
-{
-    HeaderPanel header;
-    MainPanel main;
-    FooterPanel footer;
-    HWND headerControl = frame.AddControl(1000, 0, 0, kWidth, 30);
-    HWND mainControl = frame.AddControl(1003, 0, 30, kWidth, 100);
-    HWND footerControl = frame.AddControl(1001, 0, 130, kWidth, 30);
-    Prepare(header, headerControl);
-    Prepare(main, mainControl);
-    Prepare(footer, footerControl);
-    header.SetText(L"Title");
-    footer.SetText(L"complete");
-    host.state.settings.items = {L"One", L"Two"};
-
-    PixelBuffer buffer(kWidth, 100);
-    buffer.PrintClient(headerControl);
-    buffer.PrintClient(footerControl);
-    EXPECT_EQ(host.layouts, 0);
-    buffer.PrintClient(mainControl);
-    EXPECT_EQ(host.placeCalls, 3);
-    EXPECT_EQ(host.layouts, 1);
-    buffer.PrintClient(headerControl);
-    buffer.PrintClient(mainControl);
-    buffer.PrintClient(footerControl);
-    EXPECT_EQ(host.placeCalls, 3);
-}
-
-TEST_F(PanelPaint, PrintingIntoASharedBitmapPaintsOnlyThePanelsPlace)
-{
-    // As when the whole window is printed for the fade-in: the panel gets a device context
-    // whose origin is moved to the panel's place in a bitmap of the whole window.
-    HeaderPanel header;
-    HWND control = frame.AddControl(1000, 0, 0, kWidth, 30);
-    Prepare(header, control);
-    header.ApplySettings(Colours(0xFF336699, 0xFF336699));
-    PixelBuffer buffer(kWidth + 2, 100);
-    SetViewportOrgEx(buffer.Dc(), 1, 31, nullptr);
-    buffer.PrintClient(control);
-    SetViewportOrgEx(buffer.Dc(), 0, 0, nullptr);
-    EXPECT_EQ(buffer.Pixel(1, 31), 0x336699u);
-    EXPECT_EQ(buffer.Pixel(kWidth, 60), 0x336699u);
-    EXPECT_EQ(buffer.Pixel(0, 31), 0x123456u) << "left of the panel";
-    EXPECT_EQ(buffer.Pixel(kWidth + 1, 40), 0x123456u) << "right of the panel";
-    EXPECT_EQ(buffer.Pixel(1, 30), 0x123456u) << "above the panel";
-    EXPECT_EQ(buffer.Pixel(1, 61), 0x123456u) << "below the panel";
 }
 
 TEST_F(PanelPaint, UnknownFaceFallsBackToSansSerifAndStillMeasures)
 {
-    HeaderPanel named;
-    HeaderPanel unknown;
-    HWND namedControl = frame.AddControl(1000, 0, 0, kWidth, 40);
-    HWND unknownControl = frame.AddControl(1001, 0, 40, kWidth, 40);
+    HeaderPanel named, unknown, noFontAtAll;
+    HWND namedControl = frame.AddControl(0, 0, kWidth, 40);
+    HWND unknownControl = frame.AddControl(0, 40, kWidth, 40);
+    HWND noFontControl = frame.AddControl(0, 80, kWidth, 40);
     Prepare(named, namedControl, L"Tahoma", 8, 14);
     Prepare(unknown, unknownControl, L"No Such Face At All", 8, 14);
-    for (HeaderPanel* panel : {&named, &unknown}) {
+    Prepare(noFontAtAll, noFontControl, L"Tahoma", -5, -5); // no font of a negative size can be made
+    for (HeaderPanel* panel : {&named, &unknown, &noFontAtAll}) {
         panel->ApplySettings(Colours(0xFF000000, 0xFFFFFFFF));
         panel->SetText(L"Installing");
     }
@@ -518,18 +349,15 @@ TEST_F(PanelPaint, UnknownFaceFallsBackToSansSerifAndStillMeasures)
     // The size is kept: a 14-point line is about 19 pixels in any face.
     EXPECT_NEAR(unknown.Height(), named.Height(), 6);
 
-    HeaderPanel noFontAtAll;
-    HWND control = frame.AddControl(1002, 0, 80, kWidth, 40);
-    Prepare(noFontAtAll, control, L"Tahoma", -5, -5); // no font of a negative size can be made
-    noFontAtAll.SetText(L"Installing");
-    buffer.PrintClient(control);
-    EXPECT_EQ(noFontAtAll.Height(), 9) << "measured as empty text, and laid out";
+    buffer.PrintClient(noFontControl);
+    EXPECT_EQ(noFontAtAll.Height(), 9) << "measured as empty text";
+    EXPECT_EQ(host.layouts, 1) << "laid out once all three have measured";
 }
 
 TEST_F(PanelPaint, PicturesAreDrawnStretchedAndMissingOnesAreSkipped)
 {
     HeaderPanel header;
-    HWND control = frame.AddControl(1000, 0, 0, kWidth, 40);
+    HWND control = frame.AddControl(0, 0, kWidth, 40);
     Prepare(header, control);
     PanelSettings settings = Colours(0xFF336699, 0xFF336699);
     settings.imagePath = L"C:\\no\\such\\folder\\picture.png";
@@ -538,7 +366,7 @@ TEST_F(PanelPaint, PicturesAreDrawnStretchedAndMissingOnesAreSkipped)
     buffer.PrintClient(control);
     EXPECT_EQ(buffer.Pixel(kWidth / 2, 20), 0x336699u);
 
-    settings.imagePath = WriteSolidBitmap(L"varnekite-panel-test.bmp", 0xC01020);
+    settings.imagePath = WriteSolidBitmap(0xC01020);
     header.ApplySettings(settings);
     buffer.PrintClient(control);
     EXPECT_EQ(buffer.Pixel(kWidth / 2, 20), 0xC01020u);
@@ -546,7 +374,6 @@ TEST_F(PanelPaint, PicturesAreDrawnStretchedAndMissingOnesAreSkipped)
 
     settings.imagePath.clear();
     header.ApplySettings(settings);
-    buffer.Fill(0);
     // WM_PAINT with a device context in wParam paints into it like WM_PRINTCLIENT.
     SendMessageW(control, WM_PAINT, reinterpret_cast<WPARAM>(buffer.Dc()), 0);
     GdiFlush();
@@ -556,23 +383,20 @@ TEST_F(PanelPaint, PicturesAreDrawnStretchedAndMissingOnesAreSkipped)
 TEST_F(PanelPaint, AttachForwardsOtherMessagesAndDetachesWithTheControl)
 {
     auto header = std::make_unique<HeaderPanel>();
-    EXPECT_FALSE(header->Attach(nullptr));
-    HWND control = frame.AddControl(1000, 0, 0, kWidth, 40);
+    HWND control = frame.AddControl(0, 0, kWidth, 40);
     const LONG_PTR original = GetWindowLongPtrW(control, GWLP_WNDPROC);
     ASSERT_TRUE(header->Attach(control));
-    EXPECT_EQ(header->Window(), control);
     EXPECT_FALSE(header->Attach(control)) << "one control per panel";
     HeaderPanel other;
-    EXPECT_FALSE(other.Attach(control)) << "one panel per control";
+    // A second panel would call itself for ever on the next message: stop here if it got in.
+    ASSERT_FALSE(other.Attach(control)) << "one panel per control";
     EXPECT_EQ(SendMessageW(control, WM_ERASEBKGND, 0, 0), 1);
-    EXPECT_NE(GetWindowLongPtrW(control, GWLP_WNDPROC), original);
 
     // The static control still keeps its text: unhandled messages reach its own procedure.
     SetWindowTextW(control, L"kept");
     wchar_t text[16] = {};
     GetWindowTextW(control, text, 16);
     EXPECT_STREQ(text, L"kept");
-    EXPECT_EQ(SendMessageW(control, WM_ERASEBKGND, 0, 0), 1);
 
     header.reset(); // the panel goes first: the control gets its procedure back
     EXPECT_EQ(GetWindowLongPtrW(control, GWLP_WNDPROC), original);
@@ -585,35 +409,29 @@ TEST_F(PanelPaint, AttachForwardsOtherMessagesAndDetachesWithTheControl)
 
 TEST_F(PanelPaint, TimerRepaintsTheVisibleMainPanelAtOnceWhenProgressMoved)
 {
-    TestWindow shown(kWidth + 2, 200, true);
+    TestWindow shown(kWidth + 2, 200, WS_VISIBLE);
     MainPanel main;
-    HWND control = shown.AddControl(1003, 1, 1, kWidth, 150);
+    HWND control = shown.AddControl(1, 1, kWidth, 150);
     Prepare(main, control);
     main.ApplyMainSettings(MainPanelSettings{});
     host.state.settings.items = {L"One"};
-    UpdateWindow(shown.Handle());
-    EXPECT_EQ(host.placeCalls, 1) << "the first WM_PAINT measured";
+    UpdateWindow(shown.handle);
+    EXPECT_EQ(host.layouts, 1) << "the first WM_PAINT measured";
     ASSERT_TRUE(main.StartRepaintTimer());
 
     // The timer's check reads the state once; a paint reads it again.
-    int before = host.stateReads;
-    SendMessageW(control, WM_TIMER, MainPanel::kRepaintTimerId + 1, 0);
-    EXPECT_EQ(host.stateReads, before) << "other timers do nothing";
-    SendMessageW(control, WM_TIMER, MainPanel::kRepaintTimerId, 0);
-    EXPECT_EQ(host.stateReads, before + 1) << "nothing moved since the last paint: no repaint";
-
+    const auto readsInTick = [&](UINT_PTR timer) {
+        const int before = host.stateReads;
+        SendMessageW(control, WM_TIMER, timer, 0);
+        return host.stateReads - before;
+    };
+    EXPECT_EQ(readsInTick(MainPanel::kRepaintTimerId + 1), 0) << "other timers do nothing";
+    EXPECT_EQ(readsInTick(MainPanel::kRepaintTimerId), 1) << "nothing moved since the last paint: no repaint";
     host.state.progress.fileBytesDone = 4096;
-    before = host.stateReads;
-    SendMessageW(control, WM_TIMER, MainPanel::kRepaintTimerId, 0);
-    EXPECT_GE(host.stateReads, before + 2) << "the repaint happened inside the timer message";
-    before = host.stateReads;
-    SendMessageW(control, WM_TIMER, MainPanel::kRepaintTimerId, 0);
-    EXPECT_EQ(host.stateReads, before + 1) << "painted state is current again";
-
+    EXPECT_GE(readsInTick(MainPanel::kRepaintTimerId), 2) << "the repaint happened inside the timer message";
+    EXPECT_EQ(readsInTick(MainPanel::kRepaintTimerId), 1) << "painted state is current again";
     host.state.progress.SetCurrentFileName(L"next.dat");
-    before = host.stateReads;
-    SendMessageW(control, WM_TIMER, MainPanel::kRepaintTimerId, 0);
-    EXPECT_GE(host.stateReads, before + 2) << "a new file name repaints";
+    EXPECT_GE(readsInTick(MainPanel::kRepaintTimerId), 2) << "a new file name repaints";
     KillTimer(control, MainPanel::kRepaintTimerId);
 }
 
