@@ -188,12 +188,7 @@ void FakeFileSystem::AddFolder(const std::wstring& path, uint32_t attributes)
 
 void FakeFileSystem::AddFile(const std::wstring& path, const std::string& content, uint32_t attributes)
 {
-    AddNode(path, Node{L"", attributes & ~FileAttribute::Directory, content, content.size()});
-}
-
-void FakeFileSystem::AddSizedFile(const std::wstring& path, uint64_t size)
-{
-    AddNode(path, Node{L"", FileAttribute::Archive, std::string(), size});
+    AddNode(path, Node{L"", attributes & ~FileAttribute::Directory, content});
 }
 
 void FakeFileSystem::AddFolderLink(const std::wstring& path, const std::wstring& target)
@@ -237,11 +232,6 @@ uint32_t FakeFileSystem::Attributes(const std::wstring& path) const
 }
 
 // Keys below "k\" sort between "k\" and "k]" (']' follows '\').
-std::pair<FakeFileSystem::Nodes::iterator, FakeFileSystem::Nodes::iterator> FakeFileSystem::Under(const std::wstring& key)
-{
-    return {nodes.lower_bound(key + L"\\"), nodes.lower_bound(key + L"]")};
-}
-
 std::pair<FakeFileSystem::Nodes::const_iterator, FakeFileSystem::Nodes::const_iterator>
 FakeFileSystem::Under(const std::wstring& key) const
 {
@@ -289,13 +279,11 @@ bool FakeFileSystem::Enumerate(const std::wstring& pattern, const Visitor& visit
     const std::wstring last = pattern.substr(cut + 1);
     const std::wstring folderPath = pattern.substr(0, cut + 1);
     std::wstring key;
-    if (Failing(Operation::Enumerate, folderPath))
-        return false;
     if (last.find_first_of(L"*?") == std::wstring::npos) {
         if (!Resolve(pattern, false, key) || key.size() <= 2)
             return false;
         const Node& node = nodes.at(key);
-        visit({node.name, node.attributes, node.IsFolder() ? 0 : node.size});
+        visit({node.name, node.attributes, node.IsFolder() ? 0 : node.content.size()});
         return true;
     }
     if (!Resolve(folderPath, true, key) || !nodes.at(key).IsFolder())
@@ -310,7 +298,7 @@ bool FakeFileSystem::Enumerate(const std::wstring& pattern, const Visitor& visit
         (!visit({L".", FileAttribute::Directory, 0}) || !visit({L"..", FileAttribute::Directory, 0})))
         return true;
     for (const Node* node : listed)
-        if (!visit({node->name, node->attributes, node->IsFolder() ? 0 : node->size}))
+        if (!visit({node->name, node->attributes, node->IsFolder() ? 0 : node->content.size()}))
             break;
     return true;
 }
@@ -319,7 +307,7 @@ bool FakeFileSystem::SetAttributes(const std::wstring& path, uint32_t attributes
 {
     calls.push_back(L"SetAttributes " + path);
     std::wstring key;
-    if (Failing(Operation::SetAttributes, path) || !Resolve(path, true, key) || key.size() <= 2)
+    if (!Resolve(path, true, key) || key.size() <= 2)
         return false;
     Node& node = nodes.at(key);
     uint32_t value = attributes & ~(FileAttribute::Directory | FileAttribute::ReparsePoint);
@@ -333,7 +321,7 @@ bool FakeFileSystem::RemoveFile(const std::wstring& path)
 {
     calls.push_back(L"RemoveFile " + path);
     std::wstring key;
-    if (Failing(Operation::RemoveFile, path) || !Resolve(path, false, key) || nodes.at(key).IsFolder() ||
+    if (!Resolve(path, false, key) || nodes.at(key).IsFolder() ||
         nodes.at(key).Pinned())
         return false;
     nodes.erase(key);
@@ -344,7 +332,7 @@ bool FakeFileSystem::RemoveFolder(const std::wstring& path)
 {
     calls.push_back(L"RemoveFolder " + path);
     std::wstring key;
-    if (Failing(Operation::RemoveFolder, path) || !Resolve(path, false, key) || key.size() <= 2)
+    if (!Resolve(path, false, key) || key.size() <= 2)
         return false;
     const Node& node = nodes.at(key);
     const auto [first, end] = Under(key);
@@ -359,7 +347,7 @@ bool FakeFileSystem::CreateFolderTree(const std::wstring& path)
     calls.push_back(L"CreateFolderTree " + path);
     std::vector<std::wstring> parts;
     bool created = false;
-    if (Failing(Operation::CreateFolderTree, path) || !Split(path, parts) || parts.size() < 2)
+    if (!Split(path, parts) || parts.size() < 2)
         return false;
     EnsureFolders(parts, parts.size(), created);
     return created;
@@ -372,7 +360,7 @@ bool FakeFileSystem::Arrive(const Node& source, const std::wstring& key, const s
     copy.name = name;
     copy.locked = false;
     copy.attributes = (source.attributes | FileAttribute::Archive) & ~FileAttribute::Normal;
-    ReportCopy(progress, source.size);
+    ReportCopy(progress, source.content.size());
     nodes[key] = copy;
     return true;
 }
