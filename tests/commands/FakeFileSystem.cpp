@@ -25,29 +25,18 @@ std::wstring Fold(std::wstring text)
     return text;
 }
 
-// Wildcard match under the platform's rules: "*" and "?", no case, "*.*" takes every name.
+// The wildcards the walks use, without case: "*", "*.*" (every name), "*suffix" and "prefix*".
 bool Matches(const std::wstring& pattern, const std::wstring& name)
 {
-    if (pattern == L"*.*")
+    const std::wstring p = Fold(pattern), n = Fold(name);
+    const size_t fixed = p.size() - 1;
+    if (p == L"*" || p == L"*.*")
         return true;
-    size_t p = 0, n = 0, star = std::wstring::npos, resume = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == L'?' || FoldChar(pattern[p]) == FoldChar(name[n]))) {
-            ++p;
-            ++n;
-        } else if (p < pattern.size() && pattern[p] == L'*') {
-            star = p++;
-            resume = n;
-        } else if (star != std::wstring::npos) {
-            p = star + 1;
-            n = ++resume;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == L'*')
-        ++p;
-    return p == pattern.size();
+    if (p.front() == L'*')
+        return n.size() >= fixed && n.compare(n.size() - fixed, fixed, p, 1, fixed) == 0;
+    if (p.back() == L'*')
+        return n.compare(0, fixed, p, 0, fixed) == 0;
+    return n == p;
 }
 
 std::wstring Join(const std::wstring& parent, const std::wstring& part)
@@ -143,9 +132,8 @@ bool FakeFileSystem::Failing(Operation operation, const std::wstring& path) cons
     return failures.count({operation, PlainKey(path)}) != 0;
 }
 
-std::wstring FakeFileSystem::EnsureFolders(const std::vector<std::wstring>& parts, size_t count, bool& createdLast)
+std::wstring FakeFileSystem::EnsureFolders(const std::vector<std::wstring>& parts, size_t count, bool* createdLast)
 {
-    createdLast = false;
     std::wstring key = Fold(parts[0]);
     nodes.emplace(key, Node{parts[0], FileAttribute::Directory});
     for (size_t i = 1; i < count; ++i) {
@@ -153,7 +141,8 @@ std::wstring FakeFileSystem::EnsureFolders(const std::vector<std::wstring>& part
         const auto found = nodes.find(next);
         if (found == nodes.end()) {
             nodes[next] = Node{parts[i], FileAttribute::Directory};
-            createdLast = (i + 1 == count);
+            if (createdLast != nullptr)
+                *createdLast = (i + 1 == count);
         } else if (!found->second.IsFolder()) {
             return std::wstring(); // a file is in the way
         }
@@ -162,28 +151,24 @@ std::wstring FakeFileSystem::EnsureFolders(const std::vector<std::wstring>& part
     return key;
 }
 
-std::wstring FakeFileSystem::AddNode(const std::wstring& path, Node node)
+void FakeFileSystem::AddNode(const std::wstring& path, Node node)
 {
     std::vector<std::wstring> parts;
-    bool created = false;
     if (!Split(path, parts) || parts.size() < 2)
         throw std::invalid_argument("not an absolute path below a drive");
-    const std::wstring parent = EnsureFolders(parts, parts.size() - 1, created);
+    const std::wstring parent = EnsureFolders(parts, parts.size() - 1);
     if (parent.empty())
         throw std::invalid_argument("a file is in the way");
     node.name = parts.back();
-    const std::wstring key = Join(parent, parts.back());
-    nodes[key] = node;
-    return key;
+    nodes[Join(parent, parts.back())] = node;
 }
 
 void FakeFileSystem::AddFolder(const std::wstring& path, uint32_t attributes)
 {
     std::vector<std::wstring> parts;
-    bool created = false;
     if (!Split(path, parts))
         throw std::invalid_argument("not an absolute path");
-    nodes.at(EnsureFolders(parts, parts.size(), created)).attributes = attributes | FileAttribute::Directory;
+    nodes.at(EnsureFolders(parts, parts.size())).attributes = attributes | FileAttribute::Directory;
 }
 
 void FakeFileSystem::AddFile(const std::wstring& path, const std::string& content, uint32_t attributes)
@@ -349,7 +334,7 @@ bool FakeFileSystem::CreateFolderTree(const std::wstring& path)
     bool created = false;
     if (!Split(path, parts) || parts.size() < 2)
         return false;
-    EnsureFolders(parts, parts.size(), created);
+    EnsureFolders(parts, parts.size(), &created);
     return created;
 }
 

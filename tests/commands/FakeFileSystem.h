@@ -77,8 +77,8 @@ private:
     // The key a new entry `to` would get, its parent folder resolved; empty when there is none.
     std::wstring NewKey(const std::wstring& to, std::wstring& name) const;
     bool Failing(Operation operation, const std::wstring& path) const;
-    std::wstring EnsureFolders(const std::vector<std::wstring>& parts, size_t count, bool& createdLast);
-    std::wstring AddNode(const std::wstring& path, Node node);
+    std::wstring EnsureFolders(const std::vector<std::wstring>& parts, size_t count, bool* createdLast = nullptr);
+    void AddNode(const std::wstring& path, Node node);
     std::pair<Nodes::const_iterator, Nodes::const_iterator> Under(const std::wstring& key) const; // strictly below
     bool Arrive(const Node& source, const std::wstring& key, const std::wstring& name, InstallProgress* progress);
     std::wstring DisplayPath(const std::wstring& key) const;
