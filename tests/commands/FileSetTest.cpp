@@ -103,15 +103,6 @@ TEST(FileSet, InsertPlacesEachOrderAndPutsNewBeforeEqual)
     }
 }
 
-TEST(FileSet, InsertReturnsThePosition)
-{
-    FileSet set;
-    EXPECT_EQ(set.Insert(Entry(L"m"), InsertOrder::PathAscending), 0u);
-    EXPECT_EQ(set.Insert(Entry(L"z"), InsertOrder::PathAscending), 1u);
-    EXPECT_EQ(set.Insert(Entry(L"M"), InsertOrder::PathAscending), 0u); // upper case first
-    EXPECT_EQ(set.Insert(Entry(L"m"), InsertOrder::PathAscending), 1u); // before the equal one
-}
-
 TEST(FileSet, PathOrderComparesCodeUnitsWithCase)
 {
     FakeFileSystem fs;

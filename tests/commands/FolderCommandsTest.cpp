@@ -33,20 +33,28 @@ protected:
 
 // ---- copy ----
 
+// Copies arrive with normal attributes, over read-only files too, and leave the source as it was.
 TEST_F(FolderCommandsTest, CopyPutsTheTreeUnderTheSourceNameWhateverTheListingOrderButNoEmptyFolders)
 {
     for (bool reverse : {false, true}) {
         FakeFileSystem one;
         InstallProgress counted;
         one.ListInReverse(reverse);
-        MakeSource(one);
+        one.AddFile(L"C:\\src\\a.txt", "alpha", kReadOnly);
+        one.AddFile(L"C:\\src\\sub\\b.txt", "beta", kHidden | FileAttribute::System);
         one.AddFolder(L"C:\\src\\empty");
         one.AddFolder(L"C:\\src\\sub\\outer\\inner");
+        one.AddFile(L"D:\\dst\\src\\a.txt", "old", kReadOnly);
+        one.AddFolder(L"D:\\dst\\src\\sub", kFolder | kHidden);
         CopyFolderTree(one, counted, L"C:\\src", L"D:\\dst");
         Paths copied = kCopiedSource; // a folder comes into being only as the parent of what it holds
         copied.push_back(L"src\\sub\\outer\\");
         EXPECT_EQ(one.Tree(L"D:\\dst"), copied) << reverse;
-        EXPECT_EQ(one.Content(L"D:\\dst\\src\\sub\\b.txt"), "beta");
+        EXPECT_EQ(one.Content(L"D:\\dst\\src\\a.txt"), "alpha");
+        for (const wchar_t* copy : {L"D:\\dst\\src\\a.txt", L"D:\\dst\\src\\sub\\b.txt"})
+            EXPECT_EQ(one.Attributes(copy), kNormal) << testing::PrintToString(std::wstring(copy));
+        EXPECT_EQ(one.Attributes(L"D:\\dst\\src\\sub"), kFolder);
+        EXPECT_EQ(one.Attributes(L"C:\\src\\a.txt"), kReadOnly);
         EXPECT_EQ(one.Tree(L"C:\\src"), (Paths{L"a.txt", L"empty\\", L"sub\\", L"sub\\b.txt", L"sub\\outer\\",
                                              L"sub\\outer\\inner\\"}));
         EXPECT_EQ(counted.finishedFilesBytes.load(), 9u);
@@ -54,21 +62,6 @@ TEST_F(FolderCommandsTest, CopyPutsTheTreeUnderTheSourceNameWhateverTheListingOr
         EXPECT_EQ(counted.commandBytesDone.load(), 9u);
         EXPECT_EQ(counted.commandPercent.load(), 100.0f);
     }
-}
-
-TEST_F(FolderCommandsTest, CopiesArriveWithNormalAttributesAndReplaceReadOnlyFiles)
-{
-    fs.AddFile(L"C:\\src\\ro.txt", "new", kReadOnly);
-    fs.AddFile(L"C:\\src\\hidden.txt", "h", kHidden | FileAttribute::System);
-    fs.AddFile(L"D:\\dst\\src\\ro.txt", "old", kReadOnly);
-    fs.AddFolder(L"D:\\dst\\src\\sub", kFolder | kHidden);
-    fs.AddFile(L"C:\\src\\sub\\c.txt");
-    CopyFolderTree(fs, progress, L"C:\\src", L"D:\\dst");
-    EXPECT_EQ(fs.Content(L"D:\\dst\\src\\ro.txt"), "new");
-    EXPECT_EQ(fs.Attributes(L"D:\\dst\\src\\ro.txt"), kNormal);
-    EXPECT_EQ(fs.Attributes(L"D:\\dst\\src\\hidden.txt"), kNormal);
-    EXPECT_EQ(fs.Attributes(L"D:\\dst\\src\\sub"), kFolder);
-    EXPECT_EQ(fs.Attributes(L"C:\\src\\ro.txt"), kReadOnly); // the source is not touched
 }
 
 TEST_F(FolderCommandsTest, CopyOfATrailingSeparatorOrMissingSourceLandsInTheTarget)
