@@ -198,12 +198,6 @@ bool FakeFileSystem::Exists(const std::wstring& path) const
     return Resolve(path, false, key);
 }
 
-bool FakeFileSystem::IsFolder(const std::wstring& path) const
-{
-    std::wstring key;
-    return Resolve(path, false, key) && nodes.at(key).IsFolder();
-}
-
 std::string FakeFileSystem::Content(const std::wstring& path) const
 {
     std::wstring key;

@@ -35,7 +35,6 @@ public:
 
     // Inspection; the last component is not followed when it is a link.
     bool Exists(const std::wstring& path) const;
-    bool IsFolder(const std::wstring& path) const;
     std::string Content(const std::wstring& path) const;
     uint32_t Attributes(const std::wstring& path) const; // Unknown when missing
     // Everything under `root` relative to it, sorted; folders end with "\"; links not entered.

@@ -71,7 +71,7 @@ TEST_F(FolderCommandsTest, CopyOfATrailingSeparatorOrMissingSourceLandsInTheTarg
     EXPECT_EQ(fs.Tree(L"D:\\dst"), (Paths{L"a.txt", L"sub\\", L"sub\\b.txt"}));
 
     CopyFolderTree(fs, progress, L"C:\\missing", L"D:\\new");
-    EXPECT_TRUE(fs.IsFolder(L"D:\\new"));
+    EXPECT_EQ(fs.Attributes(L"D:\\new"), kFolder);
     EXPECT_EQ(fs.Tree(L"D:\\new"), Paths{});
     EXPECT_EQ(progress.commandBytesTotal.load(), 0u);
 }
@@ -312,7 +312,7 @@ TEST_F(FolderCommandsTest, DeleteWithATrailingSeparatorKeepsTheFolderAndOfAMissi
     fs.AddFile(L"C:\\old\\a.txt");
     fs.AddFile(L"C:\\old\\sub\\b.txt");
     DeleteFolderTree(fs, progress, L"C:\\old\\");
-    EXPECT_TRUE(fs.IsFolder(L"C:\\old"));
+    EXPECT_EQ(fs.Attributes(L"C:\\old"), kFolder);
     EXPECT_EQ(fs.Tree(L"C:\\old"), Paths{});
 
     fs.calls.clear();
