@@ -25,29 +25,18 @@ std::wstring Fold(std::wstring text)
     return text;
 }
 
-// Wildcard match under the platform's rules: "*" and "?", no case, "*.*" takes every name.
+// The wildcards the walks use, without case: "*", "*.*" (every name), "*suffix" and "prefix*".
 bool Matches(const std::wstring& pattern, const std::wstring& name)
 {
-    if (pattern == L"*.*")
+    const std::wstring p = Fold(pattern), n = Fold(name);
+    const size_t fixed = p.size() - 1;
+    if (p == L"*" || p == L"*.*")
         return true;
-    size_t p = 0, n = 0, star = std::wstring::npos, resume = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == L'?' || FoldChar(pattern[p]) == FoldChar(name[n]))) {
-            ++p;
-            ++n;
-        } else if (p < pattern.size() && pattern[p] == L'*') {
-            star = p++;
-            resume = n;
-        } else if (star != std::wstring::npos) {
-            p = star + 1;
-            n = ++resume;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == L'*')
-        ++p;
-    return p == pattern.size();
+    if (p.front() == L'*')
+        return n.size() >= fixed && n.compare(n.size() - fixed, fixed, p, 1, fixed) == 0;
+    if (p.back() == L'*')
+        return n.compare(0, fixed, p, 0, fixed) == 0;
+    return n == p;
 }
 
 std::wstring Join(const std::wstring& parent, const std::wstring& part)
@@ -143,9 +132,8 @@ bool FakeFileSystem::Failing(Operation operation, const std::wstring& path) cons
     return failures.count({operation, PlainKey(path)}) != 0;
 }
 
-std::wstring FakeFileSystem::EnsureFolders(const std::vector<std::wstring>& parts, size_t count, bool& createdLast)
+std::wstring FakeFileSystem::EnsureFolders(const std::vector<std::wstring>& parts, size_t count, bool* createdLast)
 {
-    createdLast = false;
     std::wstring key = Fold(parts[0]);
     nodes.emplace(key, Node{parts[0], FileAttribute::Directory});
     for (size_t i = 1; i < count; ++i) {
@@ -153,7 +141,8 @@ std::wstring FakeFileSystem::EnsureFolders(const std::vector<std::wstring>& part
         const auto found = nodes.find(next);
         if (found == nodes.end()) {
             nodes[next] = Node{parts[i], FileAttribute::Directory};
-            createdLast = (i + 1 == count);
+            if (createdLast != nullptr)
+                *createdLast = (i + 1 == count);
         } else if (!found->second.IsFolder()) {
             return std::wstring(); // a file is in the way
         }
@@ -162,38 +151,29 @@ std::wstring FakeFileSystem::EnsureFolders(const std::vector<std::wstring>& part
     return key;
 }
 
-std::wstring FakeFileSystem::AddNode(const std::wstring& path, Node node)
+void FakeFileSystem::AddNode(const std::wstring& path, Node node)
 {
     std::vector<std::wstring> parts;
-    bool created = false;
     if (!Split(path, parts) || parts.size() < 2)
         throw std::invalid_argument("not an absolute path below a drive");
-    const std::wstring parent = EnsureFolders(parts, parts.size() - 1, created);
+    const std::wstring parent = EnsureFolders(parts, parts.size() - 1);
     if (parent.empty())
         throw std::invalid_argument("a file is in the way");
     node.name = parts.back();
-    const std::wstring key = Join(parent, parts.back());
-    nodes[key] = node;
-    return key;
+    nodes[Join(parent, parts.back())] = node;
 }
 
 void FakeFileSystem::AddFolder(const std::wstring& path, uint32_t attributes)
 {
     std::vector<std::wstring> parts;
-    bool created = false;
     if (!Split(path, parts))
         throw std::invalid_argument("not an absolute path");
-    nodes.at(EnsureFolders(parts, parts.size(), created)).attributes = attributes | FileAttribute::Directory;
+    nodes.at(EnsureFolders(parts, parts.size())).attributes = attributes | FileAttribute::Directory;
 }
 
 void FakeFileSystem::AddFile(const std::wstring& path, const std::string& content, uint32_t attributes)
 {
-    AddNode(path, Node{L"", attributes & ~FileAttribute::Directory, content, content.size()});
-}
-
-void FakeFileSystem::AddSizedFile(const std::wstring& path, uint64_t size)
-{
-    AddNode(path, Node{L"", FileAttribute::Archive, std::string(), size});
+    AddNode(path, Node{L"", attributes & ~FileAttribute::Directory, content});
 }
 
 void FakeFileSystem::AddFolderLink(const std::wstring& path, const std::wstring& target)
@@ -218,12 +198,6 @@ bool FakeFileSystem::Exists(const std::wstring& path) const
     return Resolve(path, false, key);
 }
 
-bool FakeFileSystem::IsFolder(const std::wstring& path) const
-{
-    std::wstring key;
-    return Resolve(path, false, key) && nodes.at(key).IsFolder();
-}
-
 std::string FakeFileSystem::Content(const std::wstring& path) const
 {
     std::wstring key;
@@ -237,11 +211,6 @@ uint32_t FakeFileSystem::Attributes(const std::wstring& path) const
 }
 
 // Keys below "k\" sort between "k\" and "k]" (']' follows '\').
-std::pair<FakeFileSystem::Nodes::iterator, FakeFileSystem::Nodes::iterator> FakeFileSystem::Under(const std::wstring& key)
-{
-    return {nodes.lower_bound(key + L"\\"), nodes.lower_bound(key + L"]")};
-}
-
 std::pair<FakeFileSystem::Nodes::const_iterator, FakeFileSystem::Nodes::const_iterator>
 FakeFileSystem::Under(const std::wstring& key) const
 {
@@ -289,13 +258,11 @@ bool FakeFileSystem::Enumerate(const std::wstring& pattern, const Visitor& visit
     const std::wstring last = pattern.substr(cut + 1);
     const std::wstring folderPath = pattern.substr(0, cut + 1);
     std::wstring key;
-    if (Failing(Operation::Enumerate, folderPath))
-        return false;
     if (last.find_first_of(L"*?") == std::wstring::npos) {
         if (!Resolve(pattern, false, key) || key.size() <= 2)
             return false;
         const Node& node = nodes.at(key);
-        visit({node.name, node.attributes, node.IsFolder() ? 0 : node.size});
+        visit({node.name, node.attributes, node.IsFolder() ? 0 : node.content.size()});
         return true;
     }
     if (!Resolve(folderPath, true, key) || !nodes.at(key).IsFolder())
@@ -310,7 +277,7 @@ bool FakeFileSystem::Enumerate(const std::wstring& pattern, const Visitor& visit
         (!visit({L".", FileAttribute::Directory, 0}) || !visit({L"..", FileAttribute::Directory, 0})))
         return true;
     for (const Node* node : listed)
-        if (!visit({node->name, node->attributes, node->IsFolder() ? 0 : node->size}))
+        if (!visit({node->name, node->attributes, node->IsFolder() ? 0 : node->content.size()}))
             break;
     return true;
 }
@@ -319,7 +286,7 @@ bool FakeFileSystem::SetAttributes(const std::wstring& path, uint32_t attributes
 {
     calls.push_back(L"SetAttributes " + path);
     std::wstring key;
-    if (Failing(Operation::SetAttributes, path) || !Resolve(path, true, key) || key.size() <= 2)
+    if (!Resolve(path, true, key) || key.size() <= 2)
         return false;
     Node& node = nodes.at(key);
     uint32_t value = attributes & ~(FileAttribute::Directory | FileAttribute::ReparsePoint);
@@ -333,7 +300,7 @@ bool FakeFileSystem::RemoveFile(const std::wstring& path)
 {
     calls.push_back(L"RemoveFile " + path);
     std::wstring key;
-    if (Failing(Operation::RemoveFile, path) || !Resolve(path, false, key) || nodes.at(key).IsFolder() ||
+    if (!Resolve(path, false, key) || nodes.at(key).IsFolder() ||
         nodes.at(key).Pinned())
         return false;
     nodes.erase(key);
@@ -344,7 +311,7 @@ bool FakeFileSystem::RemoveFolder(const std::wstring& path)
 {
     calls.push_back(L"RemoveFolder " + path);
     std::wstring key;
-    if (Failing(Operation::RemoveFolder, path) || !Resolve(path, false, key) || key.size() <= 2)
+    if (!Resolve(path, false, key) || key.size() <= 2)
         return false;
     const Node& node = nodes.at(key);
     const auto [first, end] = Under(key);
@@ -359,9 +326,9 @@ bool FakeFileSystem::CreateFolderTree(const std::wstring& path)
     calls.push_back(L"CreateFolderTree " + path);
     std::vector<std::wstring> parts;
     bool created = false;
-    if (Failing(Operation::CreateFolderTree, path) || !Split(path, parts) || parts.size() < 2)
+    if (!Split(path, parts) || parts.size() < 2)
         return false;
-    EnsureFolders(parts, parts.size(), created);
+    EnsureFolders(parts, parts.size(), &created);
     return created;
 }
 
@@ -372,7 +339,7 @@ bool FakeFileSystem::Arrive(const Node& source, const std::wstring& key, const s
     copy.name = name;
     copy.locked = false;
     copy.attributes = (source.attributes | FileAttribute::Archive) & ~FileAttribute::Normal;
-    ReportCopy(progress, source.size);
+    ReportCopy(progress, source.content.size());
     nodes[key] = copy;
     return true;
 }

@@ -1,5 +1,5 @@
 // An in-memory file system for the folder commands' tests: drives as volumes, folders, files
-// with contents, attributes and 64-bit sizes, folder links (folder + reparse-point bits, leading
+// with contents and attributes, folder links (folder + reparse-point bits, leading
 // elsewhere), files held open by someone else, and single operations made to fail. It keeps the
 // platform's rules the commands depend on: names compare without ASCII case, a read-only or
 // held file cannot be deleted or replaced, a rename on one volume takes a folder's content
@@ -18,13 +18,12 @@
 class FakeFileSystem : public FileSystem
 {
 public:
-    enum class Operation { Enumerate, SetAttributes, RemoveFile, RemoveFolder, CreateFolderTree, Copy, Move };
+    enum class Operation { Copy, Move };
 
     // Building a tree from absolute paths ("C:\x"); missing folders above are created.
     void AddFolder(const std::wstring& path, uint32_t attributes = FileAttribute::Directory);
     void AddFile(const std::wstring& path, const std::string& content = std::string(),
                  uint32_t attributes = FileAttribute::Archive);
-    void AddSizedFile(const std::wstring& path, uint64_t size); // size without content
     void AddFolderLink(const std::wstring& path, const std::wstring& target);
     // Held open without delete sharing: readable, but not deleted, moved, replaced, nor its
     // folders renamed.
@@ -36,7 +35,6 @@ public:
 
     // Inspection; the last component is not followed when it is a link.
     bool Exists(const std::wstring& path) const;
-    bool IsFolder(const std::wstring& path) const;
     std::string Content(const std::wstring& path) const;
     uint32_t Attributes(const std::wstring& path) const; // Unknown when missing
     // Everything under `root` relative to it, sorted; folders end with "\"; links not entered.
@@ -58,12 +56,11 @@ public:
 private:
     struct Node
     {
-        explicit Node(std::wstring name = {}, uint32_t attributes = 0, std::string content = {}, uint64_t size = 0)
-            : name(std::move(name)), attributes(attributes), content(std::move(content)), size(size) {}
+        Node(std::wstring name = {}, uint32_t attributes = 0, std::string content = {})
+            : name(std::move(name)), attributes(attributes), content(std::move(content)) {}
         std::wstring name; // as created
         uint32_t attributes;
         std::string content;
-        uint64_t size;
         std::wstring linkTarget; // key of the target folder, for folder links
         bool locked = false;
         bool IsFolder() const { return (attributes & FileAttribute::Directory) != 0; }
@@ -79,10 +76,9 @@ private:
     // The key a new entry `to` would get, its parent folder resolved; empty when there is none.
     std::wstring NewKey(const std::wstring& to, std::wstring& name) const;
     bool Failing(Operation operation, const std::wstring& path) const;
-    std::wstring EnsureFolders(const std::vector<std::wstring>& parts, size_t count, bool& createdLast);
-    std::wstring AddNode(const std::wstring& path, Node node);
-    std::pair<Nodes::iterator, Nodes::iterator> Under(const std::wstring& key); // strictly below
-    std::pair<Nodes::const_iterator, Nodes::const_iterator> Under(const std::wstring& key) const;
+    std::wstring EnsureFolders(const std::vector<std::wstring>& parts, size_t count, bool* createdLast = nullptr);
+    void AddNode(const std::wstring& path, Node node);
+    std::pair<Nodes::const_iterator, Nodes::const_iterator> Under(const std::wstring& key) const; // strictly below
     bool Arrive(const Node& source, const std::wstring& key, const std::wstring& name, InstallProgress* progress);
     std::wstring DisplayPath(const std::wstring& key) const;
 

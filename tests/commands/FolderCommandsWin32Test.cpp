@@ -1,4 +1,7 @@
-// The folder commands on real trees through the Win32 file system (run under Wine in CI).
+// The folder commands on real trees through the Win32 file system (run under Wine in CI). The
+// rules themselves are tested on the in-memory file system; these cases check what the
+// platform's calls decide: attributes that copies and renames bring along, held files, folder
+// creation with parents, 64-bit sizes, the progress routine, moves across volumes and links.
 #include "commands/FileSystemWin32.h"
 
 #include "app/InstallState.h"
@@ -8,10 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <shellapi.h>
 #include <winioctl.h>
 
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -47,28 +50,20 @@ bool Exists(const std::wstring& path)
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Removes a test tree without the code under test.
+DWORD Unwanted(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) & kUnwanted;
+}
+
+// Removes a test tree (read-only files included) with the shell, not with the code under test.
 void RemoveTree(const std::wstring& folder)
 {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            const std::wstring path = folder + L"\\" + name;
-            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                RemoveTree(path);
-            else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveDirectoryW(path.c_str());
-            else
-                DeleteFileW(path.c_str());
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(folder.c_str());
+    const std::wstring from = folder + L'\0'; // a list ended by an empty name
+    SHFILEOPSTRUCTW operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    SHFileOperationW(&operation);
 }
 
 class FolderCommandsWin32Test : public testing::Test
@@ -78,21 +73,23 @@ protected:
     {
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
-        root = std::wstring(temp) + L"vk-folder-commands-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-               std::to_wstring(++serial);
+        root = std::wstring(temp) + L"vk-folder-commands-" + std::to_wstring(GetCurrentProcessId());
         RemoveTree(root);
         ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
     }
     void TearDown() override { RemoveTree(root); }
 
     std::wstring Path(const std::wstring& relative) const { return root + L"\\" + relative; }
-    void Folder(const std::wstring& relative) { CreateDirectoryW(Path(relative).c_str(), nullptr); }
+    void Folders(std::initializer_list<const wchar_t*> relatives)
+    {
+        for (const wchar_t* relative : relatives)
+            CreateDirectoryW(Path(relative).c_str(), nullptr);
+    }
 
     // src: a.txt (read-only), h.txt (hidden), sub\b.txt
     void MakeSource()
     {
-        Folder(L"src");
-        Folder(L"src\\sub");
+        Folders({L"src", L"src\\sub"});
         WriteText(Path(L"src\\a.txt"), "alpha", FILE_ATTRIBUTE_READONLY);
         WriteText(Path(L"src\\h.txt"), "hidden", FILE_ATTRIBUTE_HIDDEN);
         WriteText(Path(L"src\\sub\\b.txt"), "beta");
@@ -109,69 +106,30 @@ protected:
 
     std::wstring root;
     InstallState state;
-    static int serial;
 };
 
-int FolderCommandsWin32Test::serial = 0;
-
-TEST_F(FolderCommandsWin32Test, CopyArrivesWithNormalAttributesReplacesReadOnlyFilesAndKeepsTheSource)
+TEST_F(FolderCommandsWin32Test, CopyArrivesWithNormalAttributesOverAReadOnlyFileAndKeepsTheSource)
 {
     MakeSource();
-    Folder(L"dst");
-    Folder(L"dst\\src");
+    Folders({L"dst", L"dst\\src"});
     WriteText(Path(L"dst\\src\\a.txt"), "previous", FILE_ATTRIBUTE_READONLY);
     Run(RunDirCopy, Path(L"src"), Path(L"dst"));
 
     EXPECT_EQ(ReadText(Path(L"dst\\src\\a.txt")), "alpha");
-    EXPECT_EQ(ReadText(Path(L"dst\\src\\h.txt")), "hidden");
     EXPECT_EQ(ReadText(Path(L"dst\\src\\sub\\b.txt")), "beta");
-    for (const wchar_t* copied : {L"dst\\src\\a.txt", L"dst\\src\\h.txt", L"dst\\src\\sub\\b.txt"})
-        EXPECT_EQ(GetFileAttributesW(Path(copied).c_str()) & kUnwanted, 0u) << testing::PrintToString(std::wstring(copied));
-    EXPECT_NE(GetFileAttributesW(Path(L"src\\a.txt").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    for (const wchar_t* copied : {L"dst\\src\\a.txt", L"dst\\src\\h.txt"})
+        EXPECT_EQ(Unwanted(Path(copied)), 0u) << testing::PrintToString(std::wstring(copied));
+    EXPECT_NE(Unwanted(Path(L"src\\a.txt")), 0u);
+    EXPECT_EQ(state.progress.commandBytesTotal.load(), 15u); // sizes from the find data
     EXPECT_EQ(state.progress.finishedFilesBytes.load(), 15u);
-    EXPECT_EQ(state.progress.commandBytesTotal.load(), 15u);
 
     // With a trailing separator the content lands in the target itself, made with its parents.
     Run(RunDirCopy, Path(L"src\\"), Path(L"new\\deep"));
-    EXPECT_EQ(ReadText(Path(L"new\\deep\\a.txt")), "alpha");
     EXPECT_EQ(ReadText(Path(L"new\\deep\\sub\\b.txt")), "beta");
     EXPECT_FALSE(Exists(Path(L"new\\deep\\src")));
 }
 
-TEST_F(FolderCommandsWin32Test, ATargetThatIsTheSourcesParentChangesNothing)
-{
-    MakeSource();
-    std::wstring upper = root;
-    for (wchar_t& c : upper)
-        if (c >= L'a' && c <= L'z')
-            c = static_cast<wchar_t>(c - L'a' + L'A');
-    Run(RunDirCopy, Path(L"src"), upper);
-    Run(RunDirMove, Path(L"src"), root + L"\\sub\\..");
-    EXPECT_EQ(ReadText(Path(L"src\\a.txt")), "alpha");
-    EXPECT_EQ(ReadText(Path(L"src\\sub\\b.txt")), "beta");
-    EXPECT_NE(GetFileAttributesW(Path(L"src\\a.txt").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
-}
-
-TEST_F(FolderCommandsWin32Test, MoveOnOneVolumeKeepsTheWholeTreeAndReplacesAReadOnlyFile)
-{
-    MakeSource();
-    Folder(L"src\\sub\\deep");
-    WriteText(Path(L"src\\sub\\deep\\c.txt"), "gamma");
-    Folder(L"dst");
-    Folder(L"dst\\src");
-    WriteText(Path(L"dst\\src\\a.txt"), "previous", FILE_ATTRIBUTE_READONLY);
-    WriteText(Path(L"dst\\src\\keep.txt"), "kept");
-    Run(RunDirMove, Path(L"src"), Path(L"dst"));
-    EXPECT_EQ(ReadText(Path(L"dst\\src\\a.txt")), "alpha");
-    EXPECT_EQ(GetFileAttributesW(Path(L"dst\\src\\a.txt").c_str()) & kUnwanted, 0u);
-    EXPECT_EQ(ReadText(Path(L"dst\\src\\keep.txt")), "kept");
-    EXPECT_EQ(ReadText(Path(L"dst\\src\\h.txt")), "hidden");
-    EXPECT_EQ(ReadText(Path(L"dst\\src\\sub\\b.txt")), "beta");
-    EXPECT_EQ(ReadText(Path(L"dst\\src\\sub\\deep\\c.txt")), "gamma");
-    EXPECT_FALSE(Exists(Path(L"src")));
-}
-
-TEST_F(FolderCommandsWin32Test, AFileHeldOpenSurvivesDeleteAndMove)
+TEST_F(FolderCommandsWin32Test, AFileHeldOpenSurvivesDeleteAndMoveAndSoDoesTheFileItWouldReplace)
 {
     MakeSource();
     const std::wstring held = Path(L"src\\sub\\b.txt");
@@ -181,34 +139,17 @@ TEST_F(FolderCommandsWin32Test, AFileHeldOpenSurvivesDeleteAndMove)
     Run(RunDirDelete, Path(L"src"));
     EXPECT_EQ(ReadText(held), "beta");
     EXPECT_FALSE(Exists(Path(L"src\\a.txt")));
-    EXPECT_TRUE(Exists(Path(L"src\\sub")));
 
-    WriteText(Path(L"src\\a.txt"), "alpha");
-    Folder(L"dst");
-    Folder(L"dst\\src");
-    Folder(L"dst\\src\\sub");
+    WriteText(Path(L"src\\h.txt"), "hidden", FILE_ATTRIBUTE_HIDDEN);
+    Folders({L"dst", L"dst\\src", L"dst\\src\\sub"});
     WriteText(Path(L"dst\\src\\sub\\b.txt"), "previous");
     Run(RunDirMove, Path(L"src"), Path(L"dst"));
     CloseHandle(file);
-    // The held file could not move, so the previous one at the destination must remain too.
     EXPECT_EQ(ReadText(held), "beta");
     EXPECT_EQ(ReadText(Path(L"dst\\src\\sub\\b.txt")), "previous");
-    EXPECT_EQ(ReadText(Path(L"dst\\src\\a.txt")), "alpha");
-    EXPECT_FALSE(Exists(Path(L"src\\a.txt")));
-}
-
-TEST_F(FolderCommandsWin32Test, DeleteRemovesReadOnlyHiddenAndEmptyFolders)
-{
-    MakeSource();
-    Folder(L"src\\e");
-    Run(RunDirDelete, Path(L"src"));
-    EXPECT_FALSE(Exists(Path(L"src")));
-
-    MakeSource();
-    Run(RunDirDelete, Path(L"src\\"));
-    EXPECT_TRUE(Exists(Path(L"src")));
-    EXPECT_FALSE(Exists(Path(L"src\\sub")));
-    EXPECT_FALSE(Exists(Path(L"src\\a.txt")));
+    EXPECT_EQ(ReadText(Path(L"dst\\src\\h.txt")), "hidden");
+    EXPECT_EQ(Unwanted(Path(L"dst\\src\\h.txt")), 0u); // a renamed file keeps its attributes until reset
+    EXPECT_FALSE(Exists(Path(L"src\\h.txt")));
 }
 
 TEST_F(FolderCommandsWin32Test, SizesOver4GiBComeWholeFromTheFindData)
@@ -226,29 +167,12 @@ TEST_F(FolderCommandsWin32Test, SizesOver4GiBComeWholeFromTheFindData)
 
     FileSystemWin32 fileSystem;
     FileSet set;
-    set.AddPath(fileSystem, big, InsertOrder::PathAscending);
     set.Scan(fileSystem, root + L"\\", L"*.*", true, InsertOrder::PathAscending, true);
-    ASSERT_EQ(set.Size(), 2u);
+    ASSERT_EQ(set.Size(), 1u);
     EXPECT_EQ(set[0].size, 5000000000ull);
-    EXPECT_EQ(set[1].size, 5000000000ull);
-    DeleteFileW(big.c_str());
 }
 
-TEST_F(FolderCommandsWin32Test, FileSetListsUpperCaseFirstWhateverTheListing)
-{
-    Folder(L"s");
-    for (const wchar_t* name : {L"c.txt", L"a.txt", L"B.txt"})
-        WriteText(Path(std::wstring(L"s\\") + name), "x");
-    FileSystemWin32 fileSystem;
-    FileSet set;
-    set.Scan(fileSystem, Path(L"s\\"), L"*.*", true, InsertOrder::PathAscending, true);
-    ASSERT_EQ(set.Size(), 3u);
-    EXPECT_EQ(set[0].GetFileName(), L"B.txt");
-    EXPECT_EQ(set[1].GetFileName(), L"a.txt");
-    EXPECT_EQ(set[2].GetFileName(), L"c.txt");
-}
-
-TEST_F(FolderCommandsWin32Test, CopyProgressRoutineCountsFinishedChunks)
+TEST_F(FolderCommandsWin32Test, CopyProgressRoutineHandsOverFinishedChunks)
 {
     InstallProgress& progress = state.progress;
     progress.commandBytesTotal = 200;
@@ -257,14 +181,13 @@ TEST_F(FolderCommandsWin32Test, CopyProgressRoutineCountsFinishedChunks)
     total.QuadPart = 50;
     done.QuadPart = 25;
     zero.QuadPart = 0;
-    EXPECT_EQ(CopyProgress(total, done, zero, zero, 1, CALLBACK_STREAM_SWITCH, nullptr, nullptr, &progress),
-              static_cast<DWORD>(PROGRESS_CONTINUE));
-    EXPECT_EQ(progress.commandBytesDone.load(), 0u);
-    EXPECT_EQ(CopyProgress(total, done, zero, zero, 1, CALLBACK_CHUNK_FINISHED, nullptr, nullptr, &progress),
-              static_cast<DWORD>(PROGRESS_CONTINUE));
-    EXPECT_EQ(progress.commandBytesDone.load(), 125u);
+    const std::pair<DWORD, uint64_t> calls[] = {{CALLBACK_STREAM_SWITCH, 0}, {CALLBACK_CHUNK_FINISHED, 125}};
+    for (const auto& [reason, commandDone] : calls) {
+        EXPECT_EQ(CopyProgress(total, done, zero, zero, 1, reason, nullptr, nullptr, &progress),
+                  static_cast<DWORD>(PROGRESS_CONTINUE));
+        EXPECT_EQ(progress.commandBytesDone.load(), commandDone);
+    }
     EXPECT_EQ(progress.filePercent.load(), 50.0f);
-    EXPECT_EQ(progress.commandPercent.load(), 62.5f);
 }
 
 // A second volume: the Linux /dev/shm (tmpfs) seen through Wine's Z: drive, or the folder
@@ -289,7 +212,7 @@ TEST_F(FolderCommandsWin32Test, MoveAcrossVolumesGoesFileByFile)
     const std::wstring target = volume + L"\\vk-move-" + std::to_wstring(GetCurrentProcessId());
     RemoveTree(target);
     MakeSource();
-    Folder(L"src\\empty");
+    Folders({L"src\\empty"});
     SetFileAttributesW(Path(L"src\\a.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
     Run(RunDirMove, Path(L"src"), target);
     EXPECT_EQ(ReadText(target + L"\\src\\a.txt"), "alpha");
@@ -297,7 +220,6 @@ TEST_F(FolderCommandsWin32Test, MoveAcrossVolumesGoesFileByFile)
     EXPECT_EQ(ReadText(target + L"\\src\\sub\\b.txt"), "beta");
     EXPECT_FALSE(Exists(target + L"\\src\\empty"));
     EXPECT_FALSE(Exists(Path(L"src")));
-    EXPECT_EQ(state.progress.finishedFilesBytes.load(), 15u);
     RemoveTree(target);
 }
 
