@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <cstdio>
 
 namespace e2e {
 
@@ -112,6 +113,7 @@ bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments,
             return true;
         }
         startError = GetLastError();
+        std::fprintf(stderr, "starting %ls refused (error %lu)\n", exe.c_str(), startError);
     }
     return false;
 }
