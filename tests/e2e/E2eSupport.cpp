@@ -108,12 +108,9 @@ bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments,
             Sleep(1000);
         std::wstring writable = commandLine; // CreateProcessW may write into its command line
         if (CreateProcessW(exe.c_str(), &writable[0], nullptr, nullptr, FALSE, 0, nullptr,
-                           folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
-            startError = 0;
+                           folder.empty() ? nullptr : folder.c_str(), &startup, &info))
             return true;
-        }
-        startError = GetLastError();
-        std::fprintf(stderr, "starting %ls refused (error %lu)\n", exe.c_str(), startError);
+        std::fprintf(stderr, "starting %ls refused (error %lu)\n", exe.c_str(), GetLastError());
     }
     return false;
 }

@@ -45,8 +45,8 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     // Starts `exe` with the command line "\"exe\" " + arguments in `folder`. Wine has been seen to
-    // refuse a process start once in a long run, so a refused start is tried again a few times;
-    // `StartError()` tells why the last attempt failed.
+    // refuse a process start once in a long run, so a refused start is tried again a few times
+    // (each refusal and its error code go to stderr).
     bool Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder);
     // True when the process ended within the time; its exit code is stored in `exitCode`.
     bool WaitForExit(DWORD milliseconds, DWORD& exitCode);
@@ -54,11 +54,9 @@ public:
     void Kill();
     DWORD Id() const { return info.dwProcessId; }
     HANDLE Handle() const { return info.hProcess; }
-    DWORD StartError() const { return startError; }
 
 private:
     PROCESS_INFORMATION info = {};
-    DWORD startError = 0;
 };
 
 // Top-level windows of a process (visible or not), in z-order.

@@ -36,8 +36,7 @@ TEST(FolderCommandsE2e, CopyMoveAndDeleteRealTrees)
     WriteTextFile(config, "<?xml version='1.0'?>\n<Varnekite>\n<items>" + items + "</items>\n</Varnekite>\n");
 
     ChildProcess child;
-    ASSERT_TRUE(child.Start(WindowsPath(VARNEKITE_EXE_PATH), L"<" + config, folder.Path()))
-        << "error " << child.StartError();
+    ASSERT_TRUE(child.Start(WindowsPath(VARNEKITE_EXE_PATH), L"<" + config, folder.Path()));
     DWORD code = 0;
     ASSERT_TRUE(child.WaitForExit(60000, code)) << "the program did not end in time";
     EXPECT_EQ(code, 1u);

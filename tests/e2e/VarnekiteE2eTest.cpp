@@ -46,8 +46,7 @@ public: // the table-driven window test drives runs of its own
     }
     void StartWithPath(const std::wstring& configPath)
     {
-        ASSERT_TRUE(child.Start(exe, L"<" + configPath, folder.Path())) << "cannot start " << Narrow(exe) << ", error "
-                                                                   << child.StartError();
+        ASSERT_TRUE(child.Start(exe, L"<" + configPath, folder.Path())) << "cannot start " << Narrow(exe);
     }
 
     std::string Execute(const std::string& arguments, const char* name = "step") const
@@ -168,8 +167,7 @@ TEST_F(VarnekiteRun, WrongRootElementShowsItsMessage)
         TempFolder caseFolder;
         ChildProcess caseChild;
         WriteTextFile(caseFolder.File(L"config.xml"), document);
-        ASSERT_TRUE(caseChild.Start(exe, L"<" + caseFolder.File(L"config.xml"), caseFolder.Path()))
-            << "error " << caseChild.StartError();
+        ASSERT_TRUE(caseChild.Start(exe, L"<" + caseFolder.File(L"config.xml"), caseFolder.Path()));
         HWND box = WaitForWindow(caseChild.Id(), [](HWND window) {
             return WindowText(window) == L"Configuration Error";
         }, kWindowTimeout);
