@@ -51,6 +51,8 @@ public:
     bool CopyOneFile(const std::wstring&, const std::wstring&, InstallProgress*) override { return false; }
     bool MoveOneFile(const std::wstring&, const std::wstring&, uint32_t, InstallProgress*) override { return false; }
     bool SameObject(const std::wstring&, const std::wstring&) override { return false; }
+    std::wstring FullPath(const std::wstring& path) override { return path; }
+    std::unique_ptr<FolderHold> HoldFolder(const std::wstring&) override { return nullptr; }
 
 private:
     static std::string Narrow(const std::wstring& path)

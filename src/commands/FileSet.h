@@ -6,6 +6,7 @@
 
 #include "commands/FileSystem.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -56,6 +57,13 @@ public:
     size_t Scan(FileSystem& fileSystem, const std::wstring& folder, const std::wstring& pattern,
                 bool recurse, InsertOrder order, bool includeFolders,
                 const std::atomic<int>* stopFlag = nullptr, std::atomic<uint32_t>* foundCounter = nullptr);
+
+    // Drops every entry `unwanted` is true for; the others keep their order.
+    template <typename Predicate>
+    void EraseIf(Predicate unwanted)
+    {
+        entries.erase(std::remove_if(entries.begin(), entries.end(), unwanted), entries.end());
+    }
 
     const std::vector<FileEntry>& Entries() const { return entries; }
     size_t Size() const { return entries.size(); }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,15 @@ struct FoundFile
     uint64_t size = 0; // 0 for folders
 };
 
+// A folder held open as the plain folder it was when it was held: while the hold lives the
+// folder itself cannot be renamed, replaced or removed, so a path through it keeps naming what
+// was checked as long as every folder on the way is held. Released when destroyed.
+class FolderHold
+{
+public:
+    virtual ~FolderHold() = default;
+};
+
 class FileSystem
 {
 public:
@@ -64,4 +74,9 @@ public:
                              InstallProgress* progress) = 0;
     // Whether both paths exist and name the same file or folder, however they are spelled.
     virtual bool SameObject(const std::wstring& a, const std::wstring& b) = 0;
+    // The absolute, normal form of `path` as the platform resolves it (relative paths against
+    // the current folder); empty when it cannot be formed.
+    virtual std::wstring FullPath(const std::wstring& path) = 0;
+    // Holds `path` when it is a plain folder (not a file, not a folder link); null otherwise.
+    virtual std::unique_ptr<FolderHold> HoldFolder(const std::wstring& path) = 0;
 };

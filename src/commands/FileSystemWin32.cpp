@@ -35,14 +35,28 @@ struct FileHandle
     }
 };
 
+// Opens the object itself (a link, not its target), with no access needed to its content.
+HANDLE OpenObject(const std::wstring& path, DWORD share)
+{
+    return CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, share, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
 bool Identify(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info)
 {
-    // Opens the object itself (a link, not its target), with no access needed to its content.
-    FileHandle file{CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)};
+    FileHandle file{OpenObject(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)};
     return file.handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file.handle, &info);
 }
+
+// An open handle without delete sharing: nobody can rename, replace or remove the folder.
+class FolderHoldWin32 : public FolderHold
+{
+public:
+    explicit FolderHoldWin32(HANDLE handle) : file{handle} {}
+
+private:
+    FileHandle file;
+};
 
 } // namespace
 
@@ -97,15 +111,9 @@ bool FileSystemWin32::CreateFolderTree(const std::wstring& path)
         return true;
     if (GetLastError() != ERROR_PATH_NOT_FOUND)
         return false; // already there, or not creatable at all
-    std::wstring full(MAX_PATH, L'\0');
-    DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
-    if (length >= full.size()) {
-        full.resize(length);
-        length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
-    }
-    if (length == 0 || length >= full.size())
+    std::wstring full = FullPath(path);
+    if (full.empty())
         return false;
-    full.resize(length);
     for (wchar_t& c : full)
         if (c == L'/')
             c = L'\\';
@@ -131,4 +139,33 @@ bool FileSystemWin32::SameObject(const std::wstring& a, const std::wstring& b)
         return false;
     return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
            first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
+}
+
+std::wstring FileSystemWin32::FullPath(const std::wstring& path)
+{
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+        if (length == 0)
+            return std::wstring();
+        if (length < full.size()) {
+            full.resize(length);
+            return full;
+        }
+        full.resize(length); // the length needed, terminator included
+    }
+}
+
+std::unique_ptr<FolderHold> FileSystemWin32::HoldFolder(const std::wstring& path)
+{
+    HANDLE handle = OpenObject(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    if (handle == INVALID_HANDLE_VALUE)
+        return nullptr;
+    auto hold = std::make_unique<FolderHoldWin32>(handle);
+    BY_HANDLE_FILE_INFORMATION info;
+    const DWORD plainFolder = FILE_ATTRIBUTE_DIRECTORY;
+    if (!GetFileInformationByHandle(handle, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != plainFolder)
+        return nullptr;
+    return hold;
 }

@@ -18,6 +18,8 @@ public:
     bool MoveOneFile(const std::wstring& from, const std::wstring& to, uint32_t flags,
                      InstallProgress* progress) override;
     bool SameObject(const std::wstring& a, const std::wstring& b) override;
+    std::wstring FullPath(const std::wstring& path) override;
+    std::unique_ptr<FolderHold> HoldFolder(const std::wstring& path) override;
 };
 
 // LPPROGRESS_ROUTINE for CopyFileExW and MoveFileWithProgressW; `data` is the InstallProgress.

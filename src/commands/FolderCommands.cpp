@@ -1,129 +1,184 @@
-// The folder commands over the FileSystem interface. Each builds the same file set (the source
-// folder's own entry, then everything beneath it in ascending path order, so every folder comes
-// before its content) and works through it: copy and move from the front, delete and the
-// move's clean-up from the back. Results of single file-system calls are not reported: a step
-// that fails leaves that one thing undone and the command goes on.
+// The folder commands over the FileSystem interface. Each resolves its paths first (absolute
+// and normal, the way the platform resolves them), looks the named folder up on its own and
+// lists everything beneath it in ascending path order, so every folder comes before its
+// content; copy and move work from the front, delete and the move's clean-up from the back.
+// Results of single file-system calls are not reported: a step that fails leaves that one
+// thing undone and the command goes on.
 #include "commands/FolderCommands.h"
 
 #include "app/InstallState.h"
 #include "commands/FileSet.h"
+#include "commands/FolderPaths.h"
 
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace {
 
-bool IsSeparator(wchar_t c)
-{
-    return c == L'\\' || c == L'/';
-}
-
-bool EndsWithSeparator(const std::wstring& path)
-{
-    return !path.empty() && IsSeparator(path.back());
-}
-
-// The folder text the walk starts from: the source with exactly one separator after it.
+// The folder text the walk starts from: the folder with exactly one separator after it.
 std::wstring ScanRoot(const std::wstring& folder)
 {
     return EndsWithSeparator(folder) ? folder : folder + L"\\";
 }
 
-std::wstring WithoutTrailingSeparators(const std::wstring& path)
+bool HasWildcards(const std::wstring& normalPath)
 {
-    size_t end = path.size();
-    while (end > 0 && IsSeparator(path[end - 1]))
-        --end;
-    return path.substr(0, end);
+    return normalPath.find_first_of(L"*?", PathRootLength(normalPath)) != std::wstring::npos;
 }
 
-// base + "\" + tail, without doubling the separator between them.
-std::wstring JoinPath(const std::wstring& base, const std::wstring& tail)
+// A command's path as the platform resolves it, or empty when the command must not use it: an
+// empty text (it would name the current drive's root), a path that does not resolve to an
+// absolute one, or one with wildcards (it names no single folder).
+std::wstring ResolvedPath(FileSystem& fileSystem, const std::wstring& text)
 {
-    size_t start = 0;
-    while (start < tail.size() && IsSeparator(tail[start]))
-        ++start;
-    if (start == tail.size())
-        return base;
-    std::wstring joined = WithoutTrailingSeparators(base);
-    joined.reserve(joined.size() + 1 + tail.size() - start);
-    joined.push_back(L'\\');
-    joined.append(tail, start, std::wstring::npos);
-    return joined;
+    if (text.empty())
+        return std::wstring();
+    std::wstring full = fileSystem.FullPath(text);
+    const std::wstring normal = NormalizePath(full);
+    if (full.empty() || PathRootLength(normal) == 0 || HasWildcards(normal))
+        return std::wstring();
+    return full;
 }
 
-// A drive or share root, or the current drive's root ("\"): what delete and move refuse.
-bool NamesARoot(const std::wstring& path)
+// A resolved path that delete and move may take apart: not a drive, share or device root,
+// however it was written ("C:\x\..", "\\server\share\x\..", "\\?\C:\").
+bool MayTakeApart(const std::wstring& resolved)
 {
-    const std::wstring trimmed = WithoutTrailingSeparators(path);
-    if (trimmed.empty())
-        return true;
-    if (trimmed.size() == 2 && trimmed[1] == L':')
-        return true;
-    if (trimmed.size() > 2 && IsSeparator(trimmed[0]) && IsSeparator(trimmed[1])) {
-        // \\server\share: at most two names after the leading pair
-        size_t names = 0;
-        bool inName = false;
-        for (size_t i = 2; i < trimmed.size(); ++i) {
-            if (!IsSeparator(trimmed[i]) && !inName)
-                ++names;
-            inName = !IsSeparator(trimmed[i]);
-        }
-        return names <= 2;
+    return !resolved.empty() && !IsRootOrRelative(NormalizePath(resolved));
+}
+
+bool IsPlainFolder(FileSystem& fileSystem, const std::wstring& path)
+{
+    return fileSystem.HoldFolder(std::wstring(WithoutTrailingSeparators(path))) != nullptr;
+}
+
+// The named folder's own entry. It is named exactly as the command names it, never as the
+// listing spells it ("DRIVERS" typed, "drivers" on disk), so that it and everything listed
+// beneath it share one spelling; `diskName` is the listing's name, which a copy takes on.
+// A path ending in a separator names only the content: then nothing is looked up.
+struct NamedFolder
+{
+    FileEntry entry;
+    std::wstring diskName;
+    bool found = false;
+};
+
+NamedFolder LookUp(FileSystem& fileSystem, const std::wstring& path)
+{
+    NamedFolder named;
+    if (EndsWithSeparator(path))
+        return named;
+    fileSystem.Enumerate(path, [&named, &path](const FoundFile& found) {
+        named.entry.path = path;
+        named.entry.attributes = found.attributes;
+        named.entry.size = found.size;
+        named.diskName.assign(found.name);
+        named.found = true;
+        return false; // the first hit is the entry
+    });
+    return named;
+}
+
+// Holds every folder from the command's folder down to the one being worked in, each checked
+// to be a plain folder when first held: a folder replaced by a link after the scan is not
+// entered, and a held one cannot be swapped while its content is worked on. Entries come in
+// descending path order, so the chain changes only at its end.
+class FolderChain
+{
+public:
+    FolderChain(FileSystem& fileSystem, std::unique_ptr<FolderHold> rootHold, const std::wstring& root)
+        : fileSystem(fileSystem)
+    {
+        chain.emplace_back(std::wstring(WithoutTrailingSeparators(root)), std::move(rootHold));
     }
-    return false;
-}
 
-std::wstring ParentOf(const std::wstring& path)
-{
-    const size_t cut = path.find_last_of(L"\\/");
-    return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
-}
+    // Holds the chain down to `folder` (the root or a folder below it); false when a folder on
+    // the way is no longer a plain folder.
+    bool Reach(std::wstring_view folder)
+    {
+        while (chain.size() > 1 && !IsWithinOrSame(folder, chain.back().first))
+            chain.pop_back();
+        if (!refused.empty() && IsWithinOrSame(folder, refused))
+            return false;
+        while (chain.back().first.size() < folder.size()) {
+            const size_t next = folder.find_first_of(L"\\/", chain.back().first.size() + 1);
+            std::wstring step(folder.substr(0, next));
+            std::unique_ptr<FolderHold> hold = fileSystem.HoldFolder(step);
+            if (hold == nullptr) {
+                refused = std::move(step);
+                return false;
+            }
+            chain.emplace_back(std::move(step), std::move(hold));
+        }
+        return true;
+    }
 
-// The commands' shared preparation: the file set and where each entry goes.
+    // Releases `folder` if it is held, and says whether it is still a plain folder.
+    bool Leave(const std::wstring& folder)
+    {
+        return Reach(ParentPath(folder)) && fileSystem.HoldFolder(folder) != nullptr;
+    }
+
+private:
+    // Same text as the listing made it, or below it: the entries share the root's spelling.
+    static bool IsWithinOrSame(std::wstring_view path, std::wstring_view folder)
+    {
+        return path.compare(0, folder.size(), folder) == 0 &&
+               (path.size() == folder.size() || IsPathSeparator(path[folder.size()]));
+    }
+
+    FileSystem& fileSystem;
+    std::vector<std::pair<std::wstring, std::unique_ptr<FolderHold>>> chain;
+    std::wstring refused; // the last folder that failed its check, with everything below it
+};
+
+// Copy and move's shared preparation: the resolved paths, the file set and where each entry goes.
 class FolderTransfer
 {
 public:
-    FolderTransfer(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
-                   const std::wstring& target, bool enterRootLink)
-        : fileSystem(fileSystem), progress(progress), source(source)
+    FolderTransfer(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& sourceText,
+                   const std::wstring& targetText, bool enterRootLink)
+        : fileSystem(fileSystem), progress(progress), source(ResolvedPath(fileSystem, sourceText)),
+          target(ResolvedPath(fileSystem, targetText))
     {
-        set.AddPath(fileSystem, source, InsertOrder::PathAscending);
-        rootFound = !set[0].path.empty();
+        if (source.empty() || target.empty())
+            return;
+        root = LookUp(fileSystem, source);
         // Without an entry of its own (a trailing separator, a drive root) the content lands
         // directly in the target.
-        destinationRoot = rootFound ? JoinPath(target, set[0].GetFileName()) : target;
-        if (enterRootLink || !set[0].IsFolderLink())
+        destinationRoot = root.found ? JoinPath(target, root.diskName) : target;
+        sourceBase = WithoutTrailingSeparators(source);
+        if (enterRootLink || !root.entry.IsFolderLink())
             set.Scan(fileSystem, ScanRoot(source), L"*.*", true, InsertOrder::PathAscending, true);
-        uint64_t total = 0;
+        LeaveOutTheDestination();
+        uint64_t total = root.entry.size;
         for (const FileEntry& entry : set.Entries())
             total += entry.size;
         progress.commandBytesTotal = total;
     }
 
+    bool Usable() const { return !source.empty() && !target.empty(); }
+
     // A destination that is the source itself: every step would work on the source's own files.
     bool DestinationIsSource() const
     {
-        return SamePathText(destinationRoot, source) || fileSystem.SameObject(destinationRoot, source);
+        return SameNormalPath(NormalizePath(destinationRoot), NormalizePath(source)) ||
+               fileSystem.SameObject(destinationRoot, source);
     }
 
-    // Where set[index] goes; empty for an entry that is not under the source.
-    std::wstring DestinationOf(size_t index) const
+    // Where an entry of the set goes.
+    std::wstring DestinationOf(const FileEntry& entry) const
     {
-        const FileEntry& entry = set[index];
-        if (index == 0 && rootFound)
-            return destinationRoot;
-        if (entry.path.size() <= source.size() || entry.path.compare(0, source.size(), source) != 0)
-            return std::wstring();
-        return JoinPath(destinationRoot, entry.path.substr(source.size()));
+        return JoinPath(destinationRoot, std::wstring_view(entry.path).substr(sourceBase.size()));
     }
 
     // Creates the folder unless this command already has; returns whether this command
     // created it (then nothing in it predates the command).
-    bool PrepareFolder(const std::wstring& folder)
+    bool PrepareFolder(std::wstring_view folder)
     {
-        const std::wstring key = WithoutTrailingSeparators(folder);
+        const std::wstring key(WithoutTrailingSeparators(folder));
         if (key == lastFolder)
             return lastFolderIsNew;
         auto found = preparedFolders.find(key);
@@ -137,11 +192,27 @@ public:
     FileSystem& fileSystem;
     InstallProgress& progress;
     const std::wstring source;
-    FileSet set;
-    bool rootFound = false;
+    const std::wstring target;
+    NamedFolder root;
+    FileSet set; // everything beneath the source; its own entry is `root`
     std::wstring destinationRoot;
 
 private:
+    // A destination inside the source (C:\data into C:\data\backup) would otherwise be copied
+    // into itself, one level deeper on every run, and a move would write the source's files
+    // over an earlier run's backup before handling that backup itself.
+    void LeaveOutTheDestination()
+    {
+        const std::wstring destination = NormalizePath(destinationRoot);
+        if (!IsStrictlyInside(destination, NormalizePath(source)))
+            return;
+        set.EraseIf([&destination](const FileEntry& entry) {
+            const std::wstring normal = NormalizePath(entry.path);
+            return SameNormalPath(normal, destination) || IsStrictlyInside(normal, destination);
+        });
+    }
+
+    std::wstring sourceBase; // the source without a trailing separator: every entry starts with it
     std::unordered_map<std::wstring, bool> preparedFolders;
     std::wstring lastFolder;
     bool lastFolderIsNew = false;
@@ -173,82 +244,54 @@ uint32_t CopyProgress(InstallProgress& progress, uint64_t totalFileSize, uint64_
     return kContinue;
 }
 
-bool SamePathText(const std::wstring& a, const std::wstring& b)
-{
-    const auto canonical = [](const std::wstring& path) {
-        std::vector<std::wstring> parts;
-        std::wstring part;
-        const auto flush = [&]() {
-            if (part == L"..") {
-                if (!parts.empty())
-                    parts.pop_back();
-            } else if (!part.empty() && part != L".") {
-                parts.push_back(part);
-            }
-            part.clear();
-        };
-        for (wchar_t c : path) {
-            if (IsSeparator(c))
-                flush();
-            else
-                part.push_back((c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c);
-        }
-        flush();
-        std::wstring joined = !path.empty() && IsSeparator(path[0]) ? L"\\" : L"";
-        for (const std::wstring& p : parts)
-            joined.append(p).push_back(L'\\');
-        return joined;
-    };
-    return canonical(a) == canonical(b);
-}
-
 void CopyFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
                     const std::wstring& target)
 {
     progress.ResetByteCounters();
-    if (source.empty() || target.empty())
-        return; // an empty text would put the walk or the copies at the current drive's root
     FolderTransfer transfer(fileSystem, progress, source, target, true);
-    if (transfer.DestinationIsSource())
+    if (!transfer.Usable() || transfer.DestinationIsSource())
         return;
-    transfer.PrepareFolder(target);
+    transfer.PrepareFolder(transfer.target);
 
-    const FileSet& set = transfer.set;
-    for (size_t i = 0; i < set.Size(); ++i) {
-        const FileEntry& entry = set[i];
-        const std::wstring destination = transfer.DestinationOf(i);
-        if (!destination.empty()) {
-            const bool inNewFolder = transfer.PrepareFolder(ParentOf(destination));
-            progress.SetCurrentFileName(entry.GetFileName());
-            if (entry.IsFolder()) {
-                // Folders come into being as the parents of what they hold; one that was
-                // already there gets normal attributes.
-                if (!inNewFolder)
-                    fileSystem.SetAttributes(destination, FileAttribute::Normal);
-            } else {
-                // The copy itself replaces an existing file (read-only cleared first), so a
-                // failed copy leaves the previous file in place.
-                if (!inNewFolder)
-                    fileSystem.SetAttributes(destination, FileAttribute::Normal);
-                fileSystem.CopyOneFile(entry.path, destination, &progress);
+    const auto copy = [&](const FileEntry& entry, const std::wstring& destination) {
+        const bool inNewFolder = transfer.PrepareFolder(ParentPath(destination));
+        progress.SetCurrentFileName(entry.GetFileName());
+        if (entry.IsFolder()) {
+            // Folders come into being as the parents of what they hold; one that was already
+            // there gets normal attributes.
+            if (!inNewFolder)
                 fileSystem.SetAttributes(destination, FileAttribute::Normal);
-            }
+        } else {
+            // The copy itself replaces an existing file (read-only cleared first), so a failed
+            // copy leaves the previous file in place.
+            if (!inNewFolder)
+                fileSystem.SetAttributes(destination, FileAttribute::Normal);
+            fileSystem.CopyOneFile(entry.path, destination, &progress);
+            fileSystem.SetAttributes(destination, FileAttribute::Normal);
         }
         progress.finishedFilesBytes += entry.size;
-    }
+    };
+    if (transfer.root.found)
+        copy(transfer.root.entry, transfer.destinationRoot);
+    for (const FileEntry& entry : transfer.set.Entries())
+        copy(entry, transfer.DestinationOf(entry));
 }
 
 void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
                     const std::wstring& target)
 {
     progress.ResetByteCounters();
-    if (source.empty() || target.empty() || NamesARoot(source))
-        return; // an empty text would move the current drive's root content, and so would a root
+    // A root is never taken apart, however it is written.
+    if (!MayTakeApart(ResolvedPath(fileSystem, source)))
+        return;
     // A source that is itself a folder link is moved as a link, never emptied through it.
     FolderTransfer transfer(fileSystem, progress, source, target, false);
-    if (transfer.DestinationIsSource())
+    if (!transfer.Usable() || transfer.DestinationIsSource())
         return;
-    transfer.PrepareFolder(target);
+    // Content named through a trailing separator is only taken from a plain folder.
+    if (EndsWithSeparator(transfer.source) && !IsPlainFolder(fileSystem, transfer.source))
+        return;
+    transfer.PrepareFolder(transfer.target);
 
     // Folders renamed whole in this command: what lay beneath them has travelled along, and
     // their source paths must not be touched again.
@@ -264,73 +307,94 @@ void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
         return false;
     };
 
-    const FileSet& set = transfer.set;
-    for (size_t i = 0; i < set.Size(); ++i) {
-        const FileEntry& entry = set[i];
-        const std::wstring destination = transfer.DestinationOf(i);
-        if (!destination.empty()) {
-            progress.SetCurrentFileName(entry.GetFileName());
-            if (travelledAlong(entry.path)) {
-                fileSystem.SetAttributes(destination, FileAttribute::Normal); // arrived with its folder
+    const auto move = [&](const FileEntry& entry, const std::wstring& destination) {
+        progress.SetCurrentFileName(entry.GetFileName());
+        if (travelledAlong(entry.path)) {
+            fileSystem.SetAttributes(destination, FileAttribute::Normal); // arrived with its folder
+        } else {
+            const bool inNewFolder = transfer.PrepareFolder(ParentPath(destination));
+            if (entry.IsFolder()) {
+                // One rename takes the whole folder along where it can (same volume, nothing
+                // there yet); otherwise its content follows entry by entry.
+                if (fileSystem.MoveOneFile(entry.path, destination, MoveFlag::CopyAllowed, &progress))
+                    movedFolders.insert(entry.path);
             } else {
-                const bool inNewFolder = transfer.PrepareFolder(ParentOf(destination));
-                if (entry.IsFolder()) {
-                    // One rename takes the whole folder along where it can (same volume, nothing
-                    // there yet); otherwise its content follows entry by entry.
-                    if (fileSystem.MoveOneFile(entry.path, destination, MoveFlag::CopyAllowed, &progress))
-                        movedFolders.insert(entry.path);
-                } else {
-                    if (!inNewFolder)
-                        fileSystem.SetAttributes(destination, FileAttribute::Normal);
-                    fileSystem.MoveOneFile(entry.path, destination,
-                                           MoveFlag::ReplaceExisting | MoveFlag::CopyAllowed, &progress);
-                }
-                fileSystem.SetAttributes(destination, FileAttribute::Normal);
+                if (!inNewFolder)
+                    fileSystem.SetAttributes(destination, FileAttribute::Normal);
+                fileSystem.MoveOneFile(entry.path, destination, MoveFlag::ReplaceExisting | MoveFlag::CopyAllowed,
+                                       &progress);
             }
+            fileSystem.SetAttributes(destination, FileAttribute::Normal);
         }
         progress.finishedFilesBytes += entry.size;
-    }
+    };
+    const NamedFolder& root = transfer.root;
+    if (root.found)
+        move(root.entry, transfer.destinationRoot);
+    for (const FileEntry& entry : transfer.set.Entries())
+        move(entry, transfer.DestinationOf(entry));
 
     // Remove the folders the moves have emptied, deepest first. Folder links that stayed
     // behind are left as they are.
-    for (size_t i = set.Size(); i-- > 0;) {
-        const FileEntry& entry = set[i];
-        if (entry.path.empty() || !entry.IsFolder() || entry.IsFolderLink())
+    const std::vector<FileEntry>& entries = transfer.set.Entries();
+    for (size_t i = entries.size(); i-- > 0;) {
+        const FileEntry& entry = entries[i];
+        if (!entry.IsFolder() || entry.IsFolderLink())
             continue;
         if (movedFolders.count(entry.path) != 0 || travelledAlong(entry.path))
             continue;
         fileSystem.RemoveFolder(entry.path);
     }
-    const bool rootGone = transfer.rootFound && movedFolders.count(set[0].path) != 0;
-    if (!rootGone && !set[0].IsFolderLink())
-        fileSystem.RemoveFolder(ScanRoot(source)); // also when the source had no entry of its own
+    const bool rootGone = root.found && movedFolders.count(root.entry.path) != 0;
+    if (!rootGone && !root.entry.IsFolderLink())
+        fileSystem.RemoveFolder(ScanRoot(transfer.source)); // also when the source had no entry of its own
 }
 
-void DeleteFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& folder)
+void DeleteFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& folderText)
 {
     progress.ResetByteCounters();
-    if (folder.empty() || NamesARoot(folder))
+    const std::wstring folder = ResolvedPath(fileSystem, folderText);
+    if (!MayTakeApart(folder))
         return; // an empty text would delete at the current drive's root; a root is never deleted
-    FileSet set;
-    set.AddPath(fileSystem, folder, InsertOrder::PathAscending);
-    // A folder that is itself a link loses only the link.
-    if (!set[0].IsFolderLink())
-        set.Scan(fileSystem, ScanRoot(folder), L"*.*", true, InsertOrder::PathAscending, true);
-
-    for (size_t i = set.Size(); i-- > 0;) {
-        const FileEntry& entry = set[i];
-        if (entry.path.empty())
-            continue; // nothing was found for the folder itself
+    const NamedFolder named = LookUp(fileSystem, folder);
+    const auto removeOne = [&](const FileEntry& entry) {
         progress.SetCurrentFileName(entry.GetFileName());
         if (entry.IsFolderLink()) {
             // Removing the link leaves its target alone; resetting its attributes would not.
             fileSystem.RemoveFolder(entry.path);
-            continue;
+            return;
         }
         fileSystem.SetAttributes(entry.path, FileAttribute::Normal);
         if (entry.IsFolder())
             fileSystem.RemoveFolder(entry.path);
         else
             fileSystem.RemoveFile(entry.path);
+    };
+    if (named.found && (!named.entry.IsFolder() || named.entry.IsFolderLink())) {
+        removeOne(named.entry); // a file, or a folder that is itself a link: it loses only the link
+        return;
     }
+    if (!named.found && !EndsWithSeparator(folder))
+        return; // nothing there
+
+    // The folder stays held while its content goes, and every folder below it while its own
+    // content goes: a folder that is no longer the plain folder the walk listed is left alone.
+    std::unique_ptr<FolderHold> rootHold = fileSystem.HoldFolder(std::wstring(WithoutTrailingSeparators(folder)));
+    if (rootHold == nullptr)
+        return;
+    FileSet set;
+    set.Scan(fileSystem, ScanRoot(folder), L"*.*", true, InsertOrder::PathAscending, true);
+    {
+        FolderChain chain(fileSystem, std::move(rootHold), folder);
+        const std::vector<FileEntry>& entries = set.Entries();
+        for (size_t i = entries.size(); i-- > 0;) {
+            const FileEntry& entry = entries[i];
+            const bool plainFolder = entry.IsFolder() && !entry.IsFolderLink();
+            if (plainFolder ? !chain.Leave(entry.path) : !chain.Reach(ParentPath(entry.path)))
+                continue;
+            removeOne(entry);
+        }
+    }
+    if (named.found)
+        removeOne(named.entry);
 }

@@ -4,14 +4,20 @@
 // system; the tests call them with an in-memory one.
 //
 // Safety rules the commands keep, beyond walking their file set:
-// - an empty source, target or folder does nothing (it would name the current drive's root),
-//   and neither does a delete or a move whose folder is a drive or share root;
-// - a copy or move whose destination is the source itself is left alone;
+// - every path is first made absolute and normal the way the platform resolves it ("/", "."
+//   and "..", repeated separators, trailing dots and spaces, relative paths against the current
+//   folder), and every rule below applies to that form, never to the text as written;
+// - an empty path, one that stays relative, or one with wildcards does nothing, and neither
+//   does a delete or a move whose folder is a drive, share or device root;
+// - a copy or move whose destination is the source itself is left alone, and one whose
+//   destination lies inside the source leaves the destination's own subtree out;
+// - the named folder and its content are named alike, whatever spelling the command used;
 // - nothing is deleted to make room: a destination file is replaced by the copy or move itself,
 //   so a copy or move that fails leaves the previous file in place;
 // - a move does not touch what an earlier move in the same command already carried along;
 // - no walk enters a folder link (junction or folder symbolic link); delete removes the link
-//   itself, and move leaves a link it could not move where it is.
+//   itself, and move leaves a link it could not move where it is; delete works in a folder
+//   only while it holds it and every folder above it as the plain folders the walk listed.
 #pragma once
 
 #include "commands/FileSystem.h"
@@ -43,7 +49,3 @@ uint32_t CopyProgress(InstallProgress& progress, uint64_t totalFileSize, uint64_
 
 // part × 100 / whole as a percentage between 0 and 100; 0 when `whole` is 0.
 float PercentOf(uint64_t part, uint64_t whole);
-
-// Whether two path texts name the same place: "/" and "\" alike, repeated and trailing
-// separators and "." dropped, ".." applied, ASCII letters compared without case.
-bool SamePathText(const std::wstring& a, const std::wstring& b);

@@ -2,6 +2,7 @@
 
 #include "app/InstallState.h"
 #include "commands/FolderCommands.h"
+#include "commands/FolderPaths.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -244,14 +245,35 @@ std::vector<std::wstring> FakeFileSystem::ChangingCalls() const
 {
     std::vector<std::wstring> changing;
     for (const std::wstring& call : calls)
-        if (call.compare(0, 10, L"Enumerate ") != 0)
+        if (call.compare(0, 10, L"Enumerate ") != 0 && call.compare(0, 11, L"HoldFolder ") != 0)
             changing.push_back(call);
     return changing;
 }
 
+void FakeFileSystem::Log(std::wstring call)
+{
+    const auto trigger = triggers.find(call);
+    calls.push_back(std::move(call));
+    if (trigger != triggers.end()) {
+        const std::function<void()> action = std::move(trigger->second);
+        triggers.erase(trigger);
+        action();
+    }
+}
+
+void FakeFileSystem::Erase(const std::wstring& path)
+{
+    std::wstring key;
+    if (!Resolve(path, false, key))
+        throw std::invalid_argument("nothing to erase");
+    const auto [first, end] = Under(key);
+    nodes.erase(first, end);
+    nodes.erase(key);
+}
+
 bool FakeFileSystem::Enumerate(const std::wstring& pattern, const Visitor& visit)
 {
-    calls.push_back(L"Enumerate " + pattern);
+    Log(L"Enumerate " + pattern);
     const size_t cut = pattern.find_last_of(L"\\/");
     if (cut == std::wstring::npos || cut + 1 == pattern.size())
         return false; // a trailing separator or a bare drive names no entry
@@ -284,7 +306,7 @@ bool FakeFileSystem::Enumerate(const std::wstring& pattern, const Visitor& visit
 
 bool FakeFileSystem::SetAttributes(const std::wstring& path, uint32_t attributes)
 {
-    calls.push_back(L"SetAttributes " + path);
+    Log(L"SetAttributes " + path);
     std::wstring key;
     if (!Resolve(path, true, key) || key.size() <= 2)
         return false;
@@ -298,7 +320,7 @@ bool FakeFileSystem::SetAttributes(const std::wstring& path, uint32_t attributes
 
 bool FakeFileSystem::RemoveFile(const std::wstring& path)
 {
-    calls.push_back(L"RemoveFile " + path);
+    Log(L"RemoveFile " + path);
     std::wstring key;
     if (!Resolve(path, false, key) || nodes.at(key).IsFolder() ||
         nodes.at(key).Pinned())
@@ -309,13 +331,14 @@ bool FakeFileSystem::RemoveFile(const std::wstring& path)
 
 bool FakeFileSystem::RemoveFolder(const std::wstring& path)
 {
-    calls.push_back(L"RemoveFolder " + path);
+    Log(L"RemoveFolder " + path);
     std::wstring key;
     if (!Resolve(path, false, key) || key.size() <= 2)
         return false;
     const Node& node = nodes.at(key);
     const auto [first, end] = Under(key);
-    if (!node.IsFolder() || (node.attributes & FileAttribute::ReadOnly) || (!node.IsLink() && first != end))
+    if (!node.IsFolder() || (node.attributes & FileAttribute::ReadOnly) || node.holds > 0 ||
+        (!node.IsLink() && first != end))
         return false;
     nodes.erase(key); // a link goes alone; its target is another node
     return true;
@@ -323,7 +346,7 @@ bool FakeFileSystem::RemoveFolder(const std::wstring& path)
 
 bool FakeFileSystem::CreateFolderTree(const std::wstring& path)
 {
-    calls.push_back(L"CreateFolderTree " + path);
+    Log(L"CreateFolderTree " + path);
     std::vector<std::wstring> parts;
     bool created = false;
     if (!Split(path, parts) || parts.size() < 2)
@@ -346,7 +369,7 @@ bool FakeFileSystem::Arrive(const Node& source, const std::wstring& key, const s
 
 bool FakeFileSystem::CopyOneFile(const std::wstring& from, const std::wstring& to, InstallProgress* progress)
 {
-    calls.push_back(L"Copy " + from + L" -> " + to);
+    Log(L"Copy " + from + L" -> " + to);
     std::wstring sourceKey, name, key;
     if (Failing(Operation::Copy, from) || Failing(Operation::Copy, to) || !Resolve(from, true, sourceKey) ||
         (key = NewKey(to, name)).empty() || nodes.at(sourceKey).IsFolder())
@@ -363,7 +386,7 @@ bool FakeFileSystem::CopyOneFile(const std::wstring& from, const std::wstring& t
 bool FakeFileSystem::MoveOneFile(const std::wstring& from, const std::wstring& to, uint32_t flags,
                                  InstallProgress* progress)
 {
-    calls.push_back(L"Move " + from + L" -> " + to);
+    Log(L"Move " + from + L" -> " + to);
     std::wstring sourceKey, name, key;
     if (Failing(Operation::Move, from) || Failing(Operation::Move, to) || !Resolve(from, false, sourceKey) ||
         sourceKey.size() <= 2 || (key = NewKey(to, name)).empty() || key == sourceKey)
@@ -378,7 +401,7 @@ bool FakeFileSystem::MoveOneFile(const std::wstring& from, const std::wstring& t
     auto [first, end] = Under(sourceKey);
     if (sourceKey.substr(0, 2) == key.substr(0, 2)) {
         // A rename; an open file keeps itself and the folders above it from being renamed.
-        if (source.locked || std::any_of(first, end, [](const auto& entry) { return entry.second.locked; }))
+        if (source.InUse() || std::any_of(first, end, [](const auto& entry) { return entry.second.InUse(); }))
             return false;
         std::vector<std::pair<std::wstring, Node>> moved;
         for (auto it = first; it != end; ++it)
@@ -404,4 +427,37 @@ bool FakeFileSystem::SameObject(const std::wstring& a, const std::wstring& b)
 {
     std::wstring first, second;
     return Resolve(a, false, first) && Resolve(b, false, second) && first == second;
+}
+
+std::wstring FakeFileSystem::FullPath(const std::wstring& path)
+{
+    return NormalizePath(path, currentFolder);
+}
+
+class FakeFileSystem::Hold : public FolderHold
+{
+public:
+    Hold(FakeFileSystem& fileSystem, std::wstring key) : fileSystem(fileSystem), key(std::move(key))
+    {
+        ++fileSystem.nodes.at(this->key).holds;
+        ++fileSystem.heldFolders;
+    }
+    ~Hold() override
+    {
+        --fileSystem.nodes.at(key).holds;
+        --fileSystem.heldFolders;
+    }
+
+private:
+    FakeFileSystem& fileSystem;
+    const std::wstring key;
+};
+
+std::unique_ptr<FolderHold> FakeFileSystem::HoldFolder(const std::wstring& path)
+{
+    Log(L"HoldFolder " + path);
+    std::wstring key;
+    if (!Resolve(path, false, key) || !nodes.at(key).IsFolder() || nodes.at(key).IsLink())
+        return nullptr;
+    return std::make_unique<Hold>(*this, key);
 }

@@ -9,6 +9,7 @@
 
 #include "commands/FileSystem.h"
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -30,6 +31,11 @@ public:
     void Lock(const std::wstring& path);
     // `operation` fails whenever it names `path` (as written, before links are followed).
     void Fail(Operation operation, const std::wstring& path) { failures.insert({operation, PlainKey(path)}); }
+    // Runs `action` once, just before the call logged as `call` (e.g. "RemoveFile C:\x") takes
+    // place: what another program does to the tree while a command runs.
+    void BeforeCall(const std::wstring& call, std::function<void()> action) { triggers[call] = std::move(action); }
+    // Takes `path` and everything beneath it away, as another program would.
+    void Erase(const std::wstring& path);
     void SetCurrentFolder(const std::wstring& path) { currentFolder = path; } // for relative paths
     void ListInReverse(bool reverse) { reverseListing = reverse; }          // results must not care
 
@@ -41,7 +47,8 @@ public:
     std::vector<std::wstring> Tree(const std::wstring& root) const;
 
     std::vector<std::wstring> calls;              // every call, e.g. "Copy C:\a -> D:\a"
-    std::vector<std::wstring> ChangingCalls() const; // all but Enumerate
+    std::vector<std::wstring> ChangingCalls() const; // all but Enumerate and HoldFolder
+    int HeldFolders() const { return heldFolders; }
 
     bool Enumerate(const std::wstring& pattern, const Visitor& visit) override;
     bool SetAttributes(const std::wstring& path, uint32_t attributes) override;
@@ -52,8 +59,11 @@ public:
     bool MoveOneFile(const std::wstring& from, const std::wstring& to, uint32_t flags,
                      InstallProgress* progress) override;
     bool SameObject(const std::wstring& a, const std::wstring& b) override;
+    std::wstring FullPath(const std::wstring& path) override;
+    std::unique_ptr<FolderHold> HoldFolder(const std::wstring& path) override;
 
 private:
+    class Hold;
     struct Node
     {
         Node(std::wstring name = {}, uint32_t attributes = 0, std::string content = {})
@@ -63,9 +73,11 @@ private:
         std::string content;
         std::wstring linkTarget; // key of the target folder, for folder links
         bool locked = false;
+        int holds = 0; // a held folder is neither renamed nor removed
         bool IsFolder() const { return (attributes & FileAttribute::Directory) != 0; }
         bool IsLink() const { return !linkTarget.empty(); }
         bool Pinned() const { return locked || (attributes & FileAttribute::ReadOnly); }
+        bool InUse() const { return locked || holds > 0; }
     };
     using Nodes = std::map<std::wstring, Node>;
 
@@ -81,9 +93,12 @@ private:
     std::pair<Nodes::const_iterator, Nodes::const_iterator> Under(const std::wstring& key) const; // strictly below
     bool Arrive(const Node& source, const std::wstring& key, const std::wstring& name, InstallProgress* progress);
     std::wstring DisplayPath(const std::wstring& key) const;
+    void Log(std::wstring call);
 
     Nodes nodes; // key: lower-case path, components joined by "\"
     std::set<std::pair<Operation, std::wstring>> failures;
     bool reverseListing = false;
     std::wstring currentFolder;
+    std::map<std::wstring, std::function<void()>> triggers;
+    int heldFolders = 0;
 };

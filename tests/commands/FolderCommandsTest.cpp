@@ -1,4 +1,5 @@
 #include "commands/FolderCommands.h"
+#include "commands/FolderPaths.h"
 
 #include "app/InstallState.h"
 #include "commands/FakeFileSystem.h"
