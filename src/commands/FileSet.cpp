@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 bool IsFolderLinkAttributes(uint32_t attributes)
 {
@@ -154,8 +155,10 @@ public:
     {
     }
 
-    // Walks `folder`; returns the entries added and sets `node` to the folder's sort node.
-    size_t ScanFolder(const std::wstring& folder, uint32_t& node);
+    // Walks the tree under `folder`; returns the entries added and sets `node` to the folder's
+    // sort node. The folders being walked are kept on a stack of their own, not the call
+    // stack, so a tree of any depth walks in constant stack space.
+    size_t ScanTree(const std::wstring& folder, uint32_t& node);
 
     // The entries in ascending path order, when the folder-by-folder order can be trusted.
     bool TakeAscending(uint32_t rootNode, std::vector<FileEntry>& sorted)
@@ -199,6 +202,19 @@ private:
         uint32_t node = 0;  // its content's sort node, when entered
         bool entered = false;
     };
+    // One folder being walked: listed, with its subfolders walked up to `nextSubfolder`.
+    struct Frame
+    {
+        std::wstring folder;
+        uint32_t node = 0;
+        std::vector<Subfolder> subfolders;
+        size_t firstListed = 0;
+        size_t lastListed = 0;
+        size_t nextSubfolder = 0;
+        size_t subfoldersDone = 0;
+        size_t added = 0;
+        bool stopped = false;
+    };
 
     bool Stopped() const { return stopFlag != nullptr && stopFlag->load(std::memory_order_relaxed) != 0; }
     void Count()
@@ -216,15 +232,28 @@ private:
         entry.size = found.size;
     }
     void SortNode(uint32_t node, std::vector<SortItem>& items);
-    void Emit(uint32_t node, std::vector<FileEntry>& out)
+    // Lists the folder's names (the folder pass) into a new frame.
+    Frame Open(std::wstring folder);
+    // The file pass and the folder's share of the final order, once its subfolders are walked.
+    void Close(Frame& frame);
+    void Emit(uint32_t rootNode, std::vector<FileEntry>& out)
     {
-        const NodeRange range = nodes[node];
-        for (size_t i = range.first; i < range.first + range.count; ++i) {
-            const Token token = tokens[i];
-            if (token.subtree)
-                Emit(token.index, out);
-            else
+        std::vector<std::pair<size_t, size_t>> open; // token positions still to emit, per node
+        const NodeRange root = nodes[rootNode];
+        open.emplace_back(root.first, root.first + root.count);
+        while (!open.empty()) {
+            auto& [next, end] = open.back();
+            if (next == end) {
+                open.pop_back();
+                continue;
+            }
+            const Token token = tokens[next++];
+            if (token.subtree) {
+                const NodeRange range = nodes[token.index];
+                open.emplace_back(range.first, range.first + range.count);
+            } else {
                 out.push_back(std::move(collected[token.index]));
+            }
         }
     }
 
@@ -291,60 +320,53 @@ void FileSetScanner::SortNode(uint32_t node, std::vector<SortItem>& items)
         tokens.push_back(item.token);
 }
 
-size_t FileSetScanner::ScanFolder(const std::wstring& folder, uint32_t& node)
+FileSetScanner::Frame FileSetScanner::Open(std::wstring folder)
 {
-    node = static_cast<uint32_t>(nodes.size());
+    Frame frame;
+    frame.folder = std::move(folder);
+    frame.node = static_cast<uint32_t>(nodes.size());
     nodes.emplace_back();
-    size_t added = 0;
 
     // Folder pass: every subfolder, whatever the pattern; with a pattern that takes every name
     // the same enumeration also yields the files of the file pass.
-    const size_t firstListed = collected.size();
-    std::vector<Subfolder> subfolders;
-    bool stopped = false;
+    frame.firstListed = collected.size();
     struct Listing // one captured pointer keeps std::function from allocating per folder
     {
         FileSetScanner* scanner;
-        const std::wstring* folder;
-        std::vector<Subfolder>* subfolders;
-        bool* stopped;
-    } listing{this, &folder, &subfolders, &stopped};
-    fileSystem.Enumerate(folder + L"*", [&listing](const FoundFile& found) {
+        Frame* frame;
+    } listing{this, &frame};
+    fileSystem.Enumerate(frame.folder + L"*", [&listing](const FoundFile& found) {
         FileSetScanner& scanner = *listing.scanner;
+        Frame& open = *listing.frame;
         if (!IsDotName(found.name)) {
             if (found.attributes & FileAttribute::Directory) {
-                listing.subfolders->push_back({scanner.collected.size()});
-                scanner.Collect(*listing.folder, found);
+                open.subfolders.push_back({scanner.collected.size()});
+                scanner.Collect(open.folder, found);
             } else if (scanner.singlePass) {
-                scanner.Collect(*listing.folder, found);
+                scanner.Collect(open.folder, found);
             }
         }
-        *listing.stopped = scanner.Stopped();
-        return !*listing.stopped;
+        open.stopped = scanner.Stopped();
+        return !open.stopped;
     });
-    const size_t lastListed = collected.size();
+    frame.lastListed = collected.size();
+    return frame;
+}
 
-    size_t subfoldersDone = 0;
-    for (Subfolder& subfolder : subfolders) {
-        if (stopped)
-            break;
-        if (includeFolders) {
-            arrival.push_back(static_cast<uint32_t>(subfolder.entry));
-            Count();
-            ++added;
-        }
-        if (recurse && !collected[subfolder.entry].IsFolderLink()) {
-            const std::wstring inner = collected[subfolder.entry].path + L"\\";
-            added += ScanFolder(inner, subfolder.node);
-            subfolder.entered = true;
-        }
-        ++subfoldersDone;
-        stopped = Stopped();
-    }
+void FileSetScanner::Close(Frame& frame)
+{
+    const std::wstring& folder = frame.folder;
+    std::vector<Subfolder>& subfolders = frame.subfolders;
+    bool& stopped = frame.stopped;
 
     // File pass.
     const size_t firstFile = collected.size();
     if (!stopped && !singlePass) {
+        struct Listing
+        {
+            FileSetScanner* scanner;
+            const std::wstring* folder;
+        } listing{this, &folder};
         fileSystem.Enumerate(folder + pattern, [&listing](const FoundFile& found) {
             FileSetScanner& scanner = *listing.scanner;
             if (!(found.attributes & FileAttribute::Directory))
@@ -366,27 +388,67 @@ size_t FileSetScanner::ScanFolder(const std::wstring& folder, uint32_t& node)
             items.push_back({std::wstring_view(collected[index].path).substr(nameStart),
                              {static_cast<uint32_t>(index), false}});
             Count();
-            ++added;
+            ++frame.added;
             stopped = Stopped();
         }
     };
     if (singlePass) {
-        fileRange(firstListed, lastListed);
+        fileRange(frame.firstListed, frame.lastListed);
     } else {
         nextSubfolder = subfolders.size();
         fileRange(firstFile, collected.size());
     }
 
     // This folder's share of the final order; `collected` does not grow any more for it.
-    for (size_t i = 0; i < subfoldersDone; ++i) {
+    for (size_t i = 0; i < frame.subfoldersDone; ++i) {
         const std::wstring_view name = std::wstring_view(collected[subfolders[i].entry].path).substr(nameStart);
         if (includeFolders)
             items.push_back({name, {static_cast<uint32_t>(subfolders[i].entry), false}});
         if (subfolders[i].entered)
             items.push_back({name, {subfolders[i].node, true}});
     }
-    SortNode(node, items);
-    return added;
+    SortNode(frame.node, items);
+}
+
+size_t FileSetScanner::ScanTree(const std::wstring& folder, uint32_t& node)
+{
+    // Each frame walks its subfolders in listing order; a subfolder to enter opens a frame of
+    // its own on top, and its result goes back to the frame below when it closes.
+    std::vector<Frame> stack;
+    stack.push_back(Open(folder));
+    for (;;) {
+        Frame& frame = stack.back();
+        if (!frame.stopped && frame.nextSubfolder < frame.subfolders.size()) {
+            Subfolder& subfolder = frame.subfolders[frame.nextSubfolder++];
+            if (includeFolders) {
+                arrival.push_back(static_cast<uint32_t>(subfolder.entry));
+                Count();
+                ++frame.added;
+            }
+            if (recurse && !collected[subfolder.entry].IsFolderLink()) {
+                subfolder.entered = true;
+                std::wstring inner = collected[subfolder.entry].path + L"\\";
+                stack.push_back(Open(std::move(inner))); // `frame` is not used past this point
+                continue;
+            }
+            ++frame.subfoldersDone;
+            frame.stopped = Stopped();
+            continue;
+        }
+        Close(frame);
+        if (stack.size() == 1) {
+            node = frame.node;
+            return frame.added;
+        }
+        const uint32_t closedNode = frame.node;
+        const size_t closedAdded = frame.added;
+        stack.pop_back();
+        Frame& parent = stack.back();
+        parent.subfolders[parent.nextSubfolder - 1].node = closedNode;
+        parent.added += closedAdded;
+        ++parent.subfoldersDone;
+        parent.stopped = Stopped();
+    }
 }
 
 size_t FileSet::Scan(FileSystem& fileSystem, const std::wstring& folder, const std::wstring& pattern, bool recurse,
@@ -395,7 +457,7 @@ size_t FileSet::Scan(FileSystem& fileSystem, const std::wstring& folder, const s
 {
     FileSetScanner scanner(fileSystem, pattern, recurse, includeFolders, stopFlag, foundCounter);
     uint32_t root = 0;
-    const size_t added = scanner.ScanFolder(folder, root);
+    const size_t added = scanner.ScanTree(folder, root);
     if (order == InsertOrder::PathAscending || order == InsertOrder::PathDescending) {
         std::vector<FileEntry> sorted;
         if (scanner.TakeAscending(root, sorted)) {

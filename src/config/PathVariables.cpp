@@ -1,6 +1,10 @@
 // The fourteen path variables and the expansion of %NAME% references in configuration paths.
 #include "config/PathVariables.h"
 
+#include <algorithm>
+#include <cstddef>
+#include <vector>
+
 namespace {
 
 // Environment variables a configuration may reference, in substitution order.
@@ -18,13 +22,103 @@ std::wstring FolderOf(const std::wstring& modulePath)
     return modulePath.substr(0, lastBackslash + 1);
 }
 
-std::wstring UpperAscii(std::wstring text)
+// The text being expanded, and which of its characters a value brought in. References in the
+// configuration's own text match in any ASCII case; inside an inserted value they match only
+// as the table writes them (upper case).
+struct Expansion
 {
-    for (wchar_t& c : text)
-        if (c >= L'a' && c <= L'z')
-            c = static_cast<wchar_t>(c - L'a' + L'A');
-    return text;
-}
+    std::wstring text;
+    std::vector<bool> fromValue; // empty until a value is inserted
+
+    bool Matches(size_t at, wchar_t wanted) const
+    {
+        const wchar_t c = text[at];
+        if (!fromValue.empty() && fromValue[at])
+            return c == wanted;
+        return ((c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c) == wanted;
+    }
+
+    // The first "%NAME%" at or after `from`.
+    size_t Find(const std::wstring& name, size_t from) const
+    {
+        for (size_t percent = text.find(L'%', from); percent != std::wstring::npos;
+             percent = text.find(L'%', percent + 1)) {
+            const size_t close = percent + 1 + name.size();
+            if (close >= text.size())
+                return std::wstring::npos;
+            if (text[close] != L'%')
+                continue;
+            size_t i = 0;
+            while (i < name.size() && Matches(percent + 1 + i, name[i]))
+                ++i;
+            if (i == name.size())
+                return percent;
+        }
+        return std::wstring::npos;
+    }
+
+    // Replaces every reference to `variable`, left to right, without searching the values it
+    // inserts. In place when the text does not grow; the cost is linear in the text either way.
+    void Replace(const PathVariable& variable)
+    {
+        const size_t keyLength = variable.name.size() + 2;
+        size_t found = Find(variable.name, 0);
+        if (found == std::wstring::npos)
+            return;
+        const std::wstring& value = variable.value;
+        if (fromValue.empty() && !value.empty())
+            fromValue.assign(text.size(), false);
+        const bool inPlace = value.size() <= keyLength;
+        std::wstring grown;
+        std::vector<bool> grownFromValue;
+        std::wstring& out = inPlace ? text : grown;
+        std::vector<bool>& outFromValue = inPlace ? fromValue : grownFromValue;
+        if (!inPlace)
+            grownFromValue.reserve(fromValue.size());
+        size_t read = 0;
+        size_t write = 0;
+        const auto keep = [&](size_t end) { // text[read, end) stays as it is
+            if (inPlace) {
+                std::copy(text.begin() + static_cast<std::ptrdiff_t>(read), text.begin() + static_cast<std::ptrdiff_t>(end),
+                          text.begin() + static_cast<std::ptrdiff_t>(write));
+            } else {
+                grown.append(text, read, end - read);
+            }
+            for (size_t i = read; i < end && !fromValue.empty(); ++i) {
+                if (inPlace)
+                    fromValue[write + i - read] = fromValue[i];
+                else
+                    grownFromValue.push_back(fromValue[i]);
+            }
+            write += end - read;
+        };
+        while (found != std::wstring::npos) {
+            keep(found);
+            if (inPlace)
+                std::copy(value.begin(), value.end(), text.begin() + static_cast<std::ptrdiff_t>(write));
+            else
+                grown.append(value);
+            for (size_t i = 0; i < value.size(); ++i) {
+                if (inPlace)
+                    fromValue[write + i] = true;
+                else
+                    grownFromValue.push_back(true);
+            }
+            write += value.size();
+            read = found + keyLength;
+            found = Find(variable.name, read); // reads only at or after `read`, never below `write`
+        }
+        keep(text.size());
+        if (inPlace) {
+            text.resize(write);
+            if (!fromValue.empty())
+                fromValue.resize(write);
+        } else {
+            text.swap(out);
+            fromValue.swap(outFromValue);
+        }
+    }
+};
 
 // Every pair of consecutive backslashes becomes one, scanning left to right without overlap,
 // so a run of k backslashes becomes ceil(k/2). This lets "%VARNEKITE%\file" name a file in
@@ -35,14 +129,13 @@ std::wstring UpperAscii(std::wstring text)
 void CollapseDoubledBackslashes(std::wstring& text)
 {
     const size_t networkPrefix = text.compare(0, 2, L"\\\\") == 0 ? 2 : 0;
-    std::wstring collapsed = text.substr(0, networkPrefix);
-    collapsed.reserve(text.size());
-    for (size_t i = networkPrefix; i < text.size(); ++i) {
-        collapsed.push_back(text[i]);
-        if (text[i] == L'\\' && i + 1 < text.size() && text[i + 1] == L'\\')
-            ++i;
+    size_t write = networkPrefix;
+    for (size_t read = networkPrefix; read < text.size(); ++read) {
+        text[write++] = text[read];
+        if (text[read] == L'\\' && read + 1 < text.size() && text[read + 1] == L'\\')
+            ++read;
     }
-    text.swap(collapsed);
+    text.resize(write);
 }
 
 } // namespace
@@ -57,22 +150,12 @@ void BuildPathVariables(PathVariables& table, const PathVariableSource& source)
 
 void ExpandVariables(std::wstring& text, const PathVariables& table)
 {
-    // References match on an upper-cased shadow, so %temp% and %Temp% match too; values are
-    // inserted into both strings unchanged, keeping the two the same length.
-    std::wstring shadow = UpperAscii(text);
-    for (const PathVariable& variable : table) {
-        const std::wstring key = L"%" + variable.name + L"%";
-        // Each variable's search resumes after the value just inserted: a value that holds its
-        // own reference (a TEMP containing "%TEMP%") would otherwise be expanded without end.
-        size_t searchFrom = 0;
-        for (;;) {
-            const size_t position = shadow.find(key, searchFrom);
-            if (position == std::wstring::npos)
-                break;
-            text.replace(position, key.size(), variable.value);
-            shadow.replace(position, key.size(), variable.value);
-            searchFrom = position + variable.value.size();
-        }
-    }
+    // Variable by variable in table order, each over the text as the earlier ones left it: a
+    // later variable's reference inside an earlier value expands too.
+    Expansion expansion;
+    expansion.text.swap(text);
+    for (const PathVariable& variable : table)
+        expansion.Replace(variable);
+    text.swap(expansion.text);
     CollapseDoubledBackslashes(text);
 }
