@@ -43,20 +43,12 @@ void RunInstallList(InstallState& state, const CommandRegistry& handlers, RunLoo
     InstallProgress& progress = state.progress;
 
     for (size_t a = 0; a < items.size(); ++a) {
-        const std::wstring& itemName = items[a];
         progress.currentItem = static_cast<int32_t>(a);
-
-        int count = 0;
-        for (const InstallCommand& command : commands)
-            if (EqualsIgnoreAsciiCase(command.itemName, itemName))
-                ++count;
-
-        int position = -1;
-        for (size_t k = 0; k < commands.size(); ++k) {
+        const std::vector<size_t>& itemCommands = state.settings.itemCommands.Of(a);
+        const int count = static_cast<int>(itemCommands.size());
+        for (int position = 0; position < count; ++position) {
+            const size_t k = itemCommands[static_cast<size_t>(position)];
             const InstallCommand& command = commands[k];
-            if (!EqualsIgnoreAsciiCase(command.itemName, itemName))
-                continue;
-            ++position;
 
             progress.currentCommand = static_cast<int32_t>(k);
             progress.filePercent = 0.0f;

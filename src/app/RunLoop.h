@@ -26,8 +26,9 @@ float ItemPercent(int position, int count);
 // itemCount, computed in double precision; 0 when there are no items.
 float OverallPercent(int item, size_t itemCount, float itemPercent);
 
-// Runs every item's commands through `handlers`, in order, on the calling thread. Commands are
-// matched to an item by their itemName, ignoring ASCII letter case; a command whose kind is
+// Runs every item's commands through `handlers`, in order, on the calling thread. An item runs
+// the commands settings.itemCommands gives it (those of every item of its name, ignoring ASCII
+// letter case); a command whose kind is
 // unknown or has no run callback is passed over, and one that throws counts as a failed command:
 // the list goes on. Returns when the whole list has run.
 void RunInstallList(InstallState& state, const CommandRegistry& handlers, RunLoopObserver& observer);

@@ -1,12 +1,13 @@
 // One `file` element of the configuration, as its command kind's parse callback filled it.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 struct InstallCommand
 {
-    std::wstring itemName;     // `name` of the enclosing item; groups commands into items
+    size_t item = 0;           // the item element it stands in (its index in the item list)
     std::wstring displayName;  // execute: `name`, shown while it runs; empty for other kinds
     std::wstring commandName;  // the `command` attribute as written
     bool hide = false;         // execute: start the program hidden

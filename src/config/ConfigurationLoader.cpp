@@ -122,11 +122,11 @@ void ReadConfig(XmlDocument& document, const PathVariables& table, InstallSettin
 // One `file` element, the cursor standing on it. Unknown kinds, and kinds without a parse
 // callback, are dropped.
 void ReadFileElement(XmlDocument& document, const CommandRegistry& handlers, const PathVariables& table,
-              const std::wstring& itemName, InstallSettings& settings)
+                     size_t item, InstallSettings& settings)
 {
     InstallCommand command;
     command.commandName = WidenBytes(document.Attribute("command"));
-    command.itemName = itemName;
+    command.item = item;
     const CommandHandler* handler = handlers.FindHandler(command.commandName);
     if (handler == nullptr || handler->parse == nullptr)
         return;
@@ -140,11 +140,11 @@ void ReadItems(XmlDocument& document, const CommandRegistry& handlers, const Pat
 {
     while (document.NextChild("item")) {
         document.Descend();
-        const std::wstring itemName = WidenBytes(document.Attribute("name"));
-        settings.items.push_back(itemName);
+        settings.items.push_back(WidenBytes(document.Attribute("name")));
+        const size_t item = settings.items.size() - 1;
         while (document.NextChild("file")) {
             document.Descend();
-            ReadFileElement(document, handlers, table, itemName, settings);
+            ReadFileElement(document, handlers, table, item, settings);
             document.Ascend();
         }
         document.Ascend();
@@ -190,6 +190,7 @@ LoadOutcome ReadConfigurationDocument(InstallSettings& settings, const CommandRe
         ReadItems(document, handlers, table, settings);
         document.Ascend();
     }
+    settings.itemCommands = ItemCommands(settings.items, settings.commands);
     return LoadOutcome::Loaded;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "commands/InstallCommand.h"
+#include "config/ItemCommands.h"
 
 #include <cstdint>
 #include <string>
@@ -41,6 +42,7 @@ struct InstallSettings
 
     std::vector<std::wstring> items;      // item names, in file order
     std::vector<InstallCommand> commands; // every accepted command, in file order
+    ItemCommands itemCommands;            // which commands each item runs; made once the lists are complete
 
     int32_t windowWidth = 400;
     int32_t windowPosition = 8;

@@ -139,17 +139,6 @@ std::wstring FooterMeasureText(const std::wstring& text)
     return L"100% " + text;
 }
 
-int CountItemCommands(const std::vector<InstallCommand>& commands, const std::wstring& itemName)
-{
-    int count = 0;
-    for (const InstallCommand& command : commands) {
-        if (EqualsIgnoreAsciiCase(command.itemName, itemName)) {
-            ++count;
-        }
-    }
-    return count;
-}
-
 float ItemBarPercent(float itemPercent, float commandPercent, int commandCount)
 {
     if (commandCount <= 0) {

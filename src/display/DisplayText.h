@@ -49,8 +49,6 @@ std::wstring FooterText(float overallPercent, const std::wstring& text);
 // The footer text at its widest, "100% <text>", measured once to fix the percentage's box.
 std::wstring FooterMeasureText(const std::wstring& text);
 
-// Commands whose itemName equals `itemName` ignoring ASCII letter case.
-int CountItemCommands(const std::vector<InstallCommand>& commands, const std::wstring& itemName);
 
 // The running item's bar: the finished commands' share plus the running command's share.
 // With no commands (n <= 0) it is the item percentage alone.

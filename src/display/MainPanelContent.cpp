@@ -34,7 +34,7 @@ CurrentItemContent ComposeCurrentItem(const InstallSettings& settings, const Mai
     const int itemCount = static_cast<int>(settings.items.size());
     content.line = ItemLine(name, itemIndex, itemCount);
 
-    const int commandCount = CountItemCommands(settings.commands, name);
+    const int commandCount = static_cast<int>(settings.itemCommands.Of(static_cast<size_t>(itemIndex)).size());
     content.itemBarPercent = ItemBarPercent(snapshot.itemPercent, snapshot.commandPercent, commandCount);
 
     // Before the worker publishes its first command the current command may name nothing, or a

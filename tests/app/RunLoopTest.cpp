@@ -51,10 +51,10 @@ private:
 // The run callbacks are plain functions: they find the test's observer here.
 RecordingObserver* observer = nullptr;
 
-InstallCommand Command(const wchar_t* item, const wchar_t* kind)
+InstallCommand Command(size_t item, const wchar_t* kind)
 {
     InstallCommand command;
-    command.itemName = item;
+    command.item = item;
     command.commandName = kind;
     return command;
 }
@@ -77,6 +77,7 @@ protected:
     {
         state.settings.items = std::move(items);
         state.settings.commands = std::move(commands);
+        state.settings.itemCommands = ItemCommands(state.settings.items, state.settings.commands);
         RunInstallList(state, handlers, recorder);
     }
 
@@ -87,7 +88,7 @@ protected:
 
 TEST_F(RunLoopTest, PublishesItemCommandAndSharesThenInvalidatesMainPanelThenFooter)
 {
-    Run({L"a", L"b"}, {Command(L"a", L"execute"), Command(L"b", L"execute"), Command(L"b", L"execute")});
+    Run({L"a", L"b"}, {Command(0, L"execute"), Command(1, L"execute"), Command(1, L"execute")});
     // Item b, second command: 1 × 100 ÷ 2 + 50 ÷ 2 = 75.
     EXPECT_EQ(recorder.log, (Log{"main 0 0 0", "footer 0", "run 0 of 0", "main 1 1 0", "footer 50", "run 1 of 1",
                                  "main 1 2 50", "footer 75", "run 2 of 1"}));
@@ -96,22 +97,23 @@ TEST_F(RunLoopTest, PublishesItemCommandAndSharesThenInvalidatesMainPanelThenFoo
 TEST_F(RunLoopTest, ItemsMatchTheirCommandsIgnoringAsciiCaseOnly)
 {
     // Names differing only in ASCII case run each other's commands; other letters are not folded.
-    Run({L"Setup", L"SETUP", L"\u00e9t\u00e9"}, {Command(L"setup", L"execute"), Command(L"SeTuP", L"EXECUTE"),
-                                                 Command(L"\u00c9T\u00c9", L"execute"), Command(L"\u00e9T\u00e9", L"execute")});
-    EXPECT_EQ(recorder.Runs(), (Log{"run 0 of 0", "run 1 of 0", "run 0 of 1", "run 1 of 1", "run 3 of 2"}));
+    Run({L"Setup", L"SETUP", L"\u00e9t\u00e9", L"\u00c9T\u00c9", L"\u00e9T\u00e9"},
+        {Command(0, L"execute"), Command(1, L"EXECUTE"), Command(3, L"execute"), Command(4, L"execute")});
+    EXPECT_EQ(recorder.Runs(), (Log{"run 0 of 0", "run 1 of 0", "run 0 of 1", "run 1 of 1", "run 3 of 2", "run 2 of 3",
+                                    "run 3 of 4"}));
 }
 
 TEST_F(RunLoopTest, ItemsWithoutCommandsAndSkippedKindsStillCount)
 {
     // An unknown kind and one without a run callback are published, counted and passed over.
-    Run({L"empty", L"x"}, {Command(L"x", L"copy"), Command(L"x", L"dirdelete"), Command(L"x", L"execute")});
+    Run({L"empty", L"x"}, {Command(1, L"copy"), Command(1, L"dirdelete"), Command(1, L"execute")});
     EXPECT_EQ(recorder.log, (Log{"main 1 0 0", "footer 50", "main 1 1 33.3333", "footer 66.6667", "main 1 2 66.6667",
                                  "footer 83.3333", "run 2 of 1"}));
 }
 
 TEST_F(RunLoopTest, AThrowingCommandDoesNotStopTheListAndByteSharesStartAtZero)
 {
-    Run({L"x", L"y"}, {Command(L"x", L"spoil"), Command(L"x", L"throw"), Command(L"y", L"execute")});
+    Run({L"x", L"y"}, {Command(0, L"spoil"), Command(0, L"throw"), Command(1, L"execute")});
     EXPECT_EQ(recorder.Runs(), (Log{"run 2 of 1"}));
     EXPECT_EQ(state.progress.currentItem, 1); // the last item is current when the run ends
     EXPECT_FLOAT_EQ(state.progress.commandPercent, 0.0f);

@@ -193,7 +193,9 @@ TEST_F(Loader, OnlyFilesOfKindsWithAParseCallbackBecomeCommands)
     Load(xml);
     EXPECT_EQ(settings.items, (std::vector<std::wstring>{L"a", L"b"}));
     ASSERT_EQ(settings.commands.size(), 1u);
-    EXPECT_EQ(settings.commands[0].itemName, L"b");
+    EXPECT_EQ(settings.commands[0].item, 1u);
+    EXPECT_EQ(settings.itemCommands.Of(1), std::vector<size_t>{0});
+    EXPECT_EQ(settings.itemCommands.Of(0), std::vector<size_t>{});
 
     CommandRegistry bare;
     bare.Append({L"dircopy", nullptr, nullptr});

@@ -6,10 +6,10 @@
 
 namespace {
 
-InstallCommand Command(const wchar_t* item, const wchar_t* kind, const wchar_t* displayName = L"")
+InstallCommand Command(size_t item, const wchar_t* kind, const wchar_t* displayName = L"")
 {
     InstallCommand command;
-    command.itemName = item;
+    command.item = item;
     command.commandName = kind;
     command.displayName = displayName;
     return command;
@@ -22,12 +22,13 @@ protected:
     {
         settings.items = {L"Runtime", L"Fonts", L"Drivers", L"Cleanup", L"Empty"};
         settings.commands = {
-            Command(L"runtime", L"execute", L"Installing the runtime"),
-            Command(L"Fonts", L"DirCopy"),
-            Command(L"FONTS", L"dirmove"),
-            Command(L"Drivers", L"regedit"),
-            Command(L"Cleanup", L"dirdelete"),
+            Command(0, L"execute", L"Installing the runtime"),
+            Command(1, L"DirCopy"),
+            Command(1, L"dirmove"),
+            Command(2, L"regedit"),
+            Command(3, L"dirdelete"),
         };
+        settings.itemCommands = ItemCommands(settings.items, settings.commands);
         settings.copyText = L"Copying %1% %2%/%3% (%4%)";
         settings.moveText = L"Moving %1%";
         settings.deleteText = L"Deleting %1%";

@@ -264,13 +264,14 @@ TEST_F(PanelPaint, MainPanelDrawsTheRowsTheItemBarAndTheFileBar)
     for (int i = 0; i < 20; ++i) {
         host.state.settings.items.push_back(L"Item " + std::to_wstring(i));
         InstallCommand command;
-        command.itemName = host.state.settings.items.back();
+        command.item = host.state.settings.items.size() - 1;
         command.commandName = L"dircopy";
         host.state.settings.commands.push_back(command);
         command.commandName = L"execute";
         command.displayName = L"Running setup";
         host.state.settings.commands.push_back(command);
     }
+    host.state.settings.itemCommands = ItemCommands(host.state.settings.items, host.state.settings.commands);
     host.state.settings.copyText = L"Copying %1% (%4%)";
     MainPanelSettings settings;
     static_cast<PanelSettings&>(settings) = Colours(0xFF000000, 0xFF808080);

@@ -47,10 +47,8 @@ std::string DescribeSettings(const InstallSettings& settings)
            std::to_string(settings.commands.size()) + " command(s)\n";
     for (size_t i = 0; i < settings.items.size(); ++i) {
         out += "  " + std::to_string(i + 1) + ". " + Quoted(settings.items[i]) + "\n";
-        // The run loop takes every command whose item name matches, ignoring ASCII case.
-        for (const InstallCommand& command : settings.commands)
-            if (EqualsIgnoreAsciiCase(command.itemName, settings.items[i]))
-                DescribeCommand(out, command);
+        for (size_t command : settings.itemCommands.Of(i))
+            DescribeCommand(out, settings.commands[command]);
     }
     return out;
 }

@@ -198,7 +198,7 @@ std::string SettingsToJson(const InstallSettings& settings)
     for (const InstallCommand& command : settings.commands) {
         json.BeginObject();
         json.String("commandName", command.commandName);
-        json.String("itemName", command.itemName);
+        json.String("itemName", command.item < settings.items.size() ? settings.items[command.item] : std::wstring());
         json.String("displayName", command.displayName);
         json.Boolean("hide", command.hide);
         json.BeginArray("arguments");
