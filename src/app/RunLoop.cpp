@@ -44,7 +44,7 @@ void RunInstallList(InstallState& state, const CommandRegistry& handlers, RunLoo
 
     for (size_t a = 0; a < items.size(); ++a) {
         progress.currentItem = static_cast<int32_t>(a);
-        const std::vector<size_t>& itemCommands = state.settings.itemCommands.Of(a);
+        const ItemCommands::List itemCommands = state.settings.itemCommands.Of(a);
         const int count = static_cast<int>(itemCommands.size());
         for (int position = 0; position < count; ++position) {
             const size_t k = itemCommands[static_cast<size_t>(position)];

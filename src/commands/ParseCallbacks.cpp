@@ -8,7 +8,7 @@ namespace {
 
 std::wstring ExpandedAttribute(const PathVariables& variables, XmlDocument& document, const char* name)
 {
-    std::wstring value = WidenBytes(document.Attribute(name));
+    std::wstring value = WidenedAttribute(document, name);
     ExpandVariables(value, variables);
     return value;
 }
@@ -19,7 +19,7 @@ void ParseExecute(const PathVariables& variables, XmlDocument& document, Install
 {
     command.arguments.push_back(ExpandedAttribute(variables, document, "program"));
     command.arguments.push_back(ExpandedAttribute(variables, document, "arguments"));
-    command.displayName = WidenBytes(document.Attribute("name"));
+    command.displayName = WidenedAttribute(document, "name");
     command.hide = ParseBoolean(document.Attribute("hide"));
 }
 

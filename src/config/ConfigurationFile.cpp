@@ -9,31 +9,32 @@
 
 #ifdef _WIN32
 #include <cstdio>
+#include <utility>
 #endif
 
 #ifdef _WIN32
 
 void LoadConfigurationFile(XmlDocument& document, const std::wstring& path)
 {
-    // The reader's offsets are 32-bit: a larger file cannot be a configuration.
-    constexpr size_t maxBytes = 0x7FFFFFFF - 64;
+    // Read straight into the string the document then takes over: the file's bytes are held
+    // once. The reader's offsets are 32-bit: a larger file cannot be a configuration.
+    constexpr long long maxBytes = 0x7FFFFFFF - 64;
     std::string bytes;
     if (FILE* file = _wfopen(path.c_str(), L"rb")) {
-        char buffer[64 * 1024];
-        size_t count;
-        bool tooLarge = false;
-        while (!tooLarge && (count = std::fread(buffer, 1, sizeof(buffer), file)) > 0) {
-            tooLarge = bytes.size() + count > maxBytes;
-            if (!tooLarge)
-                bytes.append(buffer, count);
+        bool read = false;
+        if (_fseeki64(file, 0, SEEK_END) == 0) {
+            const long long size = _ftelli64(file);
+            if (size > 0 && size <= maxBytes && _fseeki64(file, 0, SEEK_SET) == 0) {
+                bytes.resize(static_cast<size_t>(size));
+                read = std::fread(&bytes[0], 1, bytes.size(), file) == bytes.size();
+            }
         }
-        const bool failed = tooLarge || std::ferror(file) != 0;
         std::fclose(file);
-        if (failed)
+        if (!read)
             bytes.clear();
     }
     // Like the byte-path load: the text ends at its first NUL, a failure leaves no element.
-    document.ParseText(bytes.c_str());
+    document.ParseText(std::move(bytes));
 }
 
 #else

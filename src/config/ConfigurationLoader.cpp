@@ -125,22 +125,36 @@ void ReadFileElement(XmlDocument& document, const CommandRegistry& handlers, con
                      size_t item, InstallSettings& settings)
 {
     InstallCommand command;
-    command.commandName = WidenBytes(document.Attribute("command"));
+    command.commandName = WidenedAttribute(document, "command");
     command.item = item;
     const CommandHandler* handler = handlers.FindHandler(command.commandName);
     if (handler == nullptr || handler->parse == nullptr)
         return;
     handler->parse(table, document, command);
-    settings.commands.push_back(command);
+    settings.commands.push_back(std::move(command));
 }
 
 // The `items` element, the cursor standing inside it.
 void ReadItems(XmlDocument& document, const CommandRegistry& handlers, const PathVariables& table,
                InstallSettings& settings)
 {
+    // The lists get their size first: a list that grows briefly holds its old and new copies.
+    size_t itemCount = 0;
+    size_t fileCount = 0;
+    while (document.NextChild("item")) {
+        ++itemCount;
+        document.Descend();
+        while (document.NextChild("file"))
+            ++fileCount;
+        document.Ascend();
+    }
+    document.RewindChildren();
+    settings.items.reserve(itemCount);
+    settings.commands.reserve(fileCount);
+
     while (document.NextChild("item")) {
         document.Descend();
-        settings.items.push_back(WidenBytes(document.Attribute("name")));
+        settings.items.push_back(WidenedAttribute(document, "name"));
         const size_t item = settings.items.size() - 1;
         while (document.NextChild("file")) {
             document.Descend();

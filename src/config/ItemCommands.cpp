@@ -3,53 +3,66 @@
 #include "commands/InstallCommand.h"
 #include "xml/AsciiText.h"
 
-#include <functional>
+#include <algorithm>
 #include <string_view>
-#include <unordered_map>
 
 namespace {
 
-// Hashes and compares item names through their indices, folding ASCII letters on the fly:
-// no folded copy of a name is ever made.
-struct FoldedName
+uint64_t FoldedHash(const std::wstring& name)
 {
-    const std::vector<std::wstring>* items;
-
-    size_t operator()(size_t item) const
-    {
-        size_t hash = 1469598103934665603ull & static_cast<size_t>(-1);
-        for (wchar_t c : (*items)[item])
-            hash = (hash ^ static_cast<size_t>(FoldAscii(c))) * static_cast<size_t>(1099511628211ull);
-        return hash;
-    }
-    bool operator()(size_t a, size_t b) const
-    {
-        return EqualsIgnoreAsciiCase(std::wstring_view((*items)[a]), std::wstring_view((*items)[b]));
-    }
-};
+    uint64_t hash = 1469598103934665603ull;
+    for (wchar_t c : name)
+        hash = (hash ^ static_cast<uint64_t>(FoldAscii(c))) * 1099511628211ull;
+    return hash;
+}
 
 } // namespace
 
 ItemCommands::ItemCommands(const std::vector<std::wstring>& items, const std::vector<InstallCommand>& commands)
 {
-    const FoldedName folded{&items};
-    std::unordered_map<size_t, size_t, FoldedName, FoldedName> groupOfName(items.size(), folded, folded);
-    groupOfItem.reserve(items.size());
-    for (size_t item = 0; item < items.size(); ++item) {
-        const auto inserted = groupOfName.emplace(item, groups.size());
-        if (inserted.second)
-            groups.emplace_back();
-        groupOfItem.push_back(inserted.first->second);
+    // Group the items by name: sort their indices by the folded name's hash and compare names
+    // within a run of equal hashes. No folded copy of a name is ever made.
+    std::vector<std::pair<uint64_t, uint32_t>> byHash(items.size());
+    for (size_t item = 0; item < items.size(); ++item)
+        byHash[item] = {FoldedHash(items[item]), static_cast<uint32_t>(item)};
+    std::sort(byHash.begin(), byHash.end());
+    groupOfItem.assign(items.size(), 0);
+    uint32_t groups = 0;
+    for (size_t run = 0; run < byHash.size();) {
+        size_t runEnd = run;
+        while (runEnd < byHash.size() && byHash[runEnd].first == byHash[run].first)
+            ++runEnd;
+        // Within one hash the names are nearly always equal: the first of each name opens a group.
+        for (size_t i = run; i < runEnd; ++i) {
+            const std::wstring_view name(items[byHash[i].second]);
+            size_t same = run;
+            while (same < i && !EqualsIgnoreAsciiCase(std::wstring_view(items[byHash[same].second]), name))
+                ++same;
+            groupOfItem[byHash[i].second] = same < i ? groupOfItem[byHash[same].second] : groups++;
+        }
+        run = runEnd;
     }
-    for (size_t command = 0; command < commands.size(); ++command) {
-        const size_t item = commands[command].item;
-        if (item < groupOfItem.size())
-            groups[groupOfItem[item]].push_back(command);
-    }
+    std::vector<std::pair<uint64_t, uint32_t>>().swap(byHash);
+
+    // Count the commands of each group, then place them in file order.
+    groupStart.assign(static_cast<size_t>(groups) + 1, 0);
+    for (const InstallCommand& command : commands)
+        if (command.item < groupOfItem.size())
+            ++groupStart[groupOfItem[command.item] + 1];
+    for (size_t g = 1; g < groupStart.size(); ++g)
+        groupStart[g] += groupStart[g - 1];
+    commandsInGroups.resize(groupStart.back());
+    std::vector<uint32_t> next(groupStart.begin(), groupStart.end() - 1);
+    for (size_t command = 0; command < commands.size(); ++command)
+        if (commands[command].item < groupOfItem.size())
+            commandsInGroups[next[groupOfItem[commands[command].item]]++] = static_cast<uint32_t>(command);
 }
 
-const std::vector<size_t>& ItemCommands::Of(size_t item) const
+ItemCommands::List ItemCommands::Of(size_t item) const
 {
-    static const std::vector<size_t> none;
-    return item < groupOfItem.size() ? groups[groupOfItem[item]] : none;
+    if (item >= groupOfItem.size())
+        return List(nullptr, nullptr);
+    const uint32_t group = groupOfItem[item];
+    const uint32_t* base = commandsInGroups.data();
+    return List(base + groupStart[group], base + groupStart[group + 1]);
 }

@@ -49,7 +49,13 @@ uint32_t ParseColour(const std::string& value)
     return alpha << 24 | red << 16 | green << 8 | blue;
 }
 
-std::wstring WidenBytes(const std::string& bytes)
+std::wstring WidenedAttribute(const XmlDocument& document, const char* name)
+{
+    const std::string_view raw = document.RawAttribute(name);
+    return raw.find('&') == std::string_view::npos ? WidenBytes(raw) : WidenBytes(document.Attribute(name));
+}
+
+std::wstring WidenBytes(std::string_view bytes)
 {
     std::wstring text;
     text.reserve(bytes.size());

@@ -70,6 +70,13 @@ bool XmlDocument::ParseText(const char* text)
     return ParseDocumentText();
 }
 
+bool XmlDocument::ParseText(std::string&& text)
+{
+    documentText = std::move(text);
+    documentText.resize(std::strlen(documentText.c_str()));
+    return ParseDocumentText();
+}
+
 bool XmlDocument::ParseDocumentText()
 {
     nextFreeRecord = 1;
@@ -79,10 +86,12 @@ bool XmlDocument::ParseDocumentText()
     if (length > maxDocumentLength) {
         lastError = "Document too large";
     } else {
-        // One record per 64 bytes covers a typical configuration without growing.
-        const size_t wanted = length / 64 + 8;
+        // Every element starts with a '<' that no '/', '!' or '?' follows: counting those gives
+        // the table its size at once, so it never grows (a growing table briefly holds its old
+        // and its new copy) and a file of few long elements gets a small one.
+        const size_t wanted = CountPossibleStartTags() + 8;
         if (records.size() < wanted) {
-            records.reserve(wanted);
+            records = std::vector<ElementRecord>(); // the old table goes before the new one comes
             records.resize(wanted);
         }
         if (length != 0) {
@@ -99,6 +108,21 @@ bool XmlDocument::ParseDocumentText()
     records[0] = ElementRecord{};
     nextFreeRecord = 1;
     return false;
+}
+
+size_t XmlDocument::CountPossibleStartTags() const
+{
+    size_t count = 0;
+    const char* text = documentText.c_str();
+    const char* end = text + documentText.size();
+    for (const char* open = text; (open = static_cast<const char*>(std::memchr(open, '<', static_cast<size_t>(end - open)))) != nullptr;) {
+        ++open;
+        if (open == end)
+            break;
+        if (*open != '/' && *open != '!' && *open != '?')
+            ++count;
+    }
+    return count;
 }
 
 int32_t XmlDocument::AllocateRecord()

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Byte offsets of one element in the document text, and its links. 0 means none in every link.
@@ -49,6 +50,8 @@ public:
     // Replaces the document with the NUL-terminated text (null for none) and parses its first
     // top-level element. True when one was parsed without error.
     bool ParseText(const char* text);
+    // The same with text whose bytes the document takes over (it ends at its first NUL).
+    bool ParseText(std::string&& text);
     // Message of the most recent parse failure; a successful parse does not clear it.
     const std::string& LastError() const { return lastError; }
 
@@ -65,6 +68,9 @@ public:
     // Values; missing ones read as empty strings.
     std::string TagName() const;
     std::string Attribute(const char* name) const;
+    // The attribute's bytes as they stand in the document, entities not decoded; empty when
+    // missing. Valid until the document is parsed again or destroyed.
+    std::string_view RawAttribute(const char* name) const;
     std::string ChildAttribute(const char* name) const;
     std::string ChildText() const;
     std::string ChildTextByName(const char* name);
@@ -84,6 +90,7 @@ private:
     bool ParseDocumentText();
     int32_t ParseElement(int32_t parentIndex);
     int32_t ParseEndTag(int32_t index, const TagToken& slash);
+    size_t CountPossibleStartTags() const;
     int32_t AllocateRecord();
     int32_t RecordParseError(const char* format, int32_t index);
 
@@ -91,6 +98,7 @@ private:
     int32_t FindNamedElement(int32_t parent, int32_t after, const char* name) const;
     bool FindAttributeValue(TagToken& token, const char* name) const;
     std::string ElementAttribute(int32_t index, const char* name) const;
+    bool ElementAttributeSpan(int32_t index, const char* name, TagToken& token) const;
     std::string ElementText(int32_t index) const;
     std::string TagNameAt(int32_t index) const;
     std::string DecodeText(int32_t first, int32_t last) const;

@@ -110,6 +110,15 @@ std::string XmlDocument::Attribute(const char* name) const
     return ElementAttribute(currentIndex, name);
 }
 
+std::string_view XmlDocument::RawAttribute(const char* name) const
+{
+    TagToken token;
+    if (!ElementAttributeSpan(currentIndex, name, token) || token.end < token.start)
+        return std::string_view();
+    return std::string_view(documentText).substr(static_cast<size_t>(token.start),
+                                                 static_cast<size_t>(token.end - token.start + 1));
+}
+
 std::string XmlDocument::ChildAttribute(const char* name) const
 {
     return ElementAttribute(childIndex, name);
@@ -193,15 +202,20 @@ bool XmlDocument::FindAttributeValue(TagToken& token, const char* name) const
     return false;
 }
 
-std::string XmlDocument::ElementAttribute(int32_t index, const char* name) const
+bool XmlDocument::ElementAttributeSpan(int32_t index, const char* name, TagToken& token) const
 {
     // The cursor's kind decides, even when a child's attribute is asked for.
     if (!IsElement(index) || currentKind != 1 || IsEmptyName(name))
-        return std::string();
-    TagToken token;
+        return false;
     token.text = documentText.c_str();
     token.next = records[index].startTagBegin + 1;
-    if (!FindAttributeValue(token, name))
+    return FindAttributeValue(token, name);
+}
+
+std::string XmlDocument::ElementAttribute(int32_t index, const char* name) const
+{
+    TagToken token;
+    if (!ElementAttributeSpan(index, name, token))
         return std::string();
     return DecodeText(token.start, token.end);
 }

@@ -194,8 +194,9 @@ TEST_F(Loader, OnlyFilesOfKindsWithAParseCallbackBecomeCommands)
     EXPECT_EQ(settings.items, (std::vector<std::wstring>{L"a", L"b"}));
     ASSERT_EQ(settings.commands.size(), 1u);
     EXPECT_EQ(settings.commands[0].item, 1u);
-    EXPECT_EQ(settings.itemCommands.Of(1), std::vector<size_t>{0});
-    EXPECT_EQ(settings.itemCommands.Of(0), std::vector<size_t>{});
+    const ItemCommands::List ofB = settings.itemCommands.Of(1);
+    EXPECT_EQ(std::vector<uint32_t>(ofB.begin(), ofB.end()), std::vector<uint32_t>{0});
+    EXPECT_EQ(settings.itemCommands.Of(0).size(), 0u);
 
     CommandRegistry bare;
     bare.Append({L"dircopy", nullptr, nullptr});
