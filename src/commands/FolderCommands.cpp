@@ -42,11 +42,15 @@ std::wstring ResolvedPath(FileSystem& fileSystem, const std::wstring& text)
     return full;
 }
 
-// A resolved path that delete and move may take apart: not a drive, share or device root,
-// however it was written ("C:\x\..", "\\server\share\x\..", "\\?\C:\").
-bool MayTakeApart(const std::wstring& resolved)
+// Whether delete and move may take the folder apart: not when the path resolves to a drive,
+// share or device root, however it was written ("C:\x\..", "\\server\share\x\..",
+// "\\?\C:\"), nor when the text itself names one ("C:", which Windows takes for the current
+// folder on drive C: when there is one).
+bool MayTakeApart(const std::wstring& text, const std::wstring& resolved)
 {
-    return !resolved.empty() && !IsRootOrRelative(NormalizePath(resolved));
+    const std::wstring written = NormalizePath(text);
+    return !resolved.empty() && !IsRootOrRelative(NormalizePath(resolved)) &&
+           (PathRootLength(written) == 0 || !IsRootOrRelative(written));
 }
 
 bool IsPlainFolder(FileSystem& fileSystem, const std::wstring& path)
@@ -282,7 +286,7 @@ void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
 {
     progress.ResetByteCounters();
     // A root is never taken apart, however it is written.
-    if (!MayTakeApart(ResolvedPath(fileSystem, source)))
+    if (!MayTakeApart(source, ResolvedPath(fileSystem, source)))
         return;
     // A source that is itself a folder link is moved as a link, never emptied through it.
     FolderTransfer transfer(fileSystem, progress, source, target, false);
@@ -354,7 +358,7 @@ void DeleteFolderTree(FileSystem& fileSystem, InstallProgress& progress, const s
 {
     progress.ResetByteCounters();
     const std::wstring folder = ResolvedPath(fileSystem, folderText);
-    if (!MayTakeApart(folder))
+    if (!MayTakeApart(folderText, folder))
         return; // an empty text would delete at the current drive's root; a root is never deleted
     const NamedFolder named = LookUp(fileSystem, folder);
     const auto removeOne = [&](const FileEntry& entry) {

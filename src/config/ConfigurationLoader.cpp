@@ -10,6 +10,7 @@
 #include "xml/XmlDocument.h"
 
 #include <climits>
+#include <exception>
 
 const wchar_t kErrorOpeningText[] = L"Error opening: \n";
 const wchar_t kWrongRootText[] = L"Could not find element:\nVarnekite";
@@ -214,11 +215,18 @@ LoadOutcome LoadConfiguration(InstallSettings& settings, const CommandRegistry& 
 {
     std::wstring configPath = ConfigurationPathFromCommandLine(commandLine);
     ExpandVariables(configPath, table);
-
-    // A failed load shows in the root check: the document then has no element.
-    XmlDocument document;
-    LoadConfigurationFile(document, configPath);
-    return ReadConfigurationDocument(settings, handlers, document, table, configPath, showConfigurationError);
+    try {
+        // A failed load shows in the root check: the document then has no element.
+        XmlDocument document;
+        LoadConfigurationFile(document, configPath);
+        return ReadConfigurationDocument(settings, handlers, document, table, configPath, showConfigurationError);
+    } catch (const std::exception&) {
+        // Out of memory (a configuration far larger than any real one): the file cannot be
+        // used, and says so like a file that cannot be read. What was read so far goes first.
+        settings = InstallSettings();
+        showConfigurationError(kErrorOpeningText + configPath);
+        return LoadOutcome::CannotOpen;
+    }
 }
 
 LoadOutcome LoadConfiguration(InstallSettings& settings, const CommandRegistry& handlers,

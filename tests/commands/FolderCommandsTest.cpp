@@ -144,6 +144,163 @@ TEST_F(FolderCommandsTest, EmptyArgumentsAndRootsAreRefusedButADriveMayBeCopied)
     EXPECT_FALSE(fs.Exists(L"D:\\dst\\windows"));
 }
 
+// Every rule applies to the path as the platform resolves it, not to the text as written.
+TEST_F(FolderCommandsTest, RootsWrittenWithDotsOrRelativelyAreNeverDeletedOrMoved)
+{
+    fs.AddFile(L"C:\\boot.ini", "keep");
+    fs.AddFile(L"C:\\windows\\system.dat", "keep");
+    fs.AddFile(L"C:\\x\\sub\\deeper\\a.txt", "keep");
+    fs.AddFile(L"C:\\Users\\me\\AppData\\Local\\Temp\\t.txt", "keep");
+    const Paths before = fs.Tree(L"C:\\");
+    struct Case { const wchar_t* current; const wchar_t* path; };
+    const Case cases[] = {
+        {L"", L"C:\\x\\.."}, {L"", L"C:\\x\\..\\"}, {L"", L"C:\\."}, {L"", L"C:\\nothere\\.."},
+        {L"", L"C:/x/../."}, {L"", L"C:\\x\\sub\\..\\.."}, {L"", L"C:\\..."}, {L"", L"C:\\x\\. .\\..\\.."},
+        {L"", L"C:\\Users\\me\\AppData\\Local\\Temp\\..\\..\\..\\..\\.."}, // %TEMP%\..\..\..\..\..
+        {L"", L"\\\\server\\share\\x\\.."}, {L"", L"\\\\?\\C:\\"}, {L"", L"\\\\?\\C:\\x\\.."},
+        {L"", L"\\\\?\\UNC\\server\\share\\x\\.."}, {L"", L"\\\\.\\C:\\x\\.."},
+        {L"", L"x"}, {L"", L"."}, {L"", L"C:\\*"}, {L"", L"C:\\x\\*"}, // relative without a current folder; wildcards
+        {L"C:\\", L"."}, {L"C:\\", L".\\"}, {L"C:\\", L"sub\\.."}, {L"C:\\", L"sub/deeper/../.."},
+        {L"C:\\x", L".."}, {L"C:\\x", L"\\"}, {L"C:\\x", L"C:"}, {L"C:\\x", L"C:.."},
+    };
+    for (const Case& c : cases) {
+        fs.SetCurrentFolder(c.current);
+        fs.calls.clear();
+        DeleteFolderTree(fs, progress, c.path);
+        MoveFolderTree(fs, progress, c.path, L"D:\\dst");
+        EXPECT_EQ(fs.ChangingCalls(), Paths{}) << testing::PrintToString(std::wstring(c.path));
+    }
+    EXPECT_EQ(fs.Tree(L"C:\\"), before);
+    EXPECT_FALSE(fs.Exists(L"D:\\dst"));
+}
+
+TEST_F(FolderCommandsTest, DotsTrailingDotsAndRelativePathsNameTheFolderTheyResolveTo)
+{
+    struct Case { const wchar_t* current; const wchar_t* path; Paths left; };
+    const Paths keepOld{L"keep\\", L"keep\\old\\", L"keep\\old\\a.txt", L"keep\\old\\victim\\",
+                        L"keep\\old\\victim\\v.txt"};
+    Paths victimGone = keepOld;
+    Paths victimEmptied = keepOld;
+    victimEmptied.push_back(L"keep\\victim\\");
+    Paths oldVictimGone{L"keep\\", L"keep\\old\\", L"keep\\old\\a.txt", L"keep\\victim\\",
+                        L"keep\\victim\\sub\\", L"keep\\victim\\sub\\b.txt"};
+    const Case cases[] = {
+        {L"", L"C:\\keep\\old\\..\\victim", victimGone},
+        {L"", L"C:\\keep\\victim\\.", victimGone},
+        {L"", L"C:\\keep\\victim. .", victimGone},
+        {L"", L"C:\\keep\\victim.\\sub", victimEmptied},
+        {L"", L"C:/keep//victim/", victimEmptied}, // only the content: the folder stays
+        {L"C:\\keep", L"victim", victimGone},
+        {L"C:\\keep\\old", L"..\\victim\\sub", victimEmptied},
+        {L"C:\\keep\\old", L"\\keep\\victim", victimGone},
+        {L"C:\\keep\\old", L"C:victim", oldVictimGone},
+    };
+    for (const Case& c : cases) {
+        FakeFileSystem one;
+        one.AddFile(L"C:\\keep\\old\\a.txt", "a");
+        one.AddFile(L"C:\\keep\\old\\victim\\v.txt", "v");
+        one.AddFile(L"C:\\keep\\victim\\sub\\b.txt", "b");
+        one.SetCurrentFolder(c.current);
+        DeleteFolderTree(one, progress, c.path);
+        EXPECT_EQ(one.Tree(L"C:\\"), c.left) << testing::PrintToString(std::wstring(c.path));
+        EXPECT_EQ(one.HeldFolders(), 0);
+    }
+}
+
+// The folder and everything beneath it are named alike, whatever spelling the command used;
+// the copy takes the name the folder has on disk.
+TEST_F(FolderCommandsTest, ASourceTypedInAnotherCaseKeepsItsTreeTogether)
+{
+    const auto make = [](FakeFileSystem& into) {
+        into.AddFile(L"C:\\x\\drivers\\Audio\\x.inf", "audio");
+        into.AddFile(L"C:\\x\\drivers\\Video\\x.inf", "video");
+        into.AddFile(L"C:\\x\\drivers\\readme.txt", "readme");
+    };
+    const Paths arrived{L"drivers\\", L"drivers\\Audio\\", L"drivers\\Audio\\x.inf", L"drivers\\Video\\",
+                        L"drivers\\Video\\x.inf", L"drivers\\readme.txt"};
+    for (const wchar_t* target : {L"C:\\t", L"D:\\t"}) {
+        for (auto* command : {&CopyFolderTree, &MoveFolderTree}) {
+            FakeFileSystem one;
+            make(one);
+            command(one, progress, L"C:\\x\\DRIVERS", target);
+            SCOPED_TRACE(testing::PrintToString(std::wstring(target)));
+            EXPECT_EQ(one.Tree(target), arrived);
+            EXPECT_EQ(one.Content(std::wstring(target) + L"\\drivers\\Audio\\x.inf"), "audio");
+            EXPECT_EQ(one.Content(std::wstring(target) + L"\\drivers\\Video\\x.inf"), "video");
+            EXPECT_EQ(one.Exists(L"C:\\x\\drivers"), command == &CopyFolderTree);
+        }
+    }
+    FakeFileSystem deleted;
+    make(deleted);
+    DeleteFolderTree(deleted, progress, L"C:\\X\\Drivers");
+    EXPECT_FALSE(deleted.Exists(L"C:\\x\\drivers"));
+    EXPECT_TRUE(deleted.Exists(L"C:\\x"));
+}
+
+// A destination inside the source is left out of what is copied or moved: a run over an
+// earlier run's result does what the first run did, never one level deeper.
+TEST_F(FolderCommandsTest, ADestinationInsideTheSourceIsLeftOutOfTheCopyAndTheMove)
+{
+    struct Case { const wchar_t* source; const wchar_t* target; Paths backup; };
+    const Case cases[] = {
+        {L"C:\\data", L"C:\\data\\backup", {L"data\\", L"data\\a.txt", L"data\\sub\\", L"data\\sub\\b.txt"}},
+        {L"C:\\Data\\", L"c:\\data\\BACKUP", {L"a.txt", L"sub\\", L"sub\\b.txt"}},
+        {L"C:\\data", L"C:\\data\\sub\\..\\backup\\.", {L"data\\", L"data\\a.txt", L"data\\sub\\", L"data\\sub\\b.txt"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.source) + L" -> " + c.target));
+        FakeFileSystem one;
+        one.AddFile(L"C:\\data\\a.txt", "alpha");
+        one.AddFile(L"C:\\data\\sub\\b.txt", "beta");
+        for (int run = 0; run < 2; ++run)
+            CopyFolderTree(one, progress, c.source, c.target);
+        EXPECT_EQ(one.Tree(L"C:\\data\\backup"), c.backup);
+    }
+
+    // A move over an earlier backup replaces that backup's files and leaves it in its place.
+    FakeFileSystem moved;
+    moved.AddFile(L"C:\\data\\a.txt", "new");
+    moved.AddFile(L"C:\\data\\backup\\data\\a.txt", "old");
+    moved.AddFile(L"C:\\data\\backup\\data\\only-old.txt", "kept");
+    MoveFolderTree(moved, progress, L"C:\\data", L"C:\\data\\backup");
+    EXPECT_EQ(moved.Tree(L"C:\\data"), (Paths{L"backup\\", L"backup\\data\\", L"backup\\data\\a.txt",
+                                              L"backup\\data\\only-old.txt"}));
+    EXPECT_EQ(moved.Content(L"C:\\data\\backup\\data\\a.txt"), "new");
+    EXPECT_EQ(progress.commandBytesTotal.load(), 3u);
+}
+
+// What another program does between the walk and the delete cannot turn the delete elsewhere.
+TEST_F(FolderCommandsTest, AFolderReplacedByALinkDuringADeleteIsLeftAlone)
+{
+    fs.AddFile(L"D:\\keep\\s.txt", "precious", kReadOnly);
+    fs.AddFile(L"C:\\old\\a.txt");
+    fs.AddFile(L"C:\\old\\sub\\s.txt");
+    fs.AddFile(L"C:\\old\\sub\\inner\\t.txt");
+    fs.AddFile(L"C:\\old\\z.txt");
+    // Before the first removal, which takes the list from the back.
+    fs.BeforeCall(L"SetAttributes C:\\old\\z.txt", [this]() {
+        fs.Erase(L"C:\\old\\sub");
+        fs.AddFolderLink(L"C:\\old\\sub", L"D:\\keep");
+    });
+    DeleteFolderTree(fs, progress, L"C:\\old");
+    EXPECT_EQ(fs.Tree(L"D:\\keep"), Paths{L"s.txt"});
+    EXPECT_EQ(fs.Attributes(L"D:\\keep\\s.txt"), kReadOnly);
+    EXPECT_EQ(fs.Tree(L"C:\\old"), Paths{L"sub\\"});
+    EXPECT_EQ(fs.HeldFolders(), 0);
+
+    // A held folder cannot be swapped while its content goes.
+    FakeFileSystem held;
+    held.AddFile(L"C:\\old\\sub\\s.txt");
+    held.AddFile(L"C:\\old\\sub\\t.txt");
+    held.AddFolder(L"C:\\other");
+    bool swapped = true;
+    held.BeforeCall(L"SetAttributes C:\\old\\sub\\t.txt",
+                    [&]() { swapped = held.MoveOneFile(L"C:\\old\\sub", L"C:\\other\\sub", 0, nullptr); });
+    DeleteFolderTree(held, progress, L"C:\\old");
+    EXPECT_FALSE(swapped);
+    EXPECT_FALSE(held.Exists(L"C:\\old"));
+}
+
 TEST_F(FolderCommandsTest, ForwardSlashesNameTheSameFolders)
 {
     MakeSource();
