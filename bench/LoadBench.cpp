@@ -2,62 +2,18 @@
 // commands, expand the paths), timed and with its peak heap use, for files of 1, 10 and 100 MB
 // of four shapes: one huge item name, many ordinary items, one attribute of repeated path
 // variables, and a dense run of tiny elements. Peak heap is counted by this program's own
-// operator new, so it is exact and repeatable; it is printed against the file's size. Built
+// operator new (tests/HeapCounter.h), so it is exact and repeatable; it is printed against the file's size. Built
 // natively (wide characters of 4 bytes) and for Windows (2 bytes), where the target holds:
 // peak at most about 3 times the file size.
+#include "HeapCounter.h"
 #include "commands/CommandKinds.h"
 #include "config/ConfigurationLoader.h"
 
-#include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <new>
 #include <string>
 
-namespace {
-
-std::atomic<size_t> liveBytes{0};
-std::atomic<size_t> peakBytes{0};
-constexpr size_t kHeader = 16; // keeps the blocks 16-byte aligned
-
-void* Allocate(size_t size)
-{
-    char* block = static_cast<char*>(std::malloc(size + kHeader));
-    if (block == nullptr)
-        return nullptr;
-    *reinterpret_cast<size_t*>(block) = size;
-    const size_t now = liveBytes += size;
-    size_t peak = peakBytes.load();
-    while (now > peak && !peakBytes.compare_exchange_weak(peak, now)) {
-    }
-    return block + kHeader;
-}
-
-void Release(void* pointer)
-{
-    if (pointer == nullptr)
-        return;
-    char* block = static_cast<char*>(pointer) - kHeader;
-    liveBytes -= *reinterpret_cast<size_t*>(block);
-    std::free(block);
-}
-
-} // namespace
-
-void* operator new(size_t size)
-{
-    if (void* pointer = Allocate(size))
-        return pointer;
-    throw std::bad_alloc();
-}
-void* operator new[](size_t size) { return operator new(size); }
-void* operator new(size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void* operator new[](size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void operator delete(void* pointer) noexcept { Release(pointer); }
-void operator delete[](void* pointer) noexcept { Release(pointer); }
-void operator delete(void* pointer, size_t) noexcept { Release(pointer); }
-void operator delete[](void* pointer, size_t) noexcept { Release(pointer); }
+using heapcounter::peakBytes;
 
 namespace {
 
@@ -157,8 +113,7 @@ int main(int argc, char** argv)
             std::wstring widePath(path.begin(), path.end());
             CommandRegistry handlers;
             RegisterCommandKinds(handlers);
-            const size_t before = liveBytes.load();
-            peakBytes = before;
+            const size_t before = heapcounter::StartMeasuring();
             const auto start = std::chrono::steady_clock::now();
             LoadOutcome outcome;
             {

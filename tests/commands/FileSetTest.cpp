@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+
+#if __has_include(<pthread.h>)
+#include <pthread.h>
+#endif
 
 namespace {
 
@@ -229,3 +234,58 @@ TEST(FileSet, ScanEqualsOneByOneInsertsOnRandomTrees)
 }
 
 } // namespace
+
+namespace {
+
+// A chain of folders "d\d\d..." `depth` deep with one file at the bottom, listed on demand:
+// no tree is stored, so only the walk's own memory counts.
+class FolderChain : public FakeFileSystem
+{
+public:
+    explicit FolderChain(size_t depth) : depth(depth) {}
+    bool Enumerate(const std::wstring& pattern, const Visitor& visit) override
+    {
+        const size_t level = static_cast<size_t>(std::count(pattern.begin(), pattern.end(), L'\\')) - 2; // "C:\r\*" is level 0
+        if (level < depth)
+            return visit({L"d", FileAttribute::Directory, 0}), true;
+        return visit({L"f", FileAttribute::Archive, 1}), true;
+    }
+
+private:
+    const size_t depth;
+};
+
+// Runs `work` on a thread with a 1 MiB stack, a Windows program's default.
+template <typename Work>
+void OnSmallStack(Work work)
+{
+#if __has_include(<pthread.h>)
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, 1 << 20);
+    pthread_t thread;
+    ASSERT_EQ(pthread_create(&thread, &attributes, [](void* job) -> void* {
+        (*static_cast<Work*>(job))();
+        return nullptr;
+    }, &work), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
+#else
+    work();
+#endif
+}
+
+} // namespace
+
+TEST(FileSet, AVeryDeepTreeWalksInASmallStack)
+{
+    constexpr size_t kDepth = 6000; // a walk that recursed would need several MiB of stack here
+    FolderChain chain(kDepth);
+    FileSet set;
+    size_t added = 0;
+    OnSmallStack([&]() { added = set.Scan(chain, L"C:\\r\\", L"*.*", true, InsertOrder::PathAscending, true); });
+    ASSERT_EQ(added, kDepth + 1);
+    EXPECT_EQ(set[0].path, L"C:\\r\\d");
+    EXPECT_EQ(set[kDepth].path.size(), 5 + 2 * kDepth + 1); // C:\r\ + d\ per level + f
+    EXPECT_FALSE(set[kDepth].IsFolder());
+}

@@ -4,6 +4,7 @@
 #include "SettingsJson.h"
 #include "xml/XmlDocument.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -259,3 +260,26 @@ TEST(CheckTool, ProgramExitCodes)
 #endif
 
 } // namespace
+
+// Items and commands are grouped once: a list of a hundred thousand items loads and is
+// described in linear time. (Matching every command against every item takes minutes here.)
+TEST(CheckTool, ALongListIsCheckedInLinearTime)
+{
+    std::string xml = "<Varnekite><config/><items>";
+    for (int i = 0; i < 100000; ++i)
+        xml += "<item name='Item " + std::to_string(i % 50000) + "'><file command='dirdelete' directory='C:\\x'/></item>";
+    xml += "</items></Varnekite>";
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / "varnekite-long-list.xml";
+    std::ofstream(path, std::ios::binary) << xml;
+    std::string out;
+    std::string err;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(RunCheck({LoaderPath(path)}, MachineTable(), out, err), kCheckExitLoaded);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::filesystem::remove(path);
+    EXPECT_LT(seconds, 30.0); // a hang guard, not a speed target
+    // Items 0 and 50000 share a name, and with it their two commands.
+    EXPECT_NE(out.find("100000 item(s), 100000 command(s)"), std::string::npos);
+    const size_t first = out.find("  1. \"Item 0\"\n     dirdelete \"C:\\\\x\"\n     dirdelete \"C:\\\\x\"\n  2.");
+    EXPECT_NE(first, std::string::npos);
+}

@@ -1,0 +1,70 @@
+// The lexical path forms the folder commands' rules are applied to. The expected forms are
+// those GetFullPathNameW gives on Windows for the same text and current folder.
+#include "commands/FolderPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(NormalizePath, ResolvesTheWayWindowsDoes)
+{
+    struct Case { const wchar_t* current; const wchar_t* path; const wchar_t* normal; };
+    const Case cases[] = {
+        {L"", L"C:\\a\\b", L"C:\\a\\b"},
+        {L"", L"C:/a//b\\\\c/", L"C:\\a\\b\\c\\"},          // separators, a trailing one kept
+        {L"", L"C:\\a\\.\\b\\.", L"C:\\a\\b"},
+        {L"", L"C:\\a\\.\\", L"C:\\a\\"},
+        {L"", L"C:\\a\\b\\..", L"C:\\a"},
+        {L"", L"C:\\a\\b\\..\\", L"C:\\a\\"},
+        {L"", L"C:\\a\\..\\..\\..", L"C:\\"},                // never above the root
+        {L"", L"C:\\a.\\b..\\c. .", L"C:\\a\\b.\\c"},       // one dot off inner names, all dots and spaces off the last
+        {L"", L"C:\\a\\...", L"C:\\a\\"},
+        {L"", L"c:\\", L"c:\\"},
+        {L"", L"\\\\server\\share\\x\\..\\..", L"\\\\server\\share\\"},
+        {L"", L"//server/share/x", L"\\\\server\\share\\x"},
+        {L"", L"\\\\?\\C:\\x\\..", L"\\\\?\\C:\\"},
+        {L"", L"\\\\?\\UNC\\server\\share\\x\\..", L"\\\\?\\UNC\\server\\share\\"},
+        {L"", L"\\\\.\\C:\\x\\.\\y", L"\\\\.\\C:\\x\\y"},
+        {L"", L"C:", L"C:\\"},                                // no current folder on C:
+        {L"", L"C:x\\y", L"C:\\x\\y"},
+        {L"", L"x\\..\\..\\y", L"..\\y"},                     // no current folder: stays relative
+        {L"", L"\\x", L"\\x"},
+        {L"D:\\work", L"x\\..\\y", L"D:\\work\\y"},
+        {L"D:\\work", L".", L"D:\\work"},
+        {L"D:\\work\\", L".\\", L"D:\\work\\"},
+        {L"D:\\work", L"..\\..", L"D:\\"},
+        {L"D:\\work", L"\\x", L"D:\\x"},
+        {L"D:\\work", L"D:x", L"D:\\work\\x"},
+        {L"D:\\work", L"E:x", L"E:\\x"},
+        {L"\\\\server\\share\\work", L"\\x", L"\\\\server\\share\\x"},
+        {L"\\\\server\\share\\work", L"..\\..", L"\\\\server\\share\\"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(NormalizePath(c.path, c.current), c.normal)
+            << testing::PrintToString(std::wstring(c.path)) << " in " << testing::PrintToString(std::wstring(c.current));
+}
+
+TEST(NormalizePath, RootsAndWhatLiesInsideThem)
+{
+    struct Case { const wchar_t* path; size_t rootLength; bool rootOrRelative; };
+    const Case cases[] = {
+        {L"C:\\", 3, true}, {L"C:", 2, true}, {L"C:\\x", 3, false},
+        {L"\\\\server\\share", 14, true}, {L"\\\\server\\share\\", 15, true}, {L"\\\\server", 8, true},
+        {L"\\\\server\\share\\x", 15, false},
+        {L"\\\\?\\C:\\", 7, true}, {L"\\\\?\\C:\\x", 7, false}, {L"\\\\?\\Volume{1}\\", 14, true},
+        {L"\\\\?\\UNC\\s\\sh\\", 13, true}, {L"\\\\?\\unc\\s\\sh\\x", 13, false},
+        {L"x", 0, true}, {L"\\x", 0, true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(PathRootLength(c.path), c.rootLength) << testing::PrintToString(std::wstring(c.path));
+        EXPECT_EQ(IsRootOrRelative(c.path), c.rootOrRelative) << testing::PrintToString(std::wstring(c.path));
+    }
+    EXPECT_TRUE(IsStrictlyInside(L"C:\\Data\\backup\\", L"c:\\data"));
+    EXPECT_TRUE(IsStrictlyInside(L"C:\\x", L"C:\\"));
+    EXPECT_FALSE(IsStrictlyInside(L"C:\\data", L"C:\\data\\"));
+    EXPECT_FALSE(IsStrictlyInside(L"C:\\database", L"C:\\data"));
+}
+
+} // namespace
