@@ -7,6 +7,7 @@
 #include "app/InstallState.h"
 #include "commands/FileSet.h"
 #include "commands/FolderCommands.h"
+#include "commands/FolderPaths.h"
 #include "commands/RunCallbacks.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include <winioctl.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -188,6 +190,98 @@ TEST_F(FolderCommandsWin32Test, CopyProgressRoutineHandsOverFinishedChunks)
         EXPECT_EQ(progress.commandBytesDone.load(), commandDone);
     }
     EXPECT_EQ(progress.filePercent.load(), 50.0f);
+}
+
+// The real file system for looking, with every change written down instead of made: what the
+// commands would do to a path that must never be touched.
+class LookOnlyFileSystem : public FileSystemWin32
+{
+public:
+    bool SetAttributes(const std::wstring& path, uint32_t) override { return Note(L"SetAttributes " + path); }
+    bool RemoveFile(const std::wstring& path) override { return Note(L"RemoveFile " + path); }
+    bool RemoveFolder(const std::wstring& path) override { return Note(L"RemoveFolder " + path); }
+    bool CreateFolderTree(const std::wstring& path) override { return Note(L"CreateFolderTree " + path); }
+    bool CopyOneFile(const std::wstring& from, const std::wstring&, InstallProgress*) override
+    {
+        return Note(L"Copy " + from);
+    }
+    bool MoveOneFile(const std::wstring& from, const std::wstring&, uint32_t, InstallProgress*) override
+    {
+        return Note(L"Move " + from);
+    }
+    std::vector<std::wstring> changes;
+
+private:
+    bool Note(const std::wstring& change)
+    {
+        changes.push_back(change);
+        return false;
+    }
+};
+
+// Dots resolved by the platform itself: every way of writing the drive root is refused.
+TEST_F(FolderCommandsWin32Test, TheDriveRootWrittenWithDotsIsNeverDeletedOrMoved)
+{
+    Folders({L"x"});
+    const std::wstring drive = root.substr(0, 2); // the temporary folder's drive, e.g. C:
+    std::wstring upToTheRoot = root;
+    for (size_t i = 3; i < root.size(); ++i)
+        if (root[i] == L'\\')
+            upToTheRoot += L"\\..";
+    upToTheRoot += L"\\..";
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    struct Case { const wchar_t* current; std::wstring path; };
+    const Case cases[] = {
+        {nullptr, drive + L"\\x\\.."}, {nullptr, drive + L"\\."}, {nullptr, drive + L"/nothere/../."},
+        {nullptr, Path(L"x\\..\\..\\..\\..\\..\\..\\..\\..")}, {nullptr, upToTheRoot}, {nullptr, upToTheRoot + L"\\"},
+        {L"\\", L"."}, {L"\\", L".\\"}, {L"\\", L"sub\\.."}, {L"\\", L"sub/deeper/../.."},
+    };
+    for (const Case& c : cases) {
+        if (c.current != nullptr)
+            ASSERT_TRUE(SetCurrentDirectoryW((drive + c.current).c_str()));
+        LookOnlyFileSystem fileSystem;
+        DeleteFolderTree(fileSystem, state.progress, c.path);
+        MoveFolderTree(fileSystem, state.progress, c.path, Path(L"dst"));
+        SetCurrentDirectoryW(previous);
+        EXPECT_EQ(fileSystem.changes, std::vector<std::wstring>{}) << testing::PrintToString(c.path);
+    }
+
+    // The platform and the portable rules agree on the forms.
+    FileSystemWin32 real;
+    for (const std::wstring& path : {drive + L"\\a\\.\\b\\..\\c. .", drive + L"/a//b/", drive + L"\\a.\\b..\\...",
+                                     std::wstring(L"\\\\server\\share\\x\\..\\..\\y"), Path(L"x\\..\\y\\.")})
+        EXPECT_EQ(real.FullPath(path), NormalizePath(path)) << testing::PrintToString(path);
+
+    // And a path through ".." deletes the folder it resolves to, and nothing else.
+    Folders({L"victim", L"victim\\sub"});
+    WriteText(Path(L"victim\\sub\\v.txt"), "v", FILE_ATTRIBUTE_READONLY);
+    Run(RunDirDelete, Path(L"x\\..\\victim\\."));
+    EXPECT_FALSE(Exists(Path(L"victim")));
+    EXPECT_TRUE(Exists(Path(L"x")));
+}
+
+// Found on disk as "drivers", typed as "DRIVERS": the folder and its content stay together.
+TEST_F(FolderCommandsWin32Test, AFolderTypedInAnotherCaseThanOnDiskMovesAndCopiesWhole)
+{
+    const auto make = [this]() {
+        Folders({L"x", L"x\\drivers", L"x\\drivers\\Audio", L"x\\drivers\\Video"});
+        WriteText(Path(L"x\\drivers\\Audio\\x.inf"), "audio");
+        WriteText(Path(L"x\\drivers\\Video\\x.inf"), "video");
+    };
+    make();
+    Run(RunDirCopy, Path(L"x\\DRIVERS"), Path(L"copy"));
+    Run(RunDirMove, Path(L"x\\DRIVERS"), Path(L"moved"));
+    for (const wchar_t* into : {L"copy", L"moved"}) {
+        EXPECT_EQ(ReadText(Path(std::wstring(into) + L"\\drivers\\Audio\\x.inf")), "audio") << into;
+        EXPECT_EQ(ReadText(Path(std::wstring(into) + L"\\drivers\\Video\\x.inf")), "video") << into;
+    }
+    EXPECT_FALSE(Exists(Path(L"x\\drivers")));
+
+    make();
+    Run(RunDirDelete, Path(L"X\\Drivers"));
+    EXPECT_FALSE(Exists(Path(L"x\\drivers")));
+    EXPECT_TRUE(Exists(Path(L"x")));
 }
 
 // A second volume: the Linux /dev/shm (tmpfs) seen through Wine's Z: drive, or the folder
