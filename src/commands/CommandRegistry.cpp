@@ -1,22 +1,12 @@
 #include "commands/CommandRegistry.h"
 
-namespace {
+#include "xml/AsciiText.h"
 
-wchar_t FoldAscii(wchar_t c)
-{
-    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
-
-} // namespace
+#include <string_view>
 
 bool EqualsIgnoreAsciiCase(const std::wstring& a, const std::wstring& b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (FoldAscii(a[i]) != FoldAscii(b[i]))
-            return false;
-    return true;
+    return EqualsIgnoreAsciiCase(std::wstring_view(a), std::wstring_view(b));
 }
 
 const CommandHandler* CommandRegistry::FindHandler(const std::wstring& name) const

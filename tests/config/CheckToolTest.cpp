@@ -283,3 +283,25 @@ TEST(CheckTool, ALongListIsCheckedInLinearTime)
     const size_t first = out.find("  1. \"Item 0\"\n     dirdelete \"C:\\\\x\"\n     dirdelete \"C:\\\\x\"\n  2.");
     EXPECT_NE(first, std::string::npos);
 }
+
+TEST(CheckTool, WarnsAboutFolderPathsWithDotsRelativeOrAtARoot)
+{
+    InstallSettings settings;
+    settings.items = {L"Clean"};
+    const auto command = [](const wchar_t* kind, std::vector<std::wstring> arguments) {
+        InstallCommand made;
+        made.commandName = kind;
+        made.arguments = std::move(arguments);
+        return made;
+    };
+    settings.commands = {command(L"dirdelete", {L"C:\\x\\.."}), command(L"DirCopy", {L"tools\\src", L"C:/t/./u"}),
+                         command(L"dirmove", {L"C:\\Setup\\Drivers", L"D:\\"}), command(L"execute", {L".", L".."})};
+    const std::vector<std::wstring> expected = {
+        L"item \"Clean\": dirdelete path \"C:\\x\\..\" holds \".\" or \"..\" segments: it names \"C:\\\"",
+        L"item \"Clean\": dirdelete path \"C:\\x\\..\" names a drive or share root: the command is refused",
+        L"item \"Clean\": DirCopy path \"tools\\src\" is relative: it depends on the current folder, which the "
+        L"installer does not choose",
+        L"item \"Clean\": DirCopy path \"C:/t/./u\" holds \".\" or \"..\" segments: it names \"C:\\t\\u\"",
+    };
+    EXPECT_EQ(FindFolderPathWarnings(settings), expected);
+}

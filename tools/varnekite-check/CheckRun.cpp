@@ -5,12 +5,28 @@
 #include "SettingsJson.h"
 #include "commands/CommandKinds.h"
 #include "commands/CommandRegistry.h"
+#include "commands/FolderPaths.h"
 #include "config/ConfigurationFile.h"
 #include "config/ConfigurationLoader.h"
 #include "config/ValueFormats.h"
 #include "xml/XmlDocument.h"
 
 namespace {
+
+// Whether a path has a "." or ".." name between its separators.
+bool HasDotSegments(const std::wstring& path)
+{
+    size_t start = 0;
+    for (size_t i = 0; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == L'\\' || path[i] == L'/') {
+            const std::wstring_view name = std::wstring_view(path).substr(start, i - start);
+            if (name == L"." || name == L"..")
+                return true;
+            start = i + 1;
+        }
+    }
+    return false;
+}
 
 std::string Quoted(const std::wstring& text)
 {
@@ -95,6 +111,36 @@ std::vector<std::wstring> FindConfigurationWarnings(XmlDocument& document, const
     return warnings;
 }
 
+std::vector<std::wstring> FindFolderPathWarnings(const InstallSettings& settings)
+{
+    std::vector<std::wstring> warnings;
+    for (const InstallCommand& command : settings.commands) {
+        const bool copy = EqualsIgnoreAsciiCase(command.commandName, L"dircopy");
+        const bool takesApart = EqualsIgnoreAsciiCase(command.commandName, L"dirmove") ||
+                                EqualsIgnoreAsciiCase(command.commandName, L"dirdelete");
+        if (!copy && !takesApart)
+            continue;
+        const std::wstring& item = command.item < settings.items.size() ? settings.items[command.item] : L"";
+        for (size_t i = 0; i < command.arguments.size(); ++i) {
+            const std::wstring& path = command.arguments[i];
+            if (path.empty())
+                continue;
+            const std::wstring normal = NormalizePath(path);
+            const std::wstring what = L"item \"" + item + L"\": " + command.commandName + L" path \"" + path + L"\"";
+            if (PathRootLength(normal) == 0) {
+                warnings.push_back(what + L" is relative: it depends on the current folder, which the installer "
+                                          L"does not choose");
+                continue;
+            }
+            if (HasDotSegments(path))
+                warnings.push_back(what + L" holds \".\" or \"..\" segments: it names \"" + normal + L"\"");
+            if (i == 0 && takesApart && IsRootOrRelative(normal))
+                warnings.push_back(what + L" names a drive or share root: the command is refused");
+        }
+    }
+    return warnings;
+}
+
 int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& machineTable,
              std::string& out, std::string& err)
 {
@@ -134,7 +180,9 @@ int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& ma
     out += DescribeSettings(settings);
     XmlDocument document;
     LoadConfigurationFile(document, path);
-    const std::vector<std::wstring> warnings = FindConfigurationWarnings(document, handlers);
+    std::vector<std::wstring> warnings = FindConfigurationWarnings(document, handlers);
+    for (std::wstring& warning : FindFolderPathWarnings(settings))
+        warnings.push_back(std::move(warning));
     for (const std::wstring& warning : warnings)
         out += "warning: " + Utf8FromWide(warning) + "\n";
     return kCheckExitLoaded;

@@ -25,5 +25,10 @@ int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& ma
 // The document must hold a configuration that loaded.
 std::vector<std::wstring> FindConfigurationWarnings(XmlDocument& document, const CommandRegistry& handlers);
 
+// Folder command paths whose meaning is not what they seem: relative ones (they depend on the
+// current folder, which the installer does not choose), ones with "." or ".." segments (shown
+// in the form the commands use), and drive or share roots that delete and move refuse.
+std::vector<std::wstring> FindFolderPathWarnings(const InstallSettings& settings);
+
 // A short human-readable account of the settings, items and commands.
 std::string DescribeSettings(const InstallSettings& settings);
