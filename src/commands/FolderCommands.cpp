@@ -10,6 +10,7 @@
 #include "commands/FileSet.h"
 #include "commands/FolderPaths.h"
 
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -88,7 +89,7 @@ NamedFolder LookUp(FileSystem& fileSystem, const std::wstring& path)
 // Holds every folder from the command's folder down to the one being worked in, each checked
 // to be a plain folder when first held: a folder replaced by a link after the scan is not
 // entered, and a held one cannot be swapped while its content is worked on. Entries come in
-// descending path order, so the chain changes only at its end.
+// path order, so the chain changes only at its end.
 class FolderChain
 {
 public:
@@ -335,8 +336,21 @@ void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
     const NamedFolder& root = transfer.root;
     if (root.found)
         move(root.entry, transfer.destinationRoot);
-    for (const FileEntry& entry : transfer.set.Entries())
-        move(entry, transfer.DestinationOf(entry));
+    const bool rootGone = root.found && movedFolders.count(root.entry.path) != 0;
+    // What the root's move did not take along goes entry by entry, each from a folder held as
+    // the plain folder the walk listed: a folder replaced by a link meanwhile is left alone.
+    std::unique_ptr<FolderHold> rootHold =
+        rootGone ? nullptr : fileSystem.HoldFolder(std::wstring(WithoutTrailingSeparators(transfer.source)));
+    std::optional<FolderChain> chain;
+    if (rootHold != nullptr)
+        chain.emplace(fileSystem, std::move(rootHold), transfer.source);
+    for (const FileEntry& entry : transfer.set.Entries()) {
+        if (travelledAlong(entry.path) || (chain && chain->Reach(ParentPath(entry.path))))
+            move(entry, transfer.DestinationOf(entry));
+        else
+            progress.finishedFilesBytes += entry.size;
+    }
+    chain.reset(); // the emptied folders can go now
 
     // Remove the folders the moves have emptied, deepest first. Folder links that stayed
     // behind are left as they are.
@@ -349,7 +363,6 @@ void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
             continue;
         fileSystem.RemoveFolder(entry.path);
     }
-    const bool rootGone = root.found && movedFolders.count(root.entry.path) != 0;
     if (!rootGone && !root.entry.IsFolderLink())
         fileSystem.RemoveFolder(ScanRoot(transfer.source)); // also when the source had no entry of its own
 }

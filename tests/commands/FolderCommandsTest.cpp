@@ -270,7 +270,7 @@ TEST_F(FolderCommandsTest, ADestinationInsideTheSourceIsLeftOutOfTheCopyAndTheMo
 }
 
 // What another program does between the walk and the delete cannot turn the delete elsewhere.
-TEST_F(FolderCommandsTest, AFolderReplacedByALinkDuringADeleteIsLeftAlone)
+TEST_F(FolderCommandsTest, AFolderReplacedByALinkDuringADeleteOrAMoveIsLeftAlone)
 {
     fs.AddFile(L"D:\\keep\\s.txt", "precious", kReadOnly);
     fs.AddFile(L"C:\\old\\a.txt");
@@ -299,6 +299,20 @@ TEST_F(FolderCommandsTest, AFolderReplacedByALinkDuringADeleteIsLeftAlone)
     DeleteFolderTree(held, progress, L"C:\\old");
     EXPECT_FALSE(swapped);
     EXPECT_FALSE(held.Exists(L"C:\\old"));
+
+    // A move across volumes goes entry by entry, from held folders too.
+    FakeFileSystem moved;
+    moved.AddFile(L"D:\\keep\\s.txt", "precious");
+    moved.AddFile(L"C:\\src\\a.txt", "a");
+    moved.AddFile(L"C:\\src\\sub\\s.txt", "s");
+    moved.BeforeCall(L"Move C:\\src\\a.txt -> E:\\dst\\src\\a.txt", [&]() {
+        moved.Erase(L"C:\\src\\sub");
+        moved.AddFolderLink(L"C:\\src\\sub", L"D:\\keep");
+    });
+    MoveFolderTree(moved, progress, L"C:\\src", L"E:\\dst");
+    EXPECT_EQ(moved.Tree(L"D:\\keep"), Paths{L"s.txt"});
+    EXPECT_EQ(moved.Tree(L"E:\\dst"), (Paths{L"src\\", L"src\\a.txt"}));
+    EXPECT_EQ(moved.HeldFolders(), 0);
 }
 
 TEST_F(FolderCommandsTest, ForwardSlashesNameTheSameFolders)
