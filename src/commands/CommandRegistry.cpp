@@ -1,13 +1,5 @@
 #include "commands/CommandRegistry.h"
 
-#include "xml/AsciiText.h"
-
-#include <string_view>
-
-bool EqualsIgnoreAsciiCase(const std::wstring& a, const std::wstring& b)
-{
-    return EqualsIgnoreAsciiCase(std::wstring_view(a), std::wstring_view(b));
-}
 
 const CommandHandler* CommandRegistry::FindHandler(const std::wstring& name) const
 {

@@ -4,6 +4,7 @@
 
 #include "commands/InstallCommand.h"
 #include "config/PathVariables.h"
+#include "xml/AsciiText.h"
 
 #include <string>
 #include <vector>
@@ -23,8 +24,6 @@ struct CommandHandler
     ParseCommandFn parse = nullptr; // empty: the `file` element is dropped at load time
 };
 
-// Wide-text equality folding only the ASCII letters A-Z: the rule for command and item names.
-bool EqualsIgnoreAsciiCase(const std::wstring& a, const std::wstring& b);
 
 class CommandRegistry
 {

@@ -7,6 +7,7 @@
 #include "config/AnsiText.h"
 #include "config/ConfigurationFile.h"
 #include "config/ValueFormats.h"
+#include "xml/AsciiText.h"
 #include "xml/XmlDocument.h"
 
 #include <climits>
@@ -187,7 +188,7 @@ LoadOutcome ReadConfigurationDocument(InstallSettings& settings, const CommandRe
         showConfigurationError(kErrorOpeningText + expandedPath);
         return LoadOutcome::CannotOpen;
     }
-    if (!EqualsIgnoreCase(document.TagName(), "Varnekite")) {
+    if (!EqualsIgnoreAsciiCase(document.TagName(), "Varnekite")) {
         showConfigurationError(kWrongRootText);
         return LoadOutcome::WrongRoot;
     }

@@ -1,6 +1,7 @@
 // Value formats of the configuration file. Malformed values never fail: they read as 0.
 #include "config/ValueFormats.h"
 
+#include "xml/AsciiText.h"
 #include "xml/XmlDocument.h"
 
 #include <climits>
@@ -32,7 +33,7 @@ int32_t ParseInteger(const std::string& value)
 
 bool ParseBoolean(const std::string& value)
 {
-    return EqualsIgnoreCase(value, "true");
+    return EqualsIgnoreAsciiCase(value, "true");
 }
 
 uint32_t ParseColour(const std::string& value)

@@ -1,7 +1,9 @@
-// ASCII letter case, the only case the program folds: names in the configuration and path
-// texts compare with A-Z and a-z alike and every other character as it is.
+// ASCII letter case, the only case the program folds: names in the configuration, command and
+// item names, %NAME% references and path texts compare with A-Z and a-z alike and every other
+// character as it is. The one home of that rule, for byte and wide text alike.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 template <typename Char>
@@ -10,8 +12,10 @@ constexpr Char FoldAscii(Char c)
     return (c >= Char('A') && c <= Char('Z')) ? static_cast<Char>(c - Char('A') + Char('a')) : c;
 }
 
+namespace asciitext {
+
 template <typename Char>
-bool EqualsIgnoreAsciiCase(std::basic_string_view<Char> a, std::basic_string_view<Char> b)
+bool EqualsFolded(std::basic_string_view<Char> a, std::basic_string_view<Char> b)
 {
     if (a.size() != b.size())
         return false;
@@ -21,9 +25,20 @@ bool EqualsIgnoreAsciiCase(std::basic_string_view<Char> a, std::basic_string_vie
     return true;
 }
 
+} // namespace asciitext
+
+inline bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b)
+{
+    return asciitext::EqualsFolded(a, b);
+}
+
+inline bool EqualsIgnoreAsciiCase(std::wstring_view a, std::wstring_view b)
+{
+    return asciitext::EqualsFolded(a, b);
+}
+
 // Whether `text` begins with `prefix`, ASCII letters compared without case.
-template <typename Char>
-bool StartsWithIgnoreAsciiCase(std::basic_string_view<Char> text, std::basic_string_view<Char> prefix)
+inline bool StartsWithIgnoreAsciiCase(std::wstring_view text, std::wstring_view prefix)
 {
     return text.size() >= prefix.size() && EqualsIgnoreAsciiCase(text.substr(0, prefix.size()), prefix);
 }

@@ -140,7 +140,9 @@ int32_t XmlDocument::RecordParseError(const char* format, int32_t index)
 {
     // The message buffer is bounded: a very long tag name is cut, never overrun.
     char message[300];
-    const std::string name = TagNameAt(index);
+    const std::string name =
+        IsElement(index) ? std::string(xmlscan::TagNameAt(documentText.c_str(), records[index].startTagBegin))
+                         : std::string();
     std::snprintf(message, sizeof message, format, name.c_str());
     lastError = message;
     return -1;

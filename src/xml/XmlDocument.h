@@ -4,6 +4,8 @@
 // when asked for. A cursor (parent, current element, current child) walks the elements.
 #pragma once
 
+#include "xml/XmlScanner.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,23 +22,6 @@ struct ElementRecord
     int32_t firstChild;
     int32_t nextSibling;
 };
-
-// Scanner state for the tokens of one tag.
-struct TagToken
-{
-    int32_t start = 0;            // first byte of the token; after the opening quote when quoted
-    int32_t end = -1;             // last byte of the token, inclusive; before the closing quote when quoted
-    int32_t next = 0;             // where the next scan begins
-    bool quoted = false;
-    const char* text = nullptr;   // the NUL-terminated document text being read
-};
-
-// True when both byte strings have the same length and are equal with ASCII A-Z folded to a-z.
-bool EqualsIgnoreCase(const std::string& a, const std::string& b);
-
-// True when the token's bytes equal the start of `name` and the name continues there with NUL,
-// space, '=', '/' or '['. Case-sensitive: "item" matches the tag item only.
-bool TokenMatches(const TagToken& token, const char* name);
 
 class XmlDocument
 {

@@ -172,12 +172,7 @@ std::string XmlDocument::TagNameAt(int32_t index) const
 {
     if (!IsElement(index))
         return std::string();
-    TagToken token;
-    token.text = documentText.c_str();
-    token.next = records[index].startTagBegin + 1;
-    if (!ScanToken(token))
-        return std::string();
-    return documentText.substr(static_cast<size_t>(token.start), static_cast<size_t>(token.end - token.start + 1));
+    return std::string(xmlscan::TagNameAt(documentText.c_str(), records[index].startTagBegin));
 }
 
 // Tokens of the start tag are numbered from 0 (the tag name). The value is the quoted token

@@ -3,10 +3,23 @@
 // function works on a NUL-terminated text and never reads past its terminating NUL.
 #pragma once
 
-#include "xml/XmlDocument.h"
-
 #include <cstdint>
 #include <cstring>
+#include <string_view>
+
+// Scanner state for the tokens of one tag.
+struct TagToken
+{
+    int32_t start = 0;            // first byte of the token; after the opening quote when quoted
+    int32_t end = -1;             // last byte of the token, inclusive; before the closing quote when quoted
+    int32_t next = 0;             // where the next scan begins
+    bool quoted = false;
+    const char* text = nullptr;   // the NUL-terminated document text being read
+};
+
+// True when the token's bytes equal the start of `name` and the name continues there with NUL,
+// space, '=', '/' or '['. Case-sensitive: "item" matches the tag item only.
+bool TokenMatches(const TagToken& token, const char* name);
 
 namespace xmlscan {
 
@@ -116,6 +129,17 @@ inline bool ScanToken(TagToken& token)
 inline bool TokenIs(const TagToken& token, char c)
 {
     return !token.quoted && token.end == token.start && token.text[token.start] == c;
+}
+
+// The name of the tag whose '<' is at `lessThan`: its first token; empty when there is none.
+inline std::string_view TagNameAt(const char* text, int32_t lessThan)
+{
+    TagToken token;
+    token.text = text;
+    token.next = lessThan + 1;
+    if (!ScanToken(token))
+        return std::string_view();
+    return std::string_view(text + token.start, static_cast<size_t>(token.end - token.start + 1));
 }
 
 // TokenMatches against a name given as bytes and a length (not NUL-terminated).

@@ -39,10 +39,4 @@ TEST(CommandRegistry, FindHandlerFoldsOnlyAsciiLetters)
     EXPECT_EQ(registry.FindHandler(L"DIRCOPY")->run, &RunB);
 }
 
-TEST(CommandRegistry, EqualsIgnoreAsciiCaseFoldsOnlyLetters)
-{
-    EXPECT_TRUE(EqualsIgnoreAsciiCase(L"Setup Tools", L"setup TOOLS"));
-    EXPECT_FALSE(EqualsIgnoreAsciiCase(L"[", L"{")); // not letters: 0x5B and 0x7B differ by 0x20
-}
-
 } // namespace

@@ -1,4 +1,4 @@
-// The tokeniser and the markup rules under the XML reader, and the two name comparisons.
+// The tokeniser and the markup rules under the XML reader, and its name comparison.
 #include "xml/XmlScanner.h"
 
 #include <gtest/gtest.h>
@@ -88,21 +88,6 @@ TEST(XmlScanner, TokenMatchesNeedsTheWholeNameOrADelimiterAfterIt)
     ASSERT_TRUE(xmlscan::ScanToken(token));
     for (const Case& c : cases)
         EXPECT_EQ(TokenMatches(token, c.name), c.matches) << (c.name ? c.name : "(null)");
-}
-
-TEST(XmlScanner, EqualsIgnoreCaseFoldsOnlyAsciiLetters)
-{
-    struct Case { std::string a, b; bool equal; };
-    const Case cases[] = {
-        {"Varnekite", "varnekite", true},
-        {"true", "true ", false},
-        {"@", "`", false},               // neighbours of the letter ranges are not folded
-        {"[", "{", false},
-        {"\xC4", "\xE4", false},          // Latin-1 letters compare exactly
-        {std::string("a\0b", 3), std::string("A\0c", 3), false},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(EqualsIgnoreCase(c.a, c.b), c.equal) << testing::PrintToString(c.a) << " vs " << testing::PrintToString(c.b);
 }
 
 } // namespace
