@@ -1,7 +1,7 @@
 // Runs the folder copy (the "dircopy" command's algorithm on the Win32 file system) once and
 // prints how long it took. bench/run-copy-wine.sh runs it under Wine beside xcopy.
 //   CopyTreeBench.exe <source folder> <target folder>
-#include "app/InstallState.h"
+#include "commands/InstallState.h"
 #include "commands/FileSystemWin32.h"
 #include "commands/FolderCommands.h"
 

@@ -5,9 +5,9 @@
 // closes it. The process ends from the worker (or on a configuration error).
 #pragma once
 
-#include "app/InstallState.h"
+#include "commands/InstallState.h"
 #include "app/WorkerThreadWin32.h"
-#include "commands/CommandRegistry.h"
+#include "config/CommandRegistry.h"
 #include "display/FooterPanel.h"
 #include "display/HeaderPanel.h"
 #include "display/MainPanel.h"

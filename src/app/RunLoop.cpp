@@ -1,7 +1,7 @@
 #include "app/RunLoop.h"
 
-#include "app/InstallState.h"
-#include "commands/CommandRegistry.h"
+#include "commands/InstallState.h"
+#include "config/CommandRegistry.h"
 
 #include <vector>
 

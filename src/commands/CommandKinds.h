@@ -6,7 +6,7 @@
 // on this to have the command kinds exist before GDI+ starts.
 #pragma once
 
-#include "commands/CommandRegistry.h"
+#include "config/CommandRegistry.h"
 #include "commands/ParseCallbacks.h"
 
 #ifdef _WIN32

@@ -1,7 +1,7 @@
 // The "execute" command: starts a program (or opens a document) through the shell and waits
 // until the started process has ended. The worker thread blocks here; the window stays live
 // because painting happens on the window thread.
-#include "app/InstallState.h"
+#include "commands/InstallState.h"
 #include "commands/RunCallbacks.h"
 
 #include <windows.h>

@@ -3,7 +3,7 @@
 // folder-tree creation.
 #include "commands/FileSystemWin32.h"
 
-#include "app/InstallState.h"
+#include "commands/InstallState.h"
 #include "commands/FolderCommands.h"
 
 #include <shlobj.h>

@@ -6,7 +6,7 @@
 // thing undone and the command goes on.
 #include "commands/FolderCommands.h"
 
-#include "app/InstallState.h"
+#include "commands/InstallState.h"
 #include "commands/FileSet.h"
 #include "commands/FolderPaths.h"
 

@@ -2,7 +2,7 @@
 // arguments and run the folder commands on the Win32 file system.
 #include "commands/RunCallbacks.h"
 
-#include "app/InstallState.h"
+#include "commands/InstallState.h"
 #include "commands/FileSystemWin32.h"
 #include "commands/FolderCommands.h"
 

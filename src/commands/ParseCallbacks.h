@@ -3,7 +3,7 @@
 // kind always produces its full argument count.
 #pragma once
 
-#include "commands/InstallCommand.h"
+#include "config/InstallCommand.h"
 #include "config/PathVariables.h"
 
 class XmlDocument;

@@ -1,7 +1,7 @@
 // Reads Varnekite.xml into the install settings, the item list and the command list.
 #pragma once
 
-#include "commands/CommandRegistry.h"
+#include "config/CommandRegistry.h"
 #include "config/PathVariables.h"
 #include "config/Settings.h"
 

@@ -1,6 +1,6 @@
 #include "config/ItemCommands.h"
 
-#include "commands/InstallCommand.h"
+#include "config/InstallCommand.h"
 #include "xml/AsciiText.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 // its panels and the worker read these; nothing changes them after loading.
 #pragma once
 
-#include "commands/InstallCommand.h"
+#include "config/InstallCommand.h"
 #include "config/ItemCommands.h"
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 // whose rounding and wide-string conversions differ between C runtimes.
 #include "display/DisplayText.h"
 
-#include "commands/CommandRegistry.h"
+#include "config/CommandRegistry.h"
 
 #include <cmath>
 #include <cstdio>

@@ -4,7 +4,7 @@
 // itself, so the texts are the same on every platform and in every locale.
 #pragma once
 
-#include "commands/InstallCommand.h"
+#include "config/InstallCommand.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
 // The running item's line, bar and detail line, from one snapshot of the progress values.
 #include "display/MainPanelContent.h"
 
-#include "app/InstallState.h"
+#include "commands/InstallState.h"
 
 MainPanelSnapshot TakeMainPanelSnapshot(const InstallProgress& progress)
 {

@@ -3,7 +3,7 @@
 // once (a snapshot) while the worker keeps writing them.
 #include "display/MainPanel.h"
 
-#include "app/InstallState.h"
+#include "commands/InstallState.h"
 #include "display/PanelHost.h"
 #include "display/PanelLayout.h"
 

@@ -3,7 +3,7 @@
 #include "display/FooterPanel.h"
 #include "display/HeaderPanel.h"
 
-#include "app/InstallState.h"
+#include "commands/InstallState.h"
 #include "display/DisplayText.h"
 #include "display/PanelHost.h"
 #include "display/PanelLayout.h"

@@ -1,6 +1,6 @@
-#include "app/InstallState.h"
+#include "commands/InstallState.h"
 #include "app/RunLoop.h"
-#include "commands/CommandRegistry.h"
+#include "config/CommandRegistry.h"
 
 #include <gtest/gtest.h>
 

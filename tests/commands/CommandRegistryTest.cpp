@@ -1,4 +1,4 @@
-#include "commands/CommandRegistry.h"
+#include "config/CommandRegistry.h"
 
 #include <gtest/gtest.h>
 

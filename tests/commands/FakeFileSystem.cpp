@@ -1,6 +1,6 @@
 #include "commands/FakeFileSystem.h"
 
-#include "app/InstallState.h"
+#include "commands/InstallState.h"
 #include "commands/FolderCommands.h"
 #include "commands/FolderPaths.h"
 

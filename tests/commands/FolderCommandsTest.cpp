@@ -1,7 +1,7 @@
 #include "commands/FolderCommands.h"
 #include "commands/FolderPaths.h"
 
-#include "app/InstallState.h"
+#include "commands/InstallState.h"
 #include "commands/FakeFileSystem.h"
 
 #include <gtest/gtest.h>

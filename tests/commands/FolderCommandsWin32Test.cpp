@@ -4,7 +4,7 @@
 // creation with parents, 64-bit sizes, the progress routine, moves across volumes and links.
 #include "commands/FileSystemWin32.h"
 
-#include "app/InstallState.h"
+#include "commands/InstallState.h"
 #include "commands/FileSet.h"
 #include "commands/FolderCommands.h"
 #include "commands/FolderPaths.h"

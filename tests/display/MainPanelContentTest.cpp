@@ -1,6 +1,6 @@
 #include "display/MainPanelContent.h"
 
-#include "app/InstallState.h"
+#include "commands/InstallState.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The panels painted for real under GDI+: each panel is attached to a STATIC child of a
 // popup window, painted into a 32-bit bitmap through WM_PRINTCLIENT (the path the fade-in
 // takes) or WM_PAINT, and checked pixel by pixel.
-#include "app/InstallState.h"
+#include "commands/InstallState.h"
 #include "display/FooterPanel.h"
 #include "display/HeaderPanel.h"
 #include "display/MainPanel.h"

@@ -4,7 +4,7 @@
 #include "CheckArguments.h"
 #include "SettingsJson.h"
 #include "commands/CommandKinds.h"
-#include "commands/CommandRegistry.h"
+#include "config/CommandRegistry.h"
 #include "commands/FolderPaths.h"
 #include "config/ConfigurationFile.h"
 #include "config/ConfigurationLoader.h"

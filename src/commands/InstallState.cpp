@@ -1,4 +1,4 @@
-#include "app/InstallState.h"
+#include "commands/InstallState.h"
 
 void InstallProgress::ResetByteCounters()
 {

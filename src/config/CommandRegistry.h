@@ -2,7 +2,7 @@
 // (used by the worker thread). The registry is filled once, before loading, and only read after.
 #pragma once
 
-#include "commands/InstallCommand.h"
+#include "config/InstallCommand.h"
 #include "config/PathVariables.h"
 #include "xml/AsciiText.h"
 

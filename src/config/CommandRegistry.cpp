@@ -1,4 +1,4 @@
-#include "commands/CommandRegistry.h"
+#include "config/CommandRegistry.h"
 
 
 const CommandHandler* CommandRegistry::FindHandler(const std::wstring& name) const
