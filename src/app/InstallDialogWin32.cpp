@@ -4,7 +4,7 @@
 #include "app/ResourceIds.h"
 #include "app/SystemVersionWin32.h"
 #include "app/WindowPlacement.h"
-#include "commands/CommandKinds.h"
+#include "commands/CommandKindsWin32.h"
 #include "config/ConfigurationLoader.h"
 #include "config/PathVariableSourceWin32.h"
 
@@ -56,7 +56,7 @@ INT_PTR InstallDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM)
 
 void InstallDialog::OnInitDialog()
 {
-    RegisterCommandKinds(handlers);
+    RegisterCommandKindsWin32(handlers);
     progress.ResetByteCounters();
     ShowWindow(window, SW_HIDE);
     SetIcons();

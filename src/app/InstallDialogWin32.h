@@ -8,9 +8,9 @@
 #include "commands/InstallState.h"
 #include "app/WorkerThreadWin32.h"
 #include "config/CommandRegistry.h"
-#include "display/FooterPanel.h"
-#include "display/HeaderPanel.h"
-#include "display/MainPanel.h"
+#include "display/FooterPanelWin32.h"
+#include "display/HeaderPanelWin32.h"
+#include "display/MainPanelWin32.h"
 #include "display/PanelHost.h"
 
 #include <windows.h>

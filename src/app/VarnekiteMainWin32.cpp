@@ -1,11 +1,10 @@
-// The entry point of Varnekite.exe and the process-wide objects that exist before it: the
-// command kinds, then GDI+. The entry point initialises COM and the common controls and shows
+// The entry point of Varnekite.exe and GDI+, which is started before it. The entry point initialises COM and the common controls and shows
 // the progress window modally; the process normally ends inside that call (from the worker
 // when the list is done, or on a configuration error), so what follows it runs only when the
 // window could not be created or the worker could not start.
 #include "app/InstallDialogWin32.h"
-// Included before GdiplusSession: its inline constants are constructed before GDI+ starts.
-#include "commands/CommandKinds.h"
+#include "config/AnsiText.h"
+#include "config/AnsiTextWin32.h"
 #include "display/GdiplusWin32.h"
 
 #include <commctrl.h>
@@ -15,10 +14,6 @@ namespace {
 
 // Starts GDI+ for the whole process before the entry point runs and shuts it down after the
 // entry point has returned, when no window is left that could paint.
-//
-// Construction order: the command kinds first, then GDI+. The kinds are inline variables
-// defined in CommandKinds.h, included above, and C++ initialises an inline variable defined
-// before a static object in the same file ahead of that object, whatever the linker does.
 class GdiplusSession
 {
 public:
@@ -42,6 +37,7 @@ static GdiplusSession gdiplusSession;
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
+    UseAnsiDecoder(WidenAnsiWin32); // display texts in the installing user's code page
     CoInitialize(nullptr);
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);

@@ -1,9 +1,17 @@
 #include "commands/CommandKinds.h"
 
-void RegisterCommandKinds(CommandRegistry& registry)
+#include <cstddef>
+
+const CommandKind* FindCommandKind(const std::wstring& name)
 {
-    registry.Append(executeCommand);
-    registry.Append(dirCopyCommand);
-    registry.Append(dirMoveCommand);
-    registry.Append(dirDeleteCommand);
+    for (const CommandKind& kind : kCommandKinds)
+        if (EqualsIgnoreAsciiCase(name, kind.name))
+            return &kind;
+    return nullptr;
+}
+
+void RegisterCommandKinds(CommandRegistry& registry, const CommandKindRuns& runs)
+{
+    for (size_t i = 0; i < sizeof kCommandKinds / sizeof kCommandKinds[0]; ++i)
+        registry.Append({kCommandKinds[i].name, runs.run[i], kCommandKinds[i].parse});
 }

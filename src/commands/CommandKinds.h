@@ -1,28 +1,47 @@
-// The four command kinds of the installer, as program-wide constants, and their registration
-// in the fixed order execute, dircopy, dirmove, dirdelete.
-//
-// The constants are inline variables defined here, so every file that includes this header
-// before defining its own static objects gets them constructed first: the entry point relies
-// on this to have the command kinds exist before GDI+ starts.
+// The table of the installer's four command kinds, in their fixed order execute, dircopy,
+// dirmove, dirdelete: the name a `file` element's command attribute gives (ASCII case ignored),
+// the parse callback that fills the command, and what the window shows while it runs. This is
+// the one list of kinds: adding one touches this table and the kind's own code. The run
+// callbacks are the platform's (CommandKindsWin32.h); without them the kinds load and check only.
 #pragma once
 
-#include "config/CommandRegistry.h"
 #include "commands/ParseCallbacks.h"
+#include "config/CommandRegistry.h"
 
-#ifdef _WIN32
-#include "commands/RunCallbacks.h"
-#define VARNEKITE_RUN(callback) (callback)
-#else
-// Without Windows only the parse callbacks exist: loading and checking a configuration.
-#define VARNEKITE_RUN(callback) nullptr
-#endif
+#include <string>
 
-inline const CommandHandler executeCommand{L"execute", VARNEKITE_RUN(RunExecute), ParseExecute};
-inline const CommandHandler dirCopyCommand{L"dircopy", VARNEKITE_RUN(RunDirCopy), ParseDirectoryPair};
-inline const CommandHandler dirMoveCommand{L"dirmove", VARNEKITE_RUN(RunDirMove), ParseDirectoryPair};
-inline const CommandHandler dirDeleteCommand{L"dirdelete", VARNEKITE_RUN(RunDirDelete), ParseSingleDirectory};
+// What the line under the running item shows while a command of the kind runs.
+enum class DetailKind
+{
+    Execute, // the program's display name
+    Copy,    // the copy template, with a file bar
+    Move,    // the move template, with a file bar
+    Delete,  // the delete template, no bar
+    None,    // a name that is no kind: an empty line
+};
 
-#undef VARNEKITE_RUN
+struct CommandKind
+{
+    const wchar_t* name;
+    ParseCommandFn parse;
+    DetailKind detail;
+};
 
-// Appends the four kinds to the registry in their fixed order.
-void RegisterCommandKinds(CommandRegistry& registry);
+inline constexpr CommandKind kCommandKinds[] = {
+    {L"execute", ParseExecute, DetailKind::Execute},
+    {L"dircopy", ParseDirectoryPair, DetailKind::Copy},
+    {L"dirmove", ParseDirectoryPair, DetailKind::Move},
+    {L"dirdelete", ParseSingleDirectory, DetailKind::Delete},
+};
+
+// The run callbacks, in the table's order.
+struct CommandKindRuns
+{
+    RunCommandFn run[sizeof kCommandKinds / sizeof kCommandKinds[0]] = {};
+};
+
+// The kind of that name, ASCII case ignored; null for any other name.
+const CommandKind* FindCommandKind(const std::wstring& name);
+
+// Appends the kinds to the registry in the table's order, with `runs` as their run callbacks.
+void RegisterCommandKinds(CommandRegistry& registry, const CommandKindRuns& runs = CommandKindRuns());

@@ -2,7 +2,7 @@
 // until the started process has ended. The worker thread blocks here; the window stays live
 // because painting happens on the window thread.
 #include "commands/InstallState.h"
-#include "commands/RunCallbacks.h"
+#include "commands/RunCallbacksWin32.h"
 
 #include <windows.h>
 #include <shellapi.h>

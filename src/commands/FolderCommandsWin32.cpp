@@ -1,6 +1,6 @@
 // The run callbacks of "dircopy", "dirmove" and "dirdelete": they read their command's
 // arguments and run the folder commands on the Win32 file system.
-#include "commands/RunCallbacks.h"
+#include "commands/RunCallbacksWin32.h"
 
 #include "commands/InstallState.h"
 #include "commands/FileSystemWin32.h"

@@ -1,11 +1,10 @@
-// WidenAnsi through the platform: CP_THREAD_ACP, the code page of the installing user.
-#include "config/AnsiText.h"
+#include "config/AnsiTextWin32.h"
 
 #include <windows.h>
 
-std::wstring WidenAnsi(const std::string& bytes)
+std::wstring WidenAnsiWin32(std::string_view bytes)
 {
-    if (bytes.empty())
+    if (bytes.empty() || bytes.size() > 0x7FFFFFFF)
         return std::wstring();
     const int length = static_cast<int>(bytes.size());
     const int units = MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.data(), length, nullptr, 0);

@@ -1,47 +1,45 @@
-// On Windows the file is opened by its wide path, so a program folder whose name holds
-// characters outside the ANSI code page (Cyrillic, CJK) still finds its configuration; the
-// byte path the reader takes would turn such characters into unrelated bytes. Elsewhere file
-// names are bytes, and the path's characters (each one byte wide, see WidenBytes) are those bytes.
+// Reading the configuration file. The file is opened through the standard library's path,
+// which takes the wide path as it is where paths are wide (Windows: a program folder whose
+// name holds characters outside the ANSI code page still finds its configuration) and as bytes
+// where they are bytes (elsewhere a path's characters are its bytes, see WidenBytes).
 #include "config/ConfigurationFile.h"
 
 #include "config/ValueFormats.h"
 #include "xml/XmlDocument.h"
 
-#ifdef _WIN32
-#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <type_traits>
 #include <utility>
-#endif
 
-#ifdef _WIN32
+namespace {
+
+std::filesystem::path FilePath(const std::wstring& path)
+{
+    if constexpr (std::is_same_v<std::filesystem::path::value_type, wchar_t>)
+        return std::filesystem::path(path);
+    else
+        return std::filesystem::path(NarrowBytes(path));
+}
+
+} // namespace
 
 void LoadConfigurationFile(XmlDocument& document, const std::wstring& path)
 {
     // Read straight into the string the document then takes over: the file's bytes are held
-    // once. The reader's offsets are 32-bit: a larger file cannot be a configuration.
-    constexpr long long maxBytes = 0x7FFFFFFF - 64;
+    // once. An empty file, one that cannot be read and one too large for the reader's offsets
+    // all leave the document without elements.
     std::string bytes;
-    if (FILE* file = _wfopen(path.c_str(), L"rb")) {
-        bool read = false;
-        if (_fseeki64(file, 0, SEEK_END) == 0) {
-            const long long size = _ftelli64(file);
-            if (size > 0 && size <= maxBytes && _fseeki64(file, 0, SEEK_SET) == 0) {
-                bytes.resize(static_cast<size_t>(size));
-                read = std::fread(&bytes[0], 1, bytes.size(), file) == bytes.size();
-            }
+    std::ifstream file(FilePath(path), std::ios::binary);
+    if (file && file.seekg(0, std::ios::end)) {
+        const std::streamoff size = file.tellg();
+        if (size > 0 && static_cast<unsigned long long>(size) <= XmlDocument::kMaxDocumentLength &&
+            file.seekg(0, std::ios::beg)) {
+            bytes.resize(static_cast<size_t>(size));
+            if (!file.read(&bytes[0], size))
+                bytes.clear();
         }
-        std::fclose(file);
-        if (!read)
-            bytes.clear();
     }
-    // Like the byte-path load: the text ends at its first NUL, a failure leaves no element.
+    // The text ends at its first NUL.
     document.ParseText(std::move(bytes));
 }
-
-#else
-
-void LoadConfigurationFile(XmlDocument& document, const std::wstring& path)
-{
-    document.LoadFile(NarrowBytes(path).c_str());
-}
-
-#endif

@@ -2,7 +2,7 @@
 // whose rounding and wide-string conversions differ between C runtimes.
 #include "display/DisplayText.h"
 
-#include "config/CommandRegistry.h"
+
 
 #include <cmath>
 #include <cstdio>
@@ -149,21 +149,6 @@ float ItemBarPercent(float itemPercent, float commandPercent, int commandCount)
 
 DetailKind DetailKindOf(const std::wstring& commandName)
 {
-    struct Entry
-    {
-        const wchar_t* name;
-        DetailKind kind;
-    };
-    static const Entry kinds[] = {
-        {L"execute", DetailKind::Execute},
-        {L"dircopy", DetailKind::Copy},
-        {L"dirmove", DetailKind::Move},
-        {L"dirdelete", DetailKind::Delete},
-    };
-    for (const Entry& entry : kinds) {
-        if (EqualsIgnoreAsciiCase(commandName, entry.name)) {
-            return entry.kind;
-        }
-    }
-    return DetailKind::None;
+    const CommandKind* kind = FindCommandKind(commandName);
+    return kind != nullptr ? kind->detail : DetailKind::None;
 }

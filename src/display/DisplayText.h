@@ -4,6 +4,7 @@
 // itself, so the texts are the same on every platform and in every locale.
 #pragma once
 
+#include "commands/CommandKinds.h"
 #include "config/InstallCommand.h"
 
 #include <cstdint>
@@ -54,14 +55,6 @@ std::wstring FooterMeasureText(const std::wstring& text);
 // With no commands (n <= 0) it is the item percentage alone.
 float ItemBarPercent(float itemPercent, float commandPercent, int commandCount);
 
-// What the line under the running item shows, by command name (ASCII case ignored).
-enum class DetailKind
-{
-    Execute, // the program's display name
-    Copy,    // the copy template, with a file bar
-    Move,    // the move template, with a file bar
-    Delete,  // the delete template, no bar
-    None,    // any other name: an empty line
-};
-
+// What the line under the running item shows for a command of that name (ASCII case ignored):
+// the kind table's detail, None for a name that is no kind.
 DetailKind DetailKindOf(const std::wstring& commandName);

@@ -1,7 +1,7 @@
 // Painting of the main panel: the rows of items around the running one, the running item's
 // counter and bar, and its detail line with the file bar. Each paint reads the progress values
 // once (a snapshot) while the worker keeps writing them.
-#include "display/MainPanel.h"
+#include "display/MainPanelWin32.h"
 
 #include "commands/InstallState.h"
 #include "display/PanelHost.h"

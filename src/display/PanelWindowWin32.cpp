@@ -1,7 +1,7 @@
 // The panel base: subclassing of the STATIC control, the double-buffered paint shared by
 // WM_PAINT and WM_PRINTCLIENT, and the GDI+ resources (fonts, string formats, picture) a panel
 // owns. GDI+ failures are passed over: whatever cannot be made is simply not drawn.
-#include "display/PanelWindow.h"
+#include "display/PanelWindowWin32.h"
 
 #include "display/PanelLayout.h"
 

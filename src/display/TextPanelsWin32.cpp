@@ -1,7 +1,7 @@
 // Painting of the header (the title) and the footer (overall percentage and bar). Each measures
 // its height on its first paint and then asks the main window to lay the panels out.
-#include "display/FooterPanel.h"
-#include "display/HeaderPanel.h"
+#include "display/FooterPanelWin32.h"
+#include "display/HeaderPanelWin32.h"
 
 #include "commands/InstallState.h"
 #include "display/DisplayText.h"

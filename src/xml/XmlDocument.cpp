@@ -12,7 +12,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <limits>
 
 using xmlscan::ScanToChar;
 using xmlscan::ScanToken;
@@ -20,8 +19,6 @@ using xmlscan::TokenIs;
 
 namespace {
 
-// Offsets are 32-bit; keep a margin for the look-ahead arithmetic on positions.
-constexpr size_t maxDocumentLength = static_cast<size_t>(std::numeric_limits<int32_t>::max()) - 64;
 
 // Result of parsing one start tag, as the recursive form of the parser would return it.
 constexpr int32_t contentFollows = -2;
@@ -43,7 +40,7 @@ bool XmlDocument::LoadFile(const char* path)
         if (std::fseek(file, 0, SEEK_END) == 0) {
             const long size = std::ftell(file);
             // An empty file reads nothing and so fails; one too large for 32-bit offsets too.
-            if (size > 0 && static_cast<unsigned long>(size) <= maxDocumentLength
+            if (size > 0 && static_cast<unsigned long>(size) <= kMaxDocumentLength
                 && std::fseek(file, 0, SEEK_SET) == 0) {
                 std::string buffer(static_cast<size_t>(size), '\0');
                 if (std::fread(&buffer[0], static_cast<size_t>(size), 1, file) == 1) {
@@ -83,7 +80,7 @@ bool XmlDocument::ParseDocumentText()
     parentIndex = currentIndex = childIndex = currentKind = 0;
 
     const size_t length = documentText.size();
-    if (length > maxDocumentLength) {
+    if (length > kMaxDocumentLength) {
         lastError = "Document too large";
     } else {
         // Every element starts with a '<' that no '/', '!' or '?' follows: counting those gives

@@ -26,6 +26,10 @@ struct ElementRecord
 class XmlDocument
 {
 public:
+    // Offsets are 32-bit, with a margin for the look-ahead arithmetic on positions: the longest
+    // text the reader takes.
+    static constexpr size_t kMaxDocumentLength = 0x7FFFFFFF - 64;
+
     XmlDocument();
     virtual ~XmlDocument();
 

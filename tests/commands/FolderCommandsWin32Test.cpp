@@ -8,7 +8,7 @@
 #include "commands/FileSet.h"
 #include "commands/FolderCommands.h"
 #include "commands/FolderPaths.h"
-#include "commands/RunCallbacks.h"
+#include "commands/RunCallbacksWin32.h"
 
 #include <gtest/gtest.h>
 

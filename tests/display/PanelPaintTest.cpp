@@ -2,9 +2,9 @@
 // popup window, painted into a 32-bit bitmap through WM_PRINTCLIENT (the path the fade-in
 // takes) or WM_PAINT, and checked pixel by pixel.
 #include "commands/InstallState.h"
-#include "display/FooterPanel.h"
-#include "display/HeaderPanel.h"
-#include "display/MainPanel.h"
+#include "display/FooterPanelWin32.h"
+#include "display/HeaderPanelWin32.h"
+#include "display/MainPanelWin32.h"
 #include "display/PanelHost.h"
 
 #include <gtest/gtest.h>

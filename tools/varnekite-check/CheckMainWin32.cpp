@@ -1,6 +1,8 @@
 // varnekite-check on Windows: the wide command line and this machine's path variables (module
 // folder, setup source path, environment), output as UTF-8.
 #include "CheckRun.h"
+#include "config/AnsiText.h"
+#include "config/AnsiTextWin32.h"
 #include "config/PathVariableSourceWin32.h"
 
 #include <windows.h>
@@ -12,6 +14,7 @@
 
 int main()
 {
+    UseAnsiDecoder(WidenAnsiWin32); // display texts as the installer on this machine reads them
     std::vector<std::wstring> arguments;
     int count = 0;
     if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count)) {

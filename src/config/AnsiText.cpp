@@ -1,5 +1,5 @@
-// WidenAnsi without Windows: Windows-1252, so that varnekite-check shows the same
-// characters a Western installation would.
+// WidenAnsi and its portable decoder, Windows-1252, so that varnekite-check and the tests show
+// the same characters a Western installation would.
 #include "config/AnsiText.h"
 
 namespace {
@@ -12,13 +12,25 @@ const wchar_t kCp1252High[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
+AnsiDecoder installedDecoder = DecodeWindows1252;
+
 } // namespace
 
-std::wstring WidenAnsi(const std::string& bytes)
+std::wstring DecodeWindows1252(std::string_view bytes)
 {
     std::wstring text;
     text.reserve(bytes.size());
     for (unsigned char byte : bytes)
         text.push_back(byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : static_cast<wchar_t>(byte));
     return text;
+}
+
+std::wstring WidenAnsi(std::string_view bytes)
+{
+    return installedDecoder(bytes);
+}
+
+void UseAnsiDecoder(AnsiDecoder decoder)
+{
+    installedDecoder = decoder != nullptr ? decoder : DecodeWindows1252;
 }

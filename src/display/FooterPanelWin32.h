@@ -2,7 +2,7 @@
 // wide as "100% <text>" needs, and the overall progress bar beside it.
 #pragma once
 
-#include "display/PanelWindow.h"
+#include "display/PanelWindowWin32.h"
 
 class FooterPanel : public PanelWindow
 {

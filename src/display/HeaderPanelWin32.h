@@ -1,7 +1,7 @@
 // The top panel: the title text in the large bold font, on one line.
 #pragma once
 
-#include "display/PanelWindow.h"
+#include "display/PanelWindowWin32.h"
 
 class HeaderPanel : public PanelWindow
 {

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "display/MainPanelContent.h"
-#include "display/PanelWindow.h"
+#include "display/PanelWindowWin32.h"
 
 class MainPanel : public PanelWindow
 {
