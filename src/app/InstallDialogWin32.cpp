@@ -94,7 +94,6 @@ void InstallDialog::OnInitDialog()
     // system without the animation the dialog manager shows the window after this message.
     AnimateWindowIfAvailable(window, kFadeMilliseconds, kFadeInFlags);
 
-    thread.SetOwner(this);
     if (!thread.Start()) {
         // Nothing would ever end the program: give the foreign window back and close.
         if (hiddenWindow != nullptr)
@@ -158,4 +157,27 @@ void InstallDialog::PlaceWindows()
     move(main.Window(), layout.main);
     move(footer.Window(), layout.footer);
     move(window, layout.window);
+}
+
+// A null window would make InvalidateRect repaint every window of the desktop: a panel that
+// could not be bound is simply not invalidated.
+void InstallDialog::InvalidateMainPanel()
+{
+    if (HWND panel = main.Window())
+        InvalidateRect(panel, nullptr, TRUE);
+}
+
+void InstallDialog::InvalidateFooter()
+{
+    if (HWND panel = footer.Window())
+        InvalidateRect(panel, nullptr, TRUE);
+}
+
+void InstallDialog::ListDone()
+{
+    // The window fades out from this thread; the call returns once it is hidden.
+    AnimateWindowIfAvailable(window, kFadeMilliseconds, kFadeOutFlags);
+    if (hiddenWindow != nullptr)
+        ShowWindow(hiddenWindow, SW_SHOW);
+    ExitProcess(kInstallCompleteExitCode);
 }

@@ -18,8 +18,10 @@
 // DialogBoxParamW's result when the worker thread cannot be started: the window is closed and
 // the program ends with this code instead of staying open with nothing running.
 constexpr INT_PTR kWorkerStartFailedExitCode = 2;
+// The process's exit code once the install list has run to its end.
+constexpr UINT kInstallCompleteExitCode = 1;
 
-class InstallDialog : public InstallState, public PanelHost
+class InstallDialog : public InstallState, public PanelHost, private InstallRunHost
 {
 public:
     InstallDialog() = default;
@@ -35,14 +37,12 @@ public:
     const InstallState& State() const override { return *this; }
     void PlaceWindows() override;
 
-    // For the worker thread.
-    HWND Window() const { return window; }
-    HWND HiddenWindow() const { return hiddenWindow; }
-    HWND MainPanelWindow() const { return main.Window(); }
-    HWND FooterWindow() const { return footer.Window(); }
-    const CommandRegistry& Handlers() const { return handlers; }
-
 private:
+    // InstallRunHost, called on the worker.
+    void InvalidateMainPanel() override;
+    void InvalidateFooter() override;
+    void ListDone() override;
+
     static INT_PTR CALLBACK DialogProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnInitDialog();
@@ -53,11 +53,11 @@ private:
 
     HWND window = nullptr;
     HINSTANCE instance = nullptr;
-    // Destroyed in reverse order: the registry, then the worker (joined), then the panels.
     HeaderPanel header;
     FooterPanel footer;
     MainPanel main;
     HWND hiddenWindow = nullptr;
-    InstallThread thread;
     CommandRegistry handlers;
+    // Last, so destroyed first: the worker is joined while everything it uses still exists.
+    InstallThread thread{*this, handlers, *this};
 };

@@ -1,5 +1,5 @@
 // A thread object: Start runs the virtual Run on a new thread, Join waits for it. The install
-// thread's Run is the install run loop followed by the end of the process.
+// thread's Run is the install run loop; it reaches the window only through InstallRunHost.
 #pragma once
 
 #include "app/RunLoop.h"
@@ -8,7 +8,8 @@
 
 #include <atomic>
 
-class InstallDialog;
+class CommandRegistry;
+class InstallState;
 
 class WorkerThread
 {
@@ -21,8 +22,8 @@ public:
 
     // Creates the thread, running at once; false when no thread could be created.
     virtual bool Start();
-    // Asks the thread to stop, resumes it if it was created suspended, waits for it without a
-    // time limit and releases its handle. Nothing happens when no thread is held.
+    // Asks the thread to stop, waits for it without a time limit and releases its handle.
+    // Nothing happens when no thread is held.
     virtual void Join();
     bool StopRequested() const { return stopRequested; }
 
@@ -36,26 +37,34 @@ private:
     static DWORD WINAPI ThreadProcedure(void* parameter);
 
     HANDLE thread = nullptr;
-    bool createdSuspended = false;
     std::atomic<bool> stopRequested{false};
 };
 
-// Runs the install list of its owner, fades the window out, shows the hidden foreign window
-// again and ends the process with exit code 1. Its Run never returns.
-class InstallThread : public WorkerThread, private RunLoopObserver
+// What the install thread needs from the window, which implements it: the run loop's
+// invalidations, and word that the list has run to its end. All are called on the worker.
+class InstallRunHost : public RunLoopObserver
 {
 public:
+    virtual void ListDone() = 0;
+};
+
+// Runs the install list of `state` with `handlers`, then tells the host the list is done.
+// Everything it is given must outlive it: its destructor joins the thread.
+class InstallThread : public WorkerThread
+{
+public:
+    InstallThread(InstallState& state, const CommandRegistry& handlers, InstallRunHost& host)
+        : state(state), handlers(handlers), host(host)
+    {
+    }
     ~InstallThread() override;
-    void SetOwner(InstallDialog* dialog) { owner = dialog; }
 
 protected:
     DWORD Run() override;
 
 private:
-    void InvalidateMainPanel() override;
-    void InvalidateFooter() override;
-
-    InstallDialog* owner = nullptr;
+    InstallState& state;
+    const CommandRegistry& handlers;
+    InstallRunHost& host;
 };
 
-constexpr UINT kInstallCompleteExitCode = 1;

@@ -7,9 +7,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
-void RunExecute(InstallState& dialog, int commandIndex)
+void RunExecute(InstallState& state, int commandIndex)
 {
-    const std::vector<InstallCommand>& commands = dialog.settings.commands;
+    const std::vector<InstallCommand>& commands = state.settings.commands;
     if (commandIndex < 0 || static_cast<size_t>(commandIndex) >= commands.size())
         return;
     const InstallCommand& command = commands[static_cast<size_t>(commandIndex)];

@@ -9,9 +9,9 @@
 namespace {
 
 // The command's n-th argument; empty when the command or the argument is missing.
-std::wstring Argument(const InstallState& dialog, int commandIndex, size_t n)
+std::wstring Argument(const InstallState& state, int commandIndex, size_t n)
 {
-    const auto& commands = dialog.settings.commands;
+    const auto& commands = state.settings.commands;
     if (commandIndex < 0 || static_cast<size_t>(commandIndex) >= commands.size())
         return std::wstring();
     const auto& arguments = commands[static_cast<size_t>(commandIndex)].arguments;
@@ -20,20 +20,20 @@ std::wstring Argument(const InstallState& dialog, int commandIndex, size_t n)
 
 } // namespace
 
-void RunDirCopy(InstallState& dialog, int commandIndex)
+void RunDirCopy(InstallState& state, int commandIndex)
 {
     FileSystemWin32 fileSystem;
-    CopyFolderTree(fileSystem, dialog.progress, Argument(dialog, commandIndex, 0), Argument(dialog, commandIndex, 1));
+    CopyFolderTree(fileSystem, state.progress, Argument(state, commandIndex, 0), Argument(state, commandIndex, 1));
 }
 
-void RunDirMove(InstallState& dialog, int commandIndex)
+void RunDirMove(InstallState& state, int commandIndex)
 {
     FileSystemWin32 fileSystem;
-    MoveFolderTree(fileSystem, dialog.progress, Argument(dialog, commandIndex, 0), Argument(dialog, commandIndex, 1));
+    MoveFolderTree(fileSystem, state.progress, Argument(state, commandIndex, 0), Argument(state, commandIndex, 1));
 }
 
-void RunDirDelete(InstallState& dialog, int commandIndex)
+void RunDirDelete(InstallState& state, int commandIndex)
 {
     FileSystemWin32 fileSystem;
-    DeleteFolderTree(fileSystem, dialog.progress, Argument(dialog, commandIndex, 0));
+    DeleteFolderTree(fileSystem, state.progress, Argument(state, commandIndex, 0));
 }

@@ -4,7 +4,7 @@
 
 class InstallState;
 
-void RunExecute(InstallState& dialog, int commandIndex);
-void RunDirCopy(InstallState& dialog, int commandIndex);
-void RunDirMove(InstallState& dialog, int commandIndex);
-void RunDirDelete(InstallState& dialog, int commandIndex);
+void RunExecute(InstallState& state, int commandIndex);
+void RunDirCopy(InstallState& state, int commandIndex);
+void RunDirMove(InstallState& state, int commandIndex);
+void RunDirDelete(InstallState& state, int commandIndex);

@@ -13,7 +13,7 @@ class InstallState;
 class XmlDocument;
 
 // Carries out commands[commandIndex] of the install state (the main window's state).
-using RunCommandFn = void (*)(InstallState& dialog, int commandIndex);
+using RunCommandFn = void (*)(InstallState& state, int commandIndex);
 // Fills the command from the `file` element the document's cursor stands on.
 using ParseCommandFn = void (*)(const PathVariables& variables, XmlDocument& document, InstallCommand& command);
 
