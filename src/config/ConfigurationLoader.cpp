@@ -88,16 +88,16 @@ void ReadConfig(XmlDocument& document, const PathVariables& table, InstallSettin
     settings.hideWindowTitle = WidenAnsi(document.ChildTextByName("hidewindow"));
 
     // Each of these lookups rewinds the child position first, so they are found anywhere.
-    const int32_t showTotal = ChildInteger(document, "show", "total", -1);
-    const int32_t showAfter = ChildInteger(document, "show", "after", -1);
-    settings.windowWidth = ChildInteger(document, "window", "width", 400);
-    settings.windowPosition = ChildInteger(document, "window", "position", 8);
-    settings.main.fixMain = ChildInteger(document, "window", "fixmain", 0);
+    const int32_t showTotal = ChildInteger(document, "show", "total", defaults::kShowTotal);
+    const int32_t showAfter = ChildInteger(document, "show", "after", defaults::kShowAfter);
+    settings.windowWidth = ChildInteger(document, "window", "width", defaults::kWindowWidth);
+    settings.windowPosition = ChildInteger(document, "window", "position", defaults::kWindowPosition);
+    settings.main.fixMain = ChildInteger(document, "window", "fixmain", defaults::kFixMain);
     const std::string face = document.ChildAttributeByName("font", "face");
-    settings.fontFace = face.empty() ? std::wstring(L"Tahoma") : WidenBytes(face);
+    settings.fontFace = face.empty() ? std::wstring(defaults::kFontFace) : WidenBytes(face);
     settings.antialias = ParseBoolean(document.ChildAttributeByName("font", "antialias"));
-    settings.smallFontSize = ChildInteger(document, "font", "small", 8);
-    settings.largeFontSize = ChildInteger(document, "font", "large", 8);
+    settings.smallFontSize = ChildInteger(document, "font", "small", defaults::kFontSize);
+    settings.largeFontSize = ChildInteger(document, "font", "large", defaults::kFontSize);
 
     settings.main.showTotal = showTotal;
     settings.main.showAfter = ClampShowAfter(showTotal, showAfter);

@@ -1,6 +1,8 @@
 // The fourteen path variables and the expansion of %NAME% references in configuration paths.
 #include "config/PathVariables.h"
 
+#include "xml/AsciiText.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <vector>
@@ -35,7 +37,7 @@ struct Expansion
         const wchar_t c = text[at];
         if (!fromValue.empty() && fromValue[at])
             return c == wanted;
-        return ((c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c) == wanted;
+        return UpperAsciiLetter(c) == wanted;
     }
 
     // The first "%NAME%" at or after `from`.

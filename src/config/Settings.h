@@ -11,6 +11,17 @@
 
 constexpr uint32_t kOpaqueBlack = 0xFF000000u;
 
+// What a setting is when the configuration leaves it out.
+namespace defaults {
+constexpr int32_t kShowTotal = -1; // every item
+constexpr int32_t kShowAfter = -1;
+constexpr int32_t kWindowWidth = 400;
+constexpr int32_t kWindowPosition = 8; // bottom right
+constexpr int32_t kFixMain = 0;
+constexpr wchar_t kFontFace[] = L"Tahoma";
+constexpr int32_t kFontSize = 8; // both sizes
+} // namespace defaults
+
 // Colours (32-bit ARGB, alpha in the top byte) and picture of one panel.
 struct PanelSettings
 {
@@ -26,9 +37,9 @@ struct MainPanelSettings : PanelSettings
 {
     uint32_t currentColour = kOpaqueBlack;
     uint32_t descriptionColour = kOpaqueBlack;
-    int32_t showTotal = -1; // item rows shown; negative or more than the items: all
-    int32_t showAfter = -1; // rows after the current item, clamped against showTotal
-    int32_t fixMain = 0;    // extra pixels below the rows
+    int32_t showTotal = defaults::kShowTotal; // item rows shown; negative or more than the items: all
+    int32_t showAfter = defaults::kShowAfter; // rows after the current item, clamped against showTotal
+    int32_t fixMain = defaults::kFixMain;     // extra pixels below the rows
 };
 
 struct InstallSettings
@@ -44,11 +55,11 @@ struct InstallSettings
     std::vector<InstallCommand> commands; // every accepted command, in file order
     ItemCommands itemCommands;            // which commands each item runs; made once the lists are complete
 
-    int32_t windowWidth = 400;
-    int32_t windowPosition = 8;
-    std::wstring fontFace; // "Tahoma" when `config` exists without a face; empty without `config`
-    int32_t smallFontSize = 8;
-    int32_t largeFontSize = 8;
+    int32_t windowWidth = defaults::kWindowWidth;
+    int32_t windowPosition = defaults::kWindowPosition;
+    std::wstring fontFace; // defaults::kFontFace when `config` exists without a face; empty without `config`
+    int32_t smallFontSize = defaults::kFontSize;
+    int32_t largeFontSize = defaults::kFontSize;
     bool antialias = false;
 
     PanelSettings header;

@@ -51,14 +51,15 @@ CurrentItemContent ComposeCurrentItem(const InstallSettings& settings, const Mai
         break;
     case DetailKind::Copy:
         content.detailText = ExpandStatusTemplate(settings.copyText, snapshot.file);
-        content.fileBar = true;
+        content.detailLeavesBarRoom = content.fileBar = true;
         break;
     case DetailKind::Move:
         content.detailText = ExpandStatusTemplate(settings.moveText, snapshot.file);
-        content.fileBar = true;
+        content.detailLeavesBarRoom = content.fileBar = true;
         break;
     case DetailKind::Delete:
         content.detailText = ExpandStatusTemplate(settings.deleteText, snapshot.file);
+        content.detailLeavesBarRoom = true;
         break;
     case DetailKind::None:
         break;

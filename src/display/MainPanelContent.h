@@ -33,6 +33,7 @@ struct CurrentItemContent
     float itemBarPercent = 0;    // finished commands plus the running command's share
     DetailKind detail = DetailKind::None;
     std::wstring detailText;     // empty when detail is None
+    bool detailLeavesBarRoom = false; // the folder commands' text keeps clear of the bar column
     bool fileBar = false;        // copy and move show the file's progress under the item bar
     float filePercent = 0;
 };

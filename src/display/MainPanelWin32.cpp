@@ -13,10 +13,9 @@ using namespace Gdiplus;
 
 namespace {
 
-// Room taken from a text line for a bar: a 100-wide bar and a gap of 4.
-constexpr float kBarRoom = 104.0f;
 constexpr float kBarWidth = 100.0f;
-constexpr float kGap = 4.0f;
+// Room taken from a text line for the bar beside it.
+constexpr float kBarRoom = kBarWidth + kPanelGap;
 constexpr float kDetailIndent = 30.0f;
 
 const InstallSettings& NoSettings()
@@ -94,7 +93,7 @@ void MainPanel::Paint(HDC dc, const RECT& client)
     for (int item = rows.start; item < rows.end; ++item) {
         const RectF row(layout.X, y, layout.Width, layout.Height);
         const EntryBox used = DrawItemEntry(canvas.Graphics(), row, item, snapshot, settings);
-        y += used.height + kGap;
+        y += used.height + kPanelGap;
     }
 }
 
@@ -114,30 +113,15 @@ MainPanel::EntryBox MainPanel::DrawItemEntry(GpGraphics* graphics, const RectF& 
                textFormat, currentColour);
     DrawProgressBar(graphics, row.X + row.Width - kBarWidth, row.Y, kBarWidth, box.Height, content.itemBarPercent);
 
-    const RectF detail(row.X + kDetailIndent, row.Y + box.Height + kGap, row.Width - kDetailIndent, row.Height);
-    switch (content.detail) {
-    case DetailKind::Execute:
-        DrawString(graphics, content.detailText, smallFont, detail, textFormat, descriptionColour);
-        break;
-    case DetailKind::Copy:
-    case DetailKind::Move:
-    case DetailKind::Delete:
-        DrawCommandDetail(graphics, detail, content.detailText, box.Height, content.fileBar, content.filePercent);
-        break;
-    case DetailKind::None:
-        break;
+    const RectF detail(row.X + kDetailIndent, row.Y + box.Height + kPanelGap, row.Width - kDetailIndent, row.Height);
+    if (content.detail != DetailKind::None) {
+        const float textWidth = content.detailLeavesBarRoom ? detail.Width - kBarRoom : detail.Width;
+        DrawString(graphics, content.detailText, smallFont, RectF(detail.X, detail.Y, textWidth, detail.Height),
+                   textFormat, descriptionColour);
+        if (content.fileBar) // lines up under the item bar
+            DrawProgressBar(graphics, detail.X + detail.Width - kBarRoom + kPanelGap, detail.Y, kBarWidth, box.Height,
+                            content.filePercent);
     }
     // The entry is two lines high even when the detail line is empty.
-    return {box.X, box.Y, box.Width, 2.0f * box.Height + kGap};
-}
-
-void MainPanel::DrawCommandDetail(GpGraphics* graphics, const RectF& box, const std::wstring& text, float barHeight,
-                                  bool showBar, float filePercent) const
-{
-    DrawString(graphics, text, smallFont, RectF(box.X, box.Y, box.Width - kBarRoom, box.Height), textFormat,
-               descriptionColour);
-    if (showBar) {
-        // Lines up under the item bar.
-        DrawProgressBar(graphics, box.X + box.Width - kBarRoom + kGap, box.Y, kBarWidth, barHeight, filePercent);
-    }
+    return {box.X, box.Y, box.Width, 2.0f * box.Height + kPanelGap};
 }

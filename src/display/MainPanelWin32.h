@@ -34,9 +34,6 @@ private:
     // Draws item `itemIndex` (within the items) in the row box; returns the box it took.
     EntryBox DrawItemEntry(Gdiplus::GpGraphics* graphics, const Gdiplus::RectF& row, int itemIndex,
                            const MainPanelSnapshot& snapshot, const InstallSettings& settings) const;
-    // The status line under the running item, with the file bar for copy and move.
-    void DrawCommandDetail(Gdiplus::GpGraphics* graphics, const Gdiplus::RectF& box, const std::wstring& text,
-                           float barHeight, bool showBar, float filePercent) const;
 
     uint32_t currentColour = kOpaqueBlack;
     uint32_t descriptionColour = kOpaqueBlack;

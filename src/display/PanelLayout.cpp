@@ -51,7 +51,7 @@ int MainPanelHeight(float measuredRowHeight, int showTotal, int fixMain)
     }
     int height = 0;
     for (int64_t row = 0; row <= showTotal; ++row) {
-        height = static_cast<int>(static_cast<float>(height) + measuredRowHeight + 4.0f);
+        height = static_cast<int>(static_cast<float>(height) + measuredRowHeight + kPanelGap);
     }
     // A negative height would hold the window's layout back for ever; a negative fixmain can
     // take away the extra rows' space but not more.

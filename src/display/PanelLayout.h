@@ -2,6 +2,11 @@
 // heights the panels measure, and the three rectangles of a progress bar.
 #pragma once
 
+// The panels' spacing in pixels: the margin inside every panel, and the gap between rows and
+// between a text and the bar beside it.
+constexpr float kPanelInset = 4.0f;
+constexpr float kPanelGap = 4.0f;
+
 // The rows [start, end) of the items shown in the main panel.
 struct RowWindow
 {

@@ -290,7 +290,7 @@ PanelWindow::Canvas::Canvas(const PanelWindow& panel, HDC dc, const RECT& client
     const REAL y = static_cast<REAL>(client.top);
     const REAL width = static_cast<REAL>(client.right - client.left);
     const REAL height = static_cast<REAL>(client.bottom - client.top);
-    layout = RectF(x + 4.0f, y + 4.0f, width - 8.0f, height - 8.0f);
+    layout = RectF(x + kPanelInset, y + kPanelInset, width - 2.0f * kPanelInset, height - 2.0f * kPanelInset);
     if (GdipCreateFromHDC(dc, &graphics) != Ok) {
         graphics = nullptr;
         return;

@@ -52,7 +52,7 @@ protected:
         Canvas(const Canvas&) = delete;
         Canvas& operator=(const Canvas&) = delete;
         Gdiplus::GpGraphics* Graphics() const { return graphics; }
-        // The client area inset by 4 pixels on every side.
+        // The client area inset by kPanelInset on every side.
         Gdiplus::RectF Layout() const { return layout; }
 
     private:

@@ -43,11 +43,8 @@ void FooterPanel::Paint(HDC dc, const RECT& client)
         }
     }
 
-    const float clientWidth = static_cast<float>(client.right - client.left);
-    const float clientHeight = static_cast<float>(client.bottom - client.top);
-    const float reserved = static_cast<float>(textWidth) + 4.0f;
-    const RectF textBox(layout.X, layout.Y, static_cast<float>(textWidth), clientHeight - 8.0f);
+    const float reserved = static_cast<float>(textWidth) + kPanelGap;
+    const RectF textBox(layout.X, layout.Y, static_cast<float>(textWidth), layout.Height);
     DrawString(canvas.Graphics(), shown, smallBoldFont, textBox, rightFormat, colours.foreColour);
-    DrawProgressBar(canvas.Graphics(), layout.X + reserved, layout.Y, clientWidth - 8.0f - reserved,
-                    clientHeight - 8.0f, percent);
+    DrawProgressBar(canvas.Graphics(), layout.X + reserved, layout.Y, layout.Width - reserved, layout.Height, percent);
 }

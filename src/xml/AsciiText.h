@@ -12,6 +12,12 @@ constexpr Char FoldAscii(Char c)
     return (c >= Char('A') && c <= Char('Z')) ? static_cast<Char>(c - Char('A') + Char('a')) : c;
 }
 
+template <typename Char>
+constexpr Char UpperAsciiLetter(Char c)
+{
+    return (c >= Char('a') && c <= Char('z')) ? static_cast<Char>(c - Char('a') + Char('A')) : c;
+}
+
 namespace asciitext {
 
 template <typename Char>

@@ -229,13 +229,15 @@ std::string XmlDocument::ElementText(int32_t index) const
     const char* text = documentText.c_str();
     int32_t position = record.startTagEnd + 1;
     xmlscan::SkipSpaces(text, position); // stops at the end tag's '<' at the latest
-    static constexpr char cdataOpen[] = "<![CDATA[";
-    if (text[position] == '<' && position + 11 < record.endTagBegin
-        && std::memcmp(text + position, cdataOpen, 9) == 0) {
-        const int32_t first = position + 9;
+    constexpr std::string_view cdataOpen = "<![CDATA[";
+    constexpr std::string_view cdataClose = "]]>";
+    const auto room = static_cast<int32_t>(cdataOpen.size() + cdataClose.size());
+    if (text[position] == '<' && position + room <= record.endTagBegin
+        && std::memcmp(text + position, cdataOpen.data(), cdataOpen.size()) == 0) {
+        const int32_t first = position + static_cast<int32_t>(cdataOpen.size());
         // Search only inside the element, never beyond its end tag.
         const std::string_view content(text + first, static_cast<size_t>(record.endTagBegin - first));
-        const size_t close = content.find("]]>");
+        const size_t close = content.find(cdataClose);
         if (close != std::string_view::npos)
             return std::string(content.substr(0, close));
     }

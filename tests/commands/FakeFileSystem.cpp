@@ -3,6 +3,7 @@
 #include "commands/InstallState.h"
 #include "commands/FolderCommands.h"
 #include "commands/FolderPaths.h"
+#include "xml/AsciiText.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -14,15 +15,10 @@ bool IsSeparator(wchar_t c)
     return c == L'\\' || c == L'/';
 }
 
-wchar_t FoldChar(wchar_t c)
-{
-    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
-
 std::wstring Fold(std::wstring text)
 {
     for (wchar_t& c : text)
-        c = FoldChar(c);
+        c = FoldAscii(c);
     return text;
 }
 
@@ -68,7 +64,7 @@ bool FakeFileSystem::Split(const std::wstring& path, std::vector<std::wstring>& 
         if (parts.empty()) {
             if (part.empty() && !path.empty() && IsSeparator(path[0]))
                 part = L"C:"; // "\x" is x on the current drive
-            if (part.size() != 2 || part[1] != L':' || FoldChar(part[0]) < L'a' || FoldChar(part[0]) > L'z')
+            if (part.size() != 2 || part[1] != L':' || FoldAscii(part[0]) < L'a' || FoldAscii(part[0]) > L'z')
                 return false;
             parts.push_back(part);
         } else if (part == L"..") {

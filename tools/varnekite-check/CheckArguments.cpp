@@ -1,5 +1,7 @@
 #include "CheckArguments.h"
 
+#include "xml/AsciiText.h"
+
 const char kCheckUsage[] = "usage: varnekite-check [--var NAME=VALUE]... [--dump] [CONFIG]\n";
 
 namespace {
@@ -7,8 +9,7 @@ namespace {
 std::wstring UpperAscii(std::wstring text)
 {
     for (wchar_t& c : text)
-        if (c >= L'a' && c <= L'z')
-            c = static_cast<wchar_t>(c - L'a' + L'A');
+        c = UpperAsciiLetter(c);
     return text;
 }
 
