@@ -17,14 +17,6 @@ using xmlscan::ScanToChar;
 using xmlscan::ScanToken;
 using xmlscan::TokenIs;
 
-namespace {
-
-
-// Result of parsing one start tag, as the recursive form of the parser would return it.
-constexpr int32_t contentFollows = -2;
-
-} // namespace
-
 XmlDocument::XmlDocument()
 {
     ParseText(nullptr);
@@ -145,73 +137,90 @@ int32_t XmlDocument::RecordParseError(const char* format, int32_t index)
     return -1;
 }
 
-// Parses the element that starts at the scan position of `parentIndex` together with all of
-// its content. Returns its index, 0 when the first tag met is an end tag (the end of the
-// parent's content), or -1 after an error with lastError set.
-int32_t XmlDocument::ParseElement(int32_t topParent)
+// Reads the next tag in the content of `parent`, from the parent's scan position, into record
+// `index`: declarations, comments and other markup nodes are stepped over. On an end tag the
+// parent's content ends; the tag's first token (the '/') is left in `endTag`.
+XmlDocument::NextTag XmlDocument::ReadTag(int32_t parent, int32_t index, TagToken& endTag)
 {
     const char* text = documentText.c_str();
     const auto length = static_cast<int32_t>(documentText.size());
+    int32_t position = records[parent].endTagBegin;
+    for (;;) {
+        if (!ScanToChar(text, position, '<'))
+            return Failed("Element tag not found");
+        records[index].startTagBegin = position;
+        records[parent].endTagBegin = position;
+
+        TagToken token;
+        token.text = text;
+        token.next = position + 1;
+        if (!ScanToken(token))
+            return Failed("Abrupt end within tag");
+        if (token.quoted)
+            return Failed("Tag starts with quote");
+        const char first = text[token.start];
+        if (first == '?' || first == '!') {
+            token.next = position;
+            if (!xmlscan::SkipMarkupNode(token))
+                return Failed("Invalid node");
+            position = token.next;
+            continue;
+        }
+        if (first == '/') {
+            endTag = token;
+            return NextTag::ParentEnds;
+        }
+        // The tag name; the start tag ends at the first '>' after it, quotes or not.
+        position = token.next;
+        if (!xmlscan::ScanToCharFar(text, length, position, '>'))
+            return Failed("End of tag not found");
+        ElementRecord& record = records[index];
+        record.startTagEnd = position;
+        if (text[position - 1] == '/') { // the name lies between '<' and here, so in bounds
+            record.endTagBegin = position - 1;
+            record.endTagEnd = position;
+            return NextTag::EmptyElement;
+        }
+        record.endTagBegin = position + 1; // the scan position in its content
+        record.endTagEnd = 0;              // no child yet
+        return NextTag::ElementWithContent;
+    }
+}
+
+XmlDocument::NextTag XmlDocument::Failed(const char* message)
+{
+    RecordParseError(message, 0);
+    return NextTag::Failed;
+}
+
+// Parses the element that starts at the scan position of `topParent` together with all of its
+// content. Returns its index, 0 when the first tag met is an end tag (the end of the parent's
+// content), or -1 after an error with lastError set.
+int32_t XmlDocument::ParseElement(int32_t topParent)
+{
     int32_t parent = topParent;
     for (;;) {
-        // One start tag below `parent`, from the parent's scan position.
+        // One tag below `parent`.
         const int32_t index = AllocateRecord();
-        int32_t position = records[parent].endTagBegin;
         {
             ElementRecord& record = records[index];
-            record.startTagBegin = position;
+            record.startTagBegin = records[parent].endTagBegin;
             record.parent = parent;
             record.firstChild = 0;
             record.nextSibling = 0;
         }
-        int32_t result = contentFollows;
-        TagToken endTagToken; // the '/' after '<' when the parent's end tag was met
-        for (;;) {
-            if (!ScanToChar(text, position, '<'))
-                return RecordParseError("Element tag not found", 0);
-            records[index].startTagBegin = position;
-            records[parent].endTagBegin = position;
-
-            TagToken token;
-            token.text = text;
-            token.next = position + 1;
-            if (!ScanToken(token))
-                return RecordParseError("Abrupt end within tag", 0);
-            if (token.quoted)
-                return RecordParseError("Tag starts with quote", 0);
-            const char first = text[token.start];
-            if (first == '?' || first == '!') {
-                token.next = position;
-                if (!xmlscan::SkipMarkupNode(token))
-                    return RecordParseError("Invalid node", 0);
-                position = token.next;
-                continue;
-            }
-            if (first == '/') {
-                --nextFreeRecord; // the end of the parent's content, not an element
-                endTagToken = token;
-                result = 0;
-                break;
-            }
-            // The tag name; the start tag ends at the first '>' after it, quotes or not.
-            position = token.next;
-            if (!xmlscan::ScanToCharFar(text, length, position, '>'))
-                return RecordParseError("End of tag not found", 0);
-            ElementRecord& record = records[index];
-            record.startTagEnd = position;
-            if (text[position - 1] == '/') { // the name lies between '<' and here, so in bounds
-                record.endTagBegin = position - 1;
-                record.endTagEnd = position;
-                result = index;
-            } else {
-                record.endTagBegin = position + 1;
-                record.endTagEnd = 0; // no child yet
-            }
-            break;
-        }
-        if (result == contentFollows) {
+        TagToken endTag;
+        const NextTag tag = ReadTag(parent, index, endTag);
+        if (tag == NextTag::Failed)
+            return -1;
+        if (tag == NextTag::ElementWithContent) {
             parent = index; // read its content
             continue;
+        }
+        int32_t result = index;
+        if (tag == NextTag::ParentEnds) {
+            --nextFreeRecord; // the end of the parent's content, not an element
+            result = 0;
         }
 
         // Hand the result to the open element; every end tag met closes one more level.
@@ -228,7 +237,7 @@ int32_t XmlDocument::ParseElement(int32_t topParent)
                 open.endTagBegin = records[result].endTagEnd + 1;
                 break; // the next child of the same element
             }
-            const int32_t endTagEnd = ParseEndTag(parent, endTagToken);
+            const int32_t endTagEnd = ParseEndTag(parent, endTag);
             if (endTagEnd < 0)
                 return -1;
             records[parent].endTagEnd = endTagEnd;

@@ -77,7 +77,10 @@ public:
 private:
     // Parsing (XmlDocument.cpp).
     bool ParseDocumentText();
-    int32_t ParseElement(int32_t parentIndex);
+    enum class NextTag { Failed, ParentEnds, EmptyElement, ElementWithContent };
+    int32_t ParseElement(int32_t topParent);
+    NextTag ReadTag(int32_t parent, int32_t index, TagToken& endTag);
+    NextTag Failed(const char* message);
     int32_t ParseEndTag(int32_t index, const TagToken& slash);
     size_t CountPossibleStartTags() const;
     int32_t AllocateRecord();
