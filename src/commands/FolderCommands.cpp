@@ -223,6 +223,42 @@ private:
     bool lastFolderIsNew = false;
 };
 
+// Folders a move renamed whole: what lay beneath them has travelled along, and their source
+// paths must not be touched again.
+class RenamedFolders
+{
+public:
+    void Add(const std::wstring& folder) { folders.insert(folder); }
+    bool Renamed(const std::wstring& folder) const { return folders.count(folder) != 0; }
+    // Whether `path` lay beneath a renamed folder.
+    bool Carried(const std::wstring& path) const
+    {
+        if (folders.empty())
+            return false;
+        for (size_t cut = path.find_last_of(L"\\/"); cut != std::wstring::npos && cut > 0;
+             cut = path.find_last_of(L"\\/", cut - 1)) {
+            if (folders.count(path.substr(0, cut)) != 0)
+                return true;
+        }
+        return false;
+    }
+
+private:
+    std::unordered_set<std::wstring> folders;
+};
+
+// The move's clean-up: the source folders the moves have emptied go, deepest first. Folders
+// renamed whole are gone already; folder links that stayed behind are left as they are.
+void RemoveEmptiedFolders(FileSystem& fileSystem, const FileSet& set, const RenamedFolders& renamed)
+{
+    const std::vector<FileEntry>& entries = set.Entries();
+    for (size_t i = entries.size(); i-- > 0;) {
+        const FileEntry& entry = entries[i];
+        if (entry.IsFolder() && !entry.IsFolderLink() && !renamed.Renamed(entry.path) && !renamed.Carried(entry.path))
+            fileSystem.RemoveFolder(entry.path);
+    }
+}
+
 } // namespace
 
 float PercentOf(uint64_t part, uint64_t whole)
@@ -298,23 +334,10 @@ void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
         return;
     transfer.PrepareFolder(transfer.target);
 
-    // Folders renamed whole in this command: what lay beneath them has travelled along, and
-    // their source paths must not be touched again.
-    std::unordered_set<std::wstring> movedFolders;
-    const auto travelledAlong = [&movedFolders](const std::wstring& path) {
-        if (movedFolders.empty())
-            return false;
-        for (size_t cut = path.find_last_of(L"\\/"); cut != std::wstring::npos && cut > 0;
-             cut = path.find_last_of(L"\\/", cut - 1)) {
-            if (movedFolders.count(path.substr(0, cut)) != 0)
-                return true;
-        }
-        return false;
-    };
-
+    RenamedFolders renamed;
     const auto move = [&](const FileEntry& entry, const std::wstring& destination) {
         progress.SetCurrentFileName(entry.GetFileName());
-        if (travelledAlong(entry.path)) {
+        if (renamed.Carried(entry.path)) {
             fileSystem.SetAttributes(destination, FileAttribute::Normal); // arrived with its folder
         } else {
             const bool inNewFolder = transfer.PrepareFolder(ParentPath(destination));
@@ -322,7 +345,7 @@ void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
                 // One rename takes the whole folder along where it can (same volume, nothing
                 // there yet); otherwise its content follows entry by entry.
                 if (fileSystem.MoveOneFile(entry.path, destination, MoveFlag::CopyAllowed, &progress))
-                    movedFolders.insert(entry.path);
+                    renamed.Add(entry.path);
             } else {
                 if (!inNewFolder)
                     fileSystem.SetAttributes(destination, FileAttribute::Normal);
@@ -336,7 +359,7 @@ void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
     const NamedFolder& root = transfer.root;
     if (root.found)
         move(root.entry, transfer.destinationRoot);
-    const bool rootGone = root.found && movedFolders.count(root.entry.path) != 0;
+    const bool rootGone = root.found && renamed.Renamed(root.entry.path);
     // What the root's move did not take along goes entry by entry, each from a folder held as
     // the plain folder the walk listed: a folder replaced by a link meanwhile is left alone.
     std::unique_ptr<FolderHold> rootHold =
@@ -345,24 +368,14 @@ void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
     if (rootHold != nullptr)
         chain.emplace(fileSystem, std::move(rootHold), transfer.source);
     for (const FileEntry& entry : transfer.set.Entries()) {
-        if (travelledAlong(entry.path) || (chain && chain->Reach(ParentPath(entry.path))))
+        if (renamed.Carried(entry.path) || (chain && chain->Reach(ParentPath(entry.path))))
             move(entry, transfer.DestinationOf(entry));
         else
             progress.finishedFilesBytes += entry.size;
     }
     chain.reset(); // the emptied folders can go now
 
-    // Remove the folders the moves have emptied, deepest first. Folder links that stayed
-    // behind are left as they are.
-    const std::vector<FileEntry>& entries = transfer.set.Entries();
-    for (size_t i = entries.size(); i-- > 0;) {
-        const FileEntry& entry = entries[i];
-        if (!entry.IsFolder() || entry.IsFolderLink())
-            continue;
-        if (movedFolders.count(entry.path) != 0 || travelledAlong(entry.path))
-            continue;
-        fileSystem.RemoveFolder(entry.path);
-    }
+    RemoveEmptiedFolders(fileSystem, transfer.set, renamed);
     if (!rootGone && !root.entry.IsFolderLink())
         fileSystem.RemoveFolder(ScanRoot(transfer.source)); // also when the source had no entry of its own
 }
