@@ -14,6 +14,7 @@
 //   void Lock(const std::wstring& path);                     // held open elsewhere, no delete sharing
 //   std::string Content(const std::wstring& path) const;     // "<missing>" when there is none
 //   uint32_t Attributes(const std::wstring& path) const;     // of a link itself; Unknown when missing
+//   std::wstring OtherVolume();                              // a fresh folder there; empty when none
 //   bool UnderWine() const;                                  // where Wine shows otherwise than Windows
 //   const char* HeldFolderFault() const;                     // why holds cannot pass yet, or null
 #pragma once
@@ -295,6 +296,30 @@ TYPED_TEST_P(FileSystemContract, AMoveReplacesAFileOnlyWhenAskedAndNeverAFolder)
     EXPECT_EQ(this->maker.Content(to), "new");
 }
 
+// Across volumes only files move, as a copy and a delete, and only when a copy is allowed.
+TYPED_TEST_P(FileSystemContract, AcrossVolumesOnlyFilesMoveAndOnlyWhenCopiesAreAllowed)
+{
+    const std::wstring there = this->maker.OtherVolume();
+    if (there.empty())
+        GTEST_SKIP() << "no second volume";
+    this->maker.File(this->P(L"dir\\a.txt"), "a", FileAttribute::Normal);
+    this->maker.File(this->P(L"dir\\held.txt"), "held", FileAttribute::Normal);
+    this->maker.Lock(this->P(L"dir\\held.txt"));
+    EXPECT_FALSE(this->Fs().MoveOneFile(this->P(L"dir"), there + L"\\dir", MoveFlag::CopyAllowed, nullptr));
+    EXPECT_FALSE(this->Exists(there + L"\\dir"));
+    EXPECT_FALSE(this->Fs().MoveOneFile(this->P(L"dir\\a.txt"), there + L"\\a.txt", 0, nullptr));
+    EXPECT_FALSE(this->Exists(there + L"\\a.txt"));
+    // A file held open is not even copied: the move fails before it starts.
+    EXPECT_FALSE(
+        this->Fs().MoveOneFile(this->P(L"dir\\held.txt"), there + L"\\held.txt", MoveFlag::CopyAllowed, nullptr));
+    EXPECT_FALSE(this->Exists(there + L"\\held.txt"));
+    EXPECT_EQ(this->maker.Content(this->P(L"dir\\held.txt")), "held");
+
+    EXPECT_TRUE(this->Fs().MoveOneFile(this->P(L"dir\\a.txt"), there + L"\\a.txt", MoveFlag::CopyAllowed, nullptr));
+    EXPECT_EQ(this->maker.Content(there + L"\\a.txt"), "a");
+    EXPECT_FALSE(this->Exists(this->P(L"dir\\a.txt")));
+}
+
 // ---- files held open elsewhere ----
 
 TYPED_TEST_P(FileSystemContract, AnOpenFileIsNeitherRemovedMovedNorReplacedAndPinsItsFolder)
@@ -432,6 +457,7 @@ REGISTER_TYPED_TEST_SUITE_P(FileSystemContract, AFolderListsItsEntriesWithDotsFo
                             ACopyArrivesWithTheSourceAttributesThatNormalClears,
                             ARenameOnOneVolumeTakesAFolderWithItsContent,
                             AMoveReplacesAFileOnlyWhenAskedAndNeverAFolder,
+                            AcrossVolumesOnlyFilesMoveAndOnlyWhenCopiesAreAllowed,
                             AnOpenFileIsNeitherRemovedMovedNorReplacedAndPinsItsFolder,
                             RemovingAFolderLinkLeavesItsTargetAndContent, AFolderLinkIsListedAsALinkAndNeverHeld,
                             OnlyAPlainFolderIsHeld, AHeldFolderStaysWhereItIsUntilReleased,

@@ -27,6 +27,11 @@ public:
     void Lock(const std::wstring& path) { fileSystem.Lock(path); }
     std::string Content(const std::wstring& path) const { return fileSystem.Content(path); }
     uint32_t Attributes(const std::wstring& path) const { return fileSystem.Attributes(path); }
+    std::wstring OtherVolume()
+    {
+        fileSystem.AddFolder(L"D:\\t");
+        return L"D:\\t";
+    }
     bool UnderWine() const { return false; } // it keeps to what Windows does
     const char* HeldFolderFault() const { return nullptr; }
 

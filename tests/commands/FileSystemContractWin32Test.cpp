@@ -27,6 +27,8 @@ public:
         for (const std::wstring& link : links)
             RemoveDirectoryW(link.c_str()); // the link alone, before the shell walks the tree
         RemoveTree(root);
+        if (!otherVolume.empty())
+            RemoveTree(otherVolume);
     }
 
     FileSystem& System() { return fileSystem; }
@@ -101,6 +103,22 @@ public:
         return text;
     }
     uint32_t Attributes(const std::wstring& path) const { return GetFileAttributesW(path.c_str()); }
+    // The folder named by VARNEKITE_SECOND_VOLUME, or under Wine the Linux /dev/shm (tmpfs) seen
+    // through the Z: drive.
+    std::wstring OtherVolume()
+    {
+        wchar_t configured[MAX_PATH];
+        std::wstring volume;
+        if (GetEnvironmentVariableW(L"VARNEKITE_SECOND_VOLUME", configured, MAX_PATH) > 0)
+            volume = configured;
+        else if (UnderWine() && IsFolder(L"Z:\\dev\\shm")) // a mount point: folder + reparse point
+            volume = L"Z:\\dev\\shm";
+        if (volume.empty())
+            return volume;
+        otherVolume = volume + L"\\vk-contract-" + std::to_wstring(GetCurrentProcessId());
+        RemoveTree(otherVolume);
+        return CreateDirectoryW(otherVolume.c_str(), nullptr) ? otherVolume : std::wstring();
+    }
     bool UnderWine() const
     {
         return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
@@ -115,6 +133,11 @@ public:
     }
 
 private:
+    static bool IsFolder(const std::wstring& path)
+    {
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    }
     static bool IsFolderLink(const std::wstring& path)
     {
         const DWORD link = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
@@ -136,6 +159,7 @@ private:
     FileSystemWin32 fileSystem;
     std::vector<HANDLE> held;
     std::vector<std::wstring> links;
+    std::wstring otherVolume;
 };
 
 INSTANTIATE_TYPED_TEST_SUITE_P(FileSystemContract, FileSystemContract, Win32FileSystemMaker);
