@@ -95,6 +95,9 @@ TYPED_TEST_P(FileSystemContract, AFolderListsItsEntriesWithDotsFolderBitsSizesAn
     EXPECT_EQ(this->List(this->P(L"empty\\*"), &listed),
               (typename TestFixture::Listing{{L".", Seen{kFolder, 0}}, {L"..", Seen{kFolder, 0}}}));
     EXPECT_TRUE(listed);
+    const auto driveRoot = this->List(this->P(L"").substr(0, 3) + L"*", &listed); // e.g. "C:\*"
+    EXPECT_TRUE(listed);
+    EXPECT_EQ(driveRoot.count(L".") + driveRoot.count(L".."), 0u) << "a drive root has no dot entries";
 
     int visits = 0;
     EXPECT_TRUE(this->Fs().Enumerate(this->P(L"list\\*"), [&visits](const FoundFile&) { return ++visits > 5; }));
