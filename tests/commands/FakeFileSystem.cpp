@@ -409,8 +409,9 @@ bool FakeFileSystem::MoveOneFile(const std::wstring& from, const std::wstring& t
         nodes.insert(moved.begin(), moved.end());
         return true;
     }
-    // Another volume: only a file moves, as a copy followed by deleting the source.
-    if (source.IsFolder() || !(flags & MoveFlag::CopyAllowed))
+    // Another volume: only a file moves, as a copy followed by deleting the source. The source
+    // is opened for deletion first, so a file held open is not even copied.
+    if (source.IsFolder() || source.locked || !(flags & MoveFlag::CopyAllowed))
         return false;
     Arrive(source, key, name, progress);
     if (source.Pinned())

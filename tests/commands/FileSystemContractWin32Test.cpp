@@ -1,0 +1,165 @@
+// The Win32 file system against the cases the in-memory file system passes: what the folder
+// commands rely on, shown on the platform (under Wine in CI). Trees are made in a fresh folder
+// under the temporary folder with plain Win32 calls, never with the code under test.
+#include "commands/FileSystemWin32.h"
+
+#include "commands/FileSystemContract.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+#include <winioctl.h>
+
+class Win32FileSystemMaker
+{
+public:
+    Win32FileSystemMaker()
+    {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        root = std::wstring(temp) + L"vk-contract-" + std::to_wstring(GetCurrentProcessId());
+        RemoveTree(root);
+        CreateDirectoryW(root.c_str(), nullptr);
+    }
+    ~Win32FileSystemMaker()
+    {
+        for (HANDLE handle : held)
+            CloseHandle(handle);
+        for (const std::wstring& link : links)
+            RemoveDirectoryW(link.c_str()); // the link alone, before the shell walks the tree
+        RemoveTree(root);
+        if (!otherVolume.empty())
+            RemoveTree(otherVolume);
+    }
+
+    FileSystem& System() { return fileSystem; }
+    std::wstring Path(const std::wstring& relative) const { return root + L"\\" + relative; }
+    void Folder(const std::wstring& path) { SHCreateDirectory(nullptr, path.c_str()); }
+    void File(const std::wstring& path, const std::string& content, uint32_t attributes)
+    {
+        Folder(path.substr(0, path.find_last_of(L'\\')));
+        HANDLE file =
+            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE) << "cannot make a test file";
+        DWORD written = 0;
+        WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+        CloseHandle(file);
+        SetFileAttributesW(path.c_str(), attributes);
+    }
+    // Sparse: no disk space used.
+    bool SizedFile(const std::wstring& path, uint64_t size)
+    {
+        Folder(path.substr(0, path.find_last_of(L'\\')));
+        HANDLE file =
+            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return false;
+        DWORD returned = 0;
+        DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+        LARGE_INTEGER end;
+        end.QuadPart = static_cast<LONGLONG>(size);
+        const bool sized = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+        CloseHandle(file);
+        return sized;
+    }
+    // Made here where the platform allows it (Windows in developer mode or elevated); under
+    // Wine, Windows code cannot make links, and the build prepares them on the Linux side
+    // (<name> leading to <name>-target) before every ctest run.
+    bool FolderLink(const std::wstring& name, std::wstring& link, std::wstring& target)
+    {
+        link = Path(name);
+        target = Path(name + L"-target");
+        File(target + L"\\precious.txt", "precious\n", FILE_ATTRIBUTE_NORMAL);
+        constexpr DWORD kUnprivileged = 0x2; // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+        if (CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY | kUnprivileged) &&
+            IsFolderLink(link)) {
+            links.push_back(link);
+            return true;
+        }
+#ifdef VARNEKITE_CONTRACT_LINKS
+        link = std::wstring(VARNEKITE_CONTRACT_LINKS) + L"\\" + name;
+        target = link + L"-target";
+        return IsFolderLink(link) && Content(target + L"\\precious.txt") == "precious\n";
+#else
+        return false;
+#endif
+    }
+    void Lock(const std::wstring& path)
+    {
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE) << "cannot hold the file open";
+        held.push_back(file);
+    }
+    std::string Content(const std::wstring& path) const
+    {
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return "<missing>";
+        std::string text(4096, '\0');
+        DWORD read = 0;
+        ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &read, nullptr);
+        CloseHandle(file);
+        text.resize(read);
+        return text;
+    }
+    uint32_t Attributes(const std::wstring& path) const { return GetFileAttributesW(path.c_str()); }
+    // The folder named by VARNEKITE_SECOND_VOLUME, or under Wine the Linux /dev/shm (tmpfs) seen
+    // through the Z: drive.
+    std::wstring OtherVolume()
+    {
+        wchar_t configured[MAX_PATH];
+        std::wstring volume;
+        if (GetEnvironmentVariableW(L"VARNEKITE_SECOND_VOLUME", configured, MAX_PATH) > 0)
+            volume = configured;
+        else if (UnderWine() && IsFolder(L"Z:\\dev\\shm")) // a mount point: folder + reparse point
+            volume = L"Z:\\dev\\shm";
+        if (volume.empty())
+            return volume;
+        otherVolume = volume + L"\\vk-contract-" + std::to_wstring(GetCurrentProcessId());
+        RemoveTree(otherVolume);
+        return CreateDirectoryW(otherVolume.c_str(), nullptr) ? otherVolume : std::wstring();
+    }
+    bool UnderWine() const
+    {
+        return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    }
+    // The hold opens the folder for FILE_READ_ATTRIBUTES only. A handle without read, write or
+    // delete access takes no part in sharing, so its missing delete sharing stops nobody: the
+    // folder can be renamed and removed while "held", on Windows and Wine alike. The case runs
+    // here once the hold asks for an access that counts (FILE_LIST_DIRECTORY).
+    const char* HeldFolderFault() const
+    {
+        return "FileSystemWin32::HoldFolder holds nothing: its handle has only FILE_READ_ATTRIBUTES access";
+    }
+
+private:
+    static bool IsFolder(const std::wstring& path)
+    {
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    }
+    static bool IsFolderLink(const std::wstring& path)
+    {
+        const DWORD link = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & link) == link;
+    }
+    // With the shell, read-only files included.
+    static void RemoveTree(const std::wstring& folder)
+    {
+        const std::wstring from = folder + L'\0'; // a list ended by an empty name
+        SHFILEOPSTRUCTW operation = {};
+        operation.wFunc = FO_DELETE;
+        operation.pFrom = from.c_str();
+        operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+        SHFileOperationW(&operation);
+    }
+
+    std::wstring root;
+    FileSystemWin32 fileSystem;
+    std::vector<HANDLE> held;
+    std::vector<std::wstring> links;
+    std::wstring otherVolume;
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(FileSystemContract, FileSystemContract, Win32FileSystemMaker);
