@@ -158,7 +158,11 @@ std::wstring FileSystemWin32::FullPath(const std::wstring& path)
 
 std::unique_ptr<FolderHold> FileSystemWin32::HoldFolder(const std::wstring& path)
 {
-    HANDLE handle = OpenObject(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    // Listing access takes part in sharing, where attribute access alone would not: without
+    // delete sharing nobody can then rename, replace or remove the folder.
+    HANDLE handle = CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return nullptr;
     auto hold = std::make_unique<FolderHoldWin32>(handle);
@@ -166,6 +170,11 @@ std::unique_ptr<FolderHold> FileSystemWin32::HoldFolder(const std::wstring& path
     const DWORD plainFolder = FILE_ATTRIBUTE_DIRECTORY;
     if (!GetFileInformationByHandle(handle, &info) ||
         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != plainFolder)
+        return nullptr;
+    // Where the open went through a link to its target after all (Wine does), the path's own
+    // attributes still show the link.
+    const DWORD named = GetFileAttributesW(path.c_str());
+    if (named == INVALID_FILE_ATTRIBUTES || (named & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
         return nullptr;
     return hold;
 }

@@ -33,7 +33,6 @@ public:
         return L"D:\\t";
     }
     bool UnderWine() const { return false; } // it keeps to what Windows does
-    const char* HeldFolderFault() const { return nullptr; }
 
 private:
     const std::wstring kRoot = L"C:\\t";

@@ -123,14 +123,6 @@ public:
     {
         return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
     }
-    // The hold opens the folder for FILE_READ_ATTRIBUTES only. A handle without read, write or
-    // delete access takes no part in sharing, so its missing delete sharing stops nobody: the
-    // folder can be renamed and removed while "held", on Windows and Wine alike. The case runs
-    // here once the hold asks for an access that counts (FILE_LIST_DIRECTORY).
-    const char* HeldFolderFault() const
-    {
-        return "FileSystemWin32::HoldFolder holds nothing: its handle has only FILE_READ_ATTRIBUTES access";
-    }
 
 private:
     static bool IsFolder(const std::wstring& path)
