@@ -41,6 +41,9 @@ INT_PTR InstallDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM)
     case WM_INITDIALOG:
         OnInitDialog();
         return TRUE;
+    case kListDoneMessage:
+        OnListDone();
+        return TRUE;
     case WM_COMMAND:
         // Enter, Escape and a close request (which the dialog manager turns into IDCANCEL)
         // are swallowed: only the worker ends the program.
@@ -96,8 +99,7 @@ void InstallDialog::OnInitDialog()
 
     if (!thread.Start()) {
         // Nothing would ever end the program: give the foreign window back and close.
-        if (hiddenWindow != nullptr)
-            ShowWindow(hiddenWindow, SW_SHOW);
+        ShowForeignWindowAgain();
         EndDialog(window, kWorkerStartFailedExitCode);
     }
 }
@@ -126,9 +128,25 @@ void InstallDialog::HideForeignWindow()
     // other program's untitled window, hide it, and show it at the end.
     if (settings.hideWindowTitle.empty())
         return;
-    hiddenWindow = FindWindowW(nullptr, settings.hideWindowTitle.c_str());
+    // The first visible top-level window of that title: a hidden one is already out of sight,
+    // and showing it at the end would bring up a window nobody asked for.
+    HWND found = nullptr;
+    while ((found = FindWindowExW(nullptr, found, nullptr, settings.hideWindowTitle.c_str())) != nullptr) {
+        if (IsWindowVisible(found))
+            break;
+    }
+    if (found == nullptr)
+        return;
+    // Its thread may be a setup program blocked on waiting for this one: never wait for it.
+    ShowWindowAsync(found, SW_HIDE);
+    hiddenWindow = found;
+}
+
+void InstallDialog::ShowForeignWindowAgain()
+{
+    // Only the window this run hid, and without waiting for its thread.
     if (hiddenWindow != nullptr)
-        ShowWindow(hiddenWindow, SW_HIDE);
+        ShowWindowAsync(hiddenWindow, SW_SHOW);
 }
 
 void InstallDialog::PreparePanel(PanelWindow& panel)
@@ -146,7 +164,7 @@ void InstallDialog::PlaceWindows()
 
     WindowLayout layout;
     if (!ComputeWindowLayout(settings.windowWidth, settings.windowPosition, header.Height(), main.Height(),
-                             footer.Height(), workArea.right, workArea.bottom, layout))
+                             footer.Height(), {workArea.left, workArea.top, workArea.right, workArea.bottom}, layout))
         return;
 
     const auto move = [](HWND target, const PanelRect& r) {
@@ -157,6 +175,12 @@ void InstallDialog::PlaceWindows()
     move(main.Window(), layout.main);
     move(footer.Window(), layout.footer);
     move(window, layout.window);
+    // The layout is placed from inside a panel's first paint, and a move repaints only what it
+    // uncovers: what was painted at the template's geometry would stay. Paint it all again, and
+    // let the main panel's timer not trust a paint from before (it repaints only when the
+    // progress moves, so a long program would keep a stale panel for its whole run).
+    main.ForgetLastPaint();
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 // A null window would make InvalidateRect repaint every window of the desktop: a panel that
@@ -175,9 +199,18 @@ void InstallDialog::InvalidateFooter()
 
 void InstallDialog::ListDone()
 {
-    // The window fades out from this thread; the call returns once it is hidden.
+    // Only the thread that owns the window may fade it out: the window thread ends the run.
+    PostMessageW(window, kListDoneMessage, 0, 0);
+}
+
+void InstallDialog::OnListDone()
+{
+    // The run loop has published 100%: show it before the window goes.
+    for (HWND panel : {header.Window(), main.Window(), footer.Window()})
+        if (panel != nullptr)
+            UpdateWindow(panel);
+    // Returns once the window is hidden.
     AnimateWindowIfAvailable(window, kFadeMilliseconds, kFadeOutFlags);
-    if (hiddenWindow != nullptr)
-        ShowWindow(hiddenWindow, SW_SHOW);
+    ShowForeignWindowAgain();
     ExitProcess(kInstallCompleteExitCode);
 }

@@ -20,6 +20,8 @@
 constexpr INT_PTR kWorkerStartFailedExitCode = 2;
 // The process's exit code once the install list has run to its end.
 constexpr UINT kInstallCompleteExitCode = 1;
+// Posted by the worker when the list has run: the window thread shows 100%, fades out and ends.
+constexpr UINT kListDoneMessage = WM_APP + 1;
 
 class InstallDialog : public InstallState, public PanelHost, private InstallRunHost
 {
@@ -49,6 +51,8 @@ private:
     void SetIcons();
     void BindPanel(PanelWindow& panel, int controlId);
     void HideForeignWindow();
+    void ShowForeignWindowAgain();
+    void OnListDone(); // on the window thread, once the worker has run the list
     void PreparePanel(PanelWindow& panel); // owner, measurement, fonts, antialias
 
     HWND window = nullptr;

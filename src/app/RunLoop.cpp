@@ -65,4 +65,12 @@ void RunInstallList(InstallState& state, const CommandRegistry& handlers, RunLoo
                 RunOneCommand(*handler, state, static_cast<int>(k));
         }
     }
+
+    // The whole list has run: the window shows it complete before it goes.
+    progress.itemPercent = 100.0f;
+    progress.commandPercent = 0.0f;
+    progress.filePercent = 0.0f;
+    observer.InvalidateMainPanel();
+    progress.overallPercent = 100.0f;
+    observer.InvalidateFooter();
 }

@@ -27,8 +27,9 @@ float ItemPercent(int position, int count);
 float OverallPercent(int item, size_t itemCount, float itemPercent);
 
 // Runs every item's commands through `handlers`, in order, on the calling thread. An item runs
-// the commands settings.itemCommands gives it (those of every item of its name, ignoring ASCII
-// letter case); a command whose kind is
+// the commands settings.itemCommands gives it (the `file` elements of its own element); a
+// command whose kind is
 // unknown or has no run callback is passed over, and one that throws counts as a failed command:
-// the list goes on. Returns when the whole list has run.
+// the list goes on. After the last command it publishes 100% for the item and the whole list.
+// Returns when the whole list has run.
 void RunInstallList(InstallState& state, const CommandRegistry& handlers, RunLoopObserver& observer);

@@ -19,7 +19,7 @@ int Saturate(int64_t value)
 } // namespace
 
 bool ComputeWindowLayout(int windowWidth, int windowPosition, int headerHeight, int mainHeight,
-                         int footerHeight, int workRight, int workBottom, WindowLayout& layout)
+                         int footerHeight, const WorkArea& work, WindowLayout& layout)
 {
     if (headerHeight < 0 || mainHeight < 0 || footerHeight < 0)
         return false;
@@ -39,17 +39,17 @@ bool ComputeWindowLayout(int windowWidth, int windowPosition, int headerHeight, 
     const int row = code / 3;
 
     // Halves truncate toward zero, as integer division does.
-    int64_t x = 0;
+    int64_t x = work.left;
     if (column == 1)
-        x = workRight / 2 - outerWidth / 2;
+        x = work.left + (int64_t{work.right} - work.left) / 2 - outerWidth / 2;
     else if (column == 2)
-        x = workRight - w - 2;
+        x = work.right - w - 2;
 
-    int64_t y = 0;
+    int64_t y = work.top;
     if (row == 1)
-        y = workBottom / 2 - outerHeight / 2;
+        y = work.top + (int64_t{work.bottom} - work.top) / 2 - outerHeight / 2;
     else if (row == 2)
-        y = workBottom - h - 2;
+        y = work.bottom - h - 2;
 
     layout.window = {Saturate(x), Saturate(y), Saturate(outerWidth), Saturate(outerHeight)};
     return true;

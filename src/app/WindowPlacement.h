@@ -1,6 +1,6 @@
 // Where the main window and its three stacked panels go once every panel has measured its
-// height. Plain arithmetic over the work area's right and bottom edges; the Windows side only
-// moves the windows to the computed places.
+// height. Plain arithmetic over the work area (the screen without the taskbar, wherever the
+// taskbar is); the Windows side only moves the windows to the computed places.
 #pragma once
 
 // Placement codes of `window position`: a 3 × 3 grid over the work area.
@@ -22,6 +22,15 @@ struct PanelRect
     int height = 0;
 };
 
+// The work area's edges on the screen: left and top included, right and bottom excluded.
+struct WorkArea
+{
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
 struct WindowLayout
 {
     PanelRect header; // in the window's client area
@@ -30,8 +39,8 @@ struct WindowLayout
     PanelRect window; // on the screen; the panels plus a one-pixel border on each side
 };
 
-// False while any panel height is negative (not measured yet): nothing is placed then.
-// `workRight` and `workBottom` are the work area's right and bottom edges; its left and top
-// are not used, so codes 0, 3, 6 sit at x 0 and codes 0, 1, 2 at y 0.
+// False while any panel height is negative (not measured yet): nothing is placed then. The
+// window sits in the work area: codes 0, 3, 6 at its left edge, 0, 1, 2 at its top, 2, 5, 8 at
+// its right and 6, 7, 8 at its bottom, the others centred in it.
 bool ComputeWindowLayout(int windowWidth, int windowPosition, int headerHeight, int mainHeight,
-                         int footerHeight, int workRight, int workBottom, WindowLayout& layout);
+                         int footerHeight, const WorkArea& work, WindowLayout& layout);

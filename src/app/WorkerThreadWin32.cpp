@@ -1,5 +1,7 @@
 #include "app/WorkerThreadWin32.h"
 
+#include <objbase.h>
+
 WorkerThread::~WorkerThread()
 {
     JoinThread();
@@ -44,7 +46,12 @@ InstallThread::~InstallThread()
 
 DWORD InstallThread::Run()
 {
+    // The shell's execute and the extensions it loads want COM on the calling thread:
+    // apartment-threaded, without the OLE1/DDE the shell does not need.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     RunInstallList(state, handlers, host);
+    if (SUCCEEDED(com))
+        CoUninitialize();
     host.ListDone();
     return 0;
 }

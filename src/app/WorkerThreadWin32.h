@@ -41,7 +41,8 @@ private:
 };
 
 // What the install thread needs from the window, which implements it: the run loop's
-// invalidations, and word that the list has run to its end. All are called on the worker.
+// invalidations, and word that the list has run to its end. All are called on the worker and
+// must not wait for the window thread.
 class InstallRunHost : public RunLoopObserver
 {
 public:

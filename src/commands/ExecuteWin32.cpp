@@ -19,8 +19,10 @@ void RunExecute(InstallState& state, int commandIndex)
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
     // No error box from the shell: a missing program must not stop an unattended run waiting
-    // for someone to click OK.
-    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    // for someone to click OK. The launch completes before the call returns (no hand-off to a
+    // shell thread that the end of the process could cut off); the worker has COM initialised
+    // for the shell extensions that handle documents, shortcuts and verbs.
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
     info.lpFile = program.c_str();
     info.lpParameters = parameters.c_str();
     info.nShow = command.hide ? SW_HIDE : SW_SHOW;

@@ -171,11 +171,19 @@ void ReadItems(XmlDocument& document, const CommandRegistry& handlers, const Pat
 
 std::wstring ConfigurationPathFromCommandLine(const std::wstring& commandLine)
 {
-    // Taken verbatim: no trimming, quotes stay part of the path.
     const size_t lastLessThan = commandLine.rfind(L'<');
     if (lastLessThan == std::wstring::npos)
         return kDefaultConfigurationPath;
-    return commandLine.substr(lastLessThan + 1);
+    // Launchers quote an argument that holds spaces, and the quote then closes after the path:
+    // no Windows file name holds a quote, so quotes and the white space around the path go.
+    std::wstring path;
+    for (size_t i = lastLessThan + 1; i < commandLine.size(); ++i)
+        if (commandLine[i] != L'"')
+            path.push_back(commandLine[i]);
+    const size_t first = path.find_first_not_of(L" \t");
+    if (first == std::wstring::npos)
+        return std::wstring();
+    return path.substr(first, path.find_last_not_of(L" \t") - first + 1);
 }
 
 LoadOutcome ReadConfigurationDocument(InstallSettings& settings, const CommandRegistry& handlers,
@@ -206,7 +214,7 @@ LoadOutcome ReadConfigurationDocument(InstallSettings& settings, const CommandRe
         ReadItems(document, handlers, table, settings);
         document.Ascend();
     }
-    settings.itemCommands = ItemCommands(settings.items, settings.commands);
+    settings.itemCommands = ItemCommands(settings.items.size(), settings.commands);
     return LoadOutcome::Loaded;
 }
 

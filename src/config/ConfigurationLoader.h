@@ -36,7 +36,8 @@ LoadOutcome LoadConfiguration(InstallSettings& settings, const CommandRegistry& 
                               const std::wstring& commandLine, const PathVariables& table,
                               const ConfigurationErrorHandler& showConfigurationError);
 
-// The configuration path the command line names, not yet expanded.
+// The configuration path the command line names, not yet expanded: the text after the last '<'
+// without quotes and without the white space around it.
 std::wstring ConfigurationPathFromCommandLine(const std::wstring& commandLine);
 
 // Reads a document that is already loaded (or failed to load): the root check and everything

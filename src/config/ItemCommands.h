@@ -1,6 +1,5 @@
-// Which commands each item runs, worked out once after loading: the commands of every item
-// whose name equals its own, ignoring ASCII letter case, in file order. Items with equal names
-// share one list, so the index stays linear in items + commands however names repeat.
+// Which commands each item runs, worked out once after loading: the `file` elements that stand
+// in the item's own element, in file order. Linear in items + commands.
 #pragma once
 
 #include <cstddef>
@@ -29,15 +28,13 @@ public:
     };
 
     ItemCommands() = default;
-    ItemCommands(const std::vector<std::wstring>& items, const std::vector<InstallCommand>& commands);
+    ItemCommands(size_t itemCount, const std::vector<InstallCommand>& commands);
 
     // Indices into the command list, in file order; empty for an item outside the list.
     List Of(size_t item) const;
 
 private:
-    // One list per group of equal names, laid end to end: group g's commands are
-    // commandsInGroups[groupStart[g] .. groupStart[g + 1]).
-    std::vector<uint32_t> groupOfItem;
-    std::vector<uint32_t> groupStart;
-    std::vector<uint32_t> commandsInGroups;
+    // The lists laid end to end: item i's commands are commands[start[i] .. start[i + 1]).
+    std::vector<uint32_t> start;
+    std::vector<uint32_t> commandIndices;
 };

@@ -97,20 +97,31 @@ void MainPanel::Paint(HDC dc, const RECT& client)
     }
 }
 
+RectF MainPanel::MeasureLine(GpGraphics* graphics, const std::wstring& text, const RectF& box) const
+{
+    // Measured as drawn, on one line; an empty text still takes a line's height, so the rows
+    // below it keep their places.
+    RectF measured = MeasureText(graphics, text, smallBoldFont, box, textFormat);
+    if (measured.Height <= 0.0f)
+        measured.Height = MeasureText(graphics, L"TEST", smallBoldFont, box, textFormat).Height;
+    return measured;
+}
+
 MainPanel::EntryBox MainPanel::DrawItemEntry(GpGraphics* graphics, const RectF& row, int itemIndex,
                                              const MainPanelSnapshot& snapshot,
                                              const InstallSettings& settings) const
 {
     const std::wstring& name = settings.items[static_cast<size_t>(itemIndex)];
-    const RectF box = MeasureText(graphics, name, smallBoldFont, row);
     if (itemIndex != snapshot.currentItem) {
+        const RectF box = MeasureLine(graphics, name, row);
         DrawString(graphics, name, smallBoldFont, row, textFormat, colours.foreColour);
         return {box.X, box.Y, box.Width, box.Height};
     }
 
     const CurrentItemContent content = ComposeCurrentItem(settings, snapshot, itemIndex);
-    DrawString(graphics, content.line, smallBoldFont, RectF(row.X, row.Y, row.Width - kBarRoom, row.Height),
-               textFormat, currentColour);
+    const RectF line(row.X, row.Y, row.Width - kBarRoom, row.Height);
+    const RectF box = MeasureLine(graphics, content.line, line);
+    DrawString(graphics, content.line, smallBoldFont, line, textFormat, currentColour);
     DrawProgressBar(graphics, row.X + row.Width - kBarWidth, row.Y, kBarWidth, box.Height, content.itemBarPercent);
 
     const RectF detail(row.X + kDetailIndent, row.Y + box.Height + kPanelGap, row.Width - kDetailIndent, row.Height);

@@ -19,6 +19,8 @@ public:
     void ApplyMainSettings(const MainPanelSettings& settings);
     // Starts the repaint timer on the panel's window; false without a window or on failure.
     bool StartRepaintTimer();
+    // The next timer tick repaints even if the progress has not moved since the last paint.
+    void ForgetLastPaint() { hasPainted = false; }
     // The rows shown; the first paint reduces a negative or too large count to the items.
     int ShowTotal() const { return showTotal; }
 
@@ -31,6 +33,8 @@ private:
     {
         float x, y, width, height;
     };
+    // The box one line of the item font takes in `box`, drawn as the rows draw it.
+    Gdiplus::RectF MeasureLine(Gdiplus::GpGraphics* graphics, const std::wstring& text, const Gdiplus::RectF& box) const;
     // Draws item `itemIndex` (within the items) in the row box; returns the box it took.
     EntryBox DrawItemEntry(Gdiplus::GpGraphics* graphics, const Gdiplus::RectF& row, int itemIndex,
                            const MainPanelSnapshot& snapshot, const InstallSettings& settings) const;

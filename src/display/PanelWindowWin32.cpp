@@ -61,6 +61,88 @@ GpFont* MakeFont(const std::wstring& face, int points, INT style)
     return font;
 }
 
+// Every paint resource is released on every path, a paint that throws included: a memory
+// device context with its bitmap selected, and the BeginPaint/EndPaint pair (without EndPaint
+// the update region stays and WM_PAINT comes again and again).
+class PaintScope
+{
+public:
+    explicit PaintScope(HWND window) : window(window), dc(BeginPaint(window, &paint)) {}
+    ~PaintScope() { EndPaint(window, &paint); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    HDC Dc() const { return dc; }
+
+private:
+    HWND window;
+    PAINTSTRUCT paint{};
+    HDC dc;
+};
+
+class MemoryCanvas
+{
+public:
+    // A memory device context compatible with `target`, with a bitmap of that size selected
+    // when width and height are positive.
+    MemoryCanvas(HDC target, int width, int height) : dc(CreateCompatibleDC(target))
+    {
+        if (dc != nullptr && width > 0 && height > 0) {
+            bitmap = CreateCompatibleBitmap(target, width, height);
+            if (bitmap != nullptr)
+                previous = SelectObject(dc, bitmap);
+        }
+    }
+    ~MemoryCanvas()
+    {
+        if (bitmap != nullptr) {
+            SelectObject(dc, previous);
+            DeleteObject(bitmap);
+        }
+        if (dc != nullptr)
+            DeleteDC(dc);
+    }
+    MemoryCanvas(const MemoryCanvas&) = delete;
+    MemoryCanvas& operator=(const MemoryCanvas&) = delete;
+    HDC Dc() const { return dc; }
+    bool HasBitmap() const { return bitmap != nullptr; }
+
+private:
+    HDC dc;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ previous = nullptr;
+};
+
+// The whole file in a memory stream, the file closed again; null when it cannot be read.
+IStream* ReadFileIntoStream(const std::wstring& path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return nullptr;
+    LARGE_INTEGER size{};
+    HGLOBAL memory = nullptr;
+    // A picture larger than 256 MiB is no panel picture; such a file is not read.
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < (256LL << 20))
+        memory = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(size.QuadPart));
+    bool read = false;
+    if (memory != nullptr) {
+        if (void* bytes = GlobalLock(memory)) {
+            DWORD got = 0;
+            read = ReadFile(file, bytes, static_cast<DWORD>(size.QuadPart), &got, nullptr) &&
+                   got == static_cast<DWORD>(size.QuadPart);
+            GlobalUnlock(memory);
+        }
+    }
+    CloseHandle(file);
+    IStream* stream = nullptr;
+    if (!read || CreateStreamOnHGlobal(memory, TRUE, &stream) != S_OK) {
+        if (memory != nullptr)
+            GlobalFree(memory);
+        return nullptr;
+    }
+    return stream; // frees the memory when released
+}
+
 void DeleteFont(GpFont*& font)
 {
     if (font != nullptr) {
@@ -80,9 +162,7 @@ PanelWindow::~PanelWindow()
 {
     Detach();
     DeleteFonts();
-    if (image != nullptr) {
-        GdipDisposeImage(image);
-    }
+    ReleasePicture();
     if (textFormat != nullptr) {
         GdipDeleteStringFormat(textFormat);
     }
@@ -189,12 +269,10 @@ void PanelWindow::OnPaint(WPARAM wParam)
     GetClientRect(window, &client);
     HDC given = reinterpret_cast<HDC>(wParam);
     if (given == nullptr) {
-        PAINTSTRUCT paint{};
-        HDC dc = BeginPaint(window, &paint);
-        if (dc != nullptr) {
-            PaintBuffered(dc, client);
+        const PaintScope paint(window);
+        if (paint.Dc() != nullptr) {
+            PaintBuffered(paint.Dc(), client);
         }
-        EndPaint(window, &paint);
         return;
     }
     // A given device context (WM_PRINTCLIENT during the fade-in, or WM_PAINT with a DC) is
@@ -220,32 +298,22 @@ void PanelWindow::PaintBuffered(HDC target, const RECT& area)
         RECT client{};
         GetClientRect(window, &client);
         if (height == -1) {
-            HDC memory = CreateCompatibleDC(target);
-            if (memory != nullptr) {
-                Paint(memory, client);
-                DeleteDC(memory);
+            const MemoryCanvas memory(target, 0, 0);
+            if (memory.Dc() != nullptr) {
+                Paint(memory.Dc(), client);
             }
         }
         return;
     }
-    HDC memory = CreateCompatibleDC(target);
-    if (memory == nullptr) {
+    const MemoryCanvas memory(target, width, heightInPixels);
+    if (!memory.HasBitmap()) {
         return;
     }
-    HBITMAP bitmap = CreateCompatibleBitmap(target, width, heightInPixels);
-    if (bitmap == nullptr) {
-        DeleteDC(memory);
-        return;
-    }
-    HGDIOBJ previousBitmap = SelectObject(memory, bitmap);
-    SetWindowOrgEx(memory, area.left, area.top, nullptr);
+    SetWindowOrgEx(memory.Dc(), area.left, area.top, nullptr);
     RECT client{};
     GetClientRect(window, &client);
-    Paint(memory, client);
-    BitBlt(target, area.left, area.top, width, heightInPixels, memory, area.left, area.top, SRCCOPY);
-    SelectObject(memory, previousBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    Paint(memory.Dc(), client);
+    BitBlt(target, area.left, area.top, width, heightInPixels, memory.Dc(), area.left, area.top, SRCCOPY);
 }
 
 void PanelWindow::SetFonts(const std::wstring& face, int smallSize, int largeSize)
@@ -275,12 +343,25 @@ void PanelWindow::DeleteFonts()
 void PanelWindow::ApplySettings(const PanelSettings& settings)
 {
     colours = settings;
+    ReleasePicture();
+    if (settings.imagePath.empty())
+        return;
+    // A missing or unreadable picture shows nothing.
+    imageBytes = ReadFileIntoStream(settings.imagePath);
+    if (imageBytes != nullptr && GdipLoadImageFromStream(imageBytes, &image) != Ok)
+        ReleasePicture();
+}
+
+void PanelWindow::ReleasePicture()
+{
     if (image != nullptr) {
         GdipDisposeImage(image);
         image = nullptr;
     }
-    if (!settings.imagePath.empty() && GdipLoadImageFromFile(settings.imagePath.c_str(), &image) != Ok) {
-        image = nullptr; // a missing or unreadable picture shows nothing
+    // GDI+ reads a picture from its stream as long as the picture lives: the stream goes after it.
+    if (imageBytes != nullptr) {
+        imageBytes->Release();
+        imageBytes = nullptr;
     }
 }
 
@@ -371,7 +452,8 @@ void PanelWindow::DrawString(GpGraphics* graphics, const std::wstring& text, GpF
     GdipDeleteBrush(brush);
 }
 
-RectF PanelWindow::MeasureText(GpGraphics* graphics, const std::wstring& text, GpFont* font, const RectF& layout)
+RectF PanelWindow::MeasureText(GpGraphics* graphics, const std::wstring& text, GpFont* font, const RectF& layout,
+                               GpStringFormat* format)
 {
     RectF box(0.0f, 0.0f, 0.0f, 0.0f);
     if (graphics == nullptr || font == nullptr) {
@@ -379,7 +461,7 @@ RectF PanelWindow::MeasureText(GpGraphics* graphics, const std::wstring& text, G
     }
     INT fitted = 0;
     INT lines = 0;
-    if (GdipMeasureString(graphics, text.c_str(), static_cast<INT>(text.size()), font, &layout, nullptr, &box,
+    if (GdipMeasureString(graphics, text.c_str(), static_cast<INT>(text.size()), font, &layout, format, &box,
                           &fitted, &lines) != Ok) {
         return RectF(0.0f, 0.0f, 0.0f, 0.0f);
     }

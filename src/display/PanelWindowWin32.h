@@ -28,8 +28,10 @@ public:
     // generic sans-serif family.
     void SetFonts(const std::wstring& face, int smallSize, int largeSize);
     void SetAntialias(bool on) { antialias = on; }
-    // Colours and picture (loaded from the expanded imagePath; empty or unreadable: none).
+    // Colours and picture (loaded from the expanded imagePath; empty or unreadable: none). The
+    // picture file is read into memory and closed at once, so a later command may delete it.
     void ApplySettings(const PanelSettings& settings);
+    void ReleasePicture();
     // The measured height in pixels; -1 until the first paint has measured it.
     int Height() const { return height; }
     // Forgets the measurement, so the next paint measures again and calls PlaceWindows.
@@ -65,15 +67,18 @@ protected:
     // Text in one colour with the given font and format (null format: the GDI+ default).
     void DrawString(Gdiplus::GpGraphics* graphics, const std::wstring& text, Gdiplus::GpFont* font,
                   const Gdiplus::RectF& box, Gdiplus::GpStringFormat* format, uint32_t colour) const;
-    // The box the text needs in `layout`, measured with no string format; empty on failure.
+    // The box the text needs in `layout` with `format` (null: the GDI+ default, which wraps);
+    // empty on failure. Measure with the format the text is drawn with.
     static Gdiplus::RectF MeasureText(Gdiplus::GpGraphics* graphics, const std::wstring& text,
-                                      Gdiplus::GpFont* font, const Gdiplus::RectF& layout);
+                                      Gdiplus::GpFont* font, const Gdiplus::RectF& layout,
+                                      Gdiplus::GpStringFormat* format = nullptr);
 
     PanelHost* owner = nullptr;
     int height = -1;
     bool antialias = true;
     PanelSettings colours;
     Gdiplus::GpImage* image = nullptr;
+    IStream* imageBytes = nullptr; // the picture file's bytes in memory, which the image reads from
     Gdiplus::GpFont* smallFont = nullptr;
     Gdiplus::GpFont* smallBoldFont = nullptr;
     Gdiplus::GpFont* largeFont = nullptr;

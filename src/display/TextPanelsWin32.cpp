@@ -15,8 +15,8 @@ void HeaderPanel::Paint(HDC dc, const RECT& client)
     Canvas canvas(*this, dc, client);
     const RectF layout = canvas.Layout();
     if (height == -1) {
-        // Measured in the control's size at this moment, with wrapping; drawn on one line.
-        const RectF box = MeasureText(canvas.Graphics(), text, largeBoldFont, layout);
+        // Measured as it is drawn: on one line, in the control's size at this moment.
+        const RectF box = MeasureText(canvas.Graphics(), text, largeBoldFont, layout, textFormat);
         height = TextPanelHeight(box.Height);
         if (owner != nullptr) {
             owner->PlaceWindows();
@@ -35,7 +35,7 @@ void FooterPanel::Paint(HDC dc, const RECT& client)
 
     if (textWidth == -1 || height == -1) {
         // The box keeps the width "100%" needs, so the bar does not move as the number grows.
-        const RectF box = MeasureText(canvas.Graphics(), FooterMeasureText(text), smallBoldFont, layout);
+        const RectF box = MeasureText(canvas.Graphics(), FooterMeasureText(text), smallBoldFont, layout, rightFormat);
         textWidth = static_cast<int>(box.Width);
         height = TextPanelHeight(box.Height);
         if (owner != nullptr) {

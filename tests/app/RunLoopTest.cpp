@@ -27,6 +27,7 @@ public:
     }
     void InvalidateFooter() override { Write("footer %g", static_cast<double>(progress.overallPercent)); }
     void Ran(int index) { Write("run %d of %d", index, progress.currentItem.load()); }
+    void Shares() { Write("shares %g %g", static_cast<double>(progress.commandPercent), static_cast<double>(progress.filePercent)); }
     Log Runs() const
     {
         Log runs;
@@ -71,6 +72,7 @@ protected:
         // A command that leaves its byte percentages behind; the next command must start from 0.
         handlers.Append({L"spoil", [](InstallState& s, int) { s.progress.commandPercent = 77.0f; s.progress.filePercent = 66.0f; }, nullptr});
         handlers.Append({L"throw", [](InstallState&, int) { throw std::runtime_error("command failed"); }, nullptr});
+        handlers.Append({L"shares", [](InstallState&, int) { observer->Shares(); }, nullptr});
     }
     void TearDown() override { observer = nullptr; }
 
@@ -78,7 +80,7 @@ protected:
     {
         state.settings.items = std::move(items);
         state.settings.commands = std::move(commands);
-        state.settings.itemCommands = ItemCommands(state.settings.items, state.settings.commands);
+        state.settings.itemCommands = ItemCommands(state.settings.items.size(), state.settings.commands);
         RunInstallList(state, handlers, recorder);
     }
 
@@ -92,16 +94,16 @@ TEST_F(RunLoopTest, PublishesItemCommandAndSharesThenInvalidatesMainPanelThenFoo
     Run({L"a", L"b"}, {Command(0, L"execute"), Command(1, L"execute"), Command(1, L"execute")});
     // Item b, second command: 1 × 100 ÷ 2 + 50 ÷ 2 = 75.
     EXPECT_EQ(recorder.log, (Log{"main 0 0 0", "footer 0", "run 0 of 0", "main 1 1 0", "footer 50", "run 1 of 1",
-                                 "main 1 2 50", "footer 75", "run 2 of 1"}));
+                                 "main 1 2 50", "footer 75", "run 2 of 1", "main 1 2 100", "footer 100"}));
 }
 
-TEST_F(RunLoopTest, ItemsMatchTheirCommandsIgnoringAsciiCaseOnly)
+TEST_F(RunLoopTest, EachItemRunsTheCommandsOfItsOwnElementWhateverTheNames)
 {
-    // Names differing only in ASCII case run each other's commands; other letters are not folded.
-    Run({L"Setup", L"SETUP", L"\u00e9t\u00e9", L"\u00c9T\u00c9", L"\u00e9T\u00e9"},
-        {Command(0, L"execute"), Command(1, L"EXECUTE"), Command(3, L"execute"), Command(4, L"execute")});
-    EXPECT_EQ(recorder.Runs(), (Log{"run 0 of 0", "run 1 of 0", "run 0 of 1", "run 1 of 1", "run 3 of 2", "run 2 of 3",
-                                    "run 3 of 4"}));
+    // Equal names, names differing in case and empty names each run their own commands once.
+    Run({L"Runtime", L"Office", L"runtime", L"", L"Runtime", L""},
+        {Command(0, L"execute"), Command(1, L"EXECUTE"), Command(2, L"execute"), Command(4, L"execute"),
+         Command(4, L"execute"), Command(5, L"execute")});
+    EXPECT_EQ(recorder.Runs(), (Log{"run 0 of 0", "run 1 of 1", "run 2 of 2", "run 3 of 4", "run 4 of 4", "run 5 of 5"}));
 }
 
 TEST_F(RunLoopTest, ItemsWithoutCommandsAndSkippedKindsStillCount)
@@ -109,13 +111,14 @@ TEST_F(RunLoopTest, ItemsWithoutCommandsAndSkippedKindsStillCount)
     // An unknown kind and one without a run callback are published, counted and passed over.
     Run({L"empty", L"x"}, {Command(1, L"copy"), Command(1, L"dirdelete"), Command(1, L"execute")});
     EXPECT_EQ(recorder.log, (Log{"main 1 0 0", "footer 50", "main 1 1 33.3333", "footer 66.6667", "main 1 2 66.6667",
-                                 "footer 83.3333", "run 2 of 1"}));
+                                 "footer 83.3333", "run 2 of 1", "main 1 2 100", "footer 100"}));
 }
 
 TEST_F(RunLoopTest, AThrowingCommandDoesNotStopTheListAndByteSharesStartAtZero)
 {
-    Run({L"x", L"y"}, {Command(0, L"spoil"), Command(0, L"throw"), Command(1, L"execute")});
+    Run({L"x", L"y"}, {Command(0, L"spoil"), Command(0, L"throw"), Command(1, L"execute"), Command(1, L"shares")});
     EXPECT_EQ(recorder.Runs(), (Log{"run 2 of 1"}));
+    EXPECT_EQ(recorder.log[recorder.log.size() - 3], "shares 0 0"); // what the spoiler left is gone
     EXPECT_EQ(state.progress.currentItem, 1); // the last item is current when the run ends
     EXPECT_FLOAT_EQ(state.progress.commandPercent, 0.0f);
     EXPECT_FLOAT_EQ(state.progress.filePercent, 0.0f);
@@ -152,7 +155,7 @@ TEST(RunLoopScale, ALongListRunsInLinearTime)
         command.commandName = L"count";
         state.settings.commands.push_back(command);
     }
-    state.settings.itemCommands = ItemCommands(state.settings.items, state.settings.commands);
+    state.settings.itemCommands = ItemCommands(state.settings.items.size(), state.settings.commands);
     CommandRegistry handlers;
     handlers.Append({L"count", [](InstallState&, int) { ++ranCount; }, nullptr});
     struct Silent : RunLoopObserver

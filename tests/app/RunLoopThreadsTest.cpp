@@ -49,7 +49,7 @@ TEST(RunLoopThreads, PanelsReadWhatTheWorkerPublishesWhole)
         command.arguments = {L"C:\\src" + std::to_wstring(item), L"D:\\dst"};
         state.settings.commands.push_back(command);
     }
-    state.settings.itemCommands = ItemCommands(state.settings.items, state.settings.commands);
+    state.settings.itemCommands = ItemCommands(state.settings.items.size(), state.settings.commands);
     CommandRegistry handlers;
     handlers.Append({L"copy", CopyCommand, nullptr});
     Invalidations invalidations;
@@ -80,7 +80,7 @@ TEST(RunLoopThreads, PanelsReadWhatTheWorkerPublishesWhole)
     }
     worker.join();
     fileSystem = nullptr;
-    EXPECT_EQ(invalidations.count.load(), 2 * kItems);
+    EXPECT_EQ(invalidations.count.load(), 2 * kItems + 2); // two per command, two for the end
     EXPECT_EQ(state.progress.currentItem.load(), kItems - 1);
     EXPECT_EQ(files.Tree(L"D:\\dst").size(), static_cast<size_t>(kItems * (kFiles + 1)));
 }

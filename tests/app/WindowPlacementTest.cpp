@@ -20,7 +20,7 @@ TEST(WindowPlacement, EveryCodeOnTheGridAndOutOfRangeCodesBottomRight)
     };
     for (const Case& c : cases) {
         WindowLayout layout;
-        ASSERT_TRUE(ComputeWindowLayout(400, c.code, 20, 70, 30, 1023, 737, layout));
+        ASSERT_TRUE(ComputeWindowLayout(400, c.code, 20, 70, 30, WorkArea{0, 0, 1023, 737}, layout));
         EXPECT_EQ(layout.window.x, c.x) << "code " << c.code;
         EXPECT_EQ(layout.window.y, c.y) << "code " << c.code;
         EXPECT_EQ(layout.window.width, 402);
@@ -31,8 +31,8 @@ TEST(WindowPlacement, EveryCodeOnTheGridAndOutOfRangeCodesBottomRight)
 TEST(WindowPlacement, PanelsStackWithTheConfiguredWidthOnceAllHaveMeasured)
 {
     WindowLayout layout;
-    EXPECT_FALSE(ComputeWindowLayout(400, 8, 10, -1, 10, 1024, 738, layout));
-    ASSERT_TRUE(ComputeWindowLayout(300, 0, 25, 0, 22, 1280, 1024, layout));
+    EXPECT_FALSE(ComputeWindowLayout(400, 8, 10, -1, 10, WorkArea{0, 0, 1024, 738}, layout));
+    ASSERT_TRUE(ComputeWindowLayout(300, 0, 25, 0, 22, WorkArea{0, 0, 1280, 1024}, layout));
     const auto rect = [](const PanelRect& r) { return std::vector<int>{r.x, r.y, r.width, r.height}; };
     EXPECT_EQ(rect(layout.header), (std::vector<int>{0, 0, 300, 25}));
     // A main panel without rows still lets the layout happen.
@@ -41,14 +41,31 @@ TEST(WindowPlacement, PanelsStackWithTheConfiguredWidthOnceAllHaveMeasured)
     EXPECT_EQ(rect(layout.window), (std::vector<int>{0, 0, 302, 49}));
 }
 
+// A taskbar at the top or the left: the window keeps to the work area, offset by its origin.
+TEST(WindowPlacement, TheWorkAreaOriginOffsetsEveryPlace)
+{
+    struct Case { WorkArea work; int code; int x; int y; };
+    const Case cases[] = {
+        {{0, 40, 1280, 1024}, 0, 0, 40},    {{0, 40, 1280, 1024}, 1, 439, 40},  {{0, 40, 1280, 1024}, 4, 439, 471},
+        {{0, 40, 1280, 1024}, 8, 878, 902}, {{60, 0, 1280, 1024}, 3, 60, 451},  {{60, 0, 1280, 1024}, 4, 469, 451},
+        {{60, 0, 1280, 1024}, 7, 469, 902}, {{60, 0, 1280, 1024}, 6, 60, 902},
+    };
+    for (const Case& c : cases) {
+        WindowLayout layout;
+        ASSERT_TRUE(ComputeWindowLayout(400, c.code, 20, 70, 30, c.work, layout));
+        EXPECT_EQ(layout.window.x, c.x) << "code " << c.code << " left " << c.work.left;
+        EXPECT_EQ(layout.window.y, c.y) << "code " << c.code << " top " << c.work.top;
+    }
+}
+
 TEST(WindowPlacement, ExtremeWidthsDoNotOverflow)
 {
     WindowLayout layout;
-    ASSERT_TRUE(ComputeWindowLayout(INT_MAX, 8, INT_MAX, INT_MAX, INT_MAX, 1024, 738, layout));
+    ASSERT_TRUE(ComputeWindowLayout(INT_MAX, 8, INT_MAX, INT_MAX, INT_MAX, WorkArea{0, 0, 1024, 738}, layout));
     EXPECT_EQ(layout.window.width, INT_MAX);
     EXPECT_EQ(layout.window.height, INT_MAX);
     EXPECT_EQ(layout.window.x, 1024 - static_cast<long long>(INT_MAX) - 2);
-    ASSERT_TRUE(ComputeWindowLayout(INT_MIN, 4, 0, 0, 0, 1024, 738, layout));
+    ASSERT_TRUE(ComputeWindowLayout(INT_MIN, 4, 0, 0, 0, WorkArea{0, 0, 1024, 738}, layout));
     EXPECT_EQ(layout.window.width, INT_MIN + 2);
 }
 

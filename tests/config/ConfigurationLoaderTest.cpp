@@ -9,7 +9,9 @@ using Loader = ConfigurationFixture;
 
 // [SECTION] Locating the file and the two fatal faults
 
-TEST_F(Loader, PathAfterTheLastLessThanSignIsTakenVerbatimWithItsVariablesExpanded)
+// Launchers quote an argument with spaces ("<C:\My Setup\x.xml"): quotes, which no Windows
+// file name holds, and the white space around the path are not part of it.
+TEST_F(Loader, PathAfterTheLastLessThanSignWithoutQuotesAndSurroundingSpaceAndItsVariablesExpanded)
 {
     const std::wstring path = WriteFile("other.xml", "<Varnekite><items><item name='x'/></items></Varnekite>");
     const std::wstring separator = LoaderPath(std::filesystem::path("a") / "b").substr(1, 1);
@@ -18,9 +20,13 @@ TEST_F(Loader, PathAfterTheLastLessThanSignIsTakenVerbatimWithItsVariablesExpand
         {L"\"C:\\Setup\\setup.exe\" /quiet", L"Error opening: \nC:\\Setup\\Varnekite.xml"}, // the default
         {L"setup.exe <nothing.xml <" + path, L""},
         {L"setup.exe <%temp%" + separator + L"other.xml", L""},
-        {L"setup.exe < " + path, L"Error opening: \n " + path},
-        {L"setup.exe <\"" + path + L"\"", L"Error opening: \n\"" + path + L"\""},
+        {L"setup.exe < " + path, L""},
+        {L"setup.exe <\"" + path + L"\"", L""},
+        {L"\"setup.exe\" \"<" + path + L"\"", L""},
+        {L"setup.exe \t<\t" + path + L"  \t", L""},
+        {L"setup.exe <\"nothing here\" ", L"Error opening: \nnothing here"},
         {L"setup.exe <", L"Error opening: \n"},
+        {L"setup.exe <\"\"", L"Error opening: \n"},
         {L"setup.exe <%WINDIR%\\\\missing.xml", L"Error opening: \nC:\\Windows\\missing.xml"},
     };
     for (const Case& c : cases) {

@@ -28,7 +28,7 @@ protected:
             Command(2, L"regedit"),
             Command(3, L"dirdelete"),
         };
-        settings.itemCommands = ItemCommands(settings.items, settings.commands);
+        settings.itemCommands = ItemCommands(settings.items.size(), settings.commands);
         settings.copyText = L"Copying %1% %2%/%3% (%4%)";
         settings.moveText = L"Moving %1%";
         settings.deleteText = L"Deleting %1%";
@@ -64,6 +64,10 @@ TEST_F(CurrentItem, EachKindShowsItsDetailAndOnlyCopyAndMoveAFileBar)
         {0, -1, L"Runtime (1/5)", DetailKind::None, L"", false, 90.0f},
         {0, 5, L"Runtime (1/5)", DetailKind::None, L"", false, 90.0f},
         {0, 1000, L"Runtime (1/5)", DetailKind::None, L"", false, 90.0f},
+        // The new item is published before its first command: the previous item's command
+        // (still current) shows no detail line under it.
+        {2, 2, L"Drivers (3/5)", DetailKind::None, L"", false, 90.0f},
+        {1, 0, L"Fonts (2/5)", DetailKind::None, L"", false, 70.0f},
     };
     for (const Case& c : cases) {
         const CurrentItemContent content = Compose(c.item, c.command);

@@ -271,7 +271,7 @@ TEST_F(PanelPaint, MainPanelDrawsTheRowsTheItemBarAndTheFileBar)
         command.displayName = L"Running setup";
         host.state.settings.commands.push_back(command);
     }
-    host.state.settings.itemCommands = ItemCommands(host.state.settings.items, host.state.settings.commands);
+    host.state.settings.itemCommands = ItemCommands(host.state.settings.items.size(), host.state.settings.commands);
     host.state.settings.copyText = L"Copying %1% (%4%)";
     MainPanelSettings settings;
     static_cast<PanelSettings&>(settings) = Colours(0xFF000000, 0xFF808080);

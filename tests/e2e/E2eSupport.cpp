@@ -244,7 +244,7 @@ bool CaptureWindow(HWND window, Capture& capture)
     return ok;
 }
 
-TitledWindow::TitledWindow(const std::wstring& windowTitle) : title(windowTitle)
+TitledWindow::TitledWindow(const std::wstring& windowTitle, bool startVisible) : title(windowTitle), visible(startVisible)
 {
     ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     thread = CreateThread(nullptr, 0, ThreadProcedure, this, 0, &threadId);
@@ -264,8 +264,8 @@ TitledWindow::~TitledWindow()
 DWORD WINAPI TitledWindow::ThreadProcedure(void* parameter)
 {
     auto* self = static_cast<TitledWindow*>(parameter);
-    self->window = CreateWindowExW(0, L"Static", self->title.c_str(), WS_OVERLAPPED | WS_VISIBLE, 10, 10, 200, 80,
-                                   nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    self->window = CreateWindowExW(0, L"Static", self->title.c_str(), WS_OVERLAPPED | (self->visible ? WS_VISIBLE : 0),
+                                   10, 10, 200, 80, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     MSG message;
     PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE); // the thread has a queue before anyone posts to it
     SetEvent(self->ready);

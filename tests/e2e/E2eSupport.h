@@ -79,12 +79,12 @@ struct Capture
 };
 bool CaptureWindow(HWND window, Capture& capture);
 
-// A visible top-level window with a given title, owned by a thread that pumps its messages
-// (so another process can hide and show it without waiting on us).
+// A top-level window with a given title (visible unless asked otherwise), owned by a thread
+// that pumps its messages (so another process can hide and show it without waiting on us).
 class TitledWindow
 {
 public:
-    explicit TitledWindow(const std::wstring& title);
+    explicit TitledWindow(const std::wstring& title, bool visible = true);
     ~TitledWindow();
     TitledWindow(const TitledWindow&) = delete;
     TitledWindow& operator=(const TitledWindow&) = delete;
@@ -93,6 +93,7 @@ public:
 private:
     static DWORD WINAPI ThreadProcedure(void* parameter);
     std::wstring title;
+    bool visible;
     HANDLE thread = nullptr;
     HANDLE ready = nullptr;
     DWORD threadId = 0;

@@ -3,6 +3,11 @@
 //   MarkerWriter hold <release file> <max ms>    waits until the release file exists (or the time is up)
 //   MarkerWriter sleep <ms>                      waits a fixed time
 //   MarkerWriter showstate <file>                appends "show=<n>", the show command it was started with
+//   MarkerWriter parent <title> <file> <command line>
+//                                                a setup program that starts Varnekite and waits for
+//                                                it: shows a window titled <title>, runs the command
+//                                                line and waits for it without pumping messages,
+//                                                then appends "exit=<code>" to <file>
 // It exits with 0, or 2 on a usage error.
 #include <windows.h>
 
@@ -50,6 +55,24 @@ int wmain(int argc, wchar_t** argv)
         GetStartupInfoW(&startup);
         const int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
         return AppendLine(argv[2], (L"show=" + std::to_wstring(show)).c_str()) ? 0 : 1;
+    }
+    if (argc == 5 && wcscmp(argv[1], L"parent") == 0) {
+        HWND window = CreateWindowExW(0, L"Static", argv[2], WS_OVERLAPPED | WS_VISIBLE, 20, 20, 240, 90, nullptr,
+                                      nullptr, GetModuleHandleW(nullptr), nullptr);
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION child = {};
+        std::wstring commandLine = argv[4];
+        if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child))
+            return 1;
+        // Blocks without a message loop, as setup programs waiting on a child often do.
+        WaitForSingleObject(child.hProcess, 120000);
+        DWORD code = 0;
+        GetExitCodeProcess(child.hProcess, &code);
+        CloseHandle(child.hThread);
+        CloseHandle(child.hProcess);
+        DestroyWindow(window);
+        return AppendLine(argv[3], (L"exit=" + std::to_wstring(code)).c_str()) ? 0 : 1;
     }
     if (argc == 3 && wcscmp(argv[1], L"sleep") == 0) {
         Sleep(static_cast<DWORD>(wcstoul(argv[2], nullptr, 10)));

@@ -4,6 +4,7 @@
 // pixels of its window, and a foreign window it hides. Execute commands start MarkerWriter,
 // which appends marker lines or holds the run until the test releases it.
 #include "E2eSupport.h"
+#include "VarnekiteRun.h"
 
 #include "app/WindowPlacement.h"
 
@@ -16,88 +17,6 @@ using namespace e2e;
 
 namespace {
 
-constexpr DWORD kExitTimeout = 30000;
-constexpr DWORD kWindowTimeout = 15000;
-constexpr DWORD kHoldLimit = 60000; // a held command gives up on its own after this
-
-std::string Attribute(const std::string& text) // the configuration's attribute values are single-quoted
-{
-    std::string escaped;
-    for (char c : text) {
-        if (c == '&') escaped += "&amp;";
-        else if (c == '<') escaped += "&lt;";
-        else if (c == '>') escaped += "&gt;"; // a bare '>' would end the tag
-        else if (c == '\'') escaped += "&apos;";
-        else escaped.push_back(c);
-    }
-    return escaped;
-}
-
-class VarnekiteRun : public testing::Test
-{
-public: // the table-driven window test drives runs of its own
-    std::wstring ConfigPath() const { return folder.File(L"config.xml"); }
-    std::wstring MarkerPath() const { return folder.File(L"markers.txt"); }
-
-    void Start(const std::string& configuration)
-    {
-        WriteTextFile(ConfigPath(), configuration);
-        StartWithPath(ConfigPath());
-    }
-    void StartWithPath(const std::wstring& configPath)
-    {
-        ASSERT_TRUE(child.Start(exe, L"<" + configPath, folder.Path())) << "cannot start " << Narrow(exe);
-    }
-
-    std::string Execute(const std::string& arguments, const char* name = "step") const
-    {
-        return "<file command='execute' name='" + std::string(name) + "' program='" + Attribute(Narrow(marker)) +
-               "' arguments='" + Attribute(arguments) + "' hide='true'/>";
-    }
-    std::string Append(const std::string& text) const
-    {
-        return Execute("append \"" + Narrow(MarkerPath()) + "\" " + text, text.c_str());
-    }
-    std::string Hold() const
-    {
-        return Execute("hold \"" + Narrow(folder.File(L"release.txt")) + "\" " + std::to_string(kHoldLimit), "hold");
-    }
-    void Release() { WriteTextFile(folder.File(L"release.txt"), "go"); }
-
-    // The progress window: an untitled dialog of the child, visible and `width` pixels wide.
-    HWND WaitForProgressWindow(int width)
-    {
-        return WaitForWindow(child.Id(), [&](HWND window) {
-            RECT rect = {};
-            return ClassName(window) == L"#32770" && WindowText(window).empty() && IsWindowVisible(window) &&
-                   GetWindowRect(window, &rect) && rect.right - rect.left == width;
-        }, kWindowTimeout);
-    }
-    HWND WaitForErrorBox()
-    {
-        return WaitForWindow(child.Id(), [](HWND window) {
-            return ClassName(window) == L"#32770" && WindowText(window) == L"Configuration Error";
-        }, kWindowTimeout);
-    }
-    DWORD ExitCode()
-    {
-        DWORD code = 0;
-        EXPECT_TRUE(child.WaitForExit(kExitTimeout, code)) << "the program did not end in time";
-        return code;
-    }
-
-    static std::string Document(const std::string& config, const std::string& items)
-    {
-        return "<?xml version='1.0'?>\n<Varnekite>\n<config>" + config + "</config>\n<items>" + items +
-               "</items>\n</Varnekite>\n";
-    }
-
-    const std::wstring exe = WindowsPath(VARNEKITE_EXE_PATH);
-    const std::wstring marker = WindowsPath(VARNEKITE_MARKER_WRITER_PATH);
-    TempFolder folder;
-    ChildProcess child;
-};
-
 TEST_F(VarnekiteRun, ExecuteCommandsRunInFileOrderThenTheProgramExitsWithOne)
 {
     Start(Document("<strings><title>Order</title></strings>",
@@ -107,8 +26,8 @@ TEST_F(VarnekiteRun, ExecuteCommandsRunInFileOrderThenTheProgramExitsWithOne)
                    "<item name='first'>" + Append("four") + "</item>"));
 
     EXPECT_EQ(ExitCode(), 1u);
-    // Items First and first match each other's commands, ignoring case.
-    EXPECT_EQ(ReadTextFile(MarkerPath()), "one\ntwo\nfour\nthree\none\ntwo\nfour\n");
+    // Items First and first each run their own commands, once.
+    EXPECT_EQ(ReadTextFile(MarkerPath()), "one\ntwo\nthree\nfour\n");
 }
 
 TEST_F(VarnekiteRun, EmptyItemListExitsWithOne)
@@ -215,7 +134,8 @@ TEST(VarnekiteWindow, SizeAndPlacementFollowTheWindowSettings)
         const int height = rect.bottom - rect.top;
         EXPECT_GT(height, 2);
         WindowLayout expected;
-        ASSERT_TRUE(ComputeWindowLayout(c.width, c.position, height - 2, 0, 0, work.right, work.bottom, expected));
+        ASSERT_TRUE(ComputeWindowLayout(c.width, c.position, height - 2, 0, 0,
+                                        {work.left, work.top, work.right, work.bottom}, expected));
         EXPECT_EQ(rect.left, expected.window.x);
         EXPECT_EQ(rect.top, expected.window.y);
         EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE) & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW),
