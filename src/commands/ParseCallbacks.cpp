@@ -1,35 +1,23 @@
-// Attribute values are taken byte for byte (WidenBytes); only path-like values are expanded.
+// The parse callbacks: texts decoded in the file's encoding, paths expanded, through the reader.
 #include "commands/ParseCallbacks.h"
 
-#include "config/ValueFormats.h"
-#include "xml/XmlDocument.h"
+#include "config/ElementReader.h"
 
-namespace {
-
-std::wstring ExpandedAttribute(const PathVariables& variables, XmlDocument& document, const char* name)
+void ParseExecute(ElementReader& reader, InstallCommand& command)
 {
-    std::wstring value = WidenedAttribute(document, name);
-    ExpandVariables(value, variables);
-    return value;
+    command.arguments.push_back(reader.Path("program"));
+    command.arguments.push_back(reader.Path("arguments"));
+    command.displayName = reader.Text("name");
+    command.hide = reader.Flag("hide");
 }
 
-} // namespace
-
-void ParseExecute(const PathVariables& variables, XmlDocument& document, InstallCommand& command)
+void ParseDirectoryPair(ElementReader& reader, InstallCommand& command)
 {
-    command.arguments.push_back(ExpandedAttribute(variables, document, "program"));
-    command.arguments.push_back(ExpandedAttribute(variables, document, "arguments"));
-    command.displayName = WidenedAttribute(document, "name");
-    command.hide = ParseBoolean(document.Attribute("hide"));
+    command.arguments.push_back(reader.Path("directory"));
+    command.arguments.push_back(reader.Path("target"));
 }
 
-void ParseDirectoryPair(const PathVariables& variables, XmlDocument& document, InstallCommand& command)
+void ParseSingleDirectory(ElementReader& reader, InstallCommand& command)
 {
-    command.arguments.push_back(ExpandedAttribute(variables, document, "directory"));
-    command.arguments.push_back(ExpandedAttribute(variables, document, "target"));
-}
-
-void ParseSingleDirectory(const PathVariables& variables, XmlDocument& document, InstallCommand& command)
-{
-    command.arguments.push_back(ExpandedAttribute(variables, document, "directory"));
+    command.arguments.push_back(reader.Path("directory"));
 }

@@ -4,16 +4,15 @@
 #pragma once
 
 #include "config/InstallCommand.h"
-#include "config/PathVariables.h"
 
-class XmlDocument;
+class ElementReader;
 
-// execute: arguments = program, arguments (both expanded); displayName = name as written;
+// execute: arguments = program, arguments (both expanded); displayName = name (not expanded);
 // hide = the `hide` attribute equals "true" ignoring ASCII case.
-void ParseExecute(const PathVariables& variables, XmlDocument& document, InstallCommand& command);
+void ParseExecute(ElementReader& reader, InstallCommand& command);
 
 // dircopy and dirmove: arguments = directory, target (both expanded).
-void ParseDirectoryPair(const PathVariables& variables, XmlDocument& document, InstallCommand& command);
+void ParseDirectoryPair(ElementReader& reader, InstallCommand& command);
 
 // dirdelete: arguments = directory (expanded).
-void ParseSingleDirectory(const PathVariables& variables, XmlDocument& document, InstallCommand& command);
+void ParseSingleDirectory(ElementReader& reader, InstallCommand& command);

@@ -3,19 +3,18 @@
 #pragma once
 
 #include "config/InstallCommand.h"
-#include "config/PathVariables.h"
 #include "xml/AsciiText.h"
 
 #include <string>
 #include <vector>
 
+class ElementReader;
 class InstallState;
-class XmlDocument;
 
 // Carries out commands[commandIndex] of the install state (the main window's state).
 using RunCommandFn = void (*)(InstallState& state, int commandIndex);
-// Fills the command from the `file` element the document's cursor stands on.
-using ParseCommandFn = void (*)(const PathVariables& variables, XmlDocument& document, InstallCommand& command);
+// Fills the command from the `file` element the reader's document cursor stands on.
+using ParseCommandFn = void (*)(ElementReader& reader, InstallCommand& command);
 
 struct CommandHandler
 {
@@ -23,7 +22,6 @@ struct CommandHandler
     RunCommandFn run = nullptr;     // empty: the command is skipped at run time
     ParseCommandFn parse = nullptr; // empty: the `file` element is dropped at load time
 };
-
 
 class CommandRegistry
 {

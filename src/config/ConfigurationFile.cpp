@@ -24,7 +24,7 @@ std::filesystem::path FilePath(const std::wstring& path)
 
 } // namespace
 
-void LoadConfigurationFile(XmlDocument& document, const std::wstring& path)
+TextEncoding LoadConfigurationFile(XmlDocument& document, const std::wstring& path)
 {
     // Read straight into the string the document then takes over: the file's bytes are held
     // once. An empty file, one that cannot be read and one too large for the reader's offsets
@@ -40,6 +40,8 @@ void LoadConfigurationFile(XmlDocument& document, const std::wstring& path)
                 bytes.clear();
         }
     }
+    const TextEncoding encoding = PrepareDocumentBytes(bytes);
     // The text ends at its first NUL.
     document.ParseText(std::move(bytes));
+    return encoding;
 }

@@ -6,6 +6,7 @@
 
 #include "config/AnsiText.h"
 #include "config/ConfigurationFile.h"
+#include "config/ElementReader.h"
 #include "config/ValueFormats.h"
 #include "xml/AsciiText.h"
 #include "xml/XmlDocument.h"
@@ -46,17 +47,16 @@ int32_t ClampShowAfter(int32_t total, int32_t after)
 
 // The panel's picture path: empty means no picture; otherwise stored expanded. The window
 // creates the picture from it.
-void ReadImagePath(XmlDocument& document, const char* element, const PathVariables& table, PanelSettings& panel)
+void ReadImagePath(ElementReader& reader, const char* element, PanelSettings& panel)
 {
-    panel.imagePath = WidenBytes(document.ChildAttributeByName(element, "image"));
-    if (!panel.imagePath.empty())
-        ExpandVariables(panel.imagePath, table);
+    panel.imagePath = reader.ChildAttributePath(element, "image");
 }
 
 // Colours and pictures of one `colours` element, the cursor standing inside it. Every value
 // is assigned, so a later `colours` element replaces all of an earlier one's.
-void ReadColours(XmlDocument& document, const PathVariables& table, InstallSettings& settings)
+void ReadColours(ElementReader& reader, InstallSettings& settings)
 {
+    XmlDocument& document = reader.Document();
     const uint32_t progressBorder = ChildColour(document, "progress", "border");
     const uint32_t progressBack = ChildColour(document, "progress", "back");
     const uint32_t progressFore = ChildColour(document, "progress", "fore");
@@ -69,23 +69,24 @@ void ReadColours(XmlDocument& document, const PathVariables& table, InstallSetti
 
     settings.header.backColour = ChildColour(document, "header", "back");
     settings.header.foreColour = ChildColour(document, "header", "fore");
-    ReadImagePath(document, "header", table, settings.header);
+    ReadImagePath(reader, "header", settings.header);
 
     settings.footer.backColour = ChildColour(document, "footer", "back");
     settings.footer.foreColour = ChildColour(document, "footer", "fore");
-    ReadImagePath(document, "footer", table, settings.footer);
+    ReadImagePath(reader, "footer", settings.footer);
 
     settings.main.backColour = ChildColour(document, "main", "back");
     settings.main.foreColour = ChildColour(document, "main", "fore");
     settings.main.currentColour = ChildColour(document, "main", "current");
     settings.main.descriptionColour = ChildColour(document, "main", "description");
-    ReadImagePath(document, "main", table, settings.main);
+    ReadImagePath(reader, "main", settings.main);
 }
 
 // The `config` element, the cursor standing inside it.
-void ReadConfig(XmlDocument& document, const PathVariables& table, InstallSettings& settings)
+void ReadConfig(ElementReader& reader, InstallSettings& settings)
 {
-    settings.hideWindowTitle = WidenAnsi(document.ChildTextByName("hidewindow"));
+    XmlDocument& document = reader.Document();
+    settings.hideWindowTitle = reader.ChildText("hidewindow");
 
     // Each of these lookups rewinds the child position first, so they are found anywhere.
     const int32_t showTotal = ChildInteger(document, "show", "total", defaults::kShowTotal);
@@ -93,8 +94,8 @@ void ReadConfig(XmlDocument& document, const PathVariables& table, InstallSettin
     settings.windowWidth = ChildInteger(document, "window", "width", defaults::kWindowWidth);
     settings.windowPosition = ChildInteger(document, "window", "position", defaults::kWindowPosition);
     settings.main.fixMain = ChildInteger(document, "window", "fixmain", defaults::kFixMain);
-    const std::string face = document.ChildAttributeByName("font", "face");
-    settings.fontFace = face.empty() ? std::wstring(defaults::kFontFace) : WidenBytes(face);
+    const std::wstring face = reader.ChildAttributeText("font", "face");
+    settings.fontFace = face.empty() ? std::wstring(defaults::kFontFace) : face;
     settings.antialias = ParseBoolean(document.ChildAttributeByName("font", "antialias"));
     settings.smallFontSize = ChildInteger(document, "font", "small", defaults::kFontSize);
     settings.largeFontSize = ChildInteger(document, "font", "large", defaults::kFontSize);
@@ -105,41 +106,40 @@ void ReadConfig(XmlDocument& document, const PathVariables& table, InstallSettin
     // Not rewound: the search goes on after the `font` child where the last lookup stopped.
     if (document.NextChild("strings")) {
         document.Descend();
-        settings.titleText = WidenAnsi(document.ChildTextByName("title"));
-        settings.completeText = WidenAnsi(document.ChildTextByName("complete"));
-        settings.copyText = WidenAnsi(document.ChildTextByName("copy"));
-        settings.moveText = WidenAnsi(document.ChildTextByName("move"));
-        settings.deleteText = WidenAnsi(document.ChildTextByName("delete"));
+        settings.titleText = reader.ChildText("title");
+        settings.completeText = reader.ChildText("complete");
+        settings.copyText = reader.ChildText("copy");
+        settings.moveText = reader.ChildText("move");
+        settings.deleteText = reader.ChildText("delete");
         document.Ascend();
     }
 
     document.RewindChildren();
     while (document.NextChild("colours")) {
         document.Descend();
-        ReadColours(document, table, settings);
+        ReadColours(reader, settings);
         document.Ascend();
     }
 }
 
 // One `file` element, the cursor standing on it. Unknown kinds, and kinds without a parse
 // callback, are dropped.
-void ReadFileElement(XmlDocument& document, const CommandRegistry& handlers, const PathVariables& table,
-                     size_t item, InstallSettings& settings)
+void ReadFileElement(ElementReader& reader, const CommandRegistry& handlers, size_t item, InstallSettings& settings)
 {
     InstallCommand command;
-    command.commandName = WidenedAttribute(document, "command");
+    command.commandName = reader.Text("command");
     command.item = item;
     const CommandHandler* handler = handlers.FindHandler(command.commandName);
     if (handler == nullptr || handler->parse == nullptr)
         return;
-    handler->parse(table, document, command);
+    handler->parse(reader, command);
     settings.commands.push_back(std::move(command));
 }
 
 // The `items` element, the cursor standing inside it.
-void ReadItems(XmlDocument& document, const CommandRegistry& handlers, const PathVariables& table,
-               InstallSettings& settings)
+void ReadItems(ElementReader& reader, const CommandRegistry& handlers, InstallSettings& settings)
 {
+    XmlDocument& document = reader.Document();
     // The lists get their size first: a list that grows briefly holds its old and new copies.
     size_t itemCount = 0;
     size_t fileCount = 0;
@@ -156,11 +156,11 @@ void ReadItems(XmlDocument& document, const CommandRegistry& handlers, const Pat
 
     while (document.NextChild("item")) {
         document.Descend();
-        settings.items.push_back(WidenedAttribute(document, "name"));
+        settings.items.push_back(reader.Text("name"));
         const size_t item = settings.items.size() - 1;
         while (document.NextChild("file")) {
             document.Descend();
-            ReadFileElement(document, handlers, table, item, settings);
+            ReadFileElement(reader, handlers, item, settings);
             document.Ascend();
         }
         document.Ascend();
@@ -187,7 +187,7 @@ std::wstring ConfigurationPathFromCommandLine(const std::wstring& commandLine)
 }
 
 LoadOutcome ReadConfigurationDocument(InstallSettings& settings, const CommandRegistry& handlers,
-                                      XmlDocument& document, const PathVariables& table,
+                                      XmlDocument& document, TextEncoding encoding, const PathVariables& table,
                                       const std::wstring& expandedPath,
                                       const ConfigurationErrorHandler& showConfigurationError)
 {
@@ -201,17 +201,18 @@ LoadOutcome ReadConfigurationDocument(InstallSettings& settings, const CommandRe
         return LoadOutcome::WrongRoot;
     }
 
+    ElementReader reader(document, encoding, table);
     // Without `config` the root's child position stays put and `items` is searched from the
     // first child; with it, the search starts after `config`.
     if (document.NextChild("config")) {
         document.Descend();
-        ReadConfig(document, table, settings);
+        ReadConfig(reader, settings);
         document.Ascend();
     }
 
     if (document.NextChild("items")) {
         document.Descend();
-        ReadItems(document, handlers, table, settings);
+        ReadItems(reader, handlers, settings);
         document.Ascend();
     }
     settings.itemCommands = ItemCommands(settings.items.size(), settings.commands);
@@ -227,8 +228,9 @@ LoadOutcome LoadConfiguration(InstallSettings& settings, const CommandRegistry& 
     try {
         // A failed load shows in the root check: the document then has no element.
         XmlDocument document;
-        LoadConfigurationFile(document, configPath);
-        return ReadConfigurationDocument(settings, handlers, document, table, configPath, showConfigurationError);
+        const TextEncoding encoding = LoadConfigurationFile(document, configPath);
+        return ReadConfigurationDocument(settings, handlers, document, encoding, table, configPath,
+                                         showConfigurationError);
     } catch (const std::exception&) {
         // Out of memory (a configuration far larger than any real one): the file cannot be
         // used, and says so like a file that cannot be read. What was read so far goes first.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "config/CommandRegistry.h"
+#include "config/TextEncoding.h"
 #include "config/PathVariables.h"
 #include "config/Settings.h"
 
@@ -43,6 +44,6 @@ std::wstring ConfigurationPathFromCommandLine(const std::wstring& commandLine);
 // Reads a document that is already loaded (or failed to load): the root check and everything
 // below it. `expandedPath` only completes the "Error opening" text.
 LoadOutcome ReadConfigurationDocument(InstallSettings& settings, const CommandRegistry& handlers,
-                                      XmlDocument& document, const PathVariables& table,
+                                      XmlDocument& document, TextEncoding encoding, const PathVariables& table,
                                       const std::wstring& expandedPath,
                                       const ConfigurationErrorHandler& showConfigurationError);

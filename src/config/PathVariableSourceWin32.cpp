@@ -57,3 +57,20 @@ std::wstring Win32PathVariableSource::Environment(const wchar_t* name) const
         return std::wstring();
     return std::wstring(value.data(), copied);
 }
+
+std::vector<std::pair<std::wstring, std::wstring>> Win32PathVariableSource::EnvironmentBlock() const
+{
+    std::vector<std::pair<std::wstring, std::wstring>> variables;
+    wchar_t* block = GetEnvironmentStringsW();
+    if (block == nullptr)
+        return variables;
+    // NAME=value entries, each ended by a NUL, the block by an empty one. Names that start with
+    // '=' are the shell's per-drive current folders, not variables.
+    for (const wchar_t* entry = block; *entry != L'\0'; entry += std::wcslen(entry) + 1) {
+        const wchar_t* equals = std::wcschr(entry + 1, L'=');
+        if (entry[0] != L'=' && equals != nullptr)
+            variables.emplace_back(std::wstring(entry, equals), std::wstring(equals + 1));
+    }
+    FreeEnvironmentStringsW(block);
+    return variables;
+}

@@ -10,4 +10,5 @@ public:
     std::wstring ModuleFileName() const override;
     std::wstring SourcePath() const override;
     std::wstring Environment(const wchar_t* name) const override;
+    std::vector<std::pair<std::wstring, std::wstring>> EnvironmentBlock() const override;
 };

@@ -4,6 +4,7 @@
 #include "xml/AsciiText.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <cstddef>
 #include <vector>
 
@@ -122,6 +123,45 @@ struct Expansion
     }
 };
 
+// Any other %NAME% that names an environment entry, in one pass over the text: a value is not
+// searched again, and a name that is not set stays as written (its closing '%' may open the
+// next reference).
+void ExpandEnvironment(std::wstring& text, const PathVariables& table)
+{
+    if (text.find(L'%') == std::wstring::npos)
+        return;
+    std::unordered_map<std::wstring, const std::wstring*> values;
+    for (const PathVariable& variable : table)
+        if (variable.environment)
+            values.emplace(variable.name, &variable.value); // the first of a name counts
+    std::wstring expanded;
+    std::wstring name;
+    size_t copied = 0;
+    for (size_t open = text.find(L'%'); open != std::wstring::npos;) {
+        const size_t close = text.find(L'%', open + 1);
+        if (close == std::wstring::npos)
+            break;
+        name.assign(text, open + 1, close - open - 1);
+        for (wchar_t& c : name)
+            c = UpperAsciiLetter(c);
+        const auto found = name.empty() ? values.end() : values.find(name);
+        if (found == values.end()) {
+            open = close;
+            continue;
+        }
+        if (expanded.empty())
+            expanded.reserve(text.size());
+        expanded.append(text, copied, open - copied);
+        expanded.append(*found->second);
+        copied = close + 1;
+        open = text.find(L'%', copied);
+    }
+    if (copied == 0)
+        return;
+    expanded.append(text, copied, std::wstring::npos);
+    text.swap(expanded);
+}
+
 // Every pair of consecutive backslashes becomes one, scanning left to right without overlap,
 // so a run of k backslashes becomes ceil(k/2). This lets "%VARNEKITE%\file" name a file in
 // the program's folder although the variable already ends in a backslash. A text that starts
@@ -142,12 +182,29 @@ void CollapseDoubledBackslashes(std::wstring& text)
 
 } // namespace
 
+bool IsPathVariableName(const std::wstring& name)
+{
+    if (name == L"VARNEKITE" || name == L"SOURCEPATH")
+        return true;
+    for (const wchar_t* known : kEnvironmentNames)
+        if (name == known)
+            return true;
+    return false;
+}
+
 void BuildPathVariables(PathVariables& table, const PathVariableSource& source)
 {
     table.push_back({L"VARNEKITE", FolderOf(source.ModuleFileName())});
     table.push_back({L"SOURCEPATH", source.SourcePath()});
     for (const wchar_t* name : kEnvironmentNames)
         table.push_back({name, source.Environment(name)});
+    for (auto& [name, value] : source.EnvironmentBlock()) {
+        std::wstring upper = name;
+        for (wchar_t& c : upper)
+            c = UpperAsciiLetter(c);
+        if (!upper.empty() && !IsPathVariableName(upper))
+            table.push_back({std::move(upper), std::move(value), true});
+    }
 }
 
 void ExpandVariables(std::wstring& text, const PathVariables& table)
@@ -156,8 +213,15 @@ void ExpandVariables(std::wstring& text, const PathVariables& table)
     // later variable's reference inside an earlier value expands too.
     Expansion expansion;
     expansion.text.swap(text);
-    for (const PathVariable& variable : table)
-        expansion.Replace(variable);
+    bool environment = false;
+    for (const PathVariable& variable : table) {
+        if (variable.environment)
+            environment = true;
+        else
+            expansion.Replace(variable);
+    }
     text.swap(expansion.text);
+    if (environment)
+        ExpandEnvironment(text, table);
     CollapseDoubledBackslashes(text);
 }

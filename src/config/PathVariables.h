@@ -1,13 +1,17 @@
-// The fourteen %NAME% variables that configuration paths may use, and their expansion.
+// The %NAME% variables that configuration paths may use, and their expansion: fourteen path
+// variables first, in their fixed order, then any other variable of the environment.
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 struct PathVariable
 {
     std::wstring name;  // upper case, without percent signs
     std::wstring value; // may be empty
+    // Any other environment variable: these expand after all the others, together, in one pass.
+    bool environment = false;
 };
 
 // Ordered: the order is the order of substitution.
@@ -24,10 +28,19 @@ public:
     virtual std::wstring SourcePath() const = 0;
     // An environment variable's value, "" when not set.
     virtual std::wstring Environment(const wchar_t* name) const = 0;
+    // Every set environment variable, name and value (none where there is no environment).
+    virtual std::vector<std::pair<std::wstring, std::wstring>> EnvironmentBlock() const { return {}; }
 };
 
-// Appends the fourteen entries, in their fixed order, to an empty table.
+// Appends the fourteen entries, in their fixed order, to an empty table, then every other set
+// environment variable (names upper-cased) as an environment entry.
 void BuildPathVariables(PathVariables& table, const PathVariableSource& source);
 
-// Replaces %NAME% references (any ASCII case) in place, then collapses doubled backslashes.
+// Whether `name` (upper case) is one of the fourteen path variables.
+bool IsPathVariableName(const std::wstring& name);
+
+// Replaces %NAME% references in place, then collapses doubled backslashes. The path variables
+// go one after the other in table order, their names in any ASCII case; then every other
+// %NAME% whose name is an environment entry (in any ASCII case) expands in one pass, its value
+// not searched again; the rest stays as written.
 void ExpandVariables(std::wstring& text, const PathVariables& table);

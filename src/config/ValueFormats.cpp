@@ -2,7 +2,6 @@
 #include "config/ValueFormats.h"
 
 #include "xml/AsciiText.h"
-#include "xml/XmlDocument.h"
 
 #include <climits>
 #include <cstdlib>
@@ -48,12 +47,6 @@ uint32_t ParseColour(const std::string& value)
     const uint32_t blue = ParseChannel(digits, 4);
     const uint32_t alpha = digits.size() == 8 ? ParseChannel(digits, 6) : 0xFFu;
     return alpha << 24 | red << 16 | green << 8 | blue;
-}
-
-std::wstring WidenedAttribute(const XmlDocument& document, const char* name)
-{
-    const std::string_view raw = document.RawAttribute(name);
-    return raw.find('&') == std::string_view::npos ? WidenBytes(raw) : WidenBytes(document.Attribute(name));
 }
 
 std::wstring WidenBytes(std::string_view bytes)

@@ -6,8 +6,6 @@
 #include <string>
 #include <string_view>
 
-class XmlDocument;
-
 // strtol with base 10: leading white space, a sign, then digits up to the first other byte.
 // No leading digits give 0; values beyond the signed 32-bit range saturate.
 int32_t ParseInteger(const std::string& value);
@@ -23,9 +21,6 @@ uint32_t ParseColour(const std::string& value);
 // Each byte b becomes the wide character b (0-255); multi-byte sequences are never combined.
 std::wstring WidenBytes(std::string_view bytes);
 
-// The current element's attribute widened byte for byte (entities decoded); made straight from
-// the document's bytes where there is nothing to decode, so a long value is not copied twice.
-std::wstring WidenedAttribute(const XmlDocument& document, const char* name);
 
 // Each wide character becomes the byte of its low 8 bits.
 std::string NarrowBytes(const std::wstring& text);

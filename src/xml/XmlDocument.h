@@ -63,7 +63,13 @@ public:
     std::string ChildAttribute(const char* name) const;
     std::string ChildText() const;
     std::string ChildTextByName(const char* name);
+    // The first child of that name's text as it stands in the document: entities not decoded,
+    // `cdata` telling a CDATA section's raw bytes. False (and nothing) when there is no such child
+    // or its text cannot be read. Valid until the document is parsed again or destroyed.
+    bool RawChildTextByName(const char* name, std::string_view& text, bool& cdata);
     std::string ChildAttributeByName(const char* elementName, const char* attributeName);
+    // ChildAttributeByName's value as it stands in the document, entities not decoded.
+    std::string_view RawChildAttributeByName(const char* elementName, const char* attributeName);
 
     // Read access to the index, for tests and tools.
     const std::string& DocumentText() const { return documentText; }
@@ -92,6 +98,7 @@ private:
     std::string ElementAttribute(int32_t index, const char* name) const;
     bool ElementAttributeSpan(int32_t index, const char* name, TagToken& token) const;
     std::string ElementText(int32_t index) const;
+    bool ElementTextSpan(int32_t index, std::string_view& text, bool& cdata) const;
     std::string TagNameAt(int32_t index) const;
     std::string DecodeText(int32_t first, int32_t last) const;
     bool IsElement(int32_t index) const { return index > 0 && index < nextFreeRecord; }

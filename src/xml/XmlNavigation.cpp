@@ -138,6 +138,29 @@ std::string XmlDocument::ChildTextByName(const char* name)
     return text;
 }
 
+std::string_view XmlDocument::RawChildAttributeByName(const char* elementName, const char* attributeName)
+{
+    RewindChildren();
+    while (NextChild(elementName)) {
+        TagToken token;
+        if (ElementAttributeSpan(childIndex, attributeName, token) && token.end >= token.start)
+            return std::string_view(documentText).substr(static_cast<size_t>(token.start),
+                                                         static_cast<size_t>(token.end - token.start + 1));
+    }
+    return std::string_view();
+}
+
+bool XmlDocument::RawChildTextByName(const char* name, std::string_view& text, bool& cdata)
+{
+    text = std::string_view();
+    cdata = false;
+    if (!NextChild(name))
+        return false;
+    const bool readable = ElementTextSpan(childIndex, text, cdata);
+    RewindChildren();
+    return readable;
+}
+
 std::string XmlDocument::ChildAttributeByName(const char* elementName, const char* attributeName)
 {
     // Children whose attribute is empty or missing are passed over; the child position stays
@@ -218,30 +241,49 @@ std::string XmlDocument::ElementAttribute(int32_t index, const char* name) const
 // Only the text of an element without child elements is readable. Content that starts with
 // a CDATA section reads as the section's raw bytes; anything else is decoded as it stands,
 // white space, comments and all.
-std::string XmlDocument::ElementText(int32_t index) const
+bool XmlDocument::ElementTextSpan(int32_t index, std::string_view& text, bool& cdata) const
 {
+    text = std::string_view();
+    cdata = false;
     if (!IsElement(index))
-        return std::string();
+        return false;
     const ElementRecord& record = records[index];
     if (record.firstChild != 0 || record.startTagEnd == record.endTagBegin + 1)
-        return std::string();
+        return false;
 
-    const char* text = documentText.c_str();
+    const char* bytes = documentText.c_str();
     int32_t position = record.startTagEnd + 1;
-    xmlscan::SkipSpaces(text, position); // stops at the end tag's '<' at the latest
+    xmlscan::SkipSpaces(bytes, position); // stops at the end tag's '<' at the latest
     constexpr std::string_view cdataOpen = "<![CDATA[";
     constexpr std::string_view cdataClose = "]]>";
     const auto room = static_cast<int32_t>(cdataOpen.size() + cdataClose.size());
-    if (text[position] == '<' && position + room <= record.endTagBegin
-        && std::memcmp(text + position, cdataOpen.data(), cdataOpen.size()) == 0) {
+    if (bytes[position] == '<' && position + room <= record.endTagBegin
+        && std::memcmp(bytes + position, cdataOpen.data(), cdataOpen.size()) == 0) {
         const int32_t first = position + static_cast<int32_t>(cdataOpen.size());
         // Search only inside the element, never beyond its end tag.
-        const std::string_view content(text + first, static_cast<size_t>(record.endTagBegin - first));
+        const std::string_view content(bytes + first, static_cast<size_t>(record.endTagBegin - first));
         const size_t close = content.find(cdataClose);
-        if (close != std::string_view::npos)
-            return std::string(content.substr(0, close));
+        if (close != std::string_view::npos) {
+            text = content.substr(0, close);
+            cdata = true;
+            return true;
+        }
     }
-    return DecodeText(record.startTagEnd + 1, record.endTagBegin - 1);
+    const int32_t first = record.startTagEnd + 1;
+    text = std::string_view(bytes + first, static_cast<size_t>(record.endTagBegin - first));
+    return true;
+}
+
+std::string XmlDocument::ElementText(int32_t index) const
+{
+    std::string_view text;
+    bool cdata = false;
+    if (!ElementTextSpan(index, text, cdata) || text.empty())
+        return std::string();
+    if (cdata)
+        return std::string(text);
+    const auto first = static_cast<int32_t>(text.data() - documentText.c_str());
+    return DecodeText(first, first + static_cast<int32_t>(text.size()) - 1);
 }
 
 std::string XmlDocument::DecodeText(int32_t first, int32_t last) const

@@ -1,11 +1,27 @@
 #include "ConfigurationFixture.h"
+#include "config/AnsiText.h"
 
 #include <climits>
 #include <functional>
+#include <string_view>
 
 namespace {
 
 using Loader = ConfigurationFixture;
+
+std::wstring TextFixture(const char* name)
+{
+    return LoaderPath(std::filesystem::path(VARNEKITE_TEST_DATA_DIR) / "text" / name);
+}
+
+// Windows-1251's Cyrillic letters, the machine's ANSI code page for one case.
+std::wstring DecodeCyrillic1251(std::string_view bytes)
+{
+    std::wstring text;
+    for (unsigned char byte : bytes)
+        text.push_back(byte >= 0xC0 ? static_cast<wchar_t>(0x0410 + byte - 0xC0) : static_cast<wchar_t>(byte));
+    return text;
+}
 
 // [SECTION] Locating the file and the two fatal faults
 
@@ -227,5 +243,45 @@ TEST_F(Loader, DefaultPathIsVarnekiteXmlInTheProgramFolder)
     EXPECT_EQ(settings.items, std::vector<std::wstring>{L"default"});
 }
 #endif
+
+} // namespace
+
+namespace {
+
+// Every text of a file is decoded from its encoding alike: the title, item names and paths.
+TEST_F(Loader, TextsInAnyScriptFromEveryEncoding)
+{
+    struct Case { const char* file; bool cyrillicCodePage; const wchar_t* title; const wchar_t* item; const wchar_t* folder; };
+    const wchar_t* const latin[] = {L"Office \u2013 Gr\u00FC\u00DFe \u20AC", L"Admin\u2019s \u201CTools\u201D",
+                                    L"Ger\u00E4tetreiber"};
+    const wchar_t* const cyrillic[] = {L"\u0423\u0441\u0442\u0430\u043D\u043E\u0432\u043A\u0430",
+                                       L"\u0414\u0440\u0430\u0439\u0432\u0435\u0440\u044B", L"\u041F\u0430\u043F\u043A\u0430"};
+    const wchar_t* const cjk[] = {L"\u5B89\u88C5\u7A0B\u5E8F", L"\u9A71\u52A8\u7A0B\u5E8F", L"\u6587\u4EF6\u5939"};
+    const Case cases[] = {
+        {"latin-windows-1252.xml", false, latin[0], latin[1], latin[2]},
+        {"latin-utf8.xml", false, latin[0], latin[1], latin[2]},
+        {"latin-utf16be-bom.xml", false, latin[0], latin[1], latin[2]},
+        {"latin-character-references.xml", false, latin[0], latin[1], latin[2]},
+        {"cyrillic-windows-1251.xml", true, cyrillic[0], cyrillic[1], cyrillic[2]},
+        {"cyrillic-utf8-bom.xml", false, cyrillic[0], cyrillic[1], cyrillic[2]},
+        {"cyrillic-character-references.xml", false, cyrillic[0], cyrillic[1], cyrillic[2]},
+        {"cjk-utf8.xml", false, cjk[0], cjk[1], cjk[2]},
+        {"cjk-utf16le-bom.xml", false, cjk[0], cjk[1], cjk[2]},
+        {"cjk-character-references.xml", false, cjk[0], cjk[1], cjk[2]},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        settings = InstallSettings();
+        UseAnsiDecoder(c.cyrillicCodePage ? DecodeCyrillic1251 : nullptr);
+        const LoadOutcome outcome = LoadCommandLine(L"setup.exe <" + TextFixture(c.file));
+        UseAnsiDecoder(nullptr);
+        ASSERT_EQ(outcome, LoadOutcome::Loaded);
+        EXPECT_EQ(settings.titleText, c.title);
+        ASSERT_EQ(settings.items.size(), 1u);
+        EXPECT_EQ(settings.items[0], c.item);
+        ASSERT_EQ(settings.commands.size(), 1u);
+        EXPECT_EQ(settings.commands[0].arguments[0], table[1].value + L"\\" + c.folder);
+    }
+}
 
 } // namespace

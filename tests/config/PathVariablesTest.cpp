@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <map>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -132,4 +134,42 @@ TEST(ExpandVariables, LongTextsExpandInLinearTime)
     EXPECT_LT(SecondsSince(start), 10.0); // a hang guard, not a speed target: linear takes milliseconds
     ASSERT_EQ(text.size(), 200000u * 7);
     EXPECT_EQ(text.substr(0, 14), L"C:\\TempC:\\Temp");
+}
+
+namespace {
+
+struct EnvironmentSource : GivenSource
+{
+    std::vector<std::pair<std::wstring, std::wstring>> block;
+    std::vector<std::pair<std::wstring, std::wstring>> EnvironmentBlock() const override { return block; }
+};
+
+} // namespace
+
+// Any other set environment variable expands after the fourteen, its name in any case; a value
+// is not searched again, and names that are not set stay as written.
+TEST(ExpandVariables, AnyOtherEnvironmentVariableExpandsAfterThePathVariables)
+{
+    EnvironmentSource source;
+    source.environment = {{L"TEMP", L"C:\\Temp"}};
+    source.block = {{L"ProgramData", L"C:\\ProgramData"}, {L"TEMP", L"not this one"}, {L"Loop", L"%LOOP%"},
+                    {L"ProgramFiles(x86)", L"C:\\Program Files (x86)"}, {L"COMPUTERNAME", L"PC-7"}};
+    PathVariables table;
+    BuildPathVariables(table, source);
+    ASSERT_EQ(table.size(), 14u + 4u); // TEMP stays the path variable it is
+    struct Case { const wchar_t* text; const wchar_t* expanded; };
+    const Case cases[] = {
+        {L"%programdata%\\x", L"C:\\ProgramData\\x"},
+        {L"%ProgramFiles(x86)%\\Vendor", L"C:\\Program Files (x86)\\Vendor"},
+        {L"%TEMP%\\%ComputerName%", L"C:\\Temp\\PC-7"},
+        {L"%NOTSET%ProgramData%", L"%NOTSETC:\\ProgramData"}, // the closing % may open the next reference
+        {L"%loop%-%LOOP%", L"%LOOP%-%LOOP%"},
+        {L"100%", L"100%"},
+        {L"%%", L"%%"},
+    };
+    for (const Case& c : cases) {
+        std::wstring text = c.text;
+        ExpandVariables(text, table);
+        EXPECT_EQ(text, c.expanded) << testing::PrintToString(std::wstring(c.text));
+    }
 }

@@ -67,7 +67,7 @@ bool ParseCheckArguments(const std::vector<std::wstring>& arguments, CheckOption
     return true;
 }
 
-bool ApplyVariableOverrides(PathVariables& table, const PathVariables& overrides, std::wstring& error)
+void ApplyVariableOverrides(PathVariables& table, const PathVariables& overrides)
 {
     for (const PathVariable& given : overrides) {
         bool found = false;
@@ -77,10 +77,8 @@ bool ApplyVariableOverrides(PathVariables& table, const PathVariables& overrides
                 found = true;
             }
         }
-        if (!found) {
-            error = L"unknown path variable " + given.name;
-            return false;
-        }
+        // Any other name is an environment variable of the target machine.
+        if (!found)
+            table.push_back({given.name, given.value, !IsPathVariableName(given.name)});
     }
-    return true;
 }

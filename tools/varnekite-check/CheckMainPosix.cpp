@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -21,6 +22,16 @@ public:
     {
         const char* value = std::getenv(NarrowBytes(name).c_str());
         return value == nullptr ? std::wstring() : WidenBytes(value);
+    }
+    std::vector<std::pair<std::wstring, std::wstring>> EnvironmentBlock() const override
+    {
+        std::vector<std::pair<std::wstring, std::wstring>> variables;
+        for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+            const char* equals = std::strchr(*entry, '=');
+            if (equals != nullptr && equals != *entry)
+                variables.emplace_back(WidenBytes(std::string(*entry, static_cast<size_t>(equals - *entry))), WidenBytes(equals + 1));
+        }
+        return variables;
     }
 };
 

@@ -147,11 +147,11 @@ int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& ma
     CheckOptions options;
     std::wstring error;
     PathVariables table = machineTable;
-    if (!ParseCheckArguments(arguments, options, error) ||
-        !ApplyVariableOverrides(table, options.overrides, error)) {
+    if (!ParseCheckArguments(arguments, options, error)) {
         err += "varnekite-check: " + Utf8FromWide(error) + "\n" + kCheckUsage;
         return kCheckExitUsage;
     }
+    ApplyVariableOverrides(table, options.overrides);
     if (options.help) {
         out += kCheckUsage;
         return kCheckExitLoaded;

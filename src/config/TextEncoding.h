@@ -1,0 +1,34 @@
+// How a configuration's bytes become wide text. A byte-order mark (UTF-8, UTF-16 LE or BE) or an
+// XML declaration naming UTF-8 or UTF-16 makes every text of the file UTF-8 (a UTF-16 file is
+// turned into UTF-8 before it is read); any other file is read in the machine's ANSI code page,
+// every text alike. Attribute values and element texts are decoded with their predefined
+// entities and character references (&#228; &#xE4;).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+enum class TextEncoding
+{
+    Ansi, // the machine's ANSI code page (WidenAnsi)
+    Utf8,
+};
+
+// Readies the file's bytes for the XML reader and says how its texts are decoded: a UTF-16 file
+// becomes UTF-8, a UTF-8 byte-order mark goes.
+TextEncoding PrepareDocumentBytes(std::string& bytes);
+
+// UTF-8 to wide text (UTF-16 where wide characters are 16 bits); a byte that starts no valid
+// sequence becomes U+FFFD, and decoding goes on after it.
+std::wstring DecodeUtf8(std::string_view bytes);
+
+// Wide text to UTF-8; a lone surrogate becomes U+FFFD.
+std::string EncodeUtf8(std::wstring_view text);
+
+// Bytes as they stand in the file, no markup in them (a CDATA section).
+std::wstring DecodeBytes(std::string_view bytes, TextEncoding encoding);
+
+// An attribute value or element text as it stands in the file: &lt; &gt; &amp; &apos; &quot;
+// and character references decoded, everything else through the encoding. A reference to a
+// character that cannot exist (0, a surrogate, beyond U+10FFFF) stays as written.
+std::wstring DecodeMarkup(std::string_view raw, TextEncoding encoding);
