@@ -1,12 +1,14 @@
 // Win32 file system for the folder commands: a find handle per folder with sizes and attributes
-// straight from the find data, the platform's copy and move with CopyProgress, and the shell's
-// folder-tree creation.
+// straight from the find data, the platform's copy and move with CopyProgress, folder trees made
+// one folder at a time. Every path goes to the platform in its extended-length form ("\\?\"),
+// so trees deeper than MAX_PATH work on every Windows whatever its long-path policy, and a
+// name that ends in a dot or a space stays that name.
 #include "commands/FileSystemWin32.h"
 
 #include "commands/InstallState.h"
 #include "commands/FolderCommands.h"
+#include "commands/FolderPaths.h"
 
-#include <shlobj.h>
 
 namespace {
 
@@ -38,7 +40,7 @@ struct FileHandle
 // Opens the object itself (a link, not its target), with no access needed to its content.
 HANDLE OpenObject(const std::wstring& path, DWORD share)
 {
-    return CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, share, nullptr, OPEN_EXISTING,
+    return CreateFileW(ExtendedLengthPath(path).c_str(), FILE_READ_ATTRIBUTES, share, nullptr, OPEN_EXISTING,
                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
 }
 
@@ -73,8 +75,8 @@ bool FileSystemWin32::Enumerate(const std::wstring& pattern, const Visitor& visi
 {
     WIN32_FIND_DATAW data;
     // Basic information skips the short names; a large fetch reads more names per call.
-    FindHandle find{FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
-                                     FIND_FIRST_EX_LARGE_FETCH)};
+    FindHandle find{FindFirstFileExW(ExtendedLengthPath(pattern).c_str(), FindExInfoBasic, &data,
+                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH)};
     if (find.handle == INVALID_HANDLE_VALUE)
         return false;
     do {
@@ -90,45 +92,47 @@ bool FileSystemWin32::Enumerate(const std::wstring& pattern, const Visitor& visi
 
 bool FileSystemWin32::SetAttributes(const std::wstring& path, uint32_t attributes)
 {
-    return SetFileAttributesW(path.c_str(), attributes) != FALSE;
+    return SetFileAttributesW(ExtendedLengthPath(path).c_str(), attributes) != FALSE;
 }
 
 bool FileSystemWin32::RemoveFile(const std::wstring& path)
 {
-    return DeleteFileW(path.c_str()) != FALSE;
+    return DeleteFileW(ExtendedLengthPath(path).c_str()) != FALSE;
 }
 
 bool FileSystemWin32::RemoveFolder(const std::wstring& path)
 {
-    return RemoveDirectoryW(path.c_str()) != FALSE;
+    return RemoveDirectoryW(ExtendedLengthPath(path).c_str()) != FALSE;
 }
 
 bool FileSystemWin32::CreateFolderTree(const std::wstring& path)
 {
-    // Usually only the last folder is missing: one CreateDirectoryW does it. The shell call
-    // creates whole chains but wants an absolute path written with "\".
-    if (CreateDirectoryW(path.c_str(), nullptr))
+    // Usually only the last folder is missing: one CreateDirectoryW does it. Otherwise the
+    // missing folders above it are made first, from the highest down (at any path length,
+    // which the shell's folder-tree call does not reach).
+    const std::wstring folder(WithoutTrailingSeparators(path));
+    if (CreateDirectoryW(ExtendedLengthPath(folder).c_str(), nullptr))
         return true;
     if (GetLastError() != ERROR_PATH_NOT_FOUND)
         return false; // already there, or not creatable at all
-    std::wstring full = FullPath(path);
-    if (full.empty())
+    const std::wstring parent(ParentPath(folder));
+    if (parent.empty() || parent.size() >= folder.size() || PathRootLength(folder) >= folder.size())
         return false;
-    for (wchar_t& c : full)
-        if (c == L'/')
-            c = L'\\';
-    return SHCreateDirectory(nullptr, full.c_str()) == ERROR_SUCCESS;
+    CreateFolderTree(parent);
+    return CreateDirectoryW(ExtendedLengthPath(folder).c_str(), nullptr) != FALSE;
 }
 
 bool FileSystemWin32::CopyOneFile(const std::wstring& from, const std::wstring& to, InstallProgress* progress)
 {
-    return CopyFileExW(from.c_str(), to.c_str(), CopyProgress, progress, nullptr, 0) != FALSE;
+    return CopyFileExW(ExtendedLengthPath(from).c_str(), ExtendedLengthPath(to).c_str(), CopyProgress, progress,
+                       nullptr, 0) != FALSE;
 }
 
 bool FileSystemWin32::MoveOneFile(const std::wstring& from, const std::wstring& to, uint32_t flags,
                                   InstallProgress* progress)
 {
-    return MoveFileWithProgressW(from.c_str(), to.c_str(), CopyProgress, progress, flags) != FALSE;
+    return MoveFileWithProgressW(ExtendedLengthPath(from).c_str(), ExtendedLengthPath(to).c_str(), CopyProgress,
+                                 progress, flags) != FALSE;
 }
 
 bool FileSystemWin32::SameObject(const std::wstring& a, const std::wstring& b)
@@ -160,7 +164,8 @@ std::unique_ptr<FolderHold> FileSystemWin32::HoldFolder(const std::wstring& path
 {
     // Listing access takes part in sharing, where attribute access alone would not: without
     // delete sharing nobody can then rename, replace or remove the folder.
-    HANDLE handle = CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+    const std::wstring extended = ExtendedLengthPath(path);
+    HANDLE handle = CreateFileW(extended.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
@@ -173,7 +178,7 @@ std::unique_ptr<FolderHold> FileSystemWin32::HoldFolder(const std::wstring& path
         return nullptr;
     // Where the open went through a link to its target after all (Wine does), the path's own
     // attributes still show the link.
-    const DWORD named = GetFileAttributesW(path.c_str());
+    const DWORD named = GetFileAttributesW(extended.c_str());
     if (named == INVALID_FILE_ATTRIBUTES || (named & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
         return nullptr;
     return hold;

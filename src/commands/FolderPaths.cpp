@@ -137,6 +137,28 @@ std::wstring NormalizePath(View path, View currentFolder)
     return normal;
 }
 
+std::wstring ExtendedLengthPath(View path)
+{
+    const bool drive = HasDrive(path) && path.size() >= 3 && IsPathSeparator(path[2]);
+    const bool network = path.size() >= 2 && IsPathSeparator(path[0]) && IsPathSeparator(path[1]);
+    const bool device = network && path.size() >= 4 && (path[2] == L'?' || path[2] == L'.') && IsPathSeparator(path[3]);
+    if ((!drive && !network) || device)
+        return std::wstring(path);
+    // Only a normal path: the extended form would take "." and ".." as names.
+    for (size_t i = drive ? 3 : 2; i < path.size();) {
+        const size_t end = ComponentEnd(path, i);
+        const View name = path.substr(i, end - i);
+        if (name == L"." || name == L".." || (name.empty() && end < path.size()))
+            return std::wstring(path);
+        i = end + 1;
+    }
+    std::wstring extended = drive ? L"\\\\?\\" + std::wstring(path) : L"\\\\?\\UNC\\" + std::wstring(path.substr(2));
+    for (wchar_t& c : extended)
+        if (c == L'/')
+            c = L'\\';
+    return extended;
+}
+
 bool IsRootOrRelative(View normalPath)
 {
     const size_t rootLength = PathRootLength(normalPath);

@@ -27,6 +27,13 @@ size_t PathRootLength(std::wstring_view path);
 // absolute root at all: a path no folder command may delete or move.
 bool IsRootOrRelative(std::wstring_view normalPath);
 
+// The form of an absolute path that Windows takes at any length and without normalising it
+// again, so that names ending in a dot or a space stay what they are: "\\?\C:\x" for
+// "C:\x", "\\?\UNC\server\share\x" for "\\server\share\x" ("/" taken as "\"). A path already
+// in a "\\?\" or "\\.\" form, not absolute, or not normal ("." or ".." names, repeated
+// separators) is returned as it is, for Windows to resolve.
+std::wstring ExtendedLengthPath(std::wstring_view path);
+
 // Whether `inner` lies strictly below `outer`; both normal, ASCII letters compared without case.
 bool IsStrictlyInside(std::wstring_view inner, std::wstring_view outer);
 

@@ -284,6 +284,44 @@ TEST_F(FolderCommandsWin32Test, AFolderTypedInAnotherCaseThanOnDiskMovesAndCopie
     EXPECT_TRUE(Exists(Path(L"x")));
 }
 
+// Trees deeper than MAX_PATH, and names that end in a dot or a space (which only the "\\?\" form
+// can make): copied, moved and deleted as the names they are, never mixed with their plain twins.
+TEST_F(FolderCommandsWin32Test, LongPathsAndNamesEndingInADotOrASpace)
+{
+    const auto extended = [](const std::wstring& path) { return L"\\\\?\\" + path; };
+    std::wstring deep = L"src";
+    CreateDirectoryW(extended(Path(deep)).c_str(), nullptr);
+    while (Path(deep).size() < 400) {
+        deep += L"\\level-" + std::to_wstring(deep.size());
+        ASSERT_TRUE(CreateDirectoryW(extended(Path(deep)).c_str(), nullptr));
+    }
+    WriteText(extended(Path(deep + L"\\leaf.txt")), "leaf");
+    for (const wchar_t* folder : {L"src\\name.", L"src\\name"})
+        ASSERT_TRUE(CreateDirectoryW(extended(Path(folder)).c_str(), nullptr));
+    WriteText(extended(Path(L"src\\name.\\dot.txt")), "dot");
+    WriteText(extended(Path(L"src\\name\\plain.txt")), "plain");
+    WriteText(extended(Path(L"src\\space ")), "trailing space");
+    WriteText(extended(Path(L"src\\space")), "no space");
+
+    Run(RunDirCopy, Path(L"src"), Path(L"copy"));
+    Run(RunDirMove, Path(L"copy\\src"), Path(L"moved"));
+    const std::wstring moved = Path(L"moved\\src");
+    EXPECT_EQ(ReadText(extended(moved + deep.substr(3) + L"\\leaf.txt")), "leaf");
+    EXPECT_EQ(ReadText(extended(moved + L"\\name.\\dot.txt")), "dot");
+    EXPECT_EQ(ReadText(extended(moved + L"\\name\\plain.txt")), "plain");
+    EXPECT_FALSE(Exists(extended(moved + L"\\name\\dot.txt")));
+    EXPECT_EQ(ReadText(extended(moved + L"\\space ")), "trailing space");
+    EXPECT_EQ(ReadText(extended(moved + L"\\space")), "no space");
+    EXPECT_FALSE(Exists(extended(Path(L"copy\\src"))));
+
+    Run(RunDirDelete, Path(L"moved"));
+    EXPECT_FALSE(Exists(extended(Path(L"moved"))));
+    // The source is as it was.
+    EXPECT_EQ(ReadText(extended(Path(deep + L"\\leaf.txt"))), "leaf");
+    EXPECT_EQ(ReadText(extended(Path(L"src\\name.\\dot.txt"))), "dot");
+    EXPECT_EQ(ReadText(extended(Path(L"src\\space "))), "trailing space");
+}
+
 // A second volume: the Linux /dev/shm (tmpfs) seen through Wine's Z: drive, or the folder
 // named by VARNEKITE_SECOND_VOLUME. Without one the test is skipped.
 std::wstring SecondVolumeFolder()

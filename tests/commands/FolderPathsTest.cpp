@@ -61,6 +61,13 @@ TEST(NormalizePath, RootsAndWhatLiesInsideThem)
         EXPECT_EQ(PathRootLength(c.path), c.rootLength) << testing::PrintToString(std::wstring(c.path));
         EXPECT_EQ(IsRootOrRelative(c.path), c.rootOrRelative) << testing::PrintToString(std::wstring(c.path));
     }
+    EXPECT_EQ(ExtendedLengthPath(L"C:\\x\\name. "), L"\\\\?\\C:\\x\\name. ");
+    EXPECT_EQ(ExtendedLengthPath(L"c:\\"), L"\\\\?\\c:\\");
+    EXPECT_EQ(ExtendedLengthPath(L"\\\\server\\share\\x"), L"\\\\?\\UNC\\server\\share\\x");
+    EXPECT_EQ(ExtendedLengthPath(L"C:/x/y\\"), L"\\\\?\\C:\\x\\y\\");
+    for (const wchar_t* unchanged : {L"\\\\?\\C:\\x", L"\\\\.\\C:\\x", L"x\\y", L"\\x", L"C:x", L"C:\\x\\..\\y",
+                                     L"C:\\x\\.", L"C:\\x\\\\y", L"\\\\server\\share\\..\\x"})
+        EXPECT_EQ(ExtendedLengthPath(unchanged), unchanged);
     EXPECT_TRUE(IsStrictlyInside(L"C:\\Data\\backup\\", L"c:\\data"));
     EXPECT_TRUE(IsStrictlyInside(L"C:\\x", L"C:\\"));
     EXPECT_FALSE(IsStrictlyInside(L"C:\\data", L"C:\\data\\"));
