@@ -1,12 +1,14 @@
 #include "app/InstallDialogWin32.h"
 
 #include "app/ConfigurationErrorWin32.h"
+#include "app/DisplayDpiWin32.h"
 #include "app/ResourceIds.h"
 #include "app/SystemVersionWin32.h"
 #include "app/WindowPlacement.h"
 #include "commands/CommandKindsWin32.h"
 #include "config/ConfigurationLoader.h"
 #include "config/PathVariableSourceWin32.h"
+#include "display/PanelLayout.h"
 
 namespace {
 
@@ -44,6 +46,9 @@ INT_PTR InstallDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM)
     case kListDoneMessage:
         OnListDone();
         return TRUE;
+    case WM_DPICHANGED:
+        OnDpiChanged(LOWORD(wParam));
+        return TRUE;
     case WM_COMMAND:
         // Enter, Escape and a close request (which the dialog manager turns into IDCANCEL)
         // are swallowed: only the worker ends the program.
@@ -75,6 +80,7 @@ void InstallDialog::OnInitDialog()
 
     HideForeignWindow();
 
+    dpi = WindowDpi(window);
     header.SetText(settings.titleText);
     header.ApplySettings(settings.header);
     PreparePanel(header);
@@ -153,6 +159,7 @@ void InstallDialog::PreparePanel(PanelWindow& panel)
 {
     panel.SetOwner(this);
     panel.ResetMeasure();
+    panel.SetDpi(dpi);
     panel.SetFonts(settings.fontFace, settings.smallFontSize, settings.largeFontSize);
     panel.SetAntialias(settings.antialias);
 }
@@ -163,7 +170,7 @@ void InstallDialog::PlaceWindows()
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
 
     WindowLayout layout;
-    if (!ComputeWindowLayout(settings.windowWidth, settings.windowPosition, header.Height(), main.Height(),
+    if (!ComputeWindowLayout(ScalePixels(settings.windowWidth, dpi), settings.windowPosition, header.Height(), main.Height(),
                              footer.Height(), {workArea.left, workArea.top, workArea.right, workArea.bottom}, layout))
         return;
 
@@ -213,4 +220,15 @@ void InstallDialog::OnListDone()
     AnimateWindowIfAvailable(window, kFadeMilliseconds, kFadeOutFlags);
     ShowForeignWindowAgain();
     ExitProcess(kInstallCompleteExitCode);
+}
+
+void InstallDialog::OnDpiChanged(int newDpi)
+{
+    // Moved to a monitor of another DPI, or the scale changed: fonts and sizes for the new DPI,
+    // and the panels measure again, which lays the window out again.
+    dpi = newDpi > 0 ? newDpi : WindowDpi(window);
+    for (PanelWindow* panel : {static_cast<PanelWindow*>(&header), static_cast<PanelWindow*>(&main),
+                               static_cast<PanelWindow*>(&footer)})
+        PreparePanel(*panel);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }

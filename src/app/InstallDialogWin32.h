@@ -53,6 +53,7 @@ private:
     void HideForeignWindow();
     void ShowForeignWindowAgain();
     void OnListDone(); // on the window thread, once the worker has run the list
+    void OnDpiChanged(int newDpi);
     void PreparePanel(PanelWindow& panel); // owner, measurement, fonts, antialias
 
     HWND window = nullptr;
@@ -61,6 +62,7 @@ private:
     FooterPanel footer;
     MainPanel main;
     HWND hiddenWindow = nullptr;
+    int dpi = 96; // of the monitor the window is on
     CommandRegistry handlers;
     // Last, so destroyed first: the worker is joined while everything it uses still exists.
     InstallThread thread{*this, handlers, *this};

@@ -13,9 +13,8 @@ using namespace Gdiplus;
 
 namespace {
 
+// At 96 DPI; scaled with the panel.
 constexpr float kBarWidth = 100.0f;
-// Room taken from a text line for the bar beside it.
-constexpr float kBarRoom = kBarWidth + kPanelGap;
 constexpr float kDetailIndent = 30.0f;
 
 const InstallSettings& NoSettings()
@@ -79,7 +78,7 @@ void MainPanel::Paint(HDC dc, const RECT& client)
         showTotal = ClampShowTotal(showTotal, itemCount);
         const float rowHeight =
             showTotal > 0 ? MeasureText(canvas.Graphics(), L"TEST", smallBoldFont, layout).Height : 0.0f;
-        height = MainPanelHeight(rowHeight, showTotal, fixMain);
+        height = MainPanelHeight(rowHeight, showTotal, ScalePixels(fixMain, Dpi()), Scale());
         if (owner != nullptr) {
             owner->PlaceWindows();
         }
@@ -93,7 +92,7 @@ void MainPanel::Paint(HDC dc, const RECT& client)
     for (int item = rows.start; item < rows.end; ++item) {
         const RectF row(layout.X, y, layout.Width, layout.Height);
         const EntryBox used = DrawItemEntry(canvas.Graphics(), row, item, snapshot, settings);
-        y += used.height + kPanelGap;
+        y += used.height + kPanelGap * Scale();
     }
 }
 
@@ -119,20 +118,24 @@ MainPanel::EntryBox MainPanel::DrawItemEntry(GpGraphics* graphics, const RectF& 
     }
 
     const CurrentItemContent content = ComposeCurrentItem(settings, snapshot, itemIndex);
-    const RectF line(row.X, row.Y, row.Width - kBarRoom, row.Height);
+    const float gap = kPanelGap * Scale();
+    const float barWidth = kBarWidth * Scale();
+    const float barRoom = barWidth + gap; // taken from a text line for the bar beside it
+    const RectF line(row.X, row.Y, row.Width - barRoom, row.Height);
     const RectF box = MeasureLine(graphics, content.line, line);
     DrawString(graphics, content.line, smallBoldFont, line, textFormat, currentColour);
-    DrawProgressBar(graphics, row.X + row.Width - kBarWidth, row.Y, kBarWidth, box.Height, content.itemBarPercent);
+    DrawProgressBar(graphics, row.X + row.Width - barWidth, row.Y, barWidth, box.Height, content.itemBarPercent);
 
-    const RectF detail(row.X + kDetailIndent, row.Y + box.Height + kPanelGap, row.Width - kDetailIndent, row.Height);
+    const float indent = kDetailIndent * Scale();
+    const RectF detail(row.X + indent, row.Y + box.Height + gap, row.Width - indent, row.Height);
     if (content.detail != DetailKind::None) {
-        const float textWidth = content.detailLeavesBarRoom ? detail.Width - kBarRoom : detail.Width;
+        const float textWidth = content.detailLeavesBarRoom ? detail.Width - barRoom : detail.Width;
         DrawString(graphics, content.detailText, smallFont, RectF(detail.X, detail.Y, textWidth, detail.Height),
                    textFormat, descriptionColour);
         if (content.fileBar) // lines up under the item bar
-            DrawProgressBar(graphics, detail.X + detail.Width - kBarRoom + kPanelGap, detail.Y, kBarWidth, box.Height,
+            DrawProgressBar(graphics, detail.X + detail.Width - barRoom + gap, detail.Y, barWidth, box.Height,
                             content.filePercent);
     }
     // The entry is two lines high even when the detail line is empty.
-    return {box.X, box.Y, box.Width, 2.0f * box.Height + kPanelGap};
+    return {box.X, box.Y, box.Width, 2.0f * box.Height + gap};
 }

@@ -39,23 +39,36 @@ RowWindow ComputeRowWindow(int currentItem, int showTotal, int showAfter, int it
     return {static_cast<int>(start), static_cast<int>(end)};
 }
 
-int TextPanelHeight(float measuredTextHeight)
+float ScaleOf(int dpi)
 {
-    return static_cast<int>(-1.0f + measuredTextHeight + 10.0f);
+    return dpi > 0 ? static_cast<float>(dpi) / static_cast<float>(kBaseDpi) : 1.0f;
 }
 
-int MainPanelHeight(float measuredRowHeight, int showTotal, int fixMain)
+int ScalePixels(int pixels, int dpi)
+{
+    if (dpi <= 0 || dpi == kBaseDpi)
+        return pixels;
+    const double scaled = std::round(static_cast<double>(pixels) * dpi / kBaseDpi);
+    return static_cast<int>(std::clamp<double>(scaled, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+int TextPanelHeight(float measuredTextHeight, float scale)
+{
+    return static_cast<int>(-1.0f + measuredTextHeight + 10.0f * scale);
+}
+
+int MainPanelHeight(float measuredRowHeight, int showTotal, int fixMain, float scale)
 {
     if (showTotal <= 0) {
         return 0;
     }
     int height = 0;
     for (int64_t row = 0; row <= showTotal; ++row) {
-        height = static_cast<int>(static_cast<float>(height) + measuredRowHeight + kPanelGap);
+        height = static_cast<int>(static_cast<float>(height) + measuredRowHeight + kPanelGap * scale);
     }
     // A negative height would hold the window's layout back for ever; a negative fixmain can
     // take away the extra rows' space but not more.
-    const int64_t total = int64_t{height} + fixMain + 4;
+    const int64_t total = int64_t{height} + fixMain + static_cast<int64_t>(std::lround(kPanelInset * scale));
     return static_cast<int>(std::clamp<int64_t>(total, 0, std::numeric_limits<int>::max()));
 }
 
@@ -67,13 +80,14 @@ float DrawablePercent(float percent)
     return std::clamp(percent, 0.0f, 100.0f);
 }
 
-ProgressBarGeometry ComputeProgressBar(float x, float y, float w, float h, float percent)
+ProgressBarGeometry ComputeProgressBar(float x, float y, float w, float h, float percent, float scale)
 {
     ProgressBarGeometry bar;
-    h -= 2.0f;
-    bar.outline = {x + 0.5f, y + 0.5f, w - 1.0f, h - 1.0f};
-    bar.background = {x + 1.0f, y + 1.0f, w - 2.0f, h - 2.0f};
-    bar.fill = {x + 2.0f, y + 2.0f, (w - 4.0f) * (DrawablePercent(percent) * 0.01f), h - 4.0f};
+    const float one = scale; // a pixel at 96 DPI
+    h -= 2.0f * one;
+    bar.outline = {x + 0.5f * one, y + 0.5f * one, w - one, h - one};
+    bar.background = {x + one, y + one, w - 2.0f * one, h - 2.0f * one};
+    bar.fill = {x + 2.0f * one, y + 2.0f * one, (w - 4.0f * one) * (DrawablePercent(percent) * 0.01f), h - 4.0f * one};
     bar.hasFill = bar.fill.width > 0.0f && bar.fill.height > 0.0f;
     return bar;
 }

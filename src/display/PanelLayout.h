@@ -2,10 +2,18 @@
 // heights the panels measure, and the three rectangles of a progress bar.
 #pragma once
 
-// The panels' spacing in pixels: the margin inside every panel, and the gap between rows and
-// between a text and the bar beside it.
+// The panels' spacing in pixels at 96 DPI: the margin inside every panel, and the gap between
+// rows and between a text and the bar beside it. Every configured and built-in pixel size is
+// scaled by the monitor's DPI / 96; at 96 DPI nothing moves.
 constexpr float kPanelInset = 4.0f;
 constexpr float kPanelGap = 4.0f;
+constexpr int kBaseDpi = 96;
+
+// The window's scale: dpi / 96 (1 for a DPI that is not positive).
+float ScaleOf(int dpi);
+
+// A size in pixels at 96 DPI as many pixels at `dpi`, rounded to the nearest; saturates.
+int ScalePixels(int pixels, int dpi);
 
 // The rows [start, end) of the items shown in the main panel.
 struct RowWindow
@@ -21,12 +29,13 @@ int ClampShowTotal(int showTotal, int itemCount);
 // one, slid so that they start at item 0 or later and end at the last item or earlier.
 RowWindow ComputeRowWindow(int currentItem, int showTotal, int showAfter, int itemCount);
 
-// Header and footer height from the measured text height: the text plus 9 pixels.
-int TextPanelHeight(float measuredTextHeight);
+// Header and footer height from the measured text height: the text plus 9 pixels (scaled).
+int TextPanelHeight(float measuredTextHeight, float scale = 1.0f);
 
 // Main panel height: one row per shown item plus one for the detail line, each the measured
-// row height plus 4, then `fixMain` + 4 below; 0 when no rows are shown. Never negative.
-int MainPanelHeight(float measuredRowHeight, int showTotal, int fixMain);
+// row height plus the gap, then `fixMain` (already scaled) and the inset below; 0 when no rows
+// are shown. Never negative.
+int MainPanelHeight(float measuredRowHeight, int showTotal, int fixMain, float scale = 1.0f);
 
 // A percentage as the bars draw it: NaN becomes 0, and the value is held within 0..100.
 float DrawablePercent(float percent);
@@ -41,7 +50,7 @@ struct BarRect
 
 // A progress bar in the box (x, y, w, h): a one-pixel outline, the background inside it, and
 // the filled part two pixels in, (w - 4) x percent / 100 wide. The bar leaves the box's last
-// two rows free.
+// two rows free. The pixel sizes are scaled by `scale`.
 struct ProgressBarGeometry
 {
     BarRect outline;    // drawn with a 1.0 pen
@@ -50,4 +59,4 @@ struct ProgressBarGeometry
     bool hasFill = false; // false when the filled part would have no area
 };
 
-ProgressBarGeometry ComputeProgressBar(float x, float y, float w, float h, float percent);
+ProgressBarGeometry ComputeProgressBar(float x, float y, float w, float h, float percent, float scale = 1.0f);

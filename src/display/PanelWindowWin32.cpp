@@ -40,18 +40,20 @@ GpFontFamily* SansSerifFamily()
 
 // A font of the named face, or of the generic sans-serif face when the name or the font
 // cannot be made; null when neither can.
-GpFont* MakeFont(const std::wstring& face, int points, INT style)
+GpFont* MakeFont(const std::wstring& face, int points, INT style, int dpi)
 {
     GpFontFamily* named = nullptr;
     if (GdipCreateFontFamilyFromName(face.c_str(), nullptr, &named) != Ok) {
         named = nullptr;
     }
     GpFontFamily* family = named != nullptr ? named : SansSerifFamily();
-    const REAL size = static_cast<REAL>(points);
+    // In pixels for the monitor's DPI: a device context reports the system's DPI, which on a
+    // second monitor is not the window's.
+    const REAL size = static_cast<REAL>(points) * static_cast<REAL>(dpi) / 72.0f;
     GpFont* font = nullptr;
-    if (family == nullptr || GdipCreateFont(family, size, style, UnitPoint, &font) != Ok) {
+    if (family == nullptr || GdipCreateFont(family, size, style, UnitPixel, &font) != Ok) {
         font = nullptr;
-        if (SansSerifFamily() != nullptr && GdipCreateFont(SansSerifFamily(), size, style, UnitPoint, &font) != Ok) {
+        if (SansSerifFamily() != nullptr && GdipCreateFont(SansSerifFamily(), size, style, UnitPixel, &font) != Ok) {
             font = nullptr;
         }
     }
@@ -316,6 +318,11 @@ void PanelWindow::PaintBuffered(HDC target, const RECT& area)
     BitBlt(target, area.left, area.top, width, heightInPixels, memory.Dc(), area.left, area.top, SRCCOPY);
 }
 
+float PanelWindow::Scale() const
+{
+    return ScaleOf(dpi);
+}
+
 void PanelWindow::SetFonts(const std::wstring& face, int smallSize, int largeSize)
 {
     // A panel made before GDI+ was running has no formats yet; make them now.
@@ -326,10 +333,10 @@ void PanelWindow::SetFonts(const std::wstring& face, int smallSize, int largeSiz
         rightFormat = MakeStringFormat(StringAlignmentFar);
     }
     DeleteFonts();
-    smallFont = MakeFont(face, smallSize, FontStyleRegular);
-    smallBoldFont = MakeFont(face, smallSize, FontStyleBold);
-    largeFont = MakeFont(face, largeSize, FontStyleRegular);
-    largeBoldFont = MakeFont(face, largeSize, FontStyleBold);
+    smallFont = MakeFont(face, smallSize, FontStyleRegular, dpi);
+    smallBoldFont = MakeFont(face, smallSize, FontStyleBold, dpi);
+    largeFont = MakeFont(face, largeSize, FontStyleRegular, dpi);
+    largeBoldFont = MakeFont(face, largeSize, FontStyleBold, dpi);
 }
 
 void PanelWindow::DeleteFonts()
@@ -371,7 +378,8 @@ PanelWindow::Canvas::Canvas(const PanelWindow& panel, HDC dc, const RECT& client
     const REAL y = static_cast<REAL>(client.top);
     const REAL width = static_cast<REAL>(client.right - client.left);
     const REAL height = static_cast<REAL>(client.bottom - client.top);
-    layout = RectF(x + kPanelInset, y + kPanelInset, width - 2.0f * kPanelInset, height - 2.0f * kPanelInset);
+    const REAL inset = kPanelInset * panel.Scale();
+    layout = RectF(x + inset, y + inset, width - 2.0f * inset, height - 2.0f * inset);
     if (GdipCreateFromHDC(dc, &graphics) != Ok) {
         graphics = nullptr;
         return;
@@ -401,7 +409,7 @@ void PanelWindow::DrawProgressBar(GpGraphics* graphics, float x, float y, float 
     if (graphics == nullptr) {
         return;
     }
-    const ProgressBarGeometry bar = ComputeProgressBar(x, y, w, h, percent);
+    const ProgressBarGeometry bar = ComputeProgressBar(x, y, w, h, percent, Scale());
     GpSolidFill* border = nullptr;
     GpSolidFill* back = nullptr;
     GpSolidFill* fore = nullptr;
@@ -415,7 +423,7 @@ void PanelWindow::DrawProgressBar(GpGraphics* graphics, float x, float y, float 
     if (GdipCreateSolidFill(colours.progressFore, &fore) != Ok) {
         fore = nullptr;
     }
-    if (border != nullptr && GdipCreatePen2(border, 1.0f, UnitWorld, &pen) != Ok) {
+    if (border != nullptr && GdipCreatePen2(border, Scale(), UnitWorld, &pen) != Ok) {
         pen = nullptr;
     }
     if (pen != nullptr) {

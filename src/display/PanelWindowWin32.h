@@ -24,8 +24,13 @@ public:
     bool Attach(HWND control);
     HWND Window() const { return window; }
     void SetOwner(PanelHost* host) { owner = host; }
-    // Makes the four fonts from one face and two point sizes; an unknown face falls back to the
-    // generic sans-serif family.
+    // The DPI of the monitor the window is on: every pixel size the panel draws with scales by
+    // dpi / 96, and the fonts are made for it (set it before SetFonts).
+    void SetDpi(int monitorDpi) { dpi = monitorDpi > 0 ? monitorDpi : 96; }
+    int Dpi() const { return dpi; }
+    float Scale() const;
+    // Makes the four fonts from one face and two point sizes at the panel's DPI; an unknown face
+    // falls back to the generic sans-serif family.
     void SetFonts(const std::wstring& face, int smallSize, int largeSize);
     void SetAntialias(bool on) { antialias = on; }
     // Colours and picture (loaded from the expanded imagePath; empty or unreadable: none). The
@@ -76,6 +81,7 @@ protected:
     PanelHost* owner = nullptr;
     int height = -1;
     bool antialias = true;
+    int dpi = 96;
     PanelSettings colours;
     Gdiplus::GpImage* image = nullptr;
     IStream* imageBytes = nullptr; // the picture file's bytes in memory, which the image reads from

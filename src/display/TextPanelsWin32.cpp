@@ -17,7 +17,7 @@ void HeaderPanel::Paint(HDC dc, const RECT& client)
     if (height == -1) {
         // Measured as it is drawn: on one line, in the control's size at this moment.
         const RectF box = MeasureText(canvas.Graphics(), text, largeBoldFont, layout, textFormat);
-        height = TextPanelHeight(box.Height);
+        height = TextPanelHeight(box.Height, Scale());
         if (owner != nullptr) {
             owner->PlaceWindows();
         }
@@ -37,13 +37,13 @@ void FooterPanel::Paint(HDC dc, const RECT& client)
         // The box keeps the width "100%" needs, so the bar does not move as the number grows.
         const RectF box = MeasureText(canvas.Graphics(), FooterMeasureText(text), smallBoldFont, layout, rightFormat);
         textWidth = static_cast<int>(box.Width);
-        height = TextPanelHeight(box.Height);
+        height = TextPanelHeight(box.Height, Scale());
         if (owner != nullptr) {
             owner->PlaceWindows();
         }
     }
 
-    const float reserved = static_cast<float>(textWidth) + kPanelGap;
+    const float reserved = static_cast<float>(textWidth) + kPanelGap * Scale();
     const RectF textBox(layout.X, layout.Y, static_cast<float>(textWidth), layout.Height);
     DrawString(canvas.Graphics(), shown, smallBoldFont, textBox, rightFormat, colours.foreColour);
     DrawProgressBar(canvas.Graphics(), layout.X + reserved, layout.Y, layout.Width - reserved, layout.Height, percent);

@@ -179,7 +179,8 @@ TEST_F(VarnekiteRun, ConfiguredForeignWindowIsHiddenDuringTheRunAndShownAtTheEnd
 
     Release();
     EXPECT_EQ(ExitCode(), 1u);
-    EXPECT_TRUE(IsWindowVisible(foreign.Window()));
+    // Shown without waiting for its thread: it may become visible just after the program ended.
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(foreign.Window()); }, kWindowTimeout));
 }
 
 TEST_F(VarnekiteRun, WithoutHideWindowNoUntitledWindowIsHidden)
