@@ -102,3 +102,30 @@ TEST(ProgressBar, FillWidthFollowsThePercentage)
 }
 
 } // namespace
+
+namespace {
+
+// Sizes in pixels at 96 DPI scale with the monitor: at 96 nothing moves.
+TEST(PanelScale, PixelSizesScaleWithTheDpi)
+{
+    struct Case { int pixels, dpi, scaled; };
+    const Case cases[] = {
+        {400, 96, 400}, {400, 144, 600}, {400, 192, 800}, {301, 144, 452}, {-10, 192, -20}, {7, 120, 9},
+        {400, 0, 400}, {INT_MAX, 192, INT_MAX}, {INT_MIN, 192, INT_MIN},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ScalePixels(c.pixels, c.dpi), c.scaled) << c.pixels << " at " << c.dpi;
+    EXPECT_EQ(ScaleOf(144), 1.5f);
+    EXPECT_EQ(ScaleOf(-1), 1.0f);
+
+    EXPECT_EQ(TextPanelHeight(13.0f, 2.0f), 13 - 1 + 20);
+    EXPECT_EQ(MainPanelHeight(26.0f, 2, 20, 2.0f), 3 * (26 + 8) + 20 + 8);
+    const ProgressBarGeometry bar = ComputeProgressBar(0.0f, 0.0f, 200.0f, 30.0f, 50.0f, 2.0f);
+    EXPECT_FLOAT_EQ(bar.outline.x, 1.0f);
+    EXPECT_FLOAT_EQ(bar.background.width, 196.0f);
+    EXPECT_FLOAT_EQ(bar.fill.x, 4.0f);
+    EXPECT_FLOAT_EQ(bar.fill.width, 96.0f);
+    EXPECT_FLOAT_EQ(bar.fill.height, 30.0f - 4.0f - 8.0f);
+}
+
+} // namespace
