@@ -98,22 +98,35 @@ vk_wine_check_prefix() {
   return 0
 }
 
-# Creates the prefix when there is none, and creates it again when it fails the check.
+# Creates the prefix when there is none, and creates it again when it fails the check. The
+# check runs on a persistent server (each program then starts in a fraction of a second); with
+# "keep" the server is left running, otherwise one started here is stopped again.
 vk_wine_prepare_prefix() {
+  local keep=${1:-} ours=0
   [ -f "$WINEPREFIX/system.reg" ] || vk_wine_create_prefix
-  vk_wine_check_prefix && return 0
-  echo "== Wine prefix $WINEPREFIX cannot be used: $vk_wine_problem. Creating it again."
-  wineserver -k >/dev/null 2>&1 || true
-  if [ -n "$(ls -A "$WINEPREFIX" 2>/dev/null)" ] && [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "== $WINEPREFIX is a folder but not a Wine prefix; not removing it" >&2
-    return 1
-  fi
-  rm -rf "$WINEPREFIX"
-  vk_wine_create_prefix
+  # Exit status 2: a server for this prefix runs already (a caller's); it is left alone.
+  if wineserver -p 2>/dev/null; then ours=1; fi
   if ! vk_wine_check_prefix; then
-    echo "== The new Wine prefix $WINEPREFIX cannot be used either: $vk_wine_problem" >&2
-    return 1
+    echo "== Wine prefix $WINEPREFIX cannot be used: $vk_wine_problem. Creating it again."
+    wineserver -k >/dev/null 2>&1 || true
+    ours=0
+    if [ -n "$(ls -A "$WINEPREFIX" 2>/dev/null)" ] && [ ! -f "$WINEPREFIX/system.reg" ]; then
+      echo "== $WINEPREFIX is a folder but not a Wine prefix; not removing it" >&2
+      return 1
+    fi
+    rm -rf "$WINEPREFIX"
+    vk_wine_create_prefix
+    if wineserver -p 2>/dev/null; then ours=1; fi
+    if ! vk_wine_check_prefix; then
+      echo "== The new Wine prefix $WINEPREFIX cannot be used either: $vk_wine_problem" >&2
+      wineserver -k >/dev/null 2>&1 || true
+      return 1
+    fi
   fi
+  if [ "$ours" = 1 ] && [ "$keep" != keep ]; then
+    wineserver -k >/dev/null 2>&1 || true
+  fi
+  return 0
 }
 
 # A virtual display when none is set; the X server is stopped by vk_wine_stop.
@@ -136,11 +149,9 @@ vk_start_display() {
 vk_wine_start() {
   vk_start_display
   # The check also starts the prefix's first program, which finishes its set-up (started from
-  # ctest's discovery instead, that can stall).
-  vk_wine_prepare_prefix || return 1
-  # A persistent server: each test exe then starts in a fraction of a second. It may already
-  # run (a caller started it); that is fine.
-  wineserver -p 2>/dev/null || true
+  # ctest's discovery instead, that can stall). The persistent server stays for the caller's
+  # programs, until vk_wine_stop.
+  vk_wine_prepare_prefix keep
 }
 
 vk_wine_stop() {
