@@ -14,8 +14,8 @@ packages=(
   # fonts for the panels: Wine's own (Tahoma and its sans-serif) and Liberation Sans, which
   # stands in for Arial and Microsoft Sans Serif
   fonts-wine fonts-liberation
-  # scripts: JSON reading, the release zips
-  jq zip unzip
+  # scripts: JSON reading, finding processes, the release zips
+  jq procps zip unzip
 )
 
 sudo_cmd=()
