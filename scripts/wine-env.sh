@@ -129,6 +129,14 @@ vk_wine_prepare_prefix() {
   return 0
 }
 
+# True when display :$1 is in use: its lock or socket file, or its abstract socket, which X
+# clients try first and which is shared with other file system roots (a chroot beside us has
+# its own /tmp but the same abstract sockets).
+vk_display_taken() {
+  [ -e "/tmp/.X11-unix/X$1" ] || [ -e "/tmp/.X$1-lock" ] ||
+    grep -q "@/tmp/.X11-unix/X$1\$" /proc/net/unix 2>/dev/null
+}
+
 # A virtual display when none is set; the X server is stopped by vk_wine_stop.
 vk_start_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
@@ -136,11 +144,18 @@ vk_start_display() {
   fi
   local n
   for n in $(seq 90 130); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    vk_display_taken "$n" && continue
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     vk_xvfb_pid=$!
     export DISPLAY=":$n"
-    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+    for _ in $(seq 50); do
+      # Ours only while our server runs: one that could not take the display has exited.
+      kill -0 "$vk_xvfb_pid" 2>/dev/null || break
+      xdpyinfo >/dev/null 2>&1 && return 0
+      sleep 0.1
+    done
+    kill "$vk_xvfb_pid" 2>/dev/null || true
+    vk_xvfb_pid=
   done
   echo "could not start Xvfb" >&2
   return 1
