@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # CPU time Varnekite.exe uses while an execute command waits (the window repaints its main
-# panel every 75 ms; the target is below 1% of one core), read from /proc for the Wine process,
+# panel every 75 ms; the target is below 1% of one core), read from /proc for the program's process,
 # beside the same figure for a minimal Win32 window program in the same run, and the share of
 # the prefix's wineserver (which carries Wine's messages and timers) during each measurement.
 #   VARNEKITE_BENCH_FULL=1  measure a whole minute instead of 12 s
@@ -20,11 +20,13 @@ measure_cpu() { # name, then the command to start
   "$@" &
   local pid=$!
   sleep "$settle"
-  local s0 w0 s1 w1
-  s0=$(vk_cpu_ticks "$pid"); w0=$(server_ticks)
+  local program s0 w0 s1 w1
+  program=$(vk_windows_pid "$(basename "$2")")
+  [ -n "$program" ] || { echo "$name: the program is not running"; kill "$pid" 2>/dev/null; return 1; }
+  s0=$(vk_cpu_ticks "$program"); w0=$(server_ticks)
   sleep "$measure"
-  s1=$(vk_cpu_ticks "$pid"); w1=$(server_ticks)
-  kill "$pid" 2>/dev/null || true
+  s1=$(vk_cpu_ticks "$program"); w1=$(server_ticks)
+  kill "$program" "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
   awk -v n="$name" -v a="$s0" -v b="$s1" -v c="$w0" -v d="$w1" -v hz="$hz" -v t="$measure" 'BEGIN {
     printf "%-18s %6.0f ms CPU in %d s = %.3f%% of one core; wineserver %.0f ms = %.3f%%\n",

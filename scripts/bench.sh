@@ -5,7 +5,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset bench >/dev/null || exit 1
-cmake --build --preset bench -j "$(nproc)" || exit 1
+cmake --build --preset bench -j "${VARNEKITE_JOBS:-$(nproc)}" || exit 1
 failed=()
 for script in bench/run-*.sh; do
   [ -f "$script" ] || continue

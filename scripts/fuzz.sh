@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$(nproc)"
+cmake --build --preset fuzz -j "${VARNEKITE_JOBS:-$(nproc)}"
 
 status=0
 for target in build/fuzz/fuzz/fuzz_*; do

@@ -2,15 +2,19 @@
 # The main job: builds Varnekite.exe for 64-bit Windows, puts it beside the demo configuration
 # in build/example/, runs it under Wine (on the user's display, or a virtual one), saves a
 # picture of the window in the middle of the run as build/varnekite-window.png, and prints the
-# program's exit code (1 when the install list has run).
+# program's exit code. Exits non-zero unless the program ran its list to the end (exit code 1)
+# and the picture was saved.
 #   VARNEKITE_CAPTURE_DELAY_MS  how long after the window appears the picture is taken (default 5000)
+#   VARNEKITE_JOBS              parallel build jobs (default: the number of processors)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+jobs=${VARNEKITE_JOBS:-$(nproc)}
 
 bash scripts/setup.sh
 cmake --preset mingw64 >/dev/null
-cmake --build --preset mingw64 -j "$(nproc)" --target Varnekite VarnekiteProbe
+cmake --build --preset mingw64 -j "$jobs" --target Varnekite VarnekiteProbe
 
 example=$root/build/example
 rm -rf "$example"
@@ -25,7 +29,7 @@ vk_wine_start
 picture=$root/build/varnekite-window.png
 rm -f "$picture"
 echo "== Running $example/Varnekite.exe under Wine (DISPLAY=$DISPLAY)"
-(cd "$example" && exec wine Varnekite.exe) &
+(cd "$example" && exec timeout 300 wine Varnekite.exe) &
 program=$!
 wine build/mingw64/tools/win32-probe/VarnekiteProbe.exe capture "Z:${picture//\//\\}" \
   "${VARNEKITE_CAPTURE_DELAY_MS:-5000}" 30000 || echo "(no picture taken)"
@@ -34,7 +38,18 @@ set +e
 wait "$program"
 code=$?
 set -e
-# Wine passes on the low byte of the Windows exit code: 1 stays 1, 0xFFFFFFFF arrives as 255.
+# Wine passes on the low byte of the Windows exit code: 1 stays 1, 0xFFFFFFFF arrives as 255;
+# a program Wine could not start gives 53 or similar, a time-out 124.
 echo "Varnekite.exe exit code: $code"
-[ -f "$picture" ] && echo "Window picture: $picture"
-exit 0
+status=0
+if [ "$code" -ne 1 ]; then
+  echo "== Varnekite.exe did not run its list to the end (exit code $code, not 1)"
+  status=1
+fi
+if [ -f "$picture" ]; then
+  echo "Window picture: $picture"
+else
+  echo "== No picture of the window was saved"
+  status=1
+fi
+exit $status

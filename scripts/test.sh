@@ -1,22 +1,33 @@
 #!/usr/bin/env bash
-# Builds every preset and runs every test: native (ASan + UBSan), cross-built under Wine,
-# the fuzzers for a bounded time, and the benchmarks that print their ratios.
+# Builds every preset and runs every test: native (ASan + UBSan), cross-built for 64- and 32-bit
+# Windows under Wine, the release packages and their smoke test, the fuzzers for a bounded time,
+# and the benchmarks that print their ratios.
 #   VARNEKITE_FUZZ_SECONDS  seconds per fuzz target (default 60)
 #   VARNEKITE_SKIP_BENCH=1  skip the benchmarks
+#   VARNEKITE_JOBS          parallel build and native test jobs (default: the number of processors)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+# Wine needs a UTF-8 locale for non-ASCII file names (the tests make some): set, not inherited.
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
 bash scripts/setup.sh
-jobs=$(nproc)
+jobs=${VARNEKITE_JOBS:-$(nproc)}
+export VARNEKITE_JOBS=$jobs
 status=0
+started=$SECONDS
 
-step() { echo; echo "== $*"; }
+step() { echo; echo "== $* ($((SECONDS - started)) s)"; }
 
 step "Native build and tests (ASan + UBSan)"
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 ctest --preset native -j "$jobs" || status=1
+
+step "Native tests under ThreadSanitizer"
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan -j "$jobs"
+ctest --preset tsan -j "$jobs" || status=1
 
 step "Windows builds (mingw64, mingw32)"
 cmake --preset mingw64 >/dev/null
@@ -29,7 +40,13 @@ source scripts/wine-env.sh
 trap vk_wine_stop EXIT
 vk_wine_start
 ctest --preset mingw64 || status=1
-echo "(mingw32: built; its tests need a 32-bit Wine or Windows and are not run here)"
+
+step "Windows tests under 32-bit Wine (i686)"
+ctest --preset mingw32 || status=1
+vk_wine_stop
+
+step "Release packages and their smoke test"
+bash scripts/release.sh || status=1
 
 step "Fuzzing"
 bash scripts/fuzz.sh "${VARNEKITE_FUZZ_SECONDS:-60}" || status=1
@@ -40,5 +57,5 @@ if [ "${VARNEKITE_SKIP_BENCH:-0}" != 1 ]; then
 fi
 
 echo
-if [ $status -eq 0 ]; then echo "== All tests passed"; else echo "== Some tests FAILED"; fi
+if [ $status -eq 0 ]; then echo "== All tests passed ($((SECONDS - started)) s)"; else echo "== Some tests FAILED ($((SECONDS - started)) s)"; fi
 exit $status

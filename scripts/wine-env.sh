@@ -1,21 +1,27 @@
 #!/usr/bin/env bash
 # Source this file: it prepares a quiet Wine prefix for running and testing the Windows build,
-# reused between runs, and a virtual X display when there is none.
+# reused between runs but checked each time it is used, and a virtual X display when there is
+# none.
 #   VARNEKITE_WINEPREFIX  prefix to use (default: build/wineprefix in the repository)
 #   VARNEKITE_NO_FONTS=1  leave the prefix without fonts (tests of the font fallback)
+#   VARNEKITE_PROBE       the VarnekiteProbe.exe that checks the fonts (default: the mingw64
+#                         build's, built when missing)
 
 vk_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX=${VARNEKITE_WINEPREFIX:-$vk_root/build/wineprefix}
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
+# Wine turns Windows file names into Linux ones through the locale: without a UTF-8 locale it
+# cannot create a file named "Папка". C.UTF-8 exists on every Debian; set it, never inherit it.
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
 vk_wine_reg() { wine reg add "$@" /f >/dev/null 2>&1; }
 
-vk_wine_prepare_prefix() {
-  if [ -f "$WINEPREFIX/.varnekite-ready" ]; then
-    return 0
-  fi
+# Debian's 32-bit Wine (wine32:i386) installs its loader here, beside wine64's.
+vk_wine32_installed() { [ -x /usr/lib/wine/wine ]; }
+
+vk_wine_create_prefix() {
   echo "== Creating Wine prefix $WINEPREFIX"
   mkdir -p "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1 || true
@@ -25,15 +31,110 @@ vk_wine_prepare_prefix() {
   vk_wine_reg 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N
   vk_wine_reg 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N
   if [ "${VARNEKITE_NO_FONTS:-0}" != 1 ]; then
-    # Debian's Wine does not find its own fonts: copy them where GDI+ looks, so "Tahoma" and
-    # the generic sans-serif family resolve.
+    # Debian's Wine does not find its own fonts (package fonts-wine): copy them where GDI+
+    # looks, so "Tahoma" and the generic sans-serif family resolve; Arial and Microsoft Sans
+    # Serif are drawn with Liberation Sans (package fonts-liberation).
     mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
-    cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    if compgen -G '/usr/share/wine/fonts/*.ttf' >/dev/null; then
+      cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+    else
+      echo "== /usr/share/wine/fonts has no fonts: install fonts-wine (bash scripts/setup.sh does)" >&2
+    fi
     vk_wine_reg 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /t REG_SZ /d 'Liberation Sans'
     vk_wine_reg 'HKCU\Software\Wine\Fonts\Replacements' /v 'Microsoft Sans Serif' /t REG_SZ /d 'Liberation Sans'
   fi
   wineserver -w
-  touch "$WINEPREFIX/.varnekite-ready"
+}
+
+# The probe that asks GDI+ for fonts; built from the mingw64 preset when it is not there yet.
+vk_wine_probe() {
+  local probe=${VARNEKITE_PROBE:-$vk_root/build/mingw64/tools/win32-probe/VarnekiteProbe.exe}
+  if [ ! -f "$probe" ] && [ -z "${VARNEKITE_PROBE:-}" ]; then
+    echo "== Building VarnekiteProbe.exe to check the Wine prefix's fonts" >&2
+    (cd "$vk_root" && cmake --preset mingw64 >/dev/null &&
+       cmake --build --preset mingw64 -j "${VARNEKITE_JOBS:-$(nproc)}" --target VarnekiteProbe >/dev/null) >&2 || true
+  fi
+  echo "$probe"
+}
+
+# Checks that the prefix can do what the run and the tests need, by doing it: a program starts,
+# 32-bit programs start when the 32-bit Wine is installed, and GDI+ finds a TrueType face for
+# "Tahoma" and for the generic sans-serif family. On failure vk_wine_problem says what is wrong.
+vk_wine_problem=
+vk_wine_check_prefix() {
+  local code=0 output probe
+  vk_wine_problem=
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    vk_wine_problem="it is not a Wine prefix (no system.reg)"
+    return 1
+  fi
+  timeout 120 wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1 || code=$?
+  if [ "$code" -ne 0 ]; then
+    vk_wine_problem="a Windows program does not start in it (wine cmd.exe exits with $code)"
+    # 53: kernel32.dll cannot be loaded, as in a prefix made before wine32 was installed.
+    [ "$code" -ne 53 ] || ! vk_wine32_installed ||
+      vk_wine_problem+=", as in a prefix made before the 32-bit Wine was installed"
+    return 1
+  fi
+  if vk_wine32_installed; then
+    timeout 120 wine 'C:\windows\syswow64\cmd.exe' /c exit 0 </dev/null >/dev/null 2>&1 || code=$?
+    if [ "$code" -ne 0 ]; then
+      vk_wine_problem="32-bit programs do not start in it (exit $code)"
+      return 1
+    fi
+  fi
+  if [ "${VARNEKITE_NO_FONTS:-0}" != 1 ]; then
+    probe=$(vk_wine_probe)
+    if [ ! -f "$probe" ]; then
+      vk_wine_problem="its fonts cannot be checked: $probe was not built"
+      return 1
+    fi
+    output=$(timeout 120 wine "$probe" fonts Tahoma </dev/null 2>&1) || code=$?
+    if [ "$code" -ne 0 ]; then
+      vk_wine_problem="GDI+ has no usable TrueType font for $(echo "$output" | tr -d '\r' | grep -v 'pixels wide$' | paste -sd ';' -)"
+      return 1
+    fi
+  fi
+  return 0
+}
+
+# Creates the prefix when there is none, and creates it again when it fails the check. The
+# check runs on a persistent server (each program then starts in a fraction of a second); with
+# "keep" the server is left running, otherwise one started here is stopped again.
+vk_wine_prepare_prefix() {
+  local keep=${1:-} ours=0
+  [ -f "$WINEPREFIX/system.reg" ] || vk_wine_create_prefix
+  # Exit status 2: a server for this prefix runs already (a caller's); it is left alone.
+  if wineserver -p 2>/dev/null; then ours=1; fi
+  if ! vk_wine_check_prefix; then
+    echo "== Wine prefix $WINEPREFIX cannot be used: $vk_wine_problem. Creating it again."
+    wineserver -k >/dev/null 2>&1 || true
+    ours=0
+    if [ -n "$(ls -A "$WINEPREFIX" 2>/dev/null)" ] && [ ! -f "$WINEPREFIX/system.reg" ]; then
+      echo "== $WINEPREFIX is a folder but not a Wine prefix; not removing it" >&2
+      return 1
+    fi
+    rm -rf "$WINEPREFIX"
+    vk_wine_create_prefix
+    if wineserver -p 2>/dev/null; then ours=1; fi
+    if ! vk_wine_check_prefix; then
+      echo "== The new Wine prefix $WINEPREFIX cannot be used either: $vk_wine_problem" >&2
+      wineserver -k >/dev/null 2>&1 || true
+      return 1
+    fi
+  fi
+  if [ "$ours" = 1 ] && [ "$keep" != keep ]; then
+    wineserver -k >/dev/null 2>&1 || true
+  fi
+  return 0
+}
+
+# True when display :$1 is in use: its lock or socket file, or its abstract socket, which X
+# clients try first and which is shared with other file system roots (a chroot beside us has
+# its own /tmp but the same abstract sockets).
+vk_display_taken() {
+  [ -e "/tmp/.X11-unix/X$1" ] || [ -e "/tmp/.X$1-lock" ] ||
+    grep -q "@/tmp/.X11-unix/X$1\$" /proc/net/unix 2>/dev/null
 }
 
 # A virtual display when none is set; the X server is stopped by vk_wine_stop.
@@ -43,11 +144,18 @@ vk_start_display() {
   fi
   local n
   for n in $(seq 90 130); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    vk_display_taken "$n" && continue
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     vk_xvfb_pid=$!
     export DISPLAY=":$n"
-    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+    for _ in $(seq 50); do
+      # Ours only while our server runs: one that could not take the display has exited.
+      kill -0 "$vk_xvfb_pid" 2>/dev/null || break
+      xdpyinfo >/dev/null 2>&1 && return 0
+      sleep 0.1
+    done
+    kill "$vk_xvfb_pid" 2>/dev/null || true
+    vk_xvfb_pid=
   done
   echo "could not start Xvfb" >&2
   return 1
@@ -55,13 +163,10 @@ vk_start_display() {
 
 vk_wine_start() {
   vk_start_display
-  vk_wine_prepare_prefix
-  # A persistent server: each test exe then starts in a fraction of a second. It may already
-  # run (a caller started it); that is fine.
-  wineserver -p 2>/dev/null || true
-  # The first program started in a prefix finishes the prefix's set-up; started from ctest's
-  # discovery it can stall, so start one here.
-  timeout 120 wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+  # The check also starts the prefix's first program, which finishes its set-up (started from
+  # ctest's discovery instead, that can stall). The persistent server stays for the caller's
+  # programs, until vk_wine_stop.
+  vk_wine_prepare_prefix keep
 }
 
 vk_wine_stop() {

@@ -2,7 +2,8 @@
 
 #include "xml/AsciiText.h"
 
-const char kCheckUsage[] = "usage: varnekite-check [--var NAME=VALUE]... [--dump] [CONFIG]\n";
+const char kCheckUsage[] = "usage: varnekite-check [--var NAME=VALUE]... [--dump] [CONFIG]\n"
+                           "       varnekite-check --version\n";
 
 namespace {
 
@@ -39,6 +40,8 @@ bool ParseCheckArguments(const std::vector<std::wstring>& arguments, CheckOption
             options.dump = true;
         } else if (isOption && (argument == L"--help" || argument == L"-h")) {
             options.help = true;
+        } else if (isOption && argument == L"--version") {
+            options.version = true;
         } else if (isOption && argument == L"--var") {
             if (i + 1 == arguments.size()) {
                 error = L"--var needs NAME=VALUE";

@@ -1,5 +1,6 @@
 // The command line of varnekite-check:
 //   varnekite-check [--var NAME=VALUE]... [--dump] [CONFIG]
+//   varnekite-check --version
 #pragma once
 
 #include "config/PathVariables.h"
@@ -14,6 +15,7 @@ struct CheckOptions
     PathVariables overrides;                    // names upper-cased, in the order given
     bool dump = false;
     bool help = false;
+    bool version = false;                       // print the program's version and stop
     std::wstring configPath = L"Varnekite.xml"; // in the current folder by default
 };
 

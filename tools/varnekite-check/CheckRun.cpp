@@ -156,6 +156,10 @@ int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& ma
         out += kCheckUsage;
         return kCheckExitLoaded;
     }
+    if (options.version) {
+        out += "varnekite-check " VARNEKITE_VERSION "\n";
+        return kCheckExitLoaded;
+    }
 
     CommandRegistry handlers;
     RegisterCommandKinds(handlers);

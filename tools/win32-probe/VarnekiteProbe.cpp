@@ -11,6 +11,10 @@
 //       during the next <measure ms>, and ends it.
 //   sleep <ms>
 //       waits; configurations use it as a long-running execute command.
+//   fonts <face>...
+//       asks GDI+ for each named face and for the generic sans-serif family, and measures a
+//       text in each; prints one line per family. Exits 0 only when every one resolves to a
+//       TrueType face that measures wider than nothing (the panels draw no text otherwise).
 #include "display/GdiplusWin32.h"
 
 #include <algorithm>
@@ -204,6 +208,63 @@ int CpuTime(const std::wstring& program, const std::wstring& arguments, DWORD se
     return stillRunning ? 0 : 1;
 }
 
+// One family: its resolved name and the width of a sample text in it, or why there is none.
+bool ReportFamily(const std::wstring& asked, Gdiplus::GpFontFamily* family, Gdiplus::GpStatus status,
+                  Gdiplus::GpGraphics* graphics)
+{
+    using namespace Gdiplus;
+    if (status != Ok || family == nullptr) {
+        std::printf("%ls: not found (GDI+ status %d)\n", asked.c_str(), static_cast<int>(status));
+        return false;
+    }
+    WCHAR name[LF_FACESIZE] = {};
+    DllExports::GdipGetFamilyName(family, name, LANG_NEUTRAL);
+    GpFont* font = nullptr;
+    status = DllExports::GdipCreateFont(family, 11.0f, FontStyleRegular, UnitPoint, &font);
+    RectF box = {};
+    if (status == Ok) {
+        const RectF layout = {0.0f, 0.0f, 1000.0f, 100.0f};
+        const wchar_t sample[] = L"Varnekite 42% complete";
+        status = DllExports::GdipMeasureString(graphics, sample, -1, font, &layout, nullptr, &box, nullptr, nullptr);
+        DllExports::GdipDeleteFont(font);
+    }
+    DllExports::GdipDeleteFontFamily(family);
+    if (status != Ok || box.Width <= 0.0f) {
+        std::printf("%ls: \"%ls\" measures nothing (GDI+ status %d)\n", asked.c_str(), name, static_cast<int>(status));
+        return false;
+    }
+    std::printf("%ls: \"%ls\", sample text %.0f pixels wide\n", asked.c_str(), name, box.Width);
+    return true;
+}
+
+int Fonts(const std::vector<std::wstring>& faces)
+{
+    using namespace Gdiplus;
+    GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    if (GdiplusStartup(&token, &input, nullptr) != Ok) {
+        std::printf("GDI+ does not start\n");
+        return 1;
+    }
+    GpBitmap* bitmap = nullptr;
+    GpGraphics* graphics = nullptr;
+    DllExports::GdipCreateBitmapFromScan0(64, 64, 0, PixelFormat32bppARGB, nullptr, &bitmap);
+    DllExports::GdipGetImageGraphicsContext(bitmap, &graphics);
+    bool all = graphics != nullptr;
+    for (const std::wstring& face : faces) {
+        GpFontFamily* family = nullptr;
+        const GpStatus status = DllExports::GdipCreateFontFamilyFromName(face.c_str(), nullptr, &family);
+        all = ReportFamily(face, family, status, graphics) && all;
+    }
+    GpFontFamily* sansSerif = nullptr;
+    const GpStatus status = DllExports::GdipGetGenericFontFamilySansSerif(&sansSerif);
+    all = ReportFamily(L"generic sans-serif", sansSerif, status, graphics) && all;
+    DllExports::GdipDeleteGraphics(graphics);
+    DllExports::GdipDisposeImage(bitmap);
+    GdiplusShutdown(token);
+    return all ? 0 : 1;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -222,6 +283,8 @@ int wmain(int argc, wchar_t** argv)
         Sleep(wcstoul(argv[2], nullptr, 10));
         return 0;
     }
-    std::fprintf(stderr, "usage: VarnekiteProbe capture|startup|cputime|sleep ...\n");
+    if (command == L"fonts")
+        return Fonts(std::vector<std::wstring>(argv + 2, argv + argc));
+    std::fprintf(stderr, "usage: VarnekiteProbe capture|startup|cputime|sleep|fonts ...\n");
     return 2;
 }

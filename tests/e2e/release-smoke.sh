@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# A release zip as a user gets it: unpacked into a fresh folder it holds Varnekite.exe,
+# varnekite-check.exe (both built for the zip's architecture), the example Varnekite.xml, README
+# and LICENSE; varnekite-check reports the version and loads the example; Varnekite.exe started
+# from the folder shows its window and exits with 1 when the example's list has run.
+#   release-smoke.sh <zip> <version> <VarnekiteProbe.exe>
+set -euo pipefail
+zip=$(readlink -f "$1")
+version=$2
+probe=$3
+name=$(basename "$zip" .zip)
+case "$name" in
+  *-win64) format=pei-x86-64 ;;
+  *-win32) format=pei-i386 ;;
+  *) echo "$name: not a win64 or win32 package"; exit 1 ;;
+esac
+source "$(dirname "$0")/../../scripts/wine-env.sh"
+work=$(mktemp -d /tmp/varnekite-release.XXXXXX)
+trap 'vk_wine_stop; rm -rf "$work"' EXIT
+
+fail() { echo "$name: $*"; exit 1; }
+
+unzip -q "$zip" -d "$work"
+folder=$work/$name
+for file in Varnekite.exe varnekite-check.exe Varnekite.xml README.md LICENSE; do
+  [ -f "$folder/$file" ] || fail "$file is not in the zip"
+done
+grep -q '^MIT License' "$folder/LICENSE" || fail "LICENSE is not the MIT licence"
+for exe in Varnekite.exe varnekite-check.exe; do
+  x86_64-w64-mingw32-objdump -f "$folder/$exe" | grep -q "file format $format" || fail "$exe is not $format"
+done
+
+vk_wine_start
+cd "$folder"
+said=$(timeout 60 wine varnekite-check.exe --version | tr -d '\r')
+[ "$said" = "varnekite-check $version" ] || fail "varnekite-check --version says \"$said\", not \"varnekite-check $version\""
+timeout 60 wine varnekite-check.exe >/dev/null || fail "varnekite-check does not load the example configuration (exit $?)"
+
+picture=$work/window.png
+timeout 300 wine Varnekite.exe &
+program=$!
+shown=$(wine "$probe" capture "Z:${picture//\//\\}" 1000 30000 | tr -d '\r') || true
+set +e
+wait "$program"
+code=$?
+set -e
+[ -f "$picture" ] || fail "no Varnekite window was shown (probe: ${shown:-nothing})"
+[ "$code" -eq 1 ] || fail "Varnekite.exe exited with $code, not 1"
+echo "$name: unpacked and run from a fresh folder: $shown, exit code $code, $(wine varnekite-check.exe --version | tr -d '\r')"
