@@ -2,6 +2,34 @@
 
 #include <cstddef>
 
+const std::vector<SchemaAttribute>& ExecuteAttributes()
+{
+    static const std::vector<SchemaAttribute> attributes = {
+        {"program", ValueKind::Path, "The program or document to start; path variables allowed."},
+        {"arguments", ValueKind::Path, "The program's arguments, as one string; path variables allowed."},
+        {"name", ValueKind::Text, "Shown on the detail line while the program runs."},
+        {"hide", ValueKind::Boolean, "true starts the program hidden (false)."},
+    };
+    return attributes;
+}
+
+const std::vector<SchemaAttribute>& DirectoryPairAttributes()
+{
+    static const std::vector<SchemaAttribute> attributes = {
+        {"directory", ValueKind::Path, "The source folder (with a trailing backslash: its content)."},
+        {"target", ValueKind::Path, "The folder the source goes into."},
+    };
+    return attributes;
+}
+
+const std::vector<SchemaAttribute>& SingleDirectoryAttributes()
+{
+    static const std::vector<SchemaAttribute> attributes = {
+        {"directory", ValueKind::Path, "The folder to delete (with a trailing backslash: only its content)."},
+    };
+    return attributes;
+}
+
 const CommandKind* FindCommandKind(const std::wstring& name)
 {
     for (const CommandKind& kind : kCommandKinds)
@@ -13,5 +41,5 @@ const CommandKind* FindCommandKind(const std::wstring& name)
 void RegisterCommandKinds(CommandRegistry& registry, const CommandKindRuns& runs)
 {
     for (size_t i = 0; i < sizeof kCommandKinds / sizeof kCommandKinds[0]; ++i)
-        registry.Append({kCommandKinds[i].name, runs.run[i], kCommandKinds[i].parse});
+        registry.Append({kCommandKinds[i].name, runs.run[i], kCommandKinds[i].parse, kCommandKinds[i].attributes()});
 }

@@ -9,6 +9,7 @@
 #include "config/CommandRegistry.h"
 
 #include <string>
+#include <vector>
 
 // What the line under the running item shows while a command of the kind runs.
 enum class DetailKind
@@ -25,13 +26,18 @@ struct CommandKind
     const wchar_t* name;
     ParseCommandFn parse;
     DetailKind detail;
+    const std::vector<SchemaAttribute>& (*attributes)(); // what its `file` element reads
 };
 
+const std::vector<SchemaAttribute>& ExecuteAttributes();
+const std::vector<SchemaAttribute>& DirectoryPairAttributes();
+const std::vector<SchemaAttribute>& SingleDirectoryAttributes();
+
 inline constexpr CommandKind kCommandKinds[] = {
-    {L"execute", ParseExecute, DetailKind::Execute},
-    {L"dircopy", ParseDirectoryPair, DetailKind::Copy},
-    {L"dirmove", ParseDirectoryPair, DetailKind::Move},
-    {L"dirdelete", ParseSingleDirectory, DetailKind::Delete},
+    {L"execute", ParseExecute, DetailKind::Execute, ExecuteAttributes},
+    {L"dircopy", ParseDirectoryPair, DetailKind::Copy, DirectoryPairAttributes},
+    {L"dirmove", ParseDirectoryPair, DetailKind::Move, DirectoryPairAttributes},
+    {L"dirdelete", ParseSingleDirectory, DetailKind::Delete, SingleDirectoryAttributes},
 };
 
 // The run callbacks, in the table's order.

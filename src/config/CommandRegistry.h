@@ -2,10 +2,12 @@
 // (used by the worker thread). The registry is filled once, before loading, and only read after.
 #pragma once
 
+#include "config/ConfigurationSchema.h"
 #include "config/InstallCommand.h"
 #include "xml/AsciiText.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 class ElementReader;
@@ -18,9 +20,16 @@ using ParseCommandFn = void (*)(ElementReader& reader, InstallCommand& command);
 
 struct CommandHandler
 {
+    CommandHandler(std::wstring name, RunCommandFn run = nullptr, ParseCommandFn parse = nullptr,
+                   std::vector<SchemaAttribute> attributes = {})
+        : name(std::move(name)), run(run), parse(parse), attributes(std::move(attributes))
+    {
+    }
+
     std::wstring name;
     RunCommandFn run = nullptr;     // empty: the command is skipped at run time
     ParseCommandFn parse = nullptr; // empty: the `file` element is dropped at load time
+    std::vector<SchemaAttribute> attributes; // what a `file` element of the kind reads besides `command`
 };
 
 class CommandRegistry

@@ -24,24 +24,44 @@ std::filesystem::path FilePath(const std::wstring& path)
 
 } // namespace
 
-TextEncoding LoadConfigurationFile(XmlDocument& document, const std::wstring& path)
+ConfigurationFile LoadConfigurationFile(XmlDocument& document, const std::wstring& path)
 {
     // Read straight into the string the document then takes over: the file's bytes are held
     // once. An empty file, one that cannot be read and one too large for the reader's offsets
     // all leave the document without elements.
+    ConfigurationFile result;
     std::string bytes;
-    std::ifstream file(FilePath(path), std::ios::binary);
-    if (file && file.seekg(0, std::ios::end)) {
-        const std::streamoff size = file.tellg();
-        if (size > 0 && static_cast<unsigned long long>(size) <= XmlDocument::kMaxDocumentLength &&
-            file.seekg(0, std::ios::beg)) {
+    const std::filesystem::path file = FilePath(path);
+    std::error_code error;
+    if (std::filesystem::is_directory(file, error)) {
+        result.problem = FileProblem::Folder;
+    } else if (!std::filesystem::exists(file, error)) {
+        result.problem = FileProblem::Missing;
+    } else {
+        std::ifstream stream(file, std::ios::binary);
+        std::streamoff size = -1;
+        if (stream && stream.seekg(0, std::ios::end))
+            size = stream.tellg();
+        if (size < 0) {
+            result.problem = FileProblem::Unreadable;
+        } else if (size == 0) {
+            result.problem = FileProblem::Empty;
+        } else if (static_cast<unsigned long long>(size) > XmlDocument::kMaxDocumentLength) {
+            result.problem = FileProblem::TooLarge;
+        } else if (stream.seekg(0, std::ios::beg)) {
             bytes.resize(static_cast<size_t>(size));
-            if (!file.read(&bytes[0], size))
+            if (!stream.read(&bytes[0], size)) {
                 bytes.clear();
+                result.problem = FileProblem::Unreadable;
+            }
         }
     }
-    const TextEncoding encoding = PrepareDocumentBytes(bytes);
+    if (bytes.compare(0, 4, std::string("\xFF\xFE\0\0", 4)) == 0 || bytes.compare(0, 4, std::string("\0\0\xFE\xFF", 4)) == 0) {
+        bytes.clear();
+        result.problem = FileProblem::NotEightBit;
+    }
+    result.encoding = PrepareDocumentBytes(bytes);
     // The text ends at its first NUL.
     document.ParseText(std::move(bytes));
-    return encoding;
+    return result;
 }

@@ -6,12 +6,14 @@
 
 #include "config/AnsiText.h"
 #include "config/ConfigurationFile.h"
+#include "config/ConfigurationSchema.h"
 #include "config/ElementReader.h"
 #include "config/ValueFormats.h"
 #include "xml/AsciiText.h"
 #include "xml/XmlDocument.h"
 
 #include <climits>
+#include <cstring>
 #include <exception>
 
 const wchar_t kErrorOpeningText[] = L"Error opening: \n";
@@ -43,6 +45,97 @@ int32_t ClampShowAfter(int32_t total, int32_t after)
     if (after >= total)
         after = total == INT32_MIN ? INT32_MIN : total - 1;
     return after;
+}
+
+// [SECTION] Checks made on the way (only with a report)
+
+const SchemaElement& SchemaOf(std::string_view name, std::string_view parent)
+{
+    static const SchemaElement none{};
+    const SchemaElement* found = FindSchemaElement(name, parent);
+    return found != nullptr ? *found : none;
+}
+
+std::vector<int32_t> ChildrenOf(const XmlDocument& document, int32_t index)
+{
+    std::vector<int32_t> children;
+    const std::vector<ElementRecord>& records = document.Records();
+    if (index <= 0)
+        return children;
+    for (int32_t child = records[static_cast<size_t>(index)].firstChild; child != 0;
+         child = records[static_cast<size_t>(child)].nextSibling)
+        children.push_back(child);
+    return children;
+}
+
+// Names and values of an element the loader reads, and of its children the schema knows.
+void CheckElement(const ElementReader& reader, int32_t index, const SchemaElement& schema)
+{
+    reader.CheckAttributes(index, schema.attributes);
+    reader.CheckChildren(index, schema.children);
+    const XmlDocument& document = reader.Document();
+    for (int32_t child : ChildrenOf(document, index)) {
+        const SchemaElement* known = FindSchemaElement(document.ElementName(child), schema.name);
+        // The install list is checked as it is read, each file with its kind's attributes.
+        if (known != nullptr && known->name != "items" && known->name != "item" && known->name != "file")
+            CheckElement(reader, child, *known);
+    }
+}
+
+// The elements of `config` that its reading order passes over, and colours nobody can see.
+void CheckConfigPlaces(const ElementReader& reader, int32_t config, int32_t readStrings,
+                       const InstallSettings& settings)
+{
+    const XmlDocument& document = reader.Document();
+    int32_t lastColours = 0;
+    for (int32_t child : ChildrenOf(document, config)) {
+        const std::string_view name = document.ElementName(child);
+        if (name == "strings" && child != readStrings)
+            reader.WarnAt(child, readStrings == 0 || child < readStrings
+                                     ? L"<strings> stands before the last <font> element and is not read: write it after font"
+                                     : L"only one <strings> element is read; this one is not");
+        if (name == "colours") {
+            if (lastColours != 0)
+                reader.WarnAt(lastColours, L"a later <colours> element replaces all of this one's colours");
+            lastColours = child;
+        }
+    }
+    if (lastColours == 0) {
+        reader.WarnAt(config, L"without a <colours> element every colour is opaque black: all text is invisible");
+        return;
+    }
+    struct TextColour { const char* panel; const char* attribute; uint32_t colour; };
+    const TextColour texts[] = {
+        {"header", "fore", settings.header.foreColour}, {"footer", "fore", settings.footer.foreColour},
+        {"main", "fore", settings.main.foreColour},     {"main", "current", settings.main.currentColour},
+        {"main", "description", settings.main.descriptionColour},
+    };
+    for (const TextColour& text : texts) {
+        if ((text.colour >> 24) != 0)
+            continue;
+        int32_t at = lastColours;
+        for (int32_t child : ChildrenOf(document, lastColours))
+            if (document.ElementName(child) == text.panel)
+                at = child;
+        reader.WarnAt(at, L"the " + std::wstring(text.panel, text.panel + std::strlen(text.panel)) + L" " +
+                              std::wstring(text.attribute, text.attribute + std::strlen(text.attribute)) +
+                              L" colour is fully transparent: text drawn in it is invisible");
+    }
+}
+
+// The root's children that the reading order passes over.
+void CheckRootPlaces(const ElementReader& reader, int32_t root, int32_t readConfig, int32_t readItems)
+{
+    const XmlDocument& document = reader.Document();
+    for (int32_t child : ChildrenOf(document, root)) {
+        const std::string_view name = document.ElementName(child);
+        if (name == "config" && child != readConfig)
+            reader.WarnAt(child, L"only the first <config> element is read; this one is not");
+        if (name == "items" && child != readItems)
+            reader.WarnAt(child, readConfig != 0 && child < readConfig
+                                     ? L"<items> stands before <config> and is not read: put it after config"
+                                     : L"only the first <items> element after <config> is read; this one is not");
+    }
 }
 
 // The panel's picture path: empty means no picture; otherwise stored expanded. The window
@@ -104,7 +197,9 @@ void ReadConfig(ElementReader& reader, InstallSettings& settings)
     settings.main.showAfter = ClampShowAfter(showTotal, showAfter);
 
     // Not rewound: the search goes on after the `font` child where the last lookup stopped.
+    int32_t readStrings = 0;
     if (document.NextChild("strings")) {
+        readStrings = document.ChildIndex();
         document.Descend();
         settings.titleText = reader.ChildText("title");
         settings.completeText = reader.ChildText("complete");
@@ -120,6 +215,39 @@ void ReadConfig(ElementReader& reader, InstallSettings& settings)
         ReadColours(reader, settings);
         document.Ascend();
     }
+    if (reader.Report().On()) {
+        const int32_t config = document.CurrentIndex();
+        CheckElement(reader, config, SchemaOf("config", "Varnekite"));
+        CheckConfigPlaces(reader, config, readStrings, settings);
+    }
+}
+
+// A `file` element's command and attributes, the cursor standing on it.
+void CheckFileElement(const ElementReader& reader, const CommandRegistry& handlers, const CommandHandler* handler,
+                      const std::wstring& commandName)
+{
+    const XmlDocument& document = reader.Document();
+    const int32_t file = document.CurrentIndex();
+    std::vector<SchemaAttribute> attributes = SchemaOf("file", "item").attributes;
+    if (handler == nullptr) {
+        std::vector<std::string> names;
+        for (const CommandHandler& known : handlers.Handlers())
+            names.emplace_back(known.name.begin(), known.name.end());
+        const std::vector<std::string_view> candidates(names.begin(), names.end());
+        const std::string written(commandName.begin(), commandName.end());
+        const std::string closest = ClosestName(written, candidates);
+        reader.Report().At(reader.AttributeOffset("command"), Severity::Warning,
+                           (commandName.empty() ? std::wstring(L"<file> has no command")
+                                                : L"command \"" + commandName + L"\" is not a known kind") +
+                               L"; this <file> element is dropped" +
+                               (closest.empty() ? L"" : L" (did you mean \"" + std::wstring(closest.begin(), closest.end()) + L"\"?)"));
+        // Its other attributes are those of every kind.
+        for (const CommandHandler& known : handlers.Handlers())
+            attributes.insert(attributes.end(), known.attributes.begin(), known.attributes.end());
+    } else {
+        attributes.insert(attributes.end(), handler->attributes.begin(), handler->attributes.end());
+    }
+    reader.CheckAttributes(file, attributes);
 }
 
 // One `file` element, the cursor standing on it. Unknown kinds, and kinds without a parse
@@ -130,6 +258,8 @@ void ReadFileElement(ElementReader& reader, const CommandRegistry& handlers, siz
     command.commandName = reader.Text("command");
     command.item = item;
     const CommandHandler* handler = handlers.FindHandler(command.commandName);
+    if (reader.Report().On())
+        CheckFileElement(reader, handlers, handler, command.commandName);
     if (handler == nullptr || handler->parse == nullptr)
         return;
     handler->parse(reader, command);
@@ -154,15 +284,23 @@ void ReadItems(ElementReader& reader, const CommandRegistry& handlers, InstallSe
     settings.items.reserve(itemCount);
     settings.commands.reserve(fileCount);
 
+    const bool checking = reader.Report().On();
+    if (checking)
+        CheckElement(reader, document.CurrentIndex(), SchemaOf("items", "Varnekite"));
     while (document.NextChild("item")) {
         document.Descend();
         settings.items.push_back(reader.Text("name"));
         const size_t item = settings.items.size() - 1;
+        const size_t commandsBefore = settings.commands.size();
+        if (checking)
+            CheckElement(reader, document.CurrentIndex(), SchemaOf("item", "items"));
         while (document.NextChild("file")) {
             document.Descend();
             ReadFileElement(reader, handlers, item, settings);
             document.Ascend();
         }
+        if (checking && settings.commands.size() == commandsBefore)
+            reader.WarnAt(document.CurrentIndex(), L"item \"" + settings.items.back() + L"\" has no commands");
         document.Ascend();
     }
 }
@@ -186,51 +324,102 @@ std::wstring ConfigurationPathFromCommandLine(const std::wstring& commandLine)
     return path.substr(first, path.find_last_not_of(L" \t") - first + 1);
 }
 
-LoadOutcome ReadConfigurationDocument(InstallSettings& settings, const CommandRegistry& handlers,
-                                      XmlDocument& document, TextEncoding encoding, const PathVariables& table,
-                                      const std::wstring& expandedPath,
-                                      const ConfigurationErrorHandler& showConfigurationError)
+std::wstring WhyItCannotBeOpened(const XmlDocument& document, const ConfigurationFile& file, int& line, int& column)
 {
+    line = column = 0;
+    switch (file.problem) {
+    case FileProblem::Missing: return L"there is no such file";
+    case FileProblem::Folder: return L"this is a folder, not a file";
+    case FileProblem::Unreadable: return L"the file cannot be read";
+    case FileProblem::Empty: return L"the file is empty";
+    case FileProblem::TooLarge: return L"the file is larger than 2 GB";
+    case FileProblem::NotEightBit: return L"the file is UTF-32: save it as UTF-8 or UTF-16";
+    case FileProblem::None: break;
+    }
+    const std::string& error = document.LastError();
+    if (error.empty())
+        return L"the file holds no element";
+    const XmlDocument::Position position =
+        document.PositionOf(document.LastErrorOffset(), file.encoding == TextEncoding::Utf8);
+    line = position.line;
+    column = position.column;
+    return std::wstring(error.begin(), error.end());
+}
+
+LoadOutcome ReadConfigurationDocument(InstallSettings& settings, const CommandRegistry& handlers,
+                                      XmlDocument& document, const ConfigurationFile& file,
+                                      const PathVariables& table, const std::wstring& expandedPath,
+                                      const ConfigurationErrorHandler& showConfigurationError,
+                                      const LoadOptions& options)
+{
+    LoadReport report(options.diagnostics, &document, file.encoding);
+    report.fileExists = options.fileExists;
     document.Rewind();
     if (!document.NextElement(nullptr)) {
-        showConfigurationError(kErrorOpeningText + expandedPath);
+        int line = 0;
+        int column = 0;
+        const std::wstring reason = WhyItCannotBeOpened(document, file, line, column);
+        if (report.On())
+            report.Unplaced(Severity::Error, L"cannot be opened: " + reason +
+                                                 (line > 0 ? L" (line " + std::to_wstring(line) + L", column " +
+                                                                 std::to_wstring(column) + L")"
+                                                           : L""));
+        // The first line stays the fault's; a file that does not parse says why below it.
+        std::wstring message = kErrorOpeningText + expandedPath;
+        if (file.problem == FileProblem::None && line > 0)
+            message += L"\n\n" + reason + L" at line " + std::to_wstring(line) + L", column " + std::to_wstring(column);
+        showConfigurationError(message);
         return LoadOutcome::CannotOpen;
     }
     if (!EqualsIgnoreAsciiCase(document.TagName(), "Varnekite")) {
+        report.At(document.ElementOffset(document.CurrentIndex()), Severity::Error,
+                  L"the root element is <" + MessageText(document.ElementName(document.CurrentIndex()), file.encoding) +
+                      L">, not <Varnekite>");
         showConfigurationError(kWrongRootText);
         return LoadOutcome::WrongRoot;
     }
 
-    ElementReader reader(document, encoding, table);
+    ElementReader reader(document, file.encoding, table, report);
+    const int32_t root = document.CurrentIndex();
+    if (report.On()) {
+        reader.CheckAttributes(root, SchemaOf("Varnekite", "").attributes);
+        reader.CheckChildren(root, SchemaOf("Varnekite", "").children);
+    }
     // Without `config` the root's child position stays put and `items` is searched from the
     // first child; with it, the search starts after `config`.
+    int32_t readConfig = 0;
+    int32_t readItems = 0;
     if (document.NextChild("config")) {
+        readConfig = document.ChildIndex();
         document.Descend();
         ReadConfig(reader, settings);
         document.Ascend();
     }
 
     if (document.NextChild("items")) {
+        readItems = document.ChildIndex();
         document.Descend();
         ReadItems(reader, handlers, settings);
         document.Ascend();
     }
+    if (report.On())
+        CheckRootPlaces(reader, root, readConfig, readItems);
     settings.itemCommands = ItemCommands(settings.items.size(), settings.commands);
     return LoadOutcome::Loaded;
 }
 
 LoadOutcome LoadConfiguration(InstallSettings& settings, const CommandRegistry& handlers,
                               const std::wstring& commandLine, const PathVariables& table,
-                              const ConfigurationErrorHandler& showConfigurationError)
+                              const ConfigurationErrorHandler& showConfigurationError, const LoadOptions& options)
 {
     std::wstring configPath = ConfigurationPathFromCommandLine(commandLine);
     ExpandVariables(configPath, table);
     try {
         // A failed load shows in the root check: the document then has no element.
         XmlDocument document;
-        const TextEncoding encoding = LoadConfigurationFile(document, configPath);
-        return ReadConfigurationDocument(settings, handlers, document, encoding, table, configPath,
-                                         showConfigurationError);
+        const ConfigurationFile file = LoadConfigurationFile(document, configPath);
+        return ReadConfigurationDocument(settings, handlers, document, file, table, configPath,
+                                         showConfigurationError, options);
     } catch (const std::exception&) {
         // Out of memory (a configuration far larger than any real one): the file cannot be
         // used, and says so like a file that cannot be read. What was read so far goes first.

@@ -2,9 +2,11 @@
 #pragma once
 
 #include "config/CommandRegistry.h"
-#include "config/TextEncoding.h"
+#include "config/ConfigurationFile.h"
+#include "config/Diagnostics.h"
 #include "config/PathVariables.h"
 #include "config/Settings.h"
+#include "config/TextEncoding.h"
 
 #include <functional>
 #include <string>
@@ -32,10 +34,23 @@ LoadOutcome LoadConfiguration(InstallSettings& settings, const CommandRegistry& 
                               const std::wstring& commandLine, const PathVariableSource& variables,
                               const ConfigurationErrorHandler& showConfigurationError);
 
+// What else a load may do besides loading: report what it meets (varnekite-check), and check
+// that files named through the configuration's folder exist.
+struct LoadOptions
+{
+    const DiagnosticSink* diagnostics = nullptr;
+    std::function<bool(const std::wstring& path)> fileExists;
+};
+
 // The same with a table that is already built (varnekite-check overrides single variables).
 LoadOutcome LoadConfiguration(InstallSettings& settings, const CommandRegistry& handlers,
                               const std::wstring& commandLine, const PathVariables& table,
-                              const ConfigurationErrorHandler& showConfigurationError);
+                              const ConfigurationErrorHandler& showConfigurationError,
+                              const LoadOptions& options = LoadOptions());
+
+// What a file that could not be used says beyond "Error opening: <path>": the reader's message
+// and its place for a file that does not parse, the file's problem otherwise; empty for none.
+std::wstring WhyItCannotBeOpened(const XmlDocument& document, const ConfigurationFile& file, int& line, int& column);
 
 // The configuration path the command line names, not yet expanded: the text after the last '<'
 // without quotes and without the white space around it.
@@ -44,6 +59,7 @@ std::wstring ConfigurationPathFromCommandLine(const std::wstring& commandLine);
 // Reads a document that is already loaded (or failed to load): the root check and everything
 // below it. `expandedPath` only completes the "Error opening" text.
 LoadOutcome ReadConfigurationDocument(InstallSettings& settings, const CommandRegistry& handlers,
-                                      XmlDocument& document, TextEncoding encoding, const PathVariables& table,
-                                      const std::wstring& expandedPath,
-                                      const ConfigurationErrorHandler& showConfigurationError);
+                                      XmlDocument& document, const ConfigurationFile& file,
+                                      const PathVariables& table, const std::wstring& expandedPath,
+                                      const ConfigurationErrorHandler& showConfigurationError,
+                                      const LoadOptions& options = LoadOptions());

@@ -3,23 +3,42 @@
 // character references included), paths expanded with the path variables, flags as "true".
 #pragma once
 
+#include "config/ConfigurationSchema.h"
+#include "config/LoadReport.h"
 #include "config/PathVariables.h"
 #include "config/TextEncoding.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 class XmlDocument;
 
 class ElementReader
 {
 public:
-    ElementReader(XmlDocument& document, TextEncoding encoding, const PathVariables& variables)
-        : document(document), encoding(encoding), variables(variables)
+    ElementReader(XmlDocument& document, TextEncoding encoding, const PathVariables& variables,
+                  const LoadReport& report = LoadReport())
+        : document(document), encoding(encoding), variables(variables), report(report)
     {
     }
 
     XmlDocument& Document() { return document; }
+    const XmlDocument& Document() const { return document; }
     TextEncoding Encoding() const { return encoding; }
+    const PathVariables& Variables() const { return variables; }
+    const LoadReport& Report() const { return report; }
+
+    // [checks] Only with the report on (ElementChecks.cpp).
+    // The attributes of element `index`: names it does not know (with the closest it knows)
+    // and values that do not fit their kind (integers, flags, colours, path variables).
+    void CheckAttributes(int32_t index, const std::vector<SchemaAttribute>& known) const;
+    // The children of element `index` the loader never reads for their name.
+    void CheckChildren(int32_t index, const std::vector<std::string_view>& known) const;
+    // A warning at the start of element `index`.
+    void WarnAt(int32_t index, const std::wstring& message) const;
+    // The offset of the value of the current element's attribute (of its name when it has none).
+    int32_t AttributeOffset(const char* attribute) const;
 
     // The current element's attribute as text; empty when missing.
     std::wstring Text(const char* attribute) const;
@@ -36,7 +55,12 @@ public:
     std::wstring ChildAttributePath(const char* element, const char* attribute);
 
 private:
+    void CheckValue(const SchemaAttribute& attribute, std::string_view value, int32_t offset) const;
+    void CheckPathVariables(std::string_view value, int32_t offset) const;
+    std::wstring Quote(std::string_view bytes) const;
+
     XmlDocument& document;
     const TextEncoding encoding;
     const PathVariables& variables;
+    const LoadReport& report;
 };

@@ -68,6 +68,7 @@ bool XmlDocument::ParseText(std::string&& text)
 
 bool XmlDocument::ParseDocumentText()
 {
+    lineStarts.clear();
     nextFreeRecord = 1;
     parentIndex = currentIndex = childIndex = currentKind = 0;
 
@@ -125,8 +126,9 @@ int32_t XmlDocument::AllocateRecord()
     return nextFreeRecord++;
 }
 
-int32_t XmlDocument::RecordParseError(const char* format, int32_t index)
+int32_t XmlDocument::RecordParseError(const char* format, int32_t index, int32_t offset)
 {
+    lastErrorOffset = offset;
     // The message buffer is bounded: a very long tag name is cut, never overrun.
     char message[300];
     const std::string name =
@@ -147,7 +149,7 @@ XmlDocument::NextTag XmlDocument::ReadTag(int32_t parent, int32_t index, TagToke
     int32_t position = records[parent].endTagBegin;
     for (;;) {
         if (!ScanToChar(text, position, '<'))
-            return Failed("Element tag not found");
+            return Failed("Element tag not found", position);
         records[index].startTagBegin = position;
         records[parent].endTagBegin = position;
 
@@ -155,14 +157,14 @@ XmlDocument::NextTag XmlDocument::ReadTag(int32_t parent, int32_t index, TagToke
         token.text = text;
         token.next = position + 1;
         if (!ScanToken(token))
-            return Failed("Abrupt end within tag");
+            return Failed("Abrupt end within tag", position);
         if (token.quoted)
-            return Failed("Tag starts with quote");
+            return Failed("Tag starts with quote", position);
         const char first = text[token.start];
         if (first == '?' || first == '!') {
             token.next = position;
             if (!xmlscan::SkipMarkupNode(token))
-                return Failed("Invalid node");
+                return Failed("Invalid node", position);
             position = token.next;
             continue;
         }
@@ -173,7 +175,7 @@ XmlDocument::NextTag XmlDocument::ReadTag(int32_t parent, int32_t index, TagToke
         // The tag name; the start tag ends at the first '>' after it, quotes or not.
         position = token.next;
         if (!xmlscan::ScanToCharFar(text, length, position, '>'))
-            return Failed("End of tag not found");
+            return Failed("End of tag not found", records[index].startTagBegin);
         ElementRecord& record = records[index];
         record.startTagEnd = position;
         if (text[position - 1] == '/') { // the name lies between '<' and here, so in bounds
@@ -187,9 +189,9 @@ XmlDocument::NextTag XmlDocument::ReadTag(int32_t parent, int32_t index, TagToke
     }
 }
 
-XmlDocument::NextTag XmlDocument::Failed(const char* message)
+XmlDocument::NextTag XmlDocument::Failed(const char* message, int32_t offset)
 {
-    RecordParseError(message, 0);
+    RecordParseError(message, 0, offset);
     return NextTag::Failed;
 }
 
@@ -258,7 +260,7 @@ int32_t XmlDocument::ParseEndTag(int32_t index, const TagToken& slash)
     if (!haveToken) {
         int32_t position = records[index].endTagBegin;
         if (!ScanToChar(text, position, '<'))
-            return RecordParseError("End tag of %s element not found", index);
+            return RecordParseError("End tag of %s element not found", index, records[index].startTagBegin);
         token.text = text;
         token.next = position + 1;
     }
@@ -274,13 +276,13 @@ int32_t XmlDocument::ParseEndTag(int32_t index, const TagToken& slash)
             continue; // counted, never examined
         if (number == 1) {
             if (!TokenIs(token, '/'))
-                return RecordParseError("Expecting end tag of element %s", index);
+                return RecordParseError("Expecting end tag of element %s", index, token.start);
         } else if (number == 2) {
             if (!xmlscan::TokenMatchesName(token, text + name.start, name.end - name.start + 1))
-                return RecordParseError("End tag does not correspond to %s", index);
+                return RecordParseError("End tag does not correspond to %s", index, token.start);
         } else if (TokenIs(token, '>')) {
             return token.start;
         }
     }
-    return RecordParseError("End tag not completed for element %s", index);
+    return RecordParseError("End tag not completed for element %s", index, slash.end >= 0 ? slash.start : records[index].endTagBegin);
 }

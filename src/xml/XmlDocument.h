@@ -43,6 +43,32 @@ public:
     bool ParseText(std::string&& text);
     // Message of the most recent parse failure; a successful parse does not clear it.
     const std::string& LastError() const { return lastError; }
+    // Where in the text that failure was found (a byte offset).
+    int32_t LastErrorOffset() const { return lastErrorOffset; }
+
+    // Line and column (from 1) of a byte offset of the text: columns count characters, UTF-8
+    // sequences as one when `utf8` (else bytes). Line starts are indexed on first use.
+    struct Position
+    {
+        int line = 0;
+        int column = 0;
+    };
+    Position PositionOf(int32_t offset, bool utf8) const;
+
+    // An attribute as it stands in a start tag: its name and value bytes and their offsets.
+    struct AttributeSpan
+    {
+        std::string_view name;
+        int32_t nameOffset = 0;
+        std::string_view value; // empty (and hasValue false) for a name without '=' and a quoted value
+        int32_t valueOffset = 0;
+        bool hasValue = false;
+    };
+    // Every attribute of element `index` in the order written.
+    std::vector<AttributeSpan> Attributes(int32_t index) const;
+    // The tag name of element `index` (empty for none) and where its '<' is.
+    std::string_view ElementName(int32_t index) const;
+    int32_t ElementOffset(int32_t index) const { return IsElement(index) ? records[index].startTagBegin : 0; }
 
     // Cursor: a parent, a current element below it and a current child below that. Names are
     // NUL-terminated and matched by TokenMatches; null or empty means any element.
@@ -86,11 +112,11 @@ private:
     enum class NextTag { Failed, ParentEnds, EmptyElement, ElementWithContent };
     int32_t ParseElement(int32_t topParent);
     NextTag ReadTag(int32_t parent, int32_t index, TagToken& endTag);
-    NextTag Failed(const char* message);
+    NextTag Failed(const char* message, int32_t offset);
     int32_t ParseEndTag(int32_t index, const TagToken& slash);
     size_t CountPossibleStartTags() const;
     int32_t AllocateRecord();
-    int32_t RecordParseError(const char* format, int32_t index);
+    int32_t RecordParseError(const char* format, int32_t index, int32_t offset);
 
     // Reading values (XmlNavigation.cpp).
     int32_t FindNamedElement(int32_t parent, int32_t after, const char* name) const;
@@ -105,6 +131,8 @@ private:
 
     std::string documentText;
     std::string lastError;
+    int32_t lastErrorOffset = 0;
+    mutable std::vector<int32_t> lineStarts; // built by PositionOf
     std::vector<ElementRecord> records;
     int32_t nextFreeRecord = 1;
     int32_t parentIndex = 0;

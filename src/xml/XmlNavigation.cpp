@@ -5,6 +5,7 @@
 
 #include "xml/XmlScanner.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -316,4 +317,74 @@ std::string XmlDocument::DecodeText(int32_t first, int32_t last) const
         out += replacement;
     }
     return out;
+}
+
+// [SECTION] Positions and attributes, for diagnostics
+
+XmlDocument::Position XmlDocument::PositionOf(int32_t offset, bool utf8) const
+{
+    if (lineStarts.empty()) {
+        lineStarts.push_back(0);
+        for (size_t i = 0; i < documentText.size(); ++i)
+            if (documentText[i] == '\n')
+                lineStarts.push_back(static_cast<int32_t>(i + 1));
+    }
+    if (offset < 0)
+        offset = 0;
+    if (static_cast<size_t>(offset) > documentText.size())
+        offset = static_cast<int32_t>(documentText.size());
+    const auto after = std::upper_bound(lineStarts.begin(), lineStarts.end(), offset);
+    const auto line = static_cast<int>(after - lineStarts.begin());
+    const int32_t start = *(after - 1);
+    int column = 1;
+    for (int32_t i = start; i < offset; ++i)
+        if (!utf8 || (static_cast<unsigned char>(documentText[static_cast<size_t>(i)]) & 0xC0) != 0x80)
+            ++column;
+    return {line, column};
+}
+
+std::string_view XmlDocument::ElementName(int32_t index) const
+{
+    if (!IsElement(index))
+        return std::string_view();
+    return xmlscan::TagNameAt(documentText.c_str(), records[index].startTagBegin);
+}
+
+std::vector<XmlDocument::AttributeSpan> XmlDocument::Attributes(int32_t index) const
+{
+    // The tokens the value lookup reads: a name, '=', then the quoted value (see
+    // FindAttributeValue), up to the '>' or '/' that ends the tag.
+    std::vector<AttributeSpan> found;
+    if (!IsElement(index))
+        return found;
+    TagToken token;
+    token.text = documentText.c_str();
+    token.next = records[index].startTagBegin + 1;
+    if (!ScanToken(token))
+        return found;
+    int step = 0; // 1: a name was read; 2: and its '='
+    while (ScanToken(token)) {
+        const std::string_view bytes(token.text + token.start, static_cast<size_t>(token.end - token.start + 1));
+        if (token.quoted) {
+            if (step == 2) {
+                found.back().value = token.end >= token.start ? bytes : std::string_view();
+                found.back().valueOffset = token.start;
+                found.back().hasValue = true;
+            }
+            step = 0;
+            continue;
+        }
+        if (TokenIs(token, '>') || TokenIs(token, '/'))
+            break;
+        if (TokenIs(token, '=')) {
+            step = step == 1 ? 2 : 0;
+            continue;
+        }
+        AttributeSpan span;
+        span.name = bytes;
+        span.nameOffset = token.start;
+        found.push_back(span);
+        step = 1;
+    }
+    return found;
 }

@@ -238,8 +238,9 @@ TEST_F(FolderCommandsWin32Test, TheDriveRootWrittenWithDotsIsNeverDeletedOrMoved
         {L"\\", L"."}, {L"\\", L".\\"}, {L"\\", L"sub\\.."}, {L"\\", L"sub/deeper/../.."},
     };
     for (const Case& c : cases) {
-        if (c.current != nullptr)
+        if (c.current != nullptr) {
             ASSERT_TRUE(SetCurrentDirectoryW((drive + c.current).c_str()));
+        }
         LookOnlyFileSystem fileSystem;
         DeleteFolderTree(fileSystem, state.progress, c.path);
         MoveFolderTree(fileSystem, state.progress, c.path, Path(L"dst"));

@@ -58,21 +58,24 @@ TEST_F(Loader, PathAfterTheLastLessThanSignWithoutQuotesAndSurroundingSpaceAndIt
 
 TEST_F(Loader, TextWithoutAnElementCannotBeOpenedAndTheRootNameIgnoresAsciiCase)
 {
-    struct Case { const char* xml; LoadOutcome outcome; };
+    // A file that does not parse says why under the fault's own first lines.
+    struct Case { const char* xml; LoadOutcome outcome; const wchar_t* why; };
     const Case cases[] = {
-        {"", LoadOutcome::CannotOpen},
-        {"<!-- nothing -->", LoadOutcome::CannotOpen},
-        {"plain text", LoadOutcome::CannotOpen},
-        {"<VARNEKITE></VARNEKITE>", LoadOutcome::Loaded},
-        {"<?xml version='1.0'?><!-- c --><varnekite/>", LoadOutcome::Loaded},
-        {"<Varnekites/>", LoadOutcome::WrongRoot},
-        {"<Setup/><Varnekite/>", LoadOutcome::WrongRoot}, // only the first element is examined
+        {"", LoadOutcome::CannotOpen, L""},
+        {"<!-- nothing -->", LoadOutcome::CannotOpen, L"\n\nElement tag not found at line 1, column 17"},
+        {"plain text", LoadOutcome::CannotOpen, L"\n\nElement tag not found at line 1, column 11"},
+        {"<Varnekite>\n  <config>\n</Varnekite>", LoadOutcome::CannotOpen,
+         L"\n\nEnd tag does not correspond to config at line 3, column 3"},
+        {"<VARNEKITE></VARNEKITE>", LoadOutcome::Loaded, L""},
+        {"<?xml version='1.0'?><!-- c --><varnekite/>", LoadOutcome::Loaded, L""},
+        {"<Varnekites/>", LoadOutcome::WrongRoot, L""},
+        {"<Setup/><Varnekite/>", LoadOutcome::WrongRoot, L""}, // only the first element is examined
     };
     for (const Case& c : cases) {
         faults.clear();
         const std::wstring path = WriteFile("root.xml", c.xml);
         EXPECT_EQ(LoadCommandLine(L"setup.exe <" + path), c.outcome) << c.xml;
-        const std::vector<std::wstring> expected[] = {{}, {L"Error opening: \n" + path}, // by outcome
+        const std::vector<std::wstring> expected[] = {{}, {L"Error opening: \n" + path + c.why}, // by outcome
                                                       {L"Could not find element:\nVarnekite"}};
         EXPECT_EQ(faults, expected[static_cast<int>(c.outcome)]) << c.xml;
     }

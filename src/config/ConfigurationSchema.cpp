@@ -1,0 +1,86 @@
+#include "config/ConfigurationSchema.h"
+
+namespace {
+
+using K = ValueKind;
+
+std::vector<SchemaElement> MakeSchema()
+{
+    const std::vector<SchemaAttribute> textColours = {
+        {"back", K::Colour, "Background colour of the panel, #RRGGBB or #RRGGBBAA."},
+        {"fore", K::Colour, "Colour of the panel's text."},
+        {"image", K::Path, "Picture stretched over the panel (PNG, BMP, JPEG or GIF); path variables allowed."},
+    };
+    return {
+        {"Varnekite", "",
+         {{"xmlns:xsi", K::Text, "The XML Schema instance namespace, for editors."},
+          {"xsi:noNamespaceSchemaLocation", K::Text, "Where editors find this schema."}},
+         {"config", "items"}, false, "The configuration of Varnekite: the window, then the install list."},
+        {"config", "Varnekite",
+         {},
+         {"hidewindow", "show", "window", "font", "strings", "colours"}, false,
+         "The window's settings. Only the first config element is read."},
+        {"hidewindow", "config", {}, {}, true,
+         "Title of another program's window to hide while installing; shown again at the end."},
+        {"show", "config",
+         {{"total", K::Integer, "Item rows shown in the main area; all when left out.", 1},
+          {"after", K::Integer, "Rows shown after the running item.", -1}},
+         {}, false, "Which item rows the main area shows."},
+        {"window", "config",
+         {{"width", K::Integer, "Width of the panels in pixels at 96 DPI (400).", 1},
+          {"position", K::Integer, "0 top left ... 4 centre ... 8 bottom right (8).", 0, 8},
+          {"fixmain", K::Integer, "Extra pixels below the item rows (0)."}},
+         {}, false, "The window's size and place on the screen."},
+        {"font", "config",
+         {{"face", K::Text, "Font family (Tahoma); an unknown face falls back to the system's sans-serif."},
+          {"small", K::Integer, "Size in points of the small font (8).", 1},
+          {"large", K::Integer, "Size in points of the large font (8).", 1},
+          {"antialias", K::Boolean, "true for antialiased text (false)."}},
+         {}, false, "The fonts of the window. Write strings after font."},
+        {"strings", "config", {}, {"title", "complete", "copy", "move", "delete"}, false,
+         "The window's texts. Read only after the last font element."},
+        {"title", "strings", {}, {}, true, "The header's title."},
+        {"complete", "strings", {}, {}, true, "Text after the footer's percentage, e.g. complete."},
+        {"copy", "strings", {}, {}, true, "Detail line of dircopy: %1% file, %2% done, %3% size, %4% percent."},
+        {"move", "strings", {}, {}, true, "Detail line of dirmove: %1% file, %2% done, %3% size, %4% percent."},
+        {"delete", "strings", {}, {}, true, "Detail line of dirdelete: %1% file."},
+        {"colours", "config", {}, {"progress", "header", "main", "footer"}, false,
+         "Colours and pictures of the panels. Only the last colours element counts; without one every colour is opaque black."},
+        {"progress", "colours",
+         {{"border", K::Colour, "Outline of the progress bars."},
+          {"back", K::Colour, "Empty part of the progress bars."},
+          {"fore", K::Colour, "Filled part of the progress bars."}},
+         {}, false, "The progress bars of all panels."},
+        {"header", "colours", textColours, {}, false, "The header panel."},
+        {"footer", "colours", textColours, {}, false, "The footer panel."},
+        {"main", "colours",
+         {{"back", K::Colour, "Background colour of the main area."},
+          {"fore", K::Colour, "Colour of the items that are not running."},
+          {"current", K::Colour, "Colour of the running item."},
+          {"description", K::Colour, "Colour of the detail line."},
+          {"image", K::Path, "Picture stretched over the main area; path variables allowed."}},
+         {}, false, "The main area."},
+        {"items", "Varnekite", {}, {"item"}, false,
+         "The install list. Only the first items element after config is read."},
+        {"item", "items", {{"name", K::Text, "Shown in the main area while the item's commands run."}}, {"file"},
+         false, "One item of the list: its file elements run in order."},
+        {"file", "item", {{"command", K::Text, "execute, dircopy, dirmove or dirdelete."}}, {}, false,
+         "One command."},
+    };
+}
+
+} // namespace
+
+const std::vector<SchemaElement>& ConfigurationSchema()
+{
+    static const std::vector<SchemaElement> schema = MakeSchema();
+    return schema;
+}
+
+const SchemaElement* FindSchemaElement(std::string_view name, std::string_view parent)
+{
+    for (const SchemaElement& element : ConfigurationSchema())
+        if (element.name == name && element.parent == parent)
+            return &element;
+    return nullptr;
+}

@@ -1,0 +1,198 @@
+// The reader's checks: names the loader does not read and values that do not fit their kind,
+// reported where they stand. Nothing here changes what is loaded.
+#include "config/ElementReader.h"
+
+#include "config/ValueFormats.h"
+#include "xml/AsciiText.h"
+#include "xml/XmlDocument.h"
+
+#include <cstdio>
+
+namespace {
+
+bool IsHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// Whether the value is what an integer attribute should be: an optional sign and digits only.
+bool IsWholeNumber(std::string_view value)
+{
+    size_t i = value.empty() ? 0 : (value[0] == '-' || value[0] == '+' ? 1 : 0);
+    if (i == value.size())
+        return false;
+    for (; i < value.size(); ++i)
+        if (value[i] < '0' || value[i] > '9')
+            return false;
+    return true;
+}
+
+std::wstring Ascii(const std::string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+std::wstring Hex(uint32_t colour)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(colour));
+    return Ascii(text);
+}
+
+std::wstring DidYouMean(const std::string& closest)
+{
+    return closest.empty() ? std::wstring() : L" (did you mean \"" + Ascii(closest) + L"\"?)";
+}
+
+} // namespace
+
+std::wstring ElementReader::Quote(std::string_view bytes) const
+{
+    return L"\"" + MessageText(bytes, encoding) + L"\"";
+}
+
+void ElementReader::WarnAt(int32_t index, const std::wstring& message) const
+{
+    report.At(document.ElementOffset(index), Severity::Warning, message);
+}
+
+int32_t ElementReader::AttributeOffset(const char* attribute) const
+{
+    for (const XmlDocument::AttributeSpan& span : document.Attributes(document.CurrentIndex()))
+        if (span.name == attribute)
+            return span.hasValue ? span.valueOffset : span.nameOffset;
+    return document.ElementOffset(document.CurrentIndex());
+}
+
+void ElementReader::CheckAttributes(int32_t index, const std::vector<SchemaAttribute>& known) const
+{
+    if (!report.On())
+        return;
+    const std::wstring element = Ascii(std::string(document.ElementName(index)));
+    std::vector<std::string_view> names;
+    for (const SchemaAttribute& attribute : known)
+        names.push_back(attribute.name);
+    for (const XmlDocument::AttributeSpan& span : document.Attributes(index)) {
+        const SchemaAttribute* match = nullptr;
+        for (const SchemaAttribute& attribute : known)
+            if (attribute.name == span.name)
+                match = &attribute;
+        if (match == nullptr) {
+            report.At(span.nameOffset, Severity::Warning,
+                      L"<" + element + L"> has no attribute " + Quote(span.name) + L"; it is not read" +
+                          DidYouMean(ClosestName(span.name, names)));
+        } else if (!span.hasValue) {
+            report.At(span.nameOffset, Severity::Warning,
+                      L"attribute " + Quote(span.name) + L" has no quoted value; it is not read");
+        } else {
+            CheckValue(*match, span.value, span.valueOffset);
+        }
+    }
+}
+
+void ElementReader::CheckChildren(int32_t index, const std::vector<std::string_view>& known) const
+{
+    if (!report.On() || index <= 0)
+        return;
+    const std::wstring parent = Ascii(std::string(document.ElementName(index)));
+    const std::vector<ElementRecord>& records = document.Records();
+    for (int32_t child = records[static_cast<size_t>(index)].firstChild; child != 0;
+         child = records[static_cast<size_t>(child)].nextSibling) {
+        const std::string_view name = document.ElementName(child);
+        bool read = false;
+        for (std::string_view candidate : known)
+            read = read || candidate == name;
+        if (!read)
+            WarnAt(child, L"<" + parent + L"> has no child element <" + MessageText(name, encoding) +
+                              L">; it is not read" + DidYouMean(ClosestName(name, known)));
+    }
+}
+
+void ElementReader::CheckValue(const SchemaAttribute& attribute, std::string_view value, int32_t offset) const
+{
+    const std::wstring name = Ascii(std::string(attribute.name));
+    const std::string bytes(value);
+    switch (attribute.kind) {
+    case ValueKind::Integer: {
+        if (value.empty())
+            return;
+        const int32_t number = ParseInteger(bytes);
+        if (!IsWholeNumber(value))
+            report.At(offset, Severity::Warning,
+                      name + L" " + Quote(value) + L" is not a whole number: it reads as " + std::to_wstring(number));
+        else if (number < attribute.minimum || number > attribute.maximum)
+            report.At(offset, Severity::Warning,
+                      name + L" " + std::to_wstring(number) + L" is out of range (" +
+                          (attribute.maximum == 2147483647 ? L"at least " + std::to_wstring(attribute.minimum)
+                                                           : std::to_wstring(attribute.minimum) + L" to " +
+                                                                 std::to_wstring(attribute.maximum)) +
+                          L")");
+        return;
+    }
+    case ValueKind::Boolean:
+        if (!EqualsIgnoreAsciiCase(value, "true") && !EqualsIgnoreAsciiCase(value, "false"))
+            report.At(offset, Severity::Warning,
+                      name + L" " + Quote(value) + L" is not true or false: it reads as false");
+        return;
+    case ValueKind::Colour: {
+        if (value.empty())
+            return;
+        bool valid = value[0] == '#' && (value.size() == 7 || value.size() == 9);
+        for (size_t i = 1; valid && i < value.size(); ++i)
+            valid = IsHexDigit(value[i]);
+        if (!valid) {
+            const uint32_t colour = ParseColour(bytes);
+            report.At(offset, Severity::Warning,
+                      L"colour " + Quote(value) + L" is not #RRGGBB or #RRGGBBAA: it becomes " + Hex(colour) +
+                          ((colour >> 24) == 0 ? L" (fully transparent)" : L""));
+        }
+        return;
+    }
+    case ValueKind::Path:
+        CheckPathVariables(value, offset);
+        return;
+    case ValueKind::Text:
+        return;
+    }
+}
+
+void ElementReader::CheckPathVariables(std::string_view value, int32_t offset) const
+{
+    // The path variables' names (ASCII), for a suggestion.
+    std::vector<std::string> narrowNames;
+    for (const PathVariable& variable : variables)
+        if (!variable.environment)
+            narrowNames.emplace_back(variable.name.begin(), variable.name.end());
+    const std::vector<std::string_view> pathNames(narrowNames.begin(), narrowNames.end());
+
+    for (size_t open = value.find('%'); open != std::string_view::npos;) {
+        const size_t close = value.find('%', open + 1);
+        if (close == std::string_view::npos)
+            return;
+        const std::string_view name = value.substr(open + 1, close - open - 1);
+        std::wstring upper;
+        for (char c : name)
+            upper.push_back(static_cast<wchar_t>(static_cast<unsigned char>(UpperAsciiLetter(c))));
+        const PathVariable* found = nullptr;
+        for (const PathVariable& variable : variables)
+            if (found == nullptr && variable.name == upper)
+                found = &variable;
+        if (name.empty() || name.find_first_of(" \t\\/") != std::string_view::npos) {
+            open = close; // not a reference; its closing '%' may open one
+            continue;
+        }
+        const int32_t at = offset + static_cast<int32_t>(open);
+        if (found == nullptr) {
+            report.At(at, Severity::Warning,
+                      L"%" + MessageText(name, encoding) +
+                          L"% is neither a path variable nor set in the environment: it stays as written" +
+                          DidYouMean(ClosestName(name, pathNames)));
+            open = close;
+            continue;
+        }
+        if (!found->environment && found->value.empty())
+            report.At(at, Severity::Warning,
+                      L"%" + found->name + L"% is not set here (give its value with --var): it expands to nothing");
+        open = value.find('%', close + 1);
+    }
+}
