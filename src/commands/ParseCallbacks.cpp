@@ -1,7 +1,90 @@
 // The parse callbacks: texts decoded in the file's encoding, paths expanded, through the reader.
+// With the reader's report on they also say what a command will not do as its author meant:
+// nothing to run, a path that is relative or holds "." and "..", a root or the Windows folder
+// that a command would take apart or fill, a target inside its source, and files named through
+// the configuration's own folder that are not there.
 #include "commands/ParseCallbacks.h"
 
+#include "commands/FolderPaths.h"
 #include "config/ElementReader.h"
+#include "xml/XmlDocument.h"
+#include "xml/AsciiText.h"
+
+namespace {
+
+// The value of a path variable in the reader's table; empty when unset or unknown.
+std::wstring VariableValue(const ElementReader& reader, const wchar_t* name)
+{
+    for (const PathVariable& variable : reader.Variables())
+        if (variable.name == name)
+            return variable.value;
+    return std::wstring();
+}
+
+// Whether a "." or ".." name stands between the path's separators.
+bool HasDotSegments(const std::wstring& path)
+{
+    size_t start = 0;
+    for (size_t i = 0; i <= path.size(); ++i) {
+        if (i == path.size() || IsPathSeparator(path[i])) {
+            const std::wstring_view name = std::wstring_view(path).substr(start, i - start);
+            if (name == L"." || name == L"..")
+                return true;
+            start = i + 1;
+        }
+    }
+    return false;
+}
+
+// A warning at the attribute's value.
+void Warn(const ElementReader& reader, const char* attribute, const std::wstring& message)
+{
+    reader.Report().At(reader.AttributeOffset(attribute), Severity::Warning, message);
+}
+
+// A file or folder named through %VARNEKITE% is expected beside the configuration.
+void CheckBesideConfiguration(const ElementReader& reader, const char* attribute, const std::wstring& expanded)
+{
+    reader.CheckBesideConfiguration(reader.Text(attribute), expanded, reader.AttributeOffset(attribute));
+}
+
+// A folder command's path: relative ones, "." and ".." in them, and what they name.
+void CheckFolderPath(const ElementReader& reader, const char* attribute, const std::wstring& path, bool takenApart,
+                     bool filled)
+{
+    if (path.empty())
+        return;
+    const std::wstring normal = NormalizePath(path);
+    if (PathRootLength(normal) == 0) {
+        Warn(reader, attribute, L"\"" + path + L"\" is relative: it depends on the current folder, which the "
+                                                 L"installer does not choose");
+        return;
+    }
+    if (HasDotSegments(path))
+        Warn(reader, attribute, L"\"" + path + L"\" holds \".\" or \"..\" names: it names \"" + normal + L"\"");
+    const std::wstring windows = NormalizePath(VariableValue(reader, L"WINDIR"));
+    const bool root = IsRootOrRelative(normal);
+    const bool windowsFolder = !windows.empty() && SameNormalPath(normal, windows);
+    if (takenApart && root)
+        Warn(reader, attribute, L"\"" + normal + L"\" is a drive or share root: the command is refused");
+    else if ((takenApart || filled) && windowsFolder)
+        Warn(reader, attribute, L"\"" + normal + L"\" is the Windows folder");
+    else if (filled && root)
+        Warn(reader, attribute, L"\"" + normal + L"\" is a drive root: the files land at the top of the drive");
+}
+
+void CheckFolderPair(const ElementReader& reader, const InstallCommand& command, bool move)
+{
+    const std::wstring& source = command.arguments[0];
+    const std::wstring& target = command.arguments[1];
+    CheckFolderPath(reader, "directory", source, move, false);
+    CheckFolderPath(reader, "target", target, false, true);
+    CheckBesideConfiguration(reader, "directory", source);
+    if (!source.empty() && !target.empty() && IsStrictlyInside(NormalizePath(target), NormalizePath(source)))
+        Warn(reader, "target", L"the target lies inside the source: it is left out of what is copied or moved");
+}
+
+} // namespace
 
 void ParseExecute(ElementReader& reader, InstallCommand& command)
 {
@@ -9,15 +92,24 @@ void ParseExecute(ElementReader& reader, InstallCommand& command)
     command.arguments.push_back(reader.Path("arguments"));
     command.displayName = reader.Text("name");
     command.hide = reader.Flag("hide");
+    if (reader.Report().On()) {
+        if (command.arguments[0].empty())
+            reader.WarnAt(reader.Document().CurrentIndex(), L"execute without a program runs nothing");
+        CheckBesideConfiguration(reader, "program", command.arguments[0]);
+    }
 }
 
 void ParseDirectoryPair(ElementReader& reader, InstallCommand& command)
 {
     command.arguments.push_back(reader.Path("directory"));
     command.arguments.push_back(reader.Path("target"));
+    if (reader.Report().On())
+        CheckFolderPair(reader, command, EqualsIgnoreAsciiCase(command.commandName, L"dirmove"));
 }
 
 void ParseSingleDirectory(ElementReader& reader, InstallCommand& command)
 {
     command.arguments.push_back(reader.Path("directory"));
+    if (reader.Report().On())
+        CheckFolderPath(reader, "directory", command.arguments[0], true, false);
 }

@@ -143,6 +143,9 @@ void CheckRootPlaces(const ElementReader& reader, int32_t root, int32_t readConf
 void ReadImagePath(ElementReader& reader, const char* element, PanelSettings& panel)
 {
     panel.imagePath = reader.ChildAttributePath(element, "image");
+    if (reader.Report().On() && !panel.imagePath.empty())
+        reader.CheckBesideConfiguration(reader.ChildAttributeText(element, "image"), panel.imagePath,
+                                        reader.ChildAttributeOffset("image"));
 }
 
 // Colours and pictures of one `colours` element, the cursor standing inside it. Every value

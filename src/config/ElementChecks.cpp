@@ -56,12 +56,36 @@ void ElementReader::WarnAt(int32_t index, const std::wstring& message) const
     report.At(document.ElementOffset(index), Severity::Warning, message);
 }
 
-int32_t ElementReader::AttributeOffset(const char* attribute) const
+namespace {
+
+int32_t OffsetIn(const XmlDocument& document, int32_t index, const char* attribute)
 {
-    for (const XmlDocument::AttributeSpan& span : document.Attributes(document.CurrentIndex()))
+    for (const XmlDocument::AttributeSpan& span : document.Attributes(index))
         if (span.name == attribute)
             return span.hasValue ? span.valueOffset : span.nameOffset;
-    return document.ElementOffset(document.CurrentIndex());
+    return document.ElementOffset(index);
+}
+
+} // namespace
+
+int32_t ElementReader::AttributeOffset(const char* attribute) const
+{
+    return OffsetIn(document, document.CurrentIndex(), attribute);
+}
+
+int32_t ElementReader::ChildAttributeOffset(const char* attribute) const
+{
+    return OffsetIn(document, document.ChildIndex(), attribute);
+}
+
+void ElementReader::CheckBesideConfiguration(const std::wstring& written, const std::wstring& expanded,
+                                             int32_t offset) const
+{
+    if (!report.On() || !report.fileExists || expanded.empty() ||
+        !StartsWithIgnoreAsciiCase(std::wstring_view(written), std::wstring_view(L"%VARNEKITE%")))
+        return;
+    if (!report.fileExists(expanded))
+        report.At(offset, Severity::Warning, L"\"" + expanded + L"\" is not there beside the configuration");
 }
 
 void ElementReader::CheckAttributes(int32_t index, const std::vector<SchemaAttribute>& known) const

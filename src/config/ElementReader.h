@@ -18,7 +18,7 @@ class ElementReader
 {
 public:
     ElementReader(XmlDocument& document, TextEncoding encoding, const PathVariables& variables,
-                  const LoadReport& report = LoadReport())
+                  const LoadReport& report = SilentReport())
         : document(document), encoding(encoding), variables(variables), report(report)
     {
     }
@@ -37,8 +37,13 @@ public:
     void CheckChildren(int32_t index, const std::vector<std::string_view>& known) const;
     // A warning at the start of element `index`.
     void WarnAt(int32_t index, const std::wstring& message) const;
-    // The offset of the value of the current element's attribute (of its name when it has none).
+    // The offset of the value of the current element's attribute (of its name when it has none);
+    // ChildAttributeOffset: of the current child's.
     int32_t AttributeOffset(const char* attribute) const;
+    int32_t ChildAttributeOffset(const char* attribute) const;
+    // A path written through %VARNEKITE% names something beside the configuration: warn at
+    // `offset` when it is not there (only where the report can look, see LoadReport::fileExists).
+    void CheckBesideConfiguration(const std::wstring& written, const std::wstring& expanded, int32_t offset) const;
 
     // The current element's attribute as text; empty when missing.
     std::wstring Text(const char* attribute) const;
@@ -55,6 +60,13 @@ public:
     std::wstring ChildAttributePath(const char* element, const char* attribute);
 
 private:
+    // A report that says nothing, for readers that only read; it outlives every reader.
+    static const LoadReport& SilentReport()
+    {
+        static const LoadReport silent;
+        return silent;
+    }
+
     void CheckValue(const SchemaAttribute& attribute, std::string_view value, int32_t offset) const;
     void CheckPathVariables(std::string_view value, int32_t offset) const;
     std::wstring Quote(std::string_view bytes) const;
