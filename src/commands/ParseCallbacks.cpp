@@ -36,6 +36,11 @@ bool HasDotSegments(const std::wstring& path)
     return false;
 }
 
+bool StartsWithVariable(const std::wstring& written)
+{
+    return written.size() > 1 && written[0] == L'%' && written.find(L'%', 1) != std::wstring::npos;
+}
+
 // A warning at the attribute's value.
 void Warn(const ElementReader& reader, const char* attribute, const std::wstring& message)
 {
@@ -55,11 +60,15 @@ void CheckFolderPath(const ElementReader& reader, const char* attribute, const s
     if (path.empty())
         return;
     const std::wstring normal = NormalizePath(path);
-    if (PathRootLength(normal) == 0) {
+    // A path that starts with a variable is as absolute as the variable's value, and an unset
+    // variable has its own warning.
+    if (PathRootLength(normal) == 0 && !StartsWithVariable(reader.Text(attribute))) {
         Warn(reader, attribute, L"\"" + path + L"\" is relative: it depends on the current folder, which the "
                                                  L"installer does not choose");
         return;
     }
+    if (PathRootLength(normal) == 0)
+        return;
     if (HasDotSegments(path))
         Warn(reader, attribute, L"\"" + path + L"\" holds \".\" or \"..\" names: it names \"" + normal + L"\"");
     const std::wstring windows = NormalizePath(VariableValue(reader, L"WINDIR"));

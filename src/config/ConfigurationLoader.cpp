@@ -362,11 +362,10 @@ LoadOutcome ReadConfigurationDocument(InstallSettings& settings, const CommandRe
         int line = 0;
         int column = 0;
         const std::wstring reason = WhyItCannotBeOpened(document, file, line, column);
-        if (report.On())
-            report.Unplaced(Severity::Error, L"cannot be opened: " + reason +
-                                                 (line > 0 ? L" (line " + std::to_wstring(line) + L", column " +
-                                                                 std::to_wstring(column) + L")"
-                                                           : L""));
+        if (line > 0)
+            report.At(document.LastErrorOffset(), Severity::Error, reason);
+        else
+            report.Unplaced(Severity::Error, L"cannot be opened: " + reason);
         // The first line stays the fault's; a file that does not parse says why below it.
         std::wstring message = kErrorOpeningText + expandedPath;
         if (file.problem == FileProblem::None && line > 0)

@@ -41,5 +41,17 @@ std::string ClosestName(std::string_view name, const std::vector<std::string_vie
             bestDistance = distance;
         }
     }
+    if (!best.empty())
+        return std::string(best);
+    // A name cut short ("exec", "dirdel") means the one name it begins.
+    if (name.size() >= 3) {
+        for (std::string_view candidate : candidates) {
+            if (candidate.size() <= name.size() || !StartsWithIgnoreAsciiCase(candidate, name))
+                continue;
+            if (!best.empty())
+                return std::string();
+            best = candidate;
+        }
+    }
     return std::string(best);
 }

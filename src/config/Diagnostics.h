@@ -21,6 +21,7 @@ struct Diagnostic
     int line = 0;   // from 1; 0 when there is no place in the file
     int column = 0; // from 1, in the file's characters
     std::wstring message;
+    std::wstring sourceLine; // the text of that line, for a caret under the column
 };
 
 using DiagnosticSink = std::function<void(const Diagnostic&)>;

@@ -85,7 +85,7 @@ void ElementReader::CheckBesideConfiguration(const std::wstring& written, const 
         !StartsWithIgnoreAsciiCase(std::wstring_view(written), std::wstring_view(L"%VARNEKITE%")))
         return;
     if (!report.fileExists(expanded))
-        report.At(offset, Severity::Warning, L"\"" + expanded + L"\" is not there beside the configuration");
+        report.At(offset, Severity::Warning, L"\"" + written + L"\" is not there beside the configuration");
 }
 
 void ElementReader::CheckAttributes(int32_t index, const std::vector<SchemaAttribute>& known) const

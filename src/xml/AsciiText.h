@@ -48,3 +48,8 @@ inline bool StartsWithIgnoreAsciiCase(std::wstring_view text, std::wstring_view 
 {
     return text.size() >= prefix.size() && EqualsIgnoreAsciiCase(text.substr(0, prefix.size()), prefix);
 }
+
+inline bool StartsWithIgnoreAsciiCase(std::string_view text, std::string_view prefix)
+{
+    return text.size() >= prefix.size() && EqualsIgnoreAsciiCase(text.substr(0, prefix.size()), prefix);
+}

@@ -54,6 +54,8 @@ public:
         int column = 0;
     };
     Position PositionOf(int32_t offset, bool utf8) const;
+    // The bytes of the line that holds the offset, without its line break.
+    std::string_view LineAt(int32_t offset) const;
 
     // An attribute as it stands in a start tag: its name and value bytes and their offsets.
     struct AttributeSpan

@@ -343,6 +343,20 @@ XmlDocument::Position XmlDocument::PositionOf(int32_t offset, bool utf8) const
     return {line, column};
 }
 
+std::string_view XmlDocument::LineAt(int32_t offset) const
+{
+    const std::string_view text(documentText);
+    const size_t at = std::min(static_cast<size_t>(std::max(offset, 0)), text.size());
+    const size_t newline = at == 0 ? std::string_view::npos : text.rfind('\n', at - 1);
+    const size_t start = newline == std::string_view::npos ? 0 : newline + 1;
+    size_t end = text.find('\n', at);
+    if (end == std::string_view::npos)
+        end = text.size();
+    if (end > start && text[end - 1] == '\r')
+        --end;
+    return text.substr(start, end - start);
+}
+
 std::string_view XmlDocument::ElementName(int32_t index) const
 {
     if (!IsElement(index))

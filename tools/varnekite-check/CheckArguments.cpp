@@ -2,8 +2,10 @@
 
 #include "xml/AsciiText.h"
 
-const char kCheckUsage[] = "usage: varnekite-check [--var NAME=VALUE]... [--dump] [CONFIG]\n"
-                           "       varnekite-check --version\n";
+const char kCheckUsage[] =
+    "usage: varnekite-check [--var NAME=VALUE]... [--strict] [--dump] [CONFIG]\n"
+    "       varnekite-check [--var NAME=VALUE]... --preview OUT.png [--percent N] [CONFIG]\n"
+    "       varnekite-check --version\n";
 
 namespace {
 
@@ -25,6 +27,23 @@ bool ParseVariable(const std::wstring& assignment, CheckOptions& options, std::w
     return true;
 }
 
+// A whole number from 0 to 100.
+bool ParsePercent(const std::wstring& text, int& percent)
+{
+    if (text.empty() || text.size() > 3)
+        return false;
+    int value = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9')
+            return false;
+        value = value * 10 + (c - L'0');
+    }
+    if (value > 100)
+        return false;
+    percent = value;
+    return true;
+}
+
 } // namespace
 
 bool ParseCheckArguments(const std::vector<std::wstring>& arguments, CheckOptions& options, std::wstring& error)
@@ -38,6 +57,20 @@ bool ParseCheckArguments(const std::vector<std::wstring>& arguments, CheckOption
             optionsEnded = true;
         } else if (isOption && argument == L"--dump") {
             options.dump = true;
+        } else if (isOption && argument == L"--strict") {
+            options.strict = true;
+        } else if (isOption && argument == L"--preview") {
+            if (i + 1 == arguments.size() || arguments[i + 1].empty()) {
+                error = L"--preview needs the picture's path";
+                return false;
+            }
+            options.previewPath = arguments[++i];
+        } else if (isOption && argument == L"--percent") {
+            if (i + 1 == arguments.size() || !ParsePercent(arguments[i + 1], options.previewPercent)) {
+                error = L"--percent needs a whole number from 0 to 100";
+                return false;
+            }
+            ++i;
         } else if (isOption && (argument == L"--help" || argument == L"-h")) {
             options.help = true;
         } else if (isOption && argument == L"--version") {
@@ -66,6 +99,10 @@ bool ParseCheckArguments(const std::vector<std::wstring>& arguments, CheckOption
             options.configPath = argument;
             haveConfig = true;
         }
+    }
+    if (options.dump && !options.previewPath.empty()) {
+        error = L"--dump and --preview cannot be given together";
+        return false;
     }
     return true;
 }

@@ -1,5 +1,6 @@
 // The command line of varnekite-check:
-//   varnekite-check [--var NAME=VALUE]... [--dump] [CONFIG]
+//   varnekite-check [--var NAME=VALUE]... [--strict] [--dump] [CONFIG]
+//   varnekite-check [--var NAME=VALUE]... --preview OUT.png [--percent N] [CONFIG]
 //   varnekite-check --version
 #pragma once
 
@@ -14,6 +15,9 @@ struct CheckOptions
 {
     PathVariables overrides;                    // names upper-cased, in the order given
     bool dump = false;
+    bool strict = false;                        // warnings fail the check
+    std::wstring previewPath;                   // where to save a picture of the window; empty for none
+    int previewPercent = 40;                    // the overall progress the picture shows
     bool help = false;
     bool version = false;                       // print the program's version and stop
     std::wstring configPath = L"Varnekite.xml"; // in the current folder by default

@@ -1,11 +1,14 @@
 // varnekite-check on systems without Windows: arguments and environment are bytes, widened
 // one character per byte as the installer widens configuration paths, so paths round-trip.
-// VARNEKITE is the tool's own folder with a trailing '/'; SOURCEPATH is empty.
+// VARNEKITE is the configuration's folder with a trailing '/'; SOURCEPATH is empty. Paths the
+// configuration writes the Windows way are looked up with '/' for '\\'.
 #include "CheckRun.h"
 #include "config/ValueFormats.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -35,13 +38,22 @@ public:
     }
 };
 
-std::wstring ToolFolder(const char* argv0)
+std::wstring FullPath(const std::wstring& path)
 {
-    char path[PATH_MAX + 1] = {};
-    const ssize_t length = readlink("/proc/self/exe", path, PATH_MAX);
-    std::string module = length > 0 ? std::string(path, static_cast<size_t>(length)) : std::string(argv0);
-    const size_t slash = module.rfind('/');
-    return slash == std::string::npos ? std::wstring() : WidenBytes(module.substr(0, slash + 1));
+    if (!path.empty() && path[0] == L'/')
+        return path;
+    char folder[PATH_MAX + 1] = {};
+    if (getcwd(folder, PATH_MAX) == nullptr)
+        return path;
+    return WidenBytes(folder) + L"/" + path;
+}
+
+bool Exists(const std::wstring& path)
+{
+    std::string bytes = NarrowBytes(path);
+    std::replace(bytes.begin(), bytes.end(), '\\', '/');
+    struct stat status;
+    return stat(bytes.c_str(), &status) == 0;
 }
 
 } // namespace
@@ -54,11 +66,13 @@ int main(int argc, char** argv)
 
     PathVariables table;
     BuildPathVariables(table, PosixPathVariableSource());
-    table.front().value = ToolFolder(argc > 0 ? argv[0] : "");
 
+    CheckHost host;
+    host.fullPath = FullPath;
+    host.exists = Exists;
     std::string out;
     std::string err;
-    const int status = RunCheck(arguments, table, out, err);
+    const int status = RunCheck(arguments, table, host, out, err);
     std::fwrite(out.data(), 1, out.size(), stdout);
     std::fwrite(err.data(), 1, err.size(), stderr);
     return status;

@@ -26,9 +26,22 @@ int main()
     PathVariables table;
     BuildPathVariables(table, Win32PathVariableSource());
 
+    CheckHost host;
+    host.fullPath = [](const std::wstring& path) {
+        const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+        if (length == 0)
+            return path;
+        std::wstring full(length, L'\0');
+        const DWORD written = GetFullPathNameW(path.c_str(), length, &full[0], nullptr);
+        if (written == 0 || written >= length)
+            return path;
+        full.resize(written);
+        return full;
+    };
+    host.exists = [](const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; };
     std::string out;
     std::string err;
-    const int status = RunCheck(arguments, table, out, err);
+    const int status = RunCheck(arguments, table, host, out, err);
     // The console's code page is shared with the shell that started the tool: set it for the
     // UTF-8 output only, and give the old one back.
     const UINT previousCodePage = GetConsoleOutputCP();

@@ -5,32 +5,16 @@
 #include "SettingsJson.h"
 #include "commands/CommandKinds.h"
 #include "config/CommandRegistry.h"
-#include "commands/FolderPaths.h"
-#include "config/ConfigurationFile.h"
 #include "config/ConfigurationLoader.h"
 #include "config/ValueFormats.h"
-#include "xml/XmlDocument.h"
+
+#include <algorithm>
 
 namespace {
 
-// Whether a path has a "." or ".." name between its separators.
-bool HasDotSegments(const std::wstring& path)
-{
-    size_t start = 0;
-    for (size_t i = 0; i <= path.size(); ++i) {
-        if (i == path.size() || path[i] == L'\\' || path[i] == L'/') {
-            const std::wstring_view name = std::wstring_view(path).substr(start, i - start);
-            if (name == L"." || name == L"..")
-                return true;
-            start = i + 1;
-        }
-    }
-    return false;
-}
-
 std::string Quoted(const std::wstring& text)
 {
-    return JsonString(text);
+    return "\"" + Utf8FromWide(text) + "\"";
 }
 
 void DescribeCommand(std::string& out, const InstallCommand& command)
@@ -45,7 +29,67 @@ void DescribeCommand(std::string& out, const InstallCommand& command)
     out += "\n";
 }
 
+const char* SeverityName(Severity severity)
+{
+    switch (severity) {
+    case Severity::Error: return "error";
+    case Severity::Warning: return "warning";
+    case Severity::Note: return "note";
+    }
+    return "note";
+}
+
+// The installer's own message for a fault, as a note under the diagnostics.
+std::string InstallerMessageNote(const std::wstring& file, const std::wstring& message)
+{
+    std::string note = Utf8FromWide(file) + ": note: the installer stops with this message:\n";
+    size_t start = 0;
+    while (start <= message.size()) {
+        size_t end = message.find(L'\n', start);
+        if (end == std::wstring::npos)
+            end = message.size();
+        note += "    " + Utf8FromWide(message.substr(start, end - start)) + "\n";
+        start = end + 1;
+    }
+    return note;
+}
+
+// The configuration path with the variables expanded; %VARNEKITE% then becomes its folder.
+void PointVarnekiteAtTheConfiguration(PathVariables& table, const std::wstring& configPath, const CheckHost& host)
+{
+    const std::wstring full = host.fullPath ? host.fullPath(configPath) : configPath;
+    const std::wstring folder = ConfigurationFolder(full);
+    for (PathVariable& variable : table)
+        if (variable.name == L"VARNEKITE")
+            variable.value = folder;
+}
+
 } // namespace
+
+std::wstring ConfigurationFolder(const std::wstring& fullPath)
+{
+    const size_t separator = fullPath.find_last_of(L"\\/");
+    return separator == std::wstring::npos ? std::wstring() : fullPath.substr(0, separator + 1);
+}
+
+std::string FormatDiagnostic(const std::wstring& file, const Diagnostic& diagnostic)
+{
+    std::string text = Utf8FromWide(file) + ":";
+    if (diagnostic.line > 0)
+        text += std::to_string(diagnostic.line) + ":" + std::to_string(diagnostic.column) + ":";
+    text += " " + std::string(SeverityName(diagnostic.severity)) + ": " + Utf8FromWide(diagnostic.message) + "\n";
+    if (diagnostic.severity == Severity::Error && diagnostic.line > 0) {
+        text += Utf8FromWide(diagnostic.sourceLine) + "\n";
+        // Tabs stay tabs so that the caret lines up however the terminal shows them.
+        std::wstring caret;
+        for (int i = 0; i + 1 < diagnostic.column; ++i)
+            caret += static_cast<size_t>(i) < diagnostic.sourceLine.size() && diagnostic.sourceLine[static_cast<size_t>(i)] == L'\t'
+                         ? L'\t'
+                         : L' ';
+        text += Utf8FromWide(caret) + "^\n";
+    }
+    return text;
+}
 
 std::string DescribeSettings(const InstallSettings& settings)
 {
@@ -69,89 +113,21 @@ std::string DescribeSettings(const InstallSettings& settings)
     return out;
 }
 
-std::vector<std::wstring> FindConfigurationWarnings(XmlDocument& document, const CommandRegistry& handlers)
+int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& machineTable, std::string& out,
+             std::string& err)
 {
-    std::vector<std::wstring> warnings;
-    document.Rewind();
-    if (!document.NextElement(nullptr))
-        return warnings;
-
-    if (document.NextChild("config")) {
-        document.Descend();
-        // The loader looks for `strings` after the `font` child where its last lookup ended.
-        document.ChildAttributeByName("font", "large");
-        if (!document.NextChild("strings")) {
-            document.RewindChildren();
-            if (document.NextChild("strings"))
-                warnings.push_back(L"the strings element stands before the font element and is not read");
-        }
-        document.Ascend();
-    }
-
-    if (!document.NextChild("items")) {
-        document.RewindChildren();
-        if (document.NextChild("items"))
-            warnings.push_back(L"the items element stands before config and is not read: nothing is installed");
-        return warnings;
-    }
-    document.Descend();
-    while (document.NextChild("item")) {
-        document.Descend();
-        const std::wstring itemName = WidenBytes(document.Attribute("name"));
-        while (document.NextChild("file")) {
-            document.Descend();
-            const std::wstring commandName = WidenBytes(document.Attribute("command"));
-            if (handlers.FindHandler(commandName) == nullptr)
-                warnings.push_back(L"item \"" + itemName + L"\": command \"" + commandName +
-                                   L"\" is not a known kind; this file element is dropped");
-            document.Ascend();
-        }
-        document.Ascend();
-    }
-    return warnings;
+    return RunCheck(arguments, machineTable, CheckHost(), out, err);
 }
 
-std::vector<std::wstring> FindFolderPathWarnings(const InstallSettings& settings)
-{
-    std::vector<std::wstring> warnings;
-    for (const InstallCommand& command : settings.commands) {
-        const bool copy = EqualsIgnoreAsciiCase(command.commandName, L"dircopy");
-        const bool takesApart = EqualsIgnoreAsciiCase(command.commandName, L"dirmove") ||
-                                EqualsIgnoreAsciiCase(command.commandName, L"dirdelete");
-        if (!copy && !takesApart)
-            continue;
-        const std::wstring& item = command.item < settings.items.size() ? settings.items[command.item] : L"";
-        for (size_t i = 0; i < command.arguments.size(); ++i) {
-            const std::wstring& path = command.arguments[i];
-            if (path.empty())
-                continue;
-            const std::wstring normal = NormalizePath(path);
-            const std::wstring what = L"item \"" + item + L"\": " + command.commandName + L" path \"" + path + L"\"";
-            if (PathRootLength(normal) == 0) {
-                warnings.push_back(what + L" is relative: it depends on the current folder, which the installer "
-                                          L"does not choose");
-                continue;
-            }
-            if (HasDotSegments(path))
-                warnings.push_back(what + L" holds \".\" or \"..\" segments: it names \"" + normal + L"\"");
-            if (i == 0 && takesApart && IsRootOrRelative(normal))
-                warnings.push_back(what + L" names a drive or share root: the command is refused");
-        }
-    }
-    return warnings;
-}
-
-int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& machineTable,
+int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& machineTable, const CheckHost& host,
              std::string& out, std::string& err)
 {
     CheckOptions options;
     std::wstring error;
-    PathVariables table = machineTable;
     if (!ParseCheckArguments(arguments, options, error)) {
         err += "varnekite-check: " + Utf8FromWide(error) + "\n" + kCheckUsage;
         return kCheckExitUsage;
     }
-    ApplyVariableOverrides(table, options.overrides);
     if (options.help) {
         out += kCheckUsage;
         return kCheckExitLoaded;
@@ -160,6 +136,26 @@ int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& ma
         out += "varnekite-check " VARNEKITE_VERSION "\n";
         return kCheckExitLoaded;
     }
+    if (!options.previewPath.empty() && !host.preview) {
+        err += "varnekite-check: --preview needs the Windows build (scripts/preview.sh runs it under Wine)\n";
+        return kCheckExitUsage;
+    }
+
+    // The path is expanded with the machine's variables and --var; what the configuration
+    // names through %VARNEKITE% then lies beside it, unless --var says otherwise.
+    PathVariables table = machineTable;
+    ApplyVariableOverrides(table, options.overrides);
+    std::wstring path = options.configPath;
+    ExpandVariables(path, table);
+    table = machineTable;
+    PointVarnekiteAtTheConfiguration(table, path, host);
+    ApplyVariableOverrides(table, options.overrides);
+
+    std::vector<Diagnostic> diagnostics;
+    const DiagnosticSink sink = [&diagnostics](const Diagnostic& diagnostic) { diagnostics.push_back(diagnostic); };
+    LoadOptions loadOptions;
+    loadOptions.diagnostics = &sink;
+    loadOptions.fileExists = host.exists;
 
     CommandRegistry handlers;
     RegisterCommandKinds(handlers);
@@ -167,9 +163,22 @@ int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& ma
     std::wstring fault;
     const std::wstring commandLine = L"varnekite-check <" + options.configPath;
     const LoadOutcome outcome = LoadConfiguration(settings, handlers, commandLine, table,
-                                                  [&fault](const std::wstring& message) { fault = message; });
+                                                  [&fault](const std::wstring& message) { fault = message; },
+                                                  loadOptions);
+
+    // In the order of the file; what has no place in it first.
+    std::stable_sort(diagnostics.begin(), diagnostics.end(), [](const Diagnostic& a, const Diagnostic& b) {
+        return a.line != b.line ? a.line < b.line : a.column < b.column;
+    });
+    size_t warnings = 0;
+    for (const Diagnostic& diagnostic : diagnostics) {
+        if (diagnostic.severity == Severity::Warning)
+            ++warnings;
+        if (!options.dump || diagnostic.severity == Severity::Error)
+            err += FormatDiagnostic(path, diagnostic);
+    }
     if (outcome != LoadOutcome::Loaded) {
-        err += Utf8FromWide(fault) + "\n";
+        err += InstallerMessageNote(path, fault);
         return kCheckExitFatal;
     }
 
@@ -177,17 +186,18 @@ int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& ma
         out += SettingsToJson(settings);
         return kCheckExitLoaded;
     }
+    if (!options.previewPath.empty()) {
+        if (!host.preview(settings, options.previewPath, options.previewPercent, error)) {
+            err += "varnekite-check: " + Utf8FromWide(error) + "\n";
+            return kCheckExitFatal;
+        }
+        out += "Preview at " + std::to_string(options.previewPercent) + "% saved to " + Quoted(options.previewPath) +
+               ".\n";
+        return kCheckExitLoaded;
+    }
 
-    std::wstring path = options.configPath;
-    ExpandVariables(path, table);
-    out += "Configuration " + Quoted(path) + " loads.\n";
+    out += "Configuration " + Quoted(path) + " loads";
+    out += warnings == 0 ? std::string(".\n") : " with " + std::to_string(warnings) + " warning(s).\n";
     out += DescribeSettings(settings);
-    XmlDocument document;
-    LoadConfigurationFile(document, path);
-    std::vector<std::wstring> warnings = FindConfigurationWarnings(document, handlers);
-    for (std::wstring& warning : FindFolderPathWarnings(settings))
-        warnings.push_back(std::move(warning));
-    for (const std::wstring& warning : warnings)
-        out += "warning: " + Utf8FromWide(warning) + "\n";
-    return kCheckExitLoaded;
+    return options.strict && warnings > 0 ? kCheckExitWarnings : kCheckExitLoaded;
 }

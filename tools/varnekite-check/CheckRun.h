@@ -1,34 +1,48 @@
 // varnekite-check without its platform: loads a configuration exactly as the installer does,
-// runs nothing, and describes the result.
+// runs nothing, and reports what the loader met the way compilers do.
 #pragma once
 
+#include "config/Diagnostics.h"
 #include "config/PathVariables.h"
 #include "config/Settings.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
-class CommandRegistry;
-class XmlDocument;
-
 constexpr int kCheckExitLoaded = 0;
-constexpr int kCheckExitFatal = 2;  // "Error opening" or "Could not find element"
+constexpr int kCheckExitWarnings = 1; // only with --strict
+constexpr int kCheckExitFatal = 2;    // "Error opening" or "Could not find element"
 constexpr int kCheckExitUsage = 64;
 
+// What the tool asks of the system it runs on. Members left empty are not available there.
+struct CheckHost
+{
+    // The path made absolute (from the current folder); as it is when that cannot be done.
+    std::function<std::wstring(const std::wstring& path)> fullPath;
+    // Whether a path (written the Windows way) names a file or folder.
+    std::function<bool(const std::wstring& path)> exists;
+    // Draws the window for the settings into a PNG file (Windows only); false with a reason.
+    std::function<bool(const InstallSettings& settings, const std::wstring& pngPath, int percent,
+                       std::wstring& error)>
+        preview;
+};
+
 // `arguments` follow the program name; `machineTable` holds this machine's path variables,
-// which --var overrides. Output goes to `out` and `err` as UTF-8; the result is the exit code.
-int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& machineTable,
+// which --var overrides. The summary goes to `out`, diagnostics to `err`, both UTF-8; the
+// result is the exit code.
+int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& machineTable, const CheckHost& host,
              std::string& out, std::string& err);
+int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& machineTable, std::string& out,
+             std::string& err);
 
-// Things the loader passes over silently that a configuration author wants to know: commands
-// of unknown kinds, `strings` or `items` elements that the reading order does not reach.
-// The document must hold a configuration that loaded.
-std::vector<std::wstring> FindConfigurationWarnings(XmlDocument& document, const CommandRegistry& handlers);
+// One diagnostic as compilers print it: "FILE:LINE:COLUMN: severity: message", and for errors
+// the source line with a caret under the column.
+std::string FormatDiagnostic(const std::wstring& file, const Diagnostic& diagnostic);
 
-// Folder command paths whose meaning is not what they seem: relative ones (they depend on the
-// current folder, which the installer does not choose), ones with "." or ".." segments (shown
-// in the form the commands use), and drive or share roots that delete and move refuse.
-std::vector<std::wstring> FindFolderPathWarnings(const InstallSettings& settings);
+// The folder that holds a configuration, with its trailing separator: what %VARNEKITE% names
+// when the installer starts beside it.
+std::wstring ConfigurationFolder(const std::wstring& fullPath);
 
 // A short human-readable account of the settings, items and commands.
 std::string DescribeSettings(const InstallSettings& settings);

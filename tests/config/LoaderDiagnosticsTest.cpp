@@ -1,0 +1,253 @@
+// What the loader tells an author: each mistake at its line and column, parse failures with
+// their reason, and nothing at all when nobody asks.
+#include "ConfigurationFixture.h"
+#include "config/Diagnostics.h"
+
+#include <algorithm>
+
+namespace {
+
+// Colours for every text, so that only the case under test speaks.
+const char kColours[] = "<colours><header fore='#FFFFFF'/><footer fore='#FFFFFF'/>"
+                        "<main fore='#000000' current='#000000' description='#000000'/></colours>";
+
+// The text with each "$C" replaced by those colours.
+std::string WithColours(std::string text)
+{
+    for (size_t at = text.find("$C"); at != std::string::npos; at = text.find("$C", at))
+        text.replace(at, 2, kColours);
+    return text;
+}
+
+struct Expected
+{
+    int line;
+    int column;
+    const wchar_t* fragment;
+};
+
+class LoaderDiagnostics : public ConfigurationFixture
+{
+protected:
+    void SetUp() override
+    {
+        ConfigurationFixture::SetUp();
+        table.push_back({L"SOURCEPATH", L"D:\\i386"});
+        table.push_back({L"PROGRAMFILES", L"C:\\Program Files"});
+        table.push_back({L"SYSTEMROOT", L""});
+    }
+
+    LoadOutcome Check(const std::wstring& path)
+    {
+        diagnostics.clear();
+        faults.clear();
+        const DiagnosticSink sink = [this](const Diagnostic& diagnostic) { diagnostics.push_back(diagnostic); };
+        LoadOptions options;
+        options.diagnostics = &sink;
+        options.fileExists = [this](const std::wstring& file) { return file == existing; };
+        settings = InstallSettings();
+        return LoadConfiguration(settings, handlers, L"setup.exe <" + path, table,
+                                 [this](const std::wstring& message) { faults.push_back(message); }, options);
+    }
+    LoadOutcome CheckText(const std::string& xml) { return Check(WriteFile("Varnekite.xml", xml)); }
+
+    // Every expected diagnostic is there, and nothing else is.
+    void ExpectExactly(const std::vector<Expected>& expected, const std::string& context)
+    {
+        for (const Expected& e : expected) {
+            const bool found = std::any_of(diagnostics.begin(), diagnostics.end(), [&e](const Diagnostic& d) {
+                return d.line == e.line && d.column == e.column && d.message.find(e.fragment) != std::wstring::npos;
+            });
+            EXPECT_TRUE(found) << context << ": " << e.line << ":" << e.column << " "
+                               << testing::PrintToString(std::wstring(e.fragment)) << "\n" << Listing();
+        }
+        EXPECT_EQ(diagnostics.size(), expected.size()) << context << "\n" << Listing();
+    }
+
+    std::string Listing() const
+    {
+        std::string text;
+        for (const Diagnostic& d : diagnostics)
+            text += std::to_string(d.line) + ":" + std::to_string(d.column) + " " + NarrowBytes(d.message) + "\n";
+        return text;
+    }
+
+    std::vector<Diagnostic> diagnostics;
+    std::wstring existing;
+};
+
+// The dozen mistakes a new author makes, in one file: each is reported where it stands, with
+// the name meant and the value it becomes.
+TEST_F(LoaderDiagnostics, EveryCommonMistakeAtItsLineAndColumn)
+{
+    const std::wstring path = LoaderPath(std::filesystem::path(VARNEKITE_TEST_DATA_DIR) / "check" / "Mistakes.xml");
+    ASSERT_EQ(Check(path), LoadOutcome::Loaded);
+    ExpectExactly({
+        {5, 13, L"no attribute \"widht\"; it is not read (did you mean \"width\"?)"},
+        {5, 35, L"position \"center\" is not a whole number: it reads as 0"},
+        {6, 57, L"antialias \"yes\" is not true or false: it reads as false"},
+        {7, 5, L"no child element <colors>; it is not read (did you mean \"colours\"?)"},
+        {11, 21, L"colour \"#1F3A5\" is not #RRGGBB or #RRGGBBAA"},
+        {11, 35, L"colour \"white\" is not #RRGGBB or #RRGGBBAA: it becomes 0x00000000 (fully transparent)"},
+        {11, 7, L"the header fore colour is fully transparent"},
+        {12, 74, L"colour \"blue\" is not #RRGGBB or #RRGGBBAA: it becomes 0x00000000"},
+        {12, 7, L"the main current colour is fully transparent"},
+        {13, 21, L"colour \"#6B77ZZ\" is not #RRGGBB or #RRGGBBAA: it becomes 0xFF6B7700"},
+        {18, 7, L"execute without a program runs nothing"},
+        {18, 31, L"no attribute \"programm\"; it is not read (did you mean \"program\"?)"},
+        {18, 70, L"hide \"yes\" is not true or false: it reads as false"},
+        {20, 5, L"no child element <Item>; it is not read (did you mean \"item\"?)"},
+        {23, 5, L"item \"Tools\" has no commands"},
+        {24, 7, L"no child element <files>; it is not read (did you mean \"file\"?)"},
+        {25, 7, L"<file> has no command; this <file> element is dropped"},
+        {25, 13, L"no attribute \"comand\"; it is not read (did you mean \"command\"?)"},
+        {26, 22, L"command \"exec\" is not a known kind; this <file> element is dropped (did you mean \"execute\"?)"},
+    }, "Mistakes.xml");
+    // The installer still loads what it can.
+    EXPECT_EQ(settings.items, (std::vector<std::wstring>{L"Runtime", L"Tools"}));
+}
+
+TEST_F(LoaderDiagnostics, ElementsTheReadingOrderPassesOver)
+{
+    struct Case { const char* xml; std::vector<Expected> expected; };
+    const Case cases[] = {
+        {"<Varnekite><config>$C</config>\n<config/></Varnekite>", {{2, 1, L"only the first <config> element is read"}}},
+        {"<Varnekite>\n<items/>\n<config>$C</config></Varnekite>", {{2, 1, L"<items> stands before <config>"}}},
+        {"<Varnekite><config>$C</config><items/>\n<items/></Varnekite>",
+         {{2, 1, L"only the first <items> element after <config> is read"}}},
+        {"<Varnekite><config>\n<strings/><font/>$C</config></Varnekite>",
+         {{2, 1, L"<strings> stands before the last <font> element"}}},
+        {"<Varnekite><config>\n<colours/>\n$C</config></Varnekite>",
+         {{2, 1, L"a later <colours> element replaces all of this one's colours"}}},
+        {"<Varnekite><config>$C</config><items>\n<file command='dirdelete' directory='C:\\x'/></items></Varnekite>",
+         {{2, 1, L"<items> has no child element <file>"}}},
+        {"<Varnekite>\n<config/></Varnekite>", {{2, 1, L"without a <colours> element every colour is opaque black"}}},
+        {"<Varnekite><config>\n<colours><main fore='#000000' current='#00000000' description='#000000'/>"
+         "<header fore='#FFFFFF'/><footer fore='#FFFFFF'/></colours></config></Varnekite>",
+         {{2, 10, L"the main current colour is fully transparent"}}},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(CheckText(WithColours(c.xml)), LoadOutcome::Loaded) << c.xml;
+        ExpectExactly(c.expected, c.xml);
+    }
+}
+
+TEST_F(LoaderDiagnostics, ValuesThatDoNotFitTheirKind)
+{
+    struct Case { const char* element; std::vector<Expected> expected; };
+    const Case cases[] = {
+        {"<font large='12px'/>", {{2, 14, L"large \"12px\" is not a whole number: it reads as 12"}}},
+        {"<window position='9'/>", {{2, 19, L"position 9 is out of range (0 to 8)"}}},
+        {"<window width='0'/>", {{2, 16, L"width 0 is out of range (at least 1)"}}},
+        {"<font small='-3'/>", {{2, 14, L"small -3 is out of range (at least 1)"}}},
+        {"<show total='0' after='-2'/>",
+         {{2, 14, L"total 0 is out of range (at least 1)"}, {2, 24, L"after -2 is out of range (at least -1)"}}},
+        {"<font antialias='1'/>", {{2, 18, L"antialias \"1\" is not true or false"}}},
+        {"<font antialias='TRUE'/>", {}},
+        {"<colours><progress fore='#3366CC8'/><header fore='#FFFFFF'/><footer fore='#FFFFFF'/>"
+         "<main fore='#000000' current='#000000' description='#000000'/></colours>",
+         {{2, 26, L"colour \"#3366CC8\" is not #RRGGBB or #RRGGBBAA: it becomes 0xC800366C"}}},
+        {"<colours><main back='#12345678' fore='#000000' current='#000000' description='#000000'/>"
+         "<header fore='#FFFFFF'/><footer fore='#FFFFFF'/></colours>", {}},
+    };
+    for (const Case& c : cases) {
+        // An element that brings its own colours replaces the default ones.
+        const bool ownColours = std::string(c.element).rfind("<colours>", 0) == 0;
+        const std::string xml = std::string("<Varnekite><config>") + (ownColours ? "" : kColours) + "\n" + c.element +
+                                "</config></Varnekite>";
+        ASSERT_EQ(CheckText(xml), LoadOutcome::Loaded) << xml;
+        ExpectExactly(c.expected, c.element);
+    }
+}
+
+TEST_F(LoaderDiagnostics, VariablesCommandsAndFilesBesideTheConfiguration)
+{
+    const std::string head = WithColours("<Varnekite><config>$C</config><items><item name='a'>\n");
+    struct Case { const char* file; std::vector<Expected> expected; };
+    const Case cases[] = {
+        {"<file command='dirdelete' directory='%TMEP%\\old'/>",
+         {{1, 38, L"%TMEP% is neither a path variable nor set in the environment: it stays as written (did you mean "
+                  L"\"TEMP\"?)"}}},
+        {"<file command='dirdelete' directory='%SYSTEMROOT%\\old'/>", {{1, 38, L"%SYSTEMROOT% is not set here"}}},
+        {"<file command='dircopy' directory='C:\\Setup' target='C:\\Setup\\Copy'/>",
+         {{1, 54, L"the target lies inside the source"}}},
+        {"<file command='dirdelete' directory='C:\\Data\\..'/>",
+         {{1, 38, L"holds \".\" or \"..\" names: it names \"C:\\\""}, {1, 38, L"is a drive or share root: the command is refused"}}},
+        {"<file command='dirmove' directory='%WINDIR%' target='D:\\Old'/>", {{1, 36, L"is the Windows folder"}}},
+        {"<file command='dircopy' directory='D:\\Tools' target='E:\\'/>",
+         {{1, 54, L"is a drive root: the files land at the top of the drive"}}},
+        {"<file command='dirdelete' directory='Temp\\old'/>",
+         {{1, 38, L"\"Temp\\old\" is relative: it depends on the current folder"}}},
+        {"<file command='execute' program='%VARNEKITE%\\setup.exe'/>",
+         {{1, 34, L"\"%VARNEKITE%\\setup.exe\" is not there beside the configuration"}}},
+        {"<file command='execute' program='%VARNEKITE%\\present.exe'/>", {}},
+        {"<file command='execute' program='%WINDIR%\\regedit.exe' hide='false' arguments='/s'/>", {}},
+    };
+    existing = L"C:\\Setup\\present.exe";
+    for (const Case& c : cases) {
+        const std::string xml = head + c.file + "</item></items></Varnekite>";
+        ASSERT_EQ(CheckText(xml), LoadOutcome::Loaded) << xml;
+        // The file element stands on line 2; its columns are counted from there.
+        std::vector<Expected> expected = c.expected;
+        for (Expected& e : expected)
+            e.line = 2;
+        ExpectExactly(expected, c.file);
+    }
+}
+
+// A file the installer cannot use: its reason, with a place where the text has one, both in the
+// diagnostics and below the first line of the installer's message.
+TEST_F(LoaderDiagnostics, FilesThatCannotBeUsedSayWhy)
+{
+    struct Case { std::string content; int line; int column; const wchar_t* reason; };
+    const Case cases[] = {
+        {"<Varnekite>\n  <config>\n</Varnekite>", 3, 3, L"End tag does not correspond to config"},
+        {"<Varnekite>\n<items><item name='a></items>", 2, 24, L"End tag does not correspond to item"},
+        {"just text", 1, 10, L"Element tag not found"},
+        {"", 0, 0, L"the file is empty"},
+        {std::string("\xFF\xFE\0\0<\0\0\0", 8), 0, 0, L"the file is UTF-32"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(CheckText(c.content), LoadOutcome::CannotOpen) << c.content;
+        ASSERT_EQ(diagnostics.size(), 1u) << c.content << "\n" << Listing();
+        const Diagnostic& d = diagnostics[0];
+        EXPECT_EQ(d.severity, Severity::Error);
+        EXPECT_EQ(d.line, c.line) << c.content;
+        if (c.line > 0) {
+            EXPECT_EQ(d.column, c.column) << c.content;
+            EXPECT_NE(d.sourceLine, L"") << c.content;
+        }
+        EXPECT_NE(d.message.find(c.reason), std::wstring::npos) << NarrowBytes(d.message);
+        ASSERT_EQ(faults.size(), 1u);
+        EXPECT_EQ(faults[0].rfind(kErrorOpeningText, 0), 0u) << NarrowBytes(faults[0]);
+        // The message box names the place of a parse failure below its first line.
+        EXPECT_EQ(faults[0].find(L"\n\n") != std::wstring::npos, c.line > 0) << NarrowBytes(faults[0]);
+    }
+
+    ASSERT_EQ(Check(LoaderPath(folder / "missing.xml")), LoadOutcome::CannotOpen);
+    ASSERT_EQ(diagnostics.size(), 1u);
+    EXPECT_EQ(diagnostics[0].message, L"cannot be opened: there is no such file");
+    ASSERT_EQ(Check(LoaderPath(folder)), LoadOutcome::CannotOpen);
+    ASSERT_EQ(diagnostics.size(), 1u);
+    EXPECT_EQ(diagnostics[0].message, L"cannot be opened: this is a folder, not a file");
+
+    // UTF-16 is read, not refused.
+    const std::string utf16("\xFF\xFE<\0V\0a\0r\0n\0e\0k\0i\0t\0e\0/\0>\0", 26);
+    EXPECT_EQ(CheckText(utf16), LoadOutcome::Loaded);
+}
+
+TEST(ClosestName, TyposCaseAndNamesCutShort)
+{
+    const std::vector<std::string_view> names = {"width", "position", "fixmain", "colours", "item", "execute",
+                                                 "dircopy", "dirmove", "dirdelete"};
+    struct Case { const char* written; const char* closest; };
+    const Case cases[] = {
+        {"widht", "width"}, {"colors", "colours"}, {"Item", "item"}, {"WIDTH", "width"}, {"positon", "position"},
+        {"exec", "execute"}, {"dirdel", "dirdelete"}, {"dir", ""}, {"x", ""}, {"it", ""}, {"height", ""},
+        {"dircpy", "dircopy"}, {"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ClosestName(c.written, names), c.closest) << c.written;
+}
+
+} // namespace
