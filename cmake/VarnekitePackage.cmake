@@ -1,10 +1,11 @@
 # The release package of a Windows build: Varnekite-<version>-win64.zip or -win32.zip holding
-# Varnekite.exe, varnekite-check.exe, the example configuration, README and LICENSE in one
+# Varnekite.exe, varnekite-check.exe, the example configuration and its schema, README and LICENSE in one
 # folder. `cmake --install` puts the same files in a folder; `cpack` (run in the build folder,
 # see scripts/release.sh) makes the zip.
 install(TARGETS Varnekite varnekite-check RUNTIME DESTINATION .)
 install(FILES
   ${PROJECT_SOURCE_DIR}/examples/Varnekite.xml
+  ${PROJECT_SOURCE_DIR}/schema/Varnekite.xsd
   ${PROJECT_SOURCE_DIR}/README.md
   ${PROJECT_SOURCE_DIR}/LICENSE
   DESTINATION .)

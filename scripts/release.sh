@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the release packages: builds Varnekite.exe and varnekite-check.exe for 64- and 32-bit
 # Windows (presets mingw64 and mingw32: release builds, stripped), packs each architecture with
-# the example configuration, README and LICENSE (CPack) as
+# the example configuration and its schema, README and LICENSE (CPack) as
 #   build/release/Varnekite-<version>-win64.zip and build/release/Varnekite-<version>-win32.zip
 # and tests what it made:
 #   - the executables are reproducible: built a second time in another build folder, they are

@@ -16,6 +16,8 @@ packages=(
   fonts-wine fonts-liberation
   # scripts: JSON reading, finding processes, the release zips
   jq procps zip unzip
+  # the schema test: xmllint
+  libxml2-utils
   # a Russian locale, for the tests of a configuration in the Cyrillic ANSI code page
   locales
 )

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A release zip as a user gets it: unpacked into a fresh folder it holds Varnekite.exe,
-# varnekite-check.exe (both built for the zip's architecture), the example Varnekite.xml, README
-# and LICENSE; varnekite-check reports the version and loads the example; Varnekite.exe started
+# varnekite-check.exe (both built for the zip's architecture), the example Varnekite.xml and
+# its schema Varnekite.xsd, README and LICENSE; varnekite-check reports the version and loads the example; Varnekite.exe started
 # from the folder shows its window and exits with 1 when the example's list has run.
 #   release-smoke.sh <zip> <version> <VarnekiteProbe.exe>
 set -euo pipefail
@@ -22,7 +22,7 @@ fail() { echo "$name: $*"; exit 1; }
 
 unzip -q "$zip" -d "$work"
 folder=$work/$name
-for file in Varnekite.exe varnekite-check.exe Varnekite.xml README.md LICENSE; do
+for file in Varnekite.exe varnekite-check.exe Varnekite.xml Varnekite.xsd README.md LICENSE; do
   [ -f "$folder/$file" ] || fail "$file is not in the zip"
 done
 grep -q '^MIT License' "$folder/LICENSE" || fail "LICENSE is not the MIT licence"

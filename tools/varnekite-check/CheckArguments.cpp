@@ -5,6 +5,7 @@
 const char kCheckUsage[] =
     "usage: varnekite-check [--var NAME=VALUE]... [--strict] [--dump] [CONFIG]\n"
     "       varnekite-check [--var NAME=VALUE]... --preview OUT.png [--percent N] [CONFIG]\n"
+    "       varnekite-check --schema\n"
     "       varnekite-check --version\n";
 
 namespace {
@@ -73,6 +74,8 @@ bool ParseCheckArguments(const std::vector<std::wstring>& arguments, CheckOption
             ++i;
         } else if (isOption && (argument == L"--help" || argument == L"-h")) {
             options.help = true;
+        } else if (isOption && argument == L"--schema") {
+            options.schema = true;
         } else if (isOption && argument == L"--version") {
             options.version = true;
         } else if (isOption && argument == L"--var") {

@@ -2,6 +2,7 @@
 #include "CheckRun.h"
 
 #include "CheckArguments.h"
+#include "SchemaXsd.h"
 #include "SettingsJson.h"
 #include "commands/CommandKinds.h"
 #include "config/CommandRegistry.h"
@@ -134,6 +135,10 @@ int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& ma
     }
     if (options.version) {
         out += "varnekite-check " VARNEKITE_VERSION "\n";
+        return kCheckExitLoaded;
+    }
+    if (options.schema) {
+        out += SchemaXsd();
         return kCheckExitLoaded;
     }
     if (!options.previewPath.empty() && !host.preview) {
