@@ -69,16 +69,20 @@ void InstallDialog::OnInitDialog()
     ShowWindow(window, SW_HIDE);
     SetIcons();
 
-    // On an unusable configuration this shows the message box and ends the process.
-    const Win32PathVariableSource variables;
-    LoadConfiguration(settings, handlers, GetCommandLineW(), variables,
-                      [this](const std::wstring& message) { ShowConfigurationError(window, message); });
+    // On an unusable configuration this shows the message box and ends the process. A preview
+    // has its settings already.
+    if (!previewing) {
+        const Win32PathVariableSource variables;
+        LoadConfiguration(settings, handlers, GetCommandLineW(), variables,
+                          [this](const std::wstring& message) { ShowConfigurationError(window, message); });
+    }
 
     BindPanel(header, VARNEKITE_HEADER_CONTROL);
     BindPanel(main, VARNEKITE_MAIN_CONTROL);
     BindPanel(footer, VARNEKITE_FOOTER_CONTROL);
 
-    HideForeignWindow();
+    if (!previewing)
+        HideForeignWindow();
 
     dpi = WindowDpi(window);
     header.SetText(settings.titleText);
@@ -96,8 +100,10 @@ void InstallDialog::OnInitDialog()
     progress.currentCommand = 0;
     progress.currentItem = 0;
     main.ApplyMainSettings(settings.main);
-    main.StartRepaintTimer();
     PreparePanel(main);
+    if (previewing)
+        return;
+    main.StartRepaintTimer();
 
     // During the fade-in each panel paints once, measures itself and calls PlaceWindows. On a
     // system without the animation the dialog manager shows the window after this message.

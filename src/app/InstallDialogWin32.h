@@ -35,6 +35,13 @@ public:
     // (-1 or 0) or the worker could not start (kWorkerStartFailedExitCode).
     INT_PTR Show(HINSTANCE instance, HWND owner);
 
+    // The window as the installer would show it for `loaded` settings, the whole list `percent`
+    // done and its first item running, saved as a PNG picture: the same template, panels, fonts,
+    // pictures and layout, never shown on the screen and running nothing (WindowPreviewWin32.cpp).
+    // False with the reason when it cannot be made.
+    bool SavePreview(HINSTANCE instance, const InstallSettings& loaded, int percent, const std::wstring& pngPath,
+                     std::wstring& error);
+
     // PanelHost
     const InstallState& State() const override { return *this; }
     void PlaceWindows() override;
@@ -62,6 +69,7 @@ private:
     FooterPanel footer;
     MainPanel main;
     HWND hiddenWindow = nullptr;
+    bool previewing = false; // settings given, nothing hidden, faded or run
     int dpi = 96; // of the monitor the window is on
     CommandRegistry handlers;
     // Last, so destroyed first: the worker is joined while everything it uses still exists.

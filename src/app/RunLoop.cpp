@@ -74,3 +74,18 @@ void RunInstallList(InstallState& state, const CommandRegistry& handlers, RunLoo
     progress.overallPercent = 100.0f;
     observer.InvalidateFooter();
 }
+
+void ShowPreviewProgress(InstallState& state, int percent)
+{
+    InstallProgress& progress = state.progress;
+    const InstallSettings& settings = state.settings;
+    const float overall = static_cast<float>(percent < 0 ? 0 : percent > 100 ? 100 : percent);
+    progress.currentItem = 0;
+    const ItemCommands::List first = settings.itemCommands.Of(0);
+    progress.currentCommand = first.size() > 0 ? static_cast<int32_t>(first[0]) : 0;
+    // Every bar at the same share, so that each shows what its colours look like part filled.
+    progress.itemPercent = overall;
+    progress.commandPercent = overall;
+    progress.filePercent = overall;
+    progress.overallPercent = overall;
+}

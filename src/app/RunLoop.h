@@ -33,3 +33,8 @@ float OverallPercent(int item, size_t itemCount, float itemPercent);
 // the list goes on. After the last command it publishes 100% for the item and the whole list.
 // Returns when the whole list has run.
 void RunInstallList(InstallState& state, const CommandRegistry& handlers, RunLoopObserver& observer);
+
+// The state a preview of the window shows: the first item's first command running, and the whole
+// list, the item, the command and its file each `percent` done (held to 0 to 100). At 0 it is the
+// window of a run that has just started its first command.
+void ShowPreviewProgress(InstallState& state, int percent);

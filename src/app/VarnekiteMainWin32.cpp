@@ -5,34 +5,13 @@
 #include "app/InstallDialogWin32.h"
 #include "config/AnsiText.h"
 #include "config/AnsiTextWin32.h"
-#include "display/GdiplusWin32.h"
+#include "display/GdiplusSessionWin32.h"
 
 #include <commctrl.h>
 #include <objbase.h>
 
-namespace {
-
-// Starts GDI+ for the whole process before the entry point runs and shuts it down after the
-// entry point has returned, when no window is left that could paint.
-class GdiplusSession
-{
-public:
-    GdiplusSession()
-    {
-        Gdiplus::GdiplusStartupInput input; // version 1, no debug callback, background thread, codecs
-        Gdiplus::GdiplusStartup(&token, &input, nullptr); // failure: panels simply draw nothing
-    }
-    ~GdiplusSession() { Gdiplus::GdiplusShutdown(token); }
-    GdiplusSession(const GdiplusSession&) = delete;
-    GdiplusSession& operator=(const GdiplusSession&) = delete;
-
-private:
-    ULONG_PTR token = 0;
-};
-
-} // namespace
-
-
+// Started before the entry point runs and shut down after it has returned, when no window is
+// left that could paint.
 static GdiplusSession gdiplusSession;
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)

@@ -169,3 +169,24 @@ TEST(RunLoopScale, ALongListRunsInLinearTime)
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 10.0); // a hang guard
     EXPECT_EQ(ranCount, 200000);
 }
+
+// The preview shows the state a run is in as its first command starts, every share at the
+// percentage asked for.
+TEST(RunLoopPreview, FirstItemRunningAtThePercentageHeldTo0To100)
+{
+    InstallState state;
+    state.settings.items = {L"first", L"second"};
+    state.settings.commands = {Command(0, L"execute"), Command(0, L"dircopy"), Command(1, L"dirdelete")};
+    state.settings.itemCommands = ItemCommands(2, state.settings.commands);
+    state.progress.currentItem = 1;
+    state.progress.currentCommand = 2;
+    struct Case { int asked; float shown; };
+    for (const Case c : {Case{0, 0.0f}, Case{40, 40.0f}, Case{-5, 0.0f}, Case{150, 100.0f}}) {
+        ShowPreviewProgress(state, c.asked);
+        EXPECT_EQ(state.progress.currentItem, 0);
+        EXPECT_EQ(state.progress.currentCommand, 0);
+        for (float share : {state.progress.overallPercent.load(), state.progress.itemPercent.load(),
+                            state.progress.commandPercent.load(), state.progress.filePercent.load()})
+            EXPECT_EQ(share, c.shown) << c.asked;
+    }
+}

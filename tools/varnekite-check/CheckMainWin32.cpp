@@ -1,11 +1,15 @@
 // varnekite-check on Windows: the wide command line and this machine's path variables (module
 // folder, setup source path, environment), output as UTF-8.
 #include "CheckRun.h"
+#include "app/InstallDialogWin32.h"
 #include "config/AnsiText.h"
 #include "config/AnsiTextWin32.h"
 #include "config/PathVariableSourceWin32.h"
+#include "display/GdiplusSessionWin32.h"
 
 #include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -39,6 +43,20 @@ int main()
         return full;
     };
     host.exists = [](const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; };
+    // The installer's own window, drawn into a picture.
+    host.preview = [](const InstallSettings& settings, const std::wstring& pngPath, int percent, std::wstring& error) {
+        const GdiplusSession gdiplus;
+        CoInitialize(nullptr);
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
+        InitCommonControlsEx(&controls);
+        bool saved = false;
+        {
+            InstallDialog dialog;
+            saved = dialog.SavePreview(GetModuleHandleW(nullptr), settings, percent, pngPath, error);
+        }
+        CoUninitialize();
+        return saved;
+    };
     std::string out;
     std::string err;
     const int status = RunCheck(arguments, table, host, out, err);
