@@ -49,7 +49,8 @@ std::string InstallerMessageNote(const std::wstring& file, const std::wstring& m
         size_t end = message.find(L'\n', start);
         if (end == std::wstring::npos)
             end = message.size();
-        note += "    " + Utf8FromWide(message.substr(start, end - start)) + "\n";
+        const std::wstring line = message.substr(start, end - start);
+        note += (line.empty() ? std::string() : "    " + Utf8FromWide(line)) + "\n";
         start = end + 1;
     }
     return note;
