@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 #include <string>
 
 namespace {
@@ -80,8 +81,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Check(!json.empty() && json.front() == '{' && json.back() == '\n');
     DescribeSettings(settings);
 
-    XmlDocument document;
-    document.ParseText(std::string(reinterpret_cast<const char*>(data), size).c_str());
-    FindConfigurationWarnings(document, handlers);
+    // The checker's load: the same settings, and every diagnostic placed inside the text.
+    std::vector<Diagnostic> diagnostics;
+    const DiagnosticSink sink = [&diagnostics](const Diagnostic& diagnostic) { diagnostics.push_back(diagnostic); };
+    LoadOptions options;
+    options.diagnostics = &sink;
+    options.fileExists = [](const std::wstring& file) { return file.size() % 2 == 0; };
+    InstallSettings checked;
+    Check(LoadConfiguration(checked, handlers, L"setup.exe <" + WidenBytes(path), kTable,
+                            [](const std::wstring&) {}, options) == LoadOutcome::Loaded);
+    Check(SettingsToJson(checked) == json);
+    for (const Diagnostic& diagnostic : diagnostics) {
+        Check(diagnostic.line >= 1 && diagnostic.column >= 1 && !diagnostic.message.empty());
+        Check(!FormatDiagnostic(L"f.xml", diagnostic).empty());
+    }
     return 0;
 }
