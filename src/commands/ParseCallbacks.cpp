@@ -7,6 +7,7 @@
 
 #include "commands/FolderPaths.h"
 #include "config/ElementReader.h"
+#include "config/ValueFormats.h"
 #include "xml/XmlDocument.h"
 #include "xml/AsciiText.h"
 
@@ -101,7 +102,21 @@ void ParseExecute(ElementReader& reader, InstallCommand& command)
     command.arguments.push_back(reader.Path("arguments"));
     command.displayName = reader.Text("name");
     command.hide = reader.Flag("hide");
+    command.directory = reader.Path("directory");
+    const int32_t timeout = ParseInteger(NarrowBytes(reader.Text("timeout")));
+    command.timeoutSeconds = timeout > 0 ? static_cast<uint32_t>(timeout) : 0;
+    const std::wstring wait = reader.Text("wait");
+    command.waitForTree = EqualsIgnoreAsciiCase(wait, L"tree");
+    const std::wstring success = reader.Text("success");
+    const bool successValid = success.empty() || ParseExitCodeList(NarrowBytes(success), command.successCodes);
     if (reader.Report().On()) {
+        if (!wait.empty() && !command.waitForTree && !EqualsIgnoreAsciiCase(wait, L"process"))
+            Warn(reader, "wait", L"wait \"" + wait + L"\" is neither tree nor process: only the program is waited for");
+        if (!successValid)
+            Warn(reader, "success", L"success \"" + success + L"\" is not a list of exit codes separated by commas" +
+                                        (command.successCodes.empty() ? std::wstring(L": 0, 3010 and 1641 are used")
+                                                                      : std::wstring(L": the others are left out")));
+        CheckFolderPath(reader, "directory", command.directory, false, false);
         if (command.arguments[0].empty())
             reader.WarnAt(reader.Document().CurrentIndex(), L"execute without a program runs nothing");
         CheckBesideConfiguration(reader, "program", command.arguments[0]);

@@ -31,6 +31,45 @@ int32_t ChildInteger(XmlDocument& document, const char* element, const char* att
     return value.empty() ? fallback : ParseInteger(value);
 }
 
+// The first `log` element with a `path` attribute sets the log's path, even to nothing.
+void ReadLog(ElementReader& reader, LogSettings& log)
+{
+    XmlDocument& document = reader.Document();
+    document.RewindChildren();
+    while (document.NextChild("log")) {
+        for (const XmlDocument::AttributeSpan& span : document.Attributes(document.ChildIndex())) {
+            if (span.name != "path")
+                continue;
+            log.pathGiven = true;
+            log.path = reader.ChildAttributePath("log", "path");
+            document.RewindChildren();
+            return;
+        }
+    }
+    document.RewindChildren();
+}
+
+// The first `exit` element: whether the exit code tells the outcome, and its three codes.
+void ReadExit(ElementReader& reader, ExitSettings& exit)
+{
+    XmlDocument& document = reader.Document();
+    document.RewindChildren();
+    if (!document.NextChild("exit"))
+        return;
+    exit.fromOutcomes = ParseBoolean(document.ChildAttribute("result"));
+    for (auto [name, code] : {std::pair<const char*, uint32_t*>{"success", &exit.success},
+                              {"restart", &exit.restart}, {"failure", &exit.failure}}) {
+        uint32_t value = 0;
+        if (ParseExitCode(document.ChildAttribute(name), value))
+            *code = value;
+        else if (reader.Report().On() && !document.ChildAttribute(name).empty())
+            reader.Report().At(reader.ChildAttributeOffset(name), Severity::Warning,
+                               WidenBytes(name) + L" \"" + WidenBytes(document.ChildAttribute(name)) +
+                                   L"\" is not an exit code: " + std::to_wstring(*code) + L" is used");
+    }
+    document.RewindChildren();
+}
+
 uint32_t ChildColour(XmlDocument& document, const char* element, const char* attribute)
 {
     return ParseColour(document.ChildAttributeByName(element, attribute));
@@ -218,6 +257,8 @@ void ReadConfig(ElementReader& reader, InstallSettings& settings)
         ReadColours(reader, settings);
         document.Ascend();
     }
+    ReadLog(reader, settings.log);
+    ReadExit(reader, settings.exit);
     if (reader.Report().On()) {
         const int32_t config = document.CurrentIndex();
         CheckElement(reader, config, SchemaOf("config", "Varnekite"));

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,4 +13,15 @@ struct InstallCommand
     std::wstring commandName;  // the `command` attribute as written
     bool hide = false;         // execute: start the program hidden
     std::vector<std::wstring> arguments; // dircopy/dirmove: source, target; dirdelete: folder; execute: program, arguments
+
+    // execute only
+    std::wstring directory;             // the program's working folder, expanded; empty: Varnekite's own
+    uint32_t timeoutSeconds = 0;        // stop waiting after this long; 0 waits for as long as it runs
+    bool waitForTree = false;           // wait until every process it starts has ended too
+    std::vector<uint32_t> successCodes; // exit codes that count as success; empty: kDefaultSuccessCodes
 };
+
+// The exit codes a program succeeds with unless its `success` attribute says otherwise; the
+// last two also ask for a restart.
+constexpr uint32_t kDefaultSuccessCodes[] = {0, 3010, 1641};
+constexpr uint32_t kRestartCodes[] = {3010, 1641};

@@ -42,6 +42,23 @@ struct MainPanelSettings : PanelSettings
     int32_t fixMain = defaults::kFixMain;     // extra pixels below the rows
 };
 
+// The run log: a file the run appends to, by default Varnekite.log in the temporary folder.
+struct LogSettings
+{
+    bool pathGiven = false; // a `log` element with a `path` attribute
+    std::wstring path;      // expanded; given and empty: no log
+};
+
+// The process's exit code once the list has run: 1 always, unless `fromOutcomes` asks for one
+// that tells deployment tools how the run went.
+struct ExitSettings
+{
+    bool fromOutcomes = false;
+    uint32_t success = 0;
+    uint32_t restart = 3010;
+    uint32_t failure = 1603;
+};
+
 struct InstallSettings
 {
     std::wstring hideWindowTitle;
@@ -65,4 +82,7 @@ struct InstallSettings
     PanelSettings header;
     PanelSettings footer;
     MainPanelSettings main;
+
+    LogSettings log;
+    ExitSettings exit;
 };

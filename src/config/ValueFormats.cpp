@@ -30,6 +30,57 @@ int32_t ParseInteger(const std::string& value)
     return static_cast<int32_t>(parsed);
 }
 
+bool ParseExitCode(std::string_view text, uint32_t& code)
+{
+    const size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos)
+        return false;
+    text = text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+    const bool negative = text[0] == '-';
+    if (negative)
+        text.remove_prefix(1);
+    const bool hex = !negative && text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    if (hex)
+        text.remove_prefix(2);
+    if (text.empty() || text.size() > (hex ? 8u : 10u))
+        return false;
+    uint64_t value = 0;
+    for (char c : text) {
+        int digit = -1;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (hex && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (hex && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        if (digit < 0)
+            return false;
+        value = value * (hex ? 16 : 10) + static_cast<uint64_t>(digit);
+    }
+    if (value > (negative ? 0x80000000ull : 0xFFFFFFFFull))
+        return false;
+    code = negative ? static_cast<uint32_t>(0x100000000ull - value) : static_cast<uint32_t>(value);
+    return true;
+}
+
+bool ParseExitCodeList(std::string_view text, std::vector<uint32_t>& codes)
+{
+    bool valid = true;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t comma = text.find(',', start);
+        if (comma == std::string_view::npos)
+            comma = text.size();
+        uint32_t code = 0;
+        if (ParseExitCode(text.substr(start, comma - start), code))
+            codes.push_back(code);
+        else
+            valid = false;
+        start = comma + 1;
+    }
+    return valid;
+}
+
 bool ParseBoolean(const std::string& value)
 {
     return EqualsIgnoreAsciiCase(value, "true");

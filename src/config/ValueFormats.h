@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // strtol with base 10: leading white space, a sign, then digits up to the first other byte.
 // No leading digits give 0; values beyond the signed 32-bit range saturate.
@@ -17,6 +18,13 @@ bool ParseBoolean(const std::string& value);
 // Six hex digits RRGGBB, or eight RRGGBBAA, optionally after one character of any kind (usually
 // '#'). Returns ARGB with alpha in the top byte, 0xFF when not given. Any other length gives 0.
 uint32_t ParseColour(const std::string& value);
+
+// A process exit code: decimal with an optional '-' (-1 is 4294967295, as Windows shows it), or
+// hexadecimal after "0x", white space around it allowed. False for anything else.
+bool ParseExitCode(std::string_view text, uint32_t& code);
+// Exit codes separated by commas ("0,3010,1641"). False when any entry is no exit code; the
+// valid ones are in `codes` still.
+bool ParseExitCodeList(std::string_view text, std::vector<uint32_t>& codes);
 
 // Each byte b becomes the wide character b (0-255); multi-byte sequences are never combined.
 std::wstring WidenBytes(std::string_view bytes);
