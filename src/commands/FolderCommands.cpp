@@ -9,6 +9,7 @@
 #include "commands/InstallState.h"
 #include "commands/FileSet.h"
 #include "commands/FolderPaths.h"
+#include "xml/AsciiText.h"
 
 #include <optional>
 #include <unordered_map>
@@ -17,6 +18,56 @@
 #include <vector>
 
 namespace {
+
+// The attribute bits a reset to Normal takes away, archive apart (every new or rewritten file
+// carries that one). An entry the listing shows without any of them needs no reset: that
+// saves a call per file, where the calls are most of a small file's cost.
+constexpr uint32_t kResettable = FileAttribute::ReadOnly | FileAttribute::Hidden | FileAttribute::System |
+                                 FileAttribute::Temporary | FileAttribute::Offline |
+                                 FileAttribute::NotContentIndexed;
+
+bool NeedsReset(uint32_t attributes)
+{
+    return (attributes & kResettable) != 0;
+}
+
+// A name as the destination listings are looked up by: ASCII letters folded, as the platform
+// compares names (it folds more; a name it folds and this does not is caught by the retry
+// after a failed replacement).
+std::wstring FoldedName(std::wstring_view name)
+{
+    std::wstring folded(name);
+    for (wchar_t& c : folded)
+        c = FoldAscii(c);
+    return folded;
+}
+
+// What is at an entry's destination before it goes there, as far as the command knows.
+struct Arrival
+{
+    bool folderIsNew = false;    // this command created the folder: nothing there predates it
+    bool replacesMarked = false; // an entry already there carries bits a reset takes away
+};
+
+// Replaces whatever file is at `destination` with `replace` (a copy or a move of `entry`), so
+// that a failed replacement leaves the previous file in place. A read-only or hidden file
+// there refuses to be replaced until its attributes are reset: done first where the folder's
+// listing showed such bits, and once after a failure in a folder that was there before (bits
+// set since the listing, or a name spelled in another case than the listing could match).
+// What arrives loses the bits its source carried, also where a move across volumes copied the
+// file but could not delete its source.
+template <typename Replace>
+void ReplaceFile(FileSystem& fileSystem, const FileEntry& entry, const std::wstring& destination,
+                 const Arrival& arrival, Replace replace)
+{
+    if (arrival.replacesMarked)
+        fileSystem.SetAttributes(destination, FileAttribute::Normal);
+    if (!replace() && !arrival.folderIsNew && !arrival.replacesMarked &&
+        fileSystem.SetAttributes(destination, FileAttribute::Normal))
+        replace();
+    if (NeedsReset(entry.attributes))
+        fileSystem.SetAttributes(destination, FileAttribute::Normal);
+}
 
 // The folder text the walk starts from: the folder with exactly one separator after it.
 std::wstring ScanRoot(const std::wstring& folder)
@@ -179,19 +230,20 @@ public:
         return JoinPath(destinationRoot, std::wstring_view(entry.path).substr(sourceBase.size()));
     }
 
-    // Creates the folder unless this command already has; returns whether this command
-    // created it (then nothing in it predates the command).
-    bool PrepareFolder(std::wstring_view folder)
+    // Creates the folder unless this command already has; says whether this command created
+    // it (then nothing in it predates the command).
+    bool PrepareFolder(std::wstring_view folder) { return Prepared(folder).created; }
+
+    // Prepares the folder `destination` goes into and says what is already there.
+    Arrival Prepare(const std::wstring& destination)
     {
-        const std::wstring key(WithoutTrailingSeparators(folder));
-        if (key == lastFolder)
-            return lastFolderIsNew;
-        auto found = preparedFolders.find(key);
-        if (found == preparedFolders.end())
-            found = preparedFolders.emplace(key, fileSystem.CreateFolderTree(key)).first;
-        lastFolder = key;
-        lastFolderIsNew = found->second;
-        return lastFolderIsNew;
+        const std::wstring_view parent = ParentPath(destination);
+        const DestinationFolder& folder = Prepared(parent);
+        Arrival arrival;
+        arrival.folderIsNew = folder.created;
+        arrival.replacesMarked =
+            !folder.marked.empty() && folder.marked.count(FoldedName(std::wstring_view(destination).substr(parent.size() + 1))) != 0;
+        return arrival;
     }
 
     FileSystem& fileSystem;
@@ -217,10 +269,41 @@ private:
         });
     }
 
+    // A destination folder as this command found it.
+    struct DestinationFolder
+    {
+        bool created = false;                   // by this command: empty before it
+        std::unordered_set<std::wstring> marked; // names (ASCII case folded) already there with resettable bits
+    };
+
+    const DestinationFolder& Prepared(std::wstring_view folder)
+    {
+        std::wstring key(WithoutTrailingSeparators(folder));
+        if (lastFolder != nullptr && key == lastKey)
+            return *lastFolder;
+        auto found = preparedFolders.find(key);
+        if (found == preparedFolders.end()) {
+            DestinationFolder made;
+            made.created = fileSystem.CreateFolderTree(key);
+            // A folder that was there already is listed once: its entries' attributes decide
+            // which replacements need a reset first, so no file costs a call of its own.
+            if (!made.created)
+                fileSystem.Enumerate(key + L"\\*", [&made](const FoundFile& found) {
+                    if (NeedsReset(found.attributes) && found.name != L"." && found.name != L"..")
+                        made.marked.insert(FoldedName(found.name));
+                    return true;
+                });
+            found = preparedFolders.emplace(key, std::move(made)).first;
+        }
+        lastKey = std::move(key);
+        lastFolder = &found->second; // map nodes stay where they are
+        return *lastFolder;
+    }
+
     std::wstring sourceBase; // the source without a trailing separator: every entry starts with it
-    std::unordered_map<std::wstring, bool> preparedFolders;
-    std::wstring lastFolder;
-    bool lastFolderIsNew = false;
+    std::unordered_map<std::wstring, DestinationFolder> preparedFolders;
+    std::wstring lastKey;
+    const DestinationFolder* lastFolder = nullptr;
 };
 
 // Folders a move renamed whole: what lay beneath them has travelled along, and their source
@@ -295,20 +378,16 @@ void CopyFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
     transfer.PrepareFolder(transfer.target);
 
     const auto copy = [&](const FileEntry& entry, const std::wstring& destination) {
-        const bool inNewFolder = transfer.PrepareFolder(ParentPath(destination));
+        const Arrival arrival = transfer.Prepare(destination);
         progress.SetCurrentFileName(entry.GetFileName());
         if (entry.IsFolder()) {
             // Folders come into being as the parents of what they hold; one that was already
-            // there gets normal attributes.
-            if (!inNewFolder)
+            // there loses the attributes a reset takes away.
+            if (arrival.replacesMarked)
                 fileSystem.SetAttributes(destination, FileAttribute::Normal);
         } else {
-            // The copy itself replaces an existing file (read-only cleared first), so a failed
-            // copy leaves the previous file in place.
-            if (!inNewFolder)
-                fileSystem.SetAttributes(destination, FileAttribute::Normal);
-            fileSystem.CopyOneFile(entry.path, destination, &progress);
-            fileSystem.SetAttributes(destination, FileAttribute::Normal);
+            ReplaceFile(fileSystem, entry, destination, arrival,
+                        [&]() { return fileSystem.CopyOneFile(entry.path, destination, &progress); });
         }
         progress.finishedFilesBytes += entry.size;
     };
@@ -338,21 +417,27 @@ void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
     const auto move = [&](const FileEntry& entry, const std::wstring& destination) {
         progress.SetCurrentFileName(entry.GetFileName());
         if (renamed.Carried(entry.path)) {
-            fileSystem.SetAttributes(destination, FileAttribute::Normal); // arrived with its folder
+            if (NeedsReset(entry.attributes)) // arrived with its folder, bits and all
+                fileSystem.SetAttributes(destination, FileAttribute::Normal);
         } else {
-            const bool inNewFolder = transfer.PrepareFolder(ParentPath(destination));
+            const Arrival arrival = transfer.Prepare(destination);
             if (entry.IsFolder()) {
                 // One rename takes the whole folder along where it can (same volume, nothing
-                // there yet); otherwise its content follows entry by entry.
-                if (fileSystem.MoveOneFile(entry.path, destination, MoveFlag::CopyAllowed, &progress))
+                // there yet); otherwise its content follows entry by entry, into a folder
+                // that was there already (which loses its resettable bits) or one made for it.
+                if (fileSystem.MoveOneFile(entry.path, destination, MoveFlag::CopyAllowed, &progress)) {
                     renamed.Add(entry.path);
-            } else {
-                if (!inNewFolder)
+                    if (NeedsReset(entry.attributes))
+                        fileSystem.SetAttributes(destination, FileAttribute::Normal);
+                } else if (arrival.replacesMarked) {
                     fileSystem.SetAttributes(destination, FileAttribute::Normal);
-                fileSystem.MoveOneFile(entry.path, destination, MoveFlag::ReplaceExisting | MoveFlag::CopyAllowed,
-                                       &progress);
+                }
+            } else {
+                ReplaceFile(fileSystem, entry, destination, arrival, [&]() {
+                    return fileSystem.MoveOneFile(entry.path, destination,
+                                                  MoveFlag::ReplaceExisting | MoveFlag::CopyAllowed, &progress);
+                });
             }
-            fileSystem.SetAttributes(destination, FileAttribute::Normal);
         }
         progress.finishedFilesBytes += entry.size;
     };

@@ -510,6 +510,129 @@ TEST_F(FolderCommandsTest, DeleteRemovesFolderLinksButNotWhatTheyLeadTo)
     EXPECT_EQ(fs.Tree(L"D:\\keep"), Paths{L"precious.txt"});
 }
 
+// ---- calls per file ----
+
+// A small file costs what its calls cost: where nothing needs a reset a copy makes one call per
+// file, and it resets only what the source and destination listings show.
+TEST_F(FolderCommandsTest, CopyResetsOnlyWhatTheListingsShow)
+{
+    constexpr uint32_t kPlain = FileAttribute::Archive, kNone = 0;
+    const std::wstring copy = L"Copy C:\\src\\a.txt -> D:\\dst\\src\\a.txt";
+    const std::wstring reset = L"SetAttributes D:\\dst\\src\\a.txt";
+    struct Case { uint32_t source; uint32_t old; Paths after; }; // old: kNone when nothing is there
+    const Case cases[] = {
+        {kPlain, kNone, {copy}},
+        {kReadOnly, kNone, {copy, reset}},
+        {kHidden | FileAttribute::System, kNone, {copy, reset}},
+        {FileAttribute::Temporary, kNone, {copy, reset}},
+        {kPlain, kPlain, {copy}},
+        {kPlain, kReadOnly, {reset, copy}},
+        {kPlain, kHidden, {reset, copy}},
+        {kReadOnly, kReadOnly | kHidden, {reset, copy, reset}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.source << " over " << c.old);
+        FakeFileSystem one;
+        one.AddFile(L"C:\\src\\a.txt", "new", c.source);
+        if (c.old != kNone)
+            one.AddFile(L"D:\\dst\\src\\a.txt", "old", c.old);
+        CopyFolderTree(one, progress, L"C:\\src", L"D:\\dst");
+        Paths expected{L"CreateFolderTree D:\\dst", L"CreateFolderTree D:\\dst\\src"};
+        expected.insert(expected.end(), c.after.begin(), c.after.end());
+        EXPECT_EQ(one.ChangingCalls(), expected);
+        EXPECT_EQ(one.Content(L"D:\\dst\\src\\a.txt"), "new");
+        EXPECT_EQ(one.Attributes(L"D:\\dst\\src\\a.txt") & (kReadOnly | kHidden | FileAttribute::System), 0u);
+    }
+}
+
+// A folder that was there already is listed once, however many files go into it.
+TEST_F(FolderCommandsTest, ADestinationFolderIsListedOnceAndAFolderMadeByTheCopyNever)
+{
+    for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt"}) {
+        fs.AddFile(std::wstring(L"C:\\src\\") + name, "new");
+        fs.AddFile(std::wstring(L"C:\\src\\sub\\") + name, "new");
+        fs.AddFile(std::wstring(L"D:\\dst\\src\\") + name, "old", kReadOnly);
+    }
+    fs.AddFolder(L"D:\\dst\\src\\sub", kFolder | kHidden);
+    fs.AddFolder(L"D:\\dst\\src\\plain");
+    fs.AddFile(L"C:\\src\\fresh\\d.txt", "new"); // its folder is made by the copy
+    CopyFolderTree(fs, progress, L"C:\\src", L"D:\\dst");
+    Paths listings;
+    for (const std::wstring& call : fs.calls)
+        if (call.compare(0, 12, L"Enumerate D:") == 0)
+            listings.push_back(call);
+    EXPECT_EQ(listings, (Paths{L"Enumerate D:\\dst\\*", L"Enumerate D:\\dst\\src\\*", L"Enumerate D:\\dst\\src\\sub\\*"}));
+    EXPECT_EQ(fs.Attributes(L"D:\\dst\\src\\sub"), kFolder);
+    for (const wchar_t* copied : {L"D:\\dst\\src\\b.txt", L"D:\\dst\\src\\sub\\c.txt"}) {
+        EXPECT_EQ(fs.Content(copied), "new");
+        EXPECT_EQ(fs.Attributes(copied), FileAttribute::Archive);
+    }
+}
+
+// The listing can miss a file that refuses to be replaced (made read-only since, or named in a
+// case only the platform folds): a failed copy into a folder that was there resets the file
+// and tries once more; into a folder the copy made, or with nothing to reset, it does not.
+TEST_F(FolderCommandsTest, AFailedReplacementInAnExistingFolderIsTriedOnceMoreAfterAReset)
+{
+    const std::wstring copy = L"Copy C:\\src\\a.txt -> D:\\dst\\src\\a.txt";
+    const std::wstring reset = L"SetAttributes D:\\dst\\src\\a.txt";
+    struct Case { bool folderThere; bool fileThere; bool markedLater; bool failing; Paths calls; std::string left; };
+    const Case cases[] = {
+        {true, true, true, false, {copy, reset, copy}, "new"},
+        {true, true, false, true, {copy, reset, copy}, "old"}, // still failing: the old file stays
+        {true, false, false, true, {copy, reset}, "<missing>"}, // nothing there to reset: no second copy
+        {false, false, false, true, {copy}, "<missing>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.folderThere << c.fileThere << c.markedLater << c.failing);
+        FakeFileSystem one;
+        one.AddFile(L"C:\\src\\a.txt", "new");
+        if (c.folderThere)
+            one.AddFolder(L"D:\\dst\\src");
+        if (c.fileThere)
+            one.AddFile(L"D:\\dst\\src\\a.txt", "old");
+        if (c.markedLater)
+            one.BeforeCall(copy, [&one]() { one.AddFile(L"D:\\dst\\src\\a.txt", "old", kReadOnly); });
+        if (c.failing)
+            one.Fail(Op::Copy, L"C:\\src\\a.txt");
+        CopyFolderTree(one, progress, L"C:\\src", L"D:\\dst");
+        Paths expected{L"CreateFolderTree D:\\dst", L"CreateFolderTree D:\\dst\\src"};
+        expected.insert(expected.end(), c.calls.begin(), c.calls.end());
+        EXPECT_EQ(one.ChangingCalls(), expected);
+        EXPECT_EQ(one.Content(L"D:\\dst\\src\\a.txt"), c.left);
+    }
+}
+
+// What a rename carries along keeps its attributes: only the entries listed with resettable
+// bits are reset afterwards.
+TEST_F(FolderCommandsTest, AMoveResetsOnlyWhatArrivedWithResettableBits)
+{
+    fs.AddFile(L"C:\\src\\a.txt", "a");
+    fs.AddFile(L"C:\\src\\h.txt", "h", kHidden);
+    fs.AddFile(L"C:\\src\\sub\\b.txt", "b");
+    fs.AddFolder(L"C:\\src\\sys", kFolder | FileAttribute::System);
+    MoveFolderTree(fs, progress, L"C:\\src", L"C:\\dst");
+    EXPECT_EQ(fs.ChangingCalls(), (Paths{L"CreateFolderTree C:\\dst", L"Move C:\\src -> C:\\dst\\src",
+                                         L"SetAttributes C:\\dst\\src\\h.txt", L"SetAttributes C:\\dst\\src\\sys"}));
+    EXPECT_EQ(fs.Attributes(L"C:\\dst\\src\\h.txt"), kNormal);
+    EXPECT_EQ(fs.Attributes(L"C:\\dst\\src\\sys"), kFolder);
+    EXPECT_EQ(fs.Content(L"C:\\dst\\src\\sub\\b.txt"), "b");
+
+    // Across volumes each file is replaced as the copy replaces it.
+    FakeFileSystem across;
+    across.AddFile(L"C:\\src\\a.txt", "a");
+    across.AddFile(L"C:\\src\\h.txt", "h", kHidden);
+    across.AddFile(L"D:\\dst\\src\\a.txt", "old", kReadOnly);
+    MoveFolderTree(across, progress, L"C:\\src", L"D:\\dst");
+    EXPECT_EQ(across.ChangingCalls(),
+              (Paths{L"CreateFolderTree D:\\dst", L"Move C:\\src -> D:\\dst\\src", L"CreateFolderTree D:\\dst\\src",
+                     L"SetAttributes D:\\dst\\src\\a.txt", L"Move C:\\src\\a.txt -> D:\\dst\\src\\a.txt",
+                     L"Move C:\\src\\h.txt -> D:\\dst\\src\\h.txt", L"SetAttributes D:\\dst\\src\\h.txt",
+                     L"RemoveFolder C:\\src\\"}));
+    EXPECT_EQ(across.Tree(L"D:\\dst\\src"), (Paths{L"a.txt", L"h.txt"}));
+    EXPECT_EQ(across.Attributes(L"D:\\dst\\src\\h.txt"), kNormal);
+}
+
 TEST(SamePathText, FoldsSeparatorsDotsAndAsciiCase)
 {
     struct Case { const wchar_t* a; const wchar_t* b; bool same; };

@@ -131,6 +131,35 @@ TEST_F(FolderCommandsWin32Test, CopyArrivesWithNormalAttributesOverAReadOnlyFile
     EXPECT_FALSE(Exists(Path(L"new\\deep\\src")));
 }
 
+// Only the listings say which files need their attributes reset, so a plain source must still
+// replace read-only, hidden and system files (which Windows refuses to overwrite, and Wine run
+// as root overwrites keeping the old bits) and arrive without those bits.
+TEST_F(FolderCommandsWin32Test, PlainFilesReplaceReadOnlyHiddenAndSystemOnesAndArriveWithoutTheirBits)
+{
+    const DWORD olds[] = {FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM,
+                          FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_NORMAL};
+    Folders({L"src", L"dst", L"dst\\src", L"moved", L"moved\\src"});
+    for (DWORD old : olds) {
+        const std::wstring name = L"f" + std::to_wstring(old) + L".txt";
+        WriteText(Path(L"src\\" + name), "new " + std::to_string(old));
+        WriteText(Path(L"dst\\src\\" + name), "old", old);
+        WriteText(Path(L"moved\\src\\" + name), "old", old);
+    }
+    WriteText(Path(L"src\\fresh.txt"), "fresh");
+    Run(RunDirCopy, Path(L"src"), Path(L"dst"));
+    Run(RunDirMove, Path(L"src"), Path(L"moved"));
+    for (const wchar_t* into : {L"dst\\src\\", L"moved\\src\\"}) {
+        for (DWORD old : olds) {
+            const std::wstring file = Path(into + (L"f" + std::to_wstring(old) + L".txt"));
+            EXPECT_EQ(ReadText(file), "new " + std::to_string(old)) << testing::PrintToString(file);
+            EXPECT_EQ(Unwanted(file), 0u) << testing::PrintToString(file);
+        }
+        EXPECT_EQ(ReadText(Path(std::wstring(into) + L"fresh.txt")), "fresh");
+        EXPECT_EQ(Unwanted(Path(std::wstring(into) + L"fresh.txt")), 0u);
+    }
+    EXPECT_FALSE(Exists(Path(L"src")));
+}
+
 TEST_F(FolderCommandsWin32Test, AFileHeldOpenSurvivesDeleteAndMoveAndSoDoesTheFileItWouldReplace)
 {
     MakeSource();
