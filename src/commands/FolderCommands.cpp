@@ -7,6 +7,7 @@
 #include "commands/FolderCommands.h"
 
 #include "commands/InstallState.h"
+#include "commands/CopyPool.h"
 #include "commands/FileSet.h"
 #include "commands/FolderPaths.h"
 #include "xml/AsciiText.h"
@@ -150,6 +151,17 @@ public:
         chain.emplace_back(std::wstring(WithoutTrailingSeparators(root)), std::move(rootHold));
     }
 
+    // The holds of the chain as it stands, for work on its last folder that may outlast the
+    // chain's next step (a move handed to another thread).
+    std::vector<std::shared_ptr<FolderHold>> Holds() const
+    {
+        std::vector<std::shared_ptr<FolderHold>> holds;
+        holds.reserve(chain.size());
+        for (const auto& link : chain)
+            holds.push_back(link.second);
+        return holds;
+    }
+
     // Holds the chain down to `folder` (the root or a folder below it); false when a folder on
     // the way is no longer a plain folder.
     bool Reach(std::wstring_view folder)
@@ -186,7 +198,7 @@ private:
     }
 
     FileSystem& fileSystem;
-    std::vector<std::pair<std::wstring, std::unique_ptr<FolderHold>>> chain;
+    std::vector<std::pair<std::wstring, std::shared_ptr<FolderHold>>> chain;
     std::wstring refused; // the last folder that failed its check, with everything below it
 };
 
@@ -359,6 +371,10 @@ uint32_t CopyProgress(InstallProgress& progress, uint64_t totalFileSize, uint64_
     constexpr uint32_t kContinue = 0;      // PROGRESS_CONTINUE
     if (callbackReason != kChunkFinished)
         return kContinue;
+    if (progress.slot != nullptr) {
+        progress.slot->Chunk(totalFileSize, totalBytesTransferred);
+        return kContinue;
+    }
     progress.fileBytesDone = totalBytesTransferred;
     progress.fileBytesTotal = totalFileSize;
     const uint64_t commandDone = progress.finishedFilesBytes.load() + totalBytesTransferred;
@@ -368,8 +384,8 @@ uint32_t CopyProgress(InstallProgress& progress, uint64_t totalFileSize, uint64_
     return kContinue;
 }
 
-void CopyFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
-                    const std::wstring& target)
+void CopyFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
+                               const std::wstring& target, int threads)
 {
     progress.ResetByteCounters();
     FolderTransfer transfer(fileSystem, progress, source, target, true);
@@ -377,19 +393,22 @@ void CopyFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
         return;
     transfer.PrepareFolder(transfer.target);
 
+    CopyPool pool(progress, threads);
     const auto copy = [&](const FileEntry& entry, const std::wstring& destination) {
         const Arrival arrival = transfer.Prepare(destination);
-        progress.SetCurrentFileName(entry.GetFileName());
         if (entry.IsFolder()) {
             // Folders come into being as the parents of what they hold; one that was already
             // there loses the attributes a reset takes away.
+            pool.Show(entry.GetFileName());
             if (arrival.replacesMarked)
                 fileSystem.SetAttributes(destination, FileAttribute::Normal);
-        } else {
-            ReplaceFile(fileSystem, entry, destination, arrival,
-                        [&]() { return fileSystem.CopyOneFile(entry.path, destination, &progress); });
+            pool.Count(entry.size);
+            return;
         }
-        progress.finishedFilesBytes += entry.size;
+        pool.Run(entry.GetFileName(), entry.size, [&fileSystem, &entry, destination, arrival](InstallProgress& slot) {
+            ReplaceFile(fileSystem, entry, destination, arrival,
+                        [&]() { return fileSystem.CopyOneFile(entry.path, destination, &slot); });
+        });
     };
     if (transfer.root.found)
         copy(transfer.root.entry, transfer.destinationRoot);
@@ -397,8 +416,14 @@ void CopyFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
         copy(entry, transfer.DestinationOf(entry));
 }
 
-void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
+void CopyFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
                     const std::wstring& target)
+{
+    CopyFolderTreeWithThreads(fileSystem, progress, source, target, 1);
+}
+
+void MoveFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
+                               const std::wstring& target, int threads)
 {
     progress.ResetByteCounters();
     // A root is never taken apart, however it is written.
@@ -414,32 +439,41 @@ void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
     transfer.PrepareFolder(transfer.target);
 
     RenamedFolders renamed;
+    std::optional<FolderChain> chain;
+    std::optional<CopyPool> pool(std::in_place, progress, threads);
     const auto move = [&](const FileEntry& entry, const std::wstring& destination) {
-        progress.SetCurrentFileName(entry.GetFileName());
         if (renamed.Carried(entry.path)) {
+            pool->Show(entry.GetFileName());
             if (NeedsReset(entry.attributes)) // arrived with its folder, bits and all
                 fileSystem.SetAttributes(destination, FileAttribute::Normal);
-        } else {
-            const Arrival arrival = transfer.Prepare(destination);
-            if (entry.IsFolder()) {
-                // One rename takes the whole folder along where it can (same volume, nothing
-                // there yet); otherwise its content follows entry by entry, into a folder
-                // that was there already (which loses its resettable bits) or one made for it.
-                if (fileSystem.MoveOneFile(entry.path, destination, MoveFlag::CopyAllowed, &progress)) {
-                    renamed.Add(entry.path);
-                    if (NeedsReset(entry.attributes))
-                        fileSystem.SetAttributes(destination, FileAttribute::Normal);
-                } else if (arrival.replacesMarked) {
-                    fileSystem.SetAttributes(destination, FileAttribute::Normal);
-                }
-            } else {
-                ReplaceFile(fileSystem, entry, destination, arrival, [&]() {
-                    return fileSystem.MoveOneFile(entry.path, destination,
-                                                  MoveFlag::ReplaceExisting | MoveFlag::CopyAllowed, &progress);
-                });
-            }
+            pool->Count(entry.size);
+            return;
         }
-        progress.finishedFilesBytes += entry.size;
+        const Arrival arrival = transfer.Prepare(destination);
+        if (entry.IsFolder()) {
+            // One rename takes the whole folder along where it can (same volume, nothing there
+            // yet); otherwise its content follows entry by entry, into a folder that was there
+            // already (which loses its resettable bits) or one made for it.
+            pool->Show(entry.GetFileName());
+            if (fileSystem.MoveOneFile(entry.path, destination, MoveFlag::CopyAllowed, &progress)) {
+                renamed.Add(entry.path);
+                if (NeedsReset(entry.attributes))
+                    fileSystem.SetAttributes(destination, FileAttribute::Normal);
+            } else if (arrival.replacesMarked) {
+                fileSystem.SetAttributes(destination, FileAttribute::Normal);
+            }
+            pool->Count(entry.size);
+            return;
+        }
+        // The file's folders stay held until its move is over, wherever the walk is by then.
+        auto holds = chain ? chain->Holds() : std::vector<std::shared_ptr<FolderHold>>();
+        pool->Run(entry.GetFileName(), entry.size,
+                  [&fileSystem, &entry, destination, arrival, holds = std::move(holds)](InstallProgress& slot) {
+                      ReplaceFile(fileSystem, entry, destination, arrival, [&]() {
+                          return fileSystem.MoveOneFile(entry.path, destination,
+                                                        MoveFlag::ReplaceExisting | MoveFlag::CopyAllowed, &slot);
+                      });
+                  });
     };
     const NamedFolder& root = transfer.root;
     if (root.found)
@@ -449,20 +483,26 @@ void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
     // the plain folder the walk listed: a folder replaced by a link meanwhile is left alone.
     std::unique_ptr<FolderHold> rootHold =
         rootGone ? nullptr : fileSystem.HoldFolder(std::wstring(WithoutTrailingSeparators(transfer.source)));
-    std::optional<FolderChain> chain;
     if (rootHold != nullptr)
         chain.emplace(fileSystem, std::move(rootHold), transfer.source);
     for (const FileEntry& entry : transfer.set.Entries()) {
         if (renamed.Carried(entry.path) || (chain && chain->Reach(ParentPath(entry.path))))
             move(entry, transfer.DestinationOf(entry));
         else
-            progress.finishedFilesBytes += entry.size;
+            pool->Count(entry.size);
     }
+    pool.reset(); // every file has moved or failed, and let go of its folders
     chain.reset(); // the emptied folders can go now
 
     RemoveEmptiedFolders(fileSystem, transfer.set, renamed);
     if (!rootGone && !root.entry.IsFolderLink())
         fileSystem.RemoveFolder(ScanRoot(transfer.source)); // also when the source had no entry of its own
+}
+
+void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
+                    const std::wstring& target)
+{
+    MoveFolderTreeWithThreads(fileSystem, progress, source, target, 1);
 }
 
 void DeleteFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& folderText)

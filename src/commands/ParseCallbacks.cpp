@@ -4,6 +4,8 @@
 #include "config/ValueFormats.h"
 #include "xml/XmlDocument.h"
 
+#include <algorithm>
+
 namespace {
 
 std::wstring ExpandedAttribute(const PathVariables& variables, XmlDocument& document, const char* name)
@@ -27,6 +29,7 @@ void ParseDirectoryPair(const PathVariables& variables, XmlDocument& document, I
 {
     command.arguments.push_back(ExpandedAttribute(variables, document, "directory"));
     command.arguments.push_back(ExpandedAttribute(variables, document, "target"));
+    command.threads = std::clamp(ParseInteger(document.Attribute("threads")), 1, kMaxCopyThreads);
 }
 
 void ParseSingleDirectory(const PathVariables& variables, XmlDocument& document, InstallCommand& command)

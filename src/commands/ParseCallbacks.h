@@ -12,7 +12,8 @@ class XmlDocument;
 // hide = the `hide` attribute equals "true" ignoring ASCII case.
 void ParseExecute(const PathVariables& variables, XmlDocument& document, InstallCommand& command);
 
-// dircopy and dirmove: arguments = directory, target (both expanded).
+// dircopy and dirmove: arguments = directory, target (both expanded); threads = the `threads`
+// integer held to 1..16 (1 when absent or not a number).
 void ParseDirectoryPair(const PathVariables& variables, XmlDocument& document, InstallCommand& command);
 
 // dirdelete: arguments = directory (expanded).

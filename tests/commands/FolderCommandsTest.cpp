@@ -6,6 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <thread>
+
 namespace {
 
 using Paths = std::vector<std::wstring>;
@@ -631,6 +636,117 @@ TEST_F(FolderCommandsTest, AMoveResetsOnlyWhatArrivedWithResettableBits)
                      L"RemoveFolder C:\\src\\"}));
     EXPECT_EQ(across.Tree(L"D:\\dst\\src"), (Paths{L"a.txt", L"h.txt"}));
     EXPECT_EQ(across.Attributes(L"D:\\dst\\src\\h.txt"), kNormal);
+}
+
+// ---- threads ----
+
+// Everything on the fake's drives: each path with its attributes and content.
+Paths Snapshot(const FakeFileSystem& fs)
+{
+    Paths all;
+    for (const std::wstring drive : {L"C:\\", L"D:\\", L"E:\\"}) {
+        for (const std::wstring& path : fs.Tree(drive)) {
+            const std::string content = fs.Content(drive + path);
+            all.push_back(drive + path + L" " + std::to_wstring(fs.Attributes(drive + path)) + L" " +
+                          std::wstring(content.begin(), content.end()));
+        }
+    }
+    return all;
+}
+
+// 4 folders of 3 subfolders, 5 files in each of the 16: some read-only, some hidden.
+void MakeBusyTree(FakeFileSystem& fs, const std::wstring& root)
+{
+    int n = 0;
+    for (const wchar_t* top : {L"a", L"b", L"c", L"d"}) {
+        for (const wchar_t* sub : {L"", L"\\x", L"\\y", L"\\z"}) {
+            for (int file = 0; file < 5; ++file, ++n) {
+                const uint32_t attributes = n % 7 == 3 ? kReadOnly : n % 5 == 1 ? kHidden : FileAttribute::Archive;
+                fs.AddFile(root + L"\\" + top + sub + L"\\f" + std::to_wstring(file) + L".txt",
+                           std::string(static_cast<size_t>(n + 1), 'a' + static_cast<char>(n % 26)), attributes);
+            }
+        }
+    }
+}
+
+// With several threads every file keeps its rules on its own, so a copy or move leaves exactly
+// what the one-by-one command leaves, with the same calls made (in another order), failures
+// and locked files included.
+TEST_F(FolderCommandsTest, ThreadsLeaveWhatOneThreadLeavesWithTheSameCalls)
+{
+    struct Scenario
+    {
+        const char* what;
+        bool move;
+        const wchar_t* source;
+        const wchar_t* target;
+        std::function<void(FakeFileSystem&)> make;
+    };
+    const Scenario scenarios[] = {
+        {"copy into a new folder", false, L"C:\\src", L"D:\\dst", [](FakeFileSystem& one) { MakeBusyTree(one, L"C:\\src"); }},
+        {"copy over an earlier copy", false, L"C:\\src", L"D:\\dst",
+         [](FakeFileSystem& one) {
+             MakeBusyTree(one, L"C:\\src");
+             MakeBusyTree(one, L"D:\\dst\\src");
+             one.AddFile(L"D:\\dst\\src\\a\\f0.txt", "old, read-only", kReadOnly);
+             one.AddFile(L"D:\\dst\\src\\b\\x\\f1.txt", "old, hidden", kHidden);
+             one.AddFile(L"D:\\dst\\src\\c\\f2.txt", "old, locked");
+             one.Lock(L"D:\\dst\\src\\c\\f2.txt");
+             one.Fail(Op::Copy, L"C:\\src\\d\\y\\f3.txt");
+             one.Lock(L"C:\\src\\a\\x\\f4.txt"); // open elsewhere, still readable
+             one.AddFolder(L"D:\\dst\\src\\b", kFolder | kHidden);
+         }},
+        {"copy into itself", false, L"C:\\src", L"C:\\src\\a\\backup",
+         [](FakeFileSystem& one) { MakeBusyTree(one, L"C:\\src"); }},
+        {"move on one volume", true, L"C:\\src", L"C:\\dst",
+         [](FakeFileSystem& one) {
+             MakeBusyTree(one, L"C:\\src");
+             one.Lock(L"C:\\src\\b\\y\\f2.txt"); // its folders cannot be renamed
+             one.AddFile(L"C:\\dst\\src\\a\\f0.txt", "old", kReadOnly); // neither can src nor a
+         }},
+        {"move across volumes", true, L"C:\\src\\", L"D:\\dst",
+         [](FakeFileSystem& one) {
+             MakeBusyTree(one, L"C:\\src");
+             one.AddFile(L"D:\\keep\\s.txt", "precious", kReadOnly);
+             one.AddFolderLink(L"C:\\src\\c\\away", L"D:\\keep");
+             one.Lock(L"C:\\src\\a\\x\\f1.txt");
+             one.Fail(Op::Move, L"C:\\src\\d\\f4.txt");
+             one.AddFile(L"D:\\dst\\b\\f0.txt", "old", kReadOnly | kHidden);
+         }},
+    };
+    for (const Scenario& scenario : scenarios) {
+        SCOPED_TRACE(scenario.what);
+        Paths oneByOne, oneByOneCalls;
+        for (int threads : {1, 2, 4, 16}) {
+            SCOPED_TRACE(threads);
+            FakeFileSystem one;
+            InstallProgress counted;
+            scenario.make(one);
+            std::atomic<bool> running{true};
+            std::thread window([&]() { // reads what it paints while the copies run (for the tsan preset)
+                while (running)
+                    PercentOf(counted.commandBytesDone + counted.fileBytesDone,
+                              counted.CurrentFileName().size() + counted.fileBytesTotal + counted.commandBytesTotal);
+            });
+            (scenario.move ? MoveFolderTreeWithThreads : CopyFolderTreeWithThreads)(one, counted, scenario.source,
+                                                                                   scenario.target, threads);
+            running = false;
+            window.join();
+            Paths calls = one.ChangingCalls();
+            std::sort(calls.begin(), calls.end());
+            if (threads == 1) {
+                oneByOne = Snapshot(one);
+                oneByOneCalls = calls;
+            } else {
+                EXPECT_EQ(Snapshot(one), oneByOne);
+                EXPECT_EQ(calls, oneByOneCalls);
+                EXPECT_EQ(counted.commandBytesDone.load(), counted.commandBytesTotal.load());
+            }
+            EXPECT_EQ(one.HeldFolders(), 0);
+            EXPECT_GT(counted.commandBytesTotal.load(), 0u);
+            EXPECT_EQ(counted.finishedFilesBytes.load(), counted.commandBytesTotal.load());
+        }
+    }
 }
 
 TEST(SamePathText, FoldsSeparatorsDotsAndAsciiCase)
