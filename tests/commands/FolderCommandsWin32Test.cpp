@@ -15,6 +15,8 @@
 #include <shellapi.h>
 #include <winioctl.h>
 
+#include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -104,6 +106,17 @@ protected:
         command.arguments = {first, second};
         state.settings.commands = {InstallCommand(), command};
         run(state, 1);
+    }
+
+    // As Run, with the `threads` a configuration gives the command.
+    void RunWithThreads(void (*run)(InstallState&, int), const std::wstring& first, const std::wstring& second,
+                        int threads)
+    {
+        InstallCommand command;
+        command.arguments = {first, second};
+        command.threads = threads;
+        state.settings.commands = {command};
+        run(state, 0);
     }
 
     std::wstring root;
@@ -311,6 +324,85 @@ TEST_F(FolderCommandsWin32Test, AFolderTypedInAnotherCaseThanOnDiskMovesAndCopie
     Run(RunDirDelete, Path(L"X\\Drivers"));
     EXPECT_FALSE(Exists(Path(L"x\\drivers")));
     EXPECT_TRUE(Exists(Path(L"x")));
+}
+
+// Everything under `folder`, relative to it: folders end with "\", files show their content
+// and the read-only, hidden and system bits they carry.
+std::vector<std::wstring> TreeOf(const std::wstring& folder, const std::wstring& prefix = L"")
+{
+    std::vector<std::wstring> tree;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return tree;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        const std::wstring path = folder + L"\\" + name;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            tree.push_back(prefix + name + L"\\");
+            for (const std::wstring& below : TreeOf(path, prefix + name + L"\\"))
+                tree.push_back(below);
+        } else {
+            const std::string text = ReadText(path);
+            tree.push_back(prefix + name + L" " + std::to_wstring(Unwanted(path)) + L" " +
+                           std::wstring(text.begin(), text.end()));
+        }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    std::sort(tree.begin(), tree.end());
+    return tree;
+}
+
+// The copy and the move with several threads leave on disk what they leave one file at a time:
+// read-only and hidden files, replaced files, files held open on either side.
+TEST_F(FolderCommandsWin32Test, ThreadsLeaveTheTreesOneThreadLeavesHeldFilesIncluded)
+{
+    std::map<int, std::vector<std::vector<std::wstring>>> trees;
+    for (int threads : {1, 4}) {
+        const std::wstring n = std::to_wstring(threads);
+        const std::wstring source = L"t" + n + L"\\src", copied = L"c" + n + L"\\src", moved = L"m" + n + L"\\src";
+        Folders({(L"t" + n).c_str(), source.c_str(), (L"c" + n).c_str(), copied.c_str(), (L"m" + n).c_str(),
+                 moved.c_str()});
+        int count = 0;
+        for (const wchar_t* top : {L"\\a", L"\\b", L"\\c"}) {
+            for (const wchar_t* sub : {L"", L"\\x", L"\\y"}) {
+                const std::wstring folder = source + top + sub;
+                Folders({folder.c_str()});
+                for (int file = 0; file < 8; ++file, ++count) {
+                    const DWORD attributes = count % 7 == 3 ? FILE_ATTRIBUTE_READONLY
+                                             : count % 5 == 1 ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL;
+                    WriteText(Path(folder + L"\\f" + std::to_wstring(file) + L".txt"),
+                              "file " + std::to_string(count), attributes);
+                }
+            }
+        }
+        for (const std::wstring& into : {copied, moved}) {
+            Folders({(into + L"\\a").c_str(), (into + L"\\b").c_str()});
+            WriteText(Path(into + L"\\a\\f0.txt"), "old, read-only", FILE_ATTRIBUTE_READONLY);
+            WriteText(Path(into + L"\\a\\f1.txt"), "old, hidden", FILE_ATTRIBUTE_HIDDEN);
+            WriteText(Path(into + L"\\b\\f2.txt"), "old, held open");
+        }
+        std::vector<HANDLE> held;
+        for (const std::wstring& path : {copied + L"\\b\\f2.txt", moved + L"\\b\\f2.txt", source + L"\\b\\f6.txt"})
+            held.push_back(CreateFileW(Path(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                       nullptr));
+        for (HANDLE handle : held)
+            ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+        RunWithThreads(RunDirCopy, Path(source), Path(L"c" + n), threads);
+        RunWithThreads(RunDirMove, Path(source), Path(L"m" + n), threads);
+        for (HANDLE handle : held)
+            CloseHandle(handle);
+        trees[threads] = {TreeOf(Path(copied)), TreeOf(Path(moved)), TreeOf(Path(L"t" + n))};
+        EXPECT_EQ(state.progress.finishedFilesBytes.load(), state.progress.commandBytesTotal.load());
+    }
+    EXPECT_EQ(trees[4], trees[1]);
+    EXPECT_EQ(trees[1][0].size(), 9u + 72u);
+    // Left in the source: the file whose destination was held open, and the one held open itself
+    // (both in a folder the destination had already, so the move went file by file).
+    EXPECT_EQ(trees[1][2], (std::vector<std::wstring>{L"src\\", L"src\\b\\", L"src\\b\\f2.txt 2 file 26",
+                                                      L"src\\b\\f6.txt 0 file 30"}));
 }
 
 // A second volume: the Linux /dev/shm (tmpfs) seen through Wine's Z: drive, or the folder
