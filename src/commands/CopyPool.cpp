@@ -15,6 +15,7 @@ CopyPool::CopyPool(InstallProgress& progress, int threads) : progress(progress)
     const int count = std::clamp(threads, 1, kMaxCopyThreads);
     if (count == 1)
         return;
+    capacity = kQueuedPerWorker * static_cast<size_t>(count);
     for (int i = 0; i < count; ++i) {
         auto worker = std::make_unique<Worker>();
         worker->slot.pool = this;
@@ -47,14 +48,16 @@ void CopyPool::Run(const std::wstring& name, uint64_t bytes, Job job)
         progress.finishedFilesBytes += bytes;
         return;
     }
-    {
-        std::unique_lock<std::mutex> guard(lock);
-        // A job per worker queued keeps them all busy; handing out more would only run ahead.
-        room.wait(guard, [this]() { return queue.size() < workers.size(); });
-        queue.push_back(Pending{name, bytes, std::move(job)});
-        ++unfinished;
+    std::unique_lock<std::mutex> guard(lock);
+    if (queue.size() >= capacity) {
+        callerWaiting = true;
+        room.wait(guard, [this]() { return queue.size() <= capacity / 2; });
+        callerWaiting = false;
     }
-    ready.notify_one();
+    queue.push_back(Pending{name, bytes, std::move(job)});
+    ++unfinished;
+    if (sleeping > 0)
+        ready.notify_one();
 }
 
 void CopyPool::Show(const std::wstring& name)
@@ -75,18 +78,22 @@ void CopyPool::Count(uint64_t bytes)
 void CopyPool::Wait()
 {
     std::unique_lock<std::mutex> guard(lock);
-    room.wait(guard, [this]() { return unfinished == 0; });
+    idle.wait(guard, [this]() { return unfinished == 0; });
 }
 
 void CopyPool::Work(Worker& worker)
 {
     std::unique_lock<std::mutex> guard(lock);
     for (;;) {
+        ++sleeping;
         ready.wait(guard, [this]() { return ending || !queue.empty(); });
+        --sleeping;
         if (queue.empty())
             return; // ending, and nothing left
         Pending next = std::move(queue.front());
         queue.pop_front();
+        if (callerWaiting && queue.size() == capacity / 2)
+            room.notify_one();
         // Taken from the queue and shown under one lock: the window's file is the one that
         // started last, in the order the files were handed out.
         newest = worker.slot.index;
@@ -96,7 +103,6 @@ void CopyPool::Work(Worker& worker)
         progress.fileBytesTotal = next.bytes;
         progress.filePercent = 0.0f;
         guard.unlock();
-        room.notify_one();
 
         next.job(worker.progress);
         next.job = nullptr; // what the job holds (open folders) goes before the file counts as done
@@ -106,7 +112,7 @@ void CopyPool::Work(Worker& worker)
         progress.finishedFilesBytes += next.bytes;
         Publish();
         if (--unfinished == 0)
-            room.notify_all();
+            idle.notify_all();
     }
 }
 

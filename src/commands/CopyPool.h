@@ -42,6 +42,11 @@ public:
     // One file's copy or move; `progress` is what it reports its chunks to.
     using Job = std::function<void(InstallProgress& progress)>;
 
+    // Jobs queued per worker before the caller waits; it goes on once half of them started.
+    // Caller and workers then rarely wait for each other, and every such wait costs a round
+    // trip through the system (under Wine a server request: as much as a small file's copy).
+    static constexpr size_t kQueuedPerWorker = 8;
+
     // `threads` files at once, clamped to 1..kMaxCopyThreads, reporting into `progress`.
     CopyPool(InstallProgress& progress, int threads);
     // Waits for every job handed out, then ends the workers.
@@ -54,8 +59,8 @@ public:
 
     // Hands out the job of the file `name` (its last path part) of `bytes` bytes. With one
     // thread it runs now. Otherwise it starts on the next free worker once every job handed out
-    // before it has started; the caller waits while a job per worker is already queued. Its
-    // bytes count as finished once it returns, whatever it did.
+    // before it has started; the caller waits while kQueuedPerWorker jobs per worker are
+    // queued. Its bytes count as finished once it returns, whatever it did.
     void Run(const std::wstring& name, uint64_t bytes, Job job);
 
     // The name of an entry the caller handles itself (a folder): shown when one file is worked
@@ -93,9 +98,13 @@ private:
     std::vector<std::unique_ptr<Worker>> workers;
     std::mutex lock; // everything below, and the sums written into `progress`
     std::condition_variable ready; // a job was queued, or the pool ends
-    std::condition_variable room;  // a queued job started, or every job finished
+    std::condition_variable room;  // the queue is down to half, for a waiting caller
+    std::condition_variable idle;  // every job handed out has finished
     std::deque<Pending> queue;
+    size_t capacity = 0;   // jobs queued at most
     size_t unfinished = 0; // queued and running
     size_t newest = 0;     // the worker that started a file last
+    size_t sleeping = 0;   // workers waiting for a job
+    bool callerWaiting = false;
     bool ending = false;
 };

@@ -102,42 +102,53 @@ TEST(CopyPool, OneThreadRunsEachJobAtOnceOnTheCallersThreadWithTheCommandsProgre
     EXPECT_EQ(CopyPool(progress, 40).Workers(), 16u);
 }
 
-// Files start in the order they were handed out, each as soon as a worker is free; the caller
-// runs ahead by at most one queued job per worker.
+// Files start in the order they were handed out, each as soon as a worker is free. The caller
+// runs ahead by kQueuedPerWorker jobs per worker, then waits until half of them have started.
 TEST(CopyPool, JobsStartInTheOrderTheyWereHandedOut)
 {
+    constexpr size_t kQueued = 2 * CopyPool::kQueuedPerWorker, kJobs = 2 + kQueued + 4;
     InstallProgress progress;
-    Gates gates(6);
+    Gates gates(kJobs);
     CopyPool pool(progress, 2);
     size_t handedOut = 0;
     std::mutex handing;
+    const auto handedOutNow = [&]() {
+        std::lock_guard<std::mutex> guard(handing);
+        return handedOut;
+    };
     std::thread caller([&]() {
-        for (size_t i = 0; i < 6; ++i) {
+        for (size_t i = 0; i < kJobs; ++i) {
             pool.Run(L"f" + std::to_wstring(i), 1, gates.Job(i));
             std::lock_guard<std::mutex> guard(handing);
             handedOut = i + 1;
         }
     });
     Release release{gates, &caller};
-    ASSERT_TRUE(gates.StartedAre({true, true, false, false, false, false}));
-    std::this_thread::sleep_for(50ms); // room for a wrong start to show
-    ASSERT_TRUE(gates.StartedAre({true, true, false, false, false, false}));
-    {
-        std::lock_guard<std::mutex> guard(handing);
-        EXPECT_EQ(handedOut, 4u); // two running, two queued: the fifth waits
+    std::vector<bool> expected(kJobs, false);
+    expected[0] = expected[1] = true;
+    ASSERT_TRUE(gates.StartedAre(expected));
+    std::this_thread::sleep_for(50ms); // room for a wrong start, or a caller not waiting, to show
+    ASSERT_TRUE(gates.StartedAre(expected));
+    // The queue filled up before or after the first two started.
+    const size_t ahead = handedOutNow();
+    EXPECT_GE(ahead, kQueued);
+    EXPECT_LE(ahead, 2 + kQueued);
+    // Each finished job lets exactly the next one start, whichever worker it ran on.
+    for (size_t done = 0; done + 2 < kJobs; ++done) {
+        gates.Open(done % 2 == 0 ? done + 1 : done - 1);
+        expected[done + 2] = true;
+        ASSERT_TRUE(gates.StartedAre(expected)) << done;
+        const size_t started = done + 3, now = handedOutNow();
+        EXPECT_LE(now, started + kQueued) << done;
+        if (started < ahead && ahead - started > kQueued / 2) // more than half still queued: the caller waits
+            EXPECT_EQ(now, ahead) << done;
     }
-    gates.Open(1);
-    ASSERT_TRUE(gates.StartedAre({true, true, true, false, false, false}));
-    gates.Open(0);
-    ASSERT_TRUE(gates.StartedAre({true, true, true, true, false, false}));
-    gates.Open(3);
-    ASSERT_TRUE(gates.StartedAre({true, true, true, true, true, false}));
-    for (size_t i : {2, 4, 5})
-        gates.Open(i);
     caller.join();
+    EXPECT_EQ(handedOut, kJobs);
+    gates.OpenAll();
     pool.Wait();
-    EXPECT_EQ(progress.finishedFilesBytes.load(), 6u);
-    EXPECT_EQ(progress.commandBytesDone.load(), 6u);
+    EXPECT_EQ(progress.finishedFilesBytes.load(), kJobs);
+    EXPECT_EQ(progress.commandBytesDone.load(), kJobs);
 }
 
 // The command's bytes are the finished files plus every copy's chunks so far; the file bar and
