@@ -253,8 +253,8 @@ public:
         const DestinationFolder& folder = Prepared(parent);
         Arrival arrival;
         arrival.folderIsNew = folder.created;
-        arrival.replacesMarked =
-            !folder.marked.empty() && folder.marked.count(FoldedName(std::wstring_view(destination).substr(parent.size() + 1))) != 0;
+        const std::wstring_view name = std::wstring_view(destination).substr(parent.size() + 1);
+        arrival.replacesMarked = !folder.marked.empty() && folder.marked.count(FoldedName(name)) != 0;
         return arrival;
     }
 

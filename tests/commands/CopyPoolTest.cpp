@@ -140,8 +140,9 @@ TEST(CopyPool, JobsStartInTheOrderTheyWereHandedOut)
         ASSERT_TRUE(gates.StartedAre(expected)) << done;
         const size_t started = done + 3, now = handedOutNow();
         EXPECT_LE(now, started + kQueued) << done;
-        if (started < ahead && ahead - started > kQueued / 2) // more than half still queued: the caller waits
+        if (started < ahead && ahead - started > kQueued / 2) { // more than half still queued: the caller waits
             EXPECT_EQ(now, ahead) << done;
+        }
     }
     caller.join();
     EXPECT_EQ(handedOut, kJobs);

@@ -566,7 +566,8 @@ TEST_F(FolderCommandsTest, ADestinationFolderIsListedOnceAndAFolderMadeByTheCopy
     for (const std::wstring& call : fs.calls)
         if (call.compare(0, 12, L"Enumerate D:") == 0)
             listings.push_back(call);
-    EXPECT_EQ(listings, (Paths{L"Enumerate D:\\dst\\*", L"Enumerate D:\\dst\\src\\*", L"Enumerate D:\\dst\\src\\sub\\*"}));
+    EXPECT_EQ(listings,
+              (Paths{L"Enumerate D:\\dst\\*", L"Enumerate D:\\dst\\src\\*", L"Enumerate D:\\dst\\src\\sub\\*"}));
     EXPECT_EQ(fs.Attributes(L"D:\\dst\\src\\sub"), kFolder);
     for (const wchar_t* copied : {L"D:\\dst\\src\\b.txt", L"D:\\dst\\src\\sub\\c.txt"}) {
         EXPECT_EQ(fs.Content(copied), "new");
@@ -683,7 +684,8 @@ TEST_F(FolderCommandsTest, ThreadsLeaveWhatOneThreadLeavesWithTheSameCalls)
         std::function<void(FakeFileSystem&)> make;
     };
     const Scenario scenarios[] = {
-        {"copy into a new folder", false, L"C:\\src", L"D:\\dst", [](FakeFileSystem& one) { MakeBusyTree(one, L"C:\\src"); }},
+        {"copy into a new folder", false, L"C:\\src", L"D:\\dst",
+         [](FakeFileSystem& one) { MakeBusyTree(one, L"C:\\src"); }},
         {"copy over an earlier copy", false, L"C:\\src", L"D:\\dst",
          [](FakeFileSystem& one) {
              MakeBusyTree(one, L"C:\\src");
