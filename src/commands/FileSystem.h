@@ -20,7 +20,10 @@ constexpr uint32_t System = 0x4;
 constexpr uint32_t Directory = 0x10;
 constexpr uint32_t Archive = 0x20;
 constexpr uint32_t Normal = 0x80;
+constexpr uint32_t Temporary = 0x100;
 constexpr uint32_t ReparsePoint = 0x400; // with Directory: a junction or a folder symbolic link
+constexpr uint32_t Offline = 0x1000;
+constexpr uint32_t NotContentIndexed = 0x2000;
 constexpr uint32_t Unknown = 0xFFFFFFFF;  // nothing is known about the entry
 } // namespace FileAttribute
 

@@ -7,8 +7,10 @@
 #include "commands/FolderCommands.h"
 
 #include "commands/InstallState.h"
+#include "commands/CopyPool.h"
 #include "commands/FileSet.h"
 #include "commands/FolderPaths.h"
+#include "xml/AsciiText.h"
 
 #include <optional>
 #include <unordered_map>
@@ -17,6 +19,56 @@
 #include <vector>
 
 namespace {
+
+// The attribute bits a reset to Normal takes away, archive apart (every new or rewritten file
+// carries that one). An entry the listing shows without any of them needs no reset: that
+// saves a call per file, where the calls are most of a small file's cost.
+constexpr uint32_t kResettable = FileAttribute::ReadOnly | FileAttribute::Hidden | FileAttribute::System |
+                                 FileAttribute::Temporary | FileAttribute::Offline |
+                                 FileAttribute::NotContentIndexed;
+
+bool NeedsReset(uint32_t attributes)
+{
+    return (attributes & kResettable) != 0;
+}
+
+// A name as the destination listings are looked up by: ASCII letters folded, as the platform
+// compares names (it folds more; a name it folds and this does not is caught by the retry
+// after a failed replacement).
+std::wstring FoldedName(std::wstring_view name)
+{
+    std::wstring folded(name);
+    for (wchar_t& c : folded)
+        c = FoldAscii(c);
+    return folded;
+}
+
+// What is at an entry's destination before it goes there, as far as the command knows.
+struct Arrival
+{
+    bool folderIsNew = false;    // this command created the folder: nothing there predates it
+    bool replacesMarked = false; // an entry already there carries bits a reset takes away
+};
+
+// Replaces whatever file is at `destination` with `replace` (a copy or a move of `entry`), so
+// that a failed replacement leaves the previous file in place. A read-only or hidden file
+// there refuses to be replaced until its attributes are reset: done first where the folder's
+// listing showed such bits, and once after a failure in a folder that was there before (bits
+// set since the listing, or a name spelled in another case than the listing could match).
+// What arrives loses the bits its source carried, also where a move across volumes copied the
+// file but could not delete its source.
+template <typename Replace>
+void ReplaceFile(FileSystem& fileSystem, const FileEntry& entry, const std::wstring& destination,
+                 const Arrival& arrival, Replace replace)
+{
+    if (arrival.replacesMarked)
+        fileSystem.SetAttributes(destination, FileAttribute::Normal);
+    if (!replace() && !arrival.folderIsNew && !arrival.replacesMarked &&
+        fileSystem.SetAttributes(destination, FileAttribute::Normal))
+        replace();
+    if (NeedsReset(entry.attributes))
+        fileSystem.SetAttributes(destination, FileAttribute::Normal);
+}
 
 // The folder text the walk starts from: the folder with exactly one separator after it.
 std::wstring ScanRoot(const std::wstring& folder)
@@ -99,6 +151,17 @@ public:
         chain.emplace_back(std::wstring(WithoutTrailingSeparators(root)), std::move(rootHold));
     }
 
+    // The holds of the chain as it stands, for work on its last folder that may outlast the
+    // chain's next step (a move handed to another thread).
+    std::vector<std::shared_ptr<FolderHold>> Holds() const
+    {
+        std::vector<std::shared_ptr<FolderHold>> holds;
+        holds.reserve(chain.size());
+        for (const auto& link : chain)
+            holds.push_back(link.second);
+        return holds;
+    }
+
     // Holds the chain down to `folder` (the root or a folder below it); false when a folder on
     // the way is no longer a plain folder.
     bool Reach(std::wstring_view folder)
@@ -135,7 +198,7 @@ private:
     }
 
     FileSystem& fileSystem;
-    std::vector<std::pair<std::wstring, std::unique_ptr<FolderHold>>> chain;
+    std::vector<std::pair<std::wstring, std::shared_ptr<FolderHold>>> chain;
     std::wstring refused; // the last folder that failed its check, with everything below it
 };
 
@@ -179,19 +242,20 @@ public:
         return JoinPath(destinationRoot, std::wstring_view(entry.path).substr(sourceBase.size()));
     }
 
-    // Creates the folder unless this command already has; returns whether this command
-    // created it (then nothing in it predates the command).
-    bool PrepareFolder(std::wstring_view folder)
+    // Creates the folder unless this command already has; says whether this command created
+    // it (then nothing in it predates the command).
+    bool PrepareFolder(std::wstring_view folder) { return Prepared(folder).created; }
+
+    // Prepares the folder `destination` goes into and says what is already there.
+    Arrival Prepare(const std::wstring& destination)
     {
-        const std::wstring key(WithoutTrailingSeparators(folder));
-        if (key == lastFolder)
-            return lastFolderIsNew;
-        auto found = preparedFolders.find(key);
-        if (found == preparedFolders.end())
-            found = preparedFolders.emplace(key, fileSystem.CreateFolderTree(key)).first;
-        lastFolder = key;
-        lastFolderIsNew = found->second;
-        return lastFolderIsNew;
+        const std::wstring_view parent = ParentPath(destination);
+        const DestinationFolder& folder = Prepared(parent);
+        Arrival arrival;
+        arrival.folderIsNew = folder.created;
+        const std::wstring_view name = std::wstring_view(destination).substr(parent.size() + 1);
+        arrival.replacesMarked = !folder.marked.empty() && folder.marked.count(FoldedName(name)) != 0;
+        return arrival;
     }
 
     FileSystem& fileSystem;
@@ -217,10 +281,41 @@ private:
         });
     }
 
+    // A destination folder as this command found it.
+    struct DestinationFolder
+    {
+        bool created = false;                   // by this command: empty before it
+        std::unordered_set<std::wstring> marked; // names (ASCII case folded) already there with resettable bits
+    };
+
+    const DestinationFolder& Prepared(std::wstring_view folder)
+    {
+        std::wstring key(WithoutTrailingSeparators(folder));
+        if (lastFolder != nullptr && key == lastKey)
+            return *lastFolder;
+        auto found = preparedFolders.find(key);
+        if (found == preparedFolders.end()) {
+            DestinationFolder made;
+            made.created = fileSystem.CreateFolderTree(key);
+            // A folder that was there already is listed once: its entries' attributes decide
+            // which replacements need a reset first, so no file costs a call of its own.
+            if (!made.created)
+                fileSystem.Enumerate(key + L"\\*", [&made](const FoundFile& found) {
+                    if (NeedsReset(found.attributes) && found.name != L"." && found.name != L"..")
+                        made.marked.insert(FoldedName(found.name));
+                    return true;
+                });
+            found = preparedFolders.emplace(key, std::move(made)).first;
+        }
+        lastKey = std::move(key);
+        lastFolder = &found->second; // map nodes stay where they are
+        return *lastFolder;
+    }
+
     std::wstring sourceBase; // the source without a trailing separator: every entry starts with it
-    std::unordered_map<std::wstring, bool> preparedFolders;
-    std::wstring lastFolder;
-    bool lastFolderIsNew = false;
+    std::unordered_map<std::wstring, DestinationFolder> preparedFolders;
+    std::wstring lastKey;
+    const DestinationFolder* lastFolder = nullptr;
 };
 
 // Folders a move renamed whole: what lay beneath them has travelled along, and their source
@@ -276,6 +371,10 @@ uint32_t CopyProgress(InstallProgress& progress, uint64_t totalFileSize, uint64_
     constexpr uint32_t kContinue = 0;      // PROGRESS_CONTINUE
     if (callbackReason != kChunkFinished)
         return kContinue;
+    if (progress.slot != nullptr) {
+        progress.slot->Chunk(totalFileSize, totalBytesTransferred);
+        return kContinue;
+    }
     progress.fileBytesDone = totalBytesTransferred;
     progress.fileBytesTotal = totalFileSize;
     const uint64_t commandDone = progress.finishedFilesBytes.load() + totalBytesTransferred;
@@ -285,8 +384,8 @@ uint32_t CopyProgress(InstallProgress& progress, uint64_t totalFileSize, uint64_
     return kContinue;
 }
 
-void CopyFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
-                    const std::wstring& target)
+void CopyFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
+                               const std::wstring& target, int threads)
 {
     progress.ResetByteCounters();
     FolderTransfer transfer(fileSystem, progress, source, target, true);
@@ -294,23 +393,22 @@ void CopyFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
         return;
     transfer.PrepareFolder(transfer.target);
 
+    CopyPool pool(progress, threads);
     const auto copy = [&](const FileEntry& entry, const std::wstring& destination) {
-        const bool inNewFolder = transfer.PrepareFolder(ParentPath(destination));
-        progress.SetCurrentFileName(entry.GetFileName());
+        const Arrival arrival = transfer.Prepare(destination);
         if (entry.IsFolder()) {
             // Folders come into being as the parents of what they hold; one that was already
-            // there gets normal attributes.
-            if (!inNewFolder)
+            // there loses the attributes a reset takes away.
+            pool.Show(entry.GetFileName());
+            if (arrival.replacesMarked)
                 fileSystem.SetAttributes(destination, FileAttribute::Normal);
-        } else {
-            // The copy itself replaces an existing file (read-only cleared first), so a failed
-            // copy leaves the previous file in place.
-            if (!inNewFolder)
-                fileSystem.SetAttributes(destination, FileAttribute::Normal);
-            fileSystem.CopyOneFile(entry.path, destination, &progress);
-            fileSystem.SetAttributes(destination, FileAttribute::Normal);
+            pool.Count(entry.size);
+            return;
         }
-        progress.finishedFilesBytes += entry.size;
+        pool.Run(entry.GetFileName(), entry.size, [&fileSystem, &entry, destination, arrival](InstallProgress& slot) {
+            ReplaceFile(fileSystem, entry, destination, arrival,
+                        [&]() { return fileSystem.CopyOneFile(entry.path, destination, &slot); });
+        });
     };
     if (transfer.root.found)
         copy(transfer.root.entry, transfer.destinationRoot);
@@ -318,8 +416,14 @@ void CopyFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
         copy(entry, transfer.DestinationOf(entry));
 }
 
-void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
+void CopyFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
                     const std::wstring& target)
+{
+    CopyFolderTreeWithThreads(fileSystem, progress, source, target, 1);
+}
+
+void MoveFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
+                               const std::wstring& target, int threads)
 {
     progress.ResetByteCounters();
     // A root is never taken apart, however it is written.
@@ -335,26 +439,41 @@ void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
     transfer.PrepareFolder(transfer.target);
 
     RenamedFolders renamed;
+    std::optional<FolderChain> chain;
+    std::optional<CopyPool> pool(std::in_place, progress, threads);
     const auto move = [&](const FileEntry& entry, const std::wstring& destination) {
-        progress.SetCurrentFileName(entry.GetFileName());
         if (renamed.Carried(entry.path)) {
-            fileSystem.SetAttributes(destination, FileAttribute::Normal); // arrived with its folder
-        } else {
-            const bool inNewFolder = transfer.PrepareFolder(ParentPath(destination));
-            if (entry.IsFolder()) {
-                // One rename takes the whole folder along where it can (same volume, nothing
-                // there yet); otherwise its content follows entry by entry.
-                if (fileSystem.MoveOneFile(entry.path, destination, MoveFlag::CopyAllowed, &progress))
-                    renamed.Add(entry.path);
-            } else {
-                if (!inNewFolder)
-                    fileSystem.SetAttributes(destination, FileAttribute::Normal);
-                fileSystem.MoveOneFile(entry.path, destination, MoveFlag::ReplaceExisting | MoveFlag::CopyAllowed,
-                                       &progress);
-            }
-            fileSystem.SetAttributes(destination, FileAttribute::Normal);
+            pool->Show(entry.GetFileName());
+            if (NeedsReset(entry.attributes)) // arrived with its folder, bits and all
+                fileSystem.SetAttributes(destination, FileAttribute::Normal);
+            pool->Count(entry.size);
+            return;
         }
-        progress.finishedFilesBytes += entry.size;
+        const Arrival arrival = transfer.Prepare(destination);
+        if (entry.IsFolder()) {
+            // One rename takes the whole folder along where it can (same volume, nothing there
+            // yet); otherwise its content follows entry by entry, into a folder that was there
+            // already (which loses its resettable bits) or one made for it.
+            pool->Show(entry.GetFileName());
+            if (fileSystem.MoveOneFile(entry.path, destination, MoveFlag::CopyAllowed, &progress)) {
+                renamed.Add(entry.path);
+                if (NeedsReset(entry.attributes))
+                    fileSystem.SetAttributes(destination, FileAttribute::Normal);
+            } else if (arrival.replacesMarked) {
+                fileSystem.SetAttributes(destination, FileAttribute::Normal);
+            }
+            pool->Count(entry.size);
+            return;
+        }
+        // The file's folders stay held until its move is over, wherever the walk is by then.
+        auto holds = chain ? chain->Holds() : std::vector<std::shared_ptr<FolderHold>>();
+        pool->Run(entry.GetFileName(), entry.size,
+                  [&fileSystem, &entry, destination, arrival, holds = std::move(holds)](InstallProgress& slot) {
+                      ReplaceFile(fileSystem, entry, destination, arrival, [&]() {
+                          return fileSystem.MoveOneFile(entry.path, destination,
+                                                        MoveFlag::ReplaceExisting | MoveFlag::CopyAllowed, &slot);
+                      });
+                  });
     };
     const NamedFolder& root = transfer.root;
     if (root.found)
@@ -364,20 +483,26 @@ void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
     // the plain folder the walk listed: a folder replaced by a link meanwhile is left alone.
     std::unique_ptr<FolderHold> rootHold =
         rootGone ? nullptr : fileSystem.HoldFolder(std::wstring(WithoutTrailingSeparators(transfer.source)));
-    std::optional<FolderChain> chain;
     if (rootHold != nullptr)
         chain.emplace(fileSystem, std::move(rootHold), transfer.source);
     for (const FileEntry& entry : transfer.set.Entries()) {
         if (renamed.Carried(entry.path) || (chain && chain->Reach(ParentPath(entry.path))))
             move(entry, transfer.DestinationOf(entry));
         else
-            progress.finishedFilesBytes += entry.size;
+            pool->Count(entry.size);
     }
+    pool.reset(); // every file has moved or failed, and let go of its folders
     chain.reset(); // the emptied folders can go now
 
     RemoveEmptiedFolders(fileSystem, transfer.set, renamed);
     if (!rootGone && !root.entry.IsFolderLink())
         fileSystem.RemoveFolder(ScanRoot(transfer.source)); // also when the source had no entry of its own
+}
+
+void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
+                    const std::wstring& target)
+{
+    MoveFolderTreeWithThreads(fileSystem, progress, source, target, 1);
 }
 
 void DeleteFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& folderText)

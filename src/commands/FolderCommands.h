@@ -38,12 +38,22 @@ void CopyFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
 void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
                     const std::wstring& target);
 
+// CopyFolderTree and MoveFolderTree with up to `threads` files copied or moved at once (1 to
+// 16; 1 is the plain command). Folders are still created, renamed and listed in order on the
+// caller's thread, files start in file-set order, and each file keeps every rule on its own,
+// so the result is the one-by-one result; `fileSystem` must take calls from several threads.
+void CopyFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
+                               const std::wstring& target, int threads);
+void MoveFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
+                               const std::wstring& target, int threads);
+
 // Deletes `folder` with everything beneath it (only its content when it ends with a separator).
 // A drive or share root is refused.
 void DeleteFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& folder);
 
 // The platform's progress report for one chunk of a copy or move. Only a finished chunk
-// (reason 0) changes anything. Returns the platform's "continue" (0).
+// (reason 0) changes anything; a progress with a slot passes it on to its pool. Returns the
+// platform's "continue" (0).
 uint32_t CopyProgress(InstallProgress& progress, uint64_t totalFileSize, uint64_t totalBytesTransferred,
                       uint32_t callbackReason);
 

@@ -18,18 +18,30 @@ std::wstring Argument(const InstallState& state, int commandIndex, size_t n)
     return n < arguments.size() ? arguments[n] : std::wstring();
 }
 
+// Files the command copies or moves at once; 1 when the command is missing.
+int Threads(const InstallState& state, int commandIndex)
+{
+    const auto& commands = state.settings.commands;
+    if (commandIndex < 0 || static_cast<size_t>(commandIndex) >= commands.size())
+        return 1;
+    return commands[static_cast<size_t>(commandIndex)].threads;
+}
+
 } // namespace
 
+// FileSystemWin32 holds no state of its own, so its calls may come from several threads.
 void RunDirCopy(InstallState& state, int commandIndex)
 {
     FileSystemWin32 fileSystem;
-    CopyFolderTree(fileSystem, state.progress, Argument(state, commandIndex, 0), Argument(state, commandIndex, 1));
+    CopyFolderTreeWithThreads(fileSystem, state.progress, Argument(state, commandIndex, 0),
+                              Argument(state, commandIndex, 1), Threads(state, commandIndex));
 }
 
 void RunDirMove(InstallState& state, int commandIndex)
 {
     FileSystemWin32 fileSystem;
-    MoveFolderTree(fileSystem, state.progress, Argument(state, commandIndex, 0), Argument(state, commandIndex, 1));
+    MoveFolderTreeWithThreads(fileSystem, state.progress, Argument(state, commandIndex, 0),
+                              Argument(state, commandIndex, 1), Threads(state, commandIndex));
 }
 
 void RunDirDelete(InstallState& state, int commandIndex)

@@ -11,6 +11,8 @@
 #include <mutex>
 #include <string>
 
+class CopySlot;
+
 class InstallProgress
 {
 public:
@@ -34,6 +36,11 @@ public:
 
     void SetCurrentFileName(const std::wstring& name);
     std::wstring CurrentFileName() const;
+
+    // Set on the progress that one of several copies running at once reports to: its chunks
+    // then go to the pool that sums them into the command's progress (CopyPool.h). Null on
+    // the command's own progress.
+    CopySlot* slot = nullptr;
 
 private:
     mutable std::mutex fileNameLock;

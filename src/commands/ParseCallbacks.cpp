@@ -11,6 +11,8 @@
 #include "xml/XmlDocument.h"
 #include "xml/AsciiText.h"
 
+#include <algorithm>
+
 namespace {
 
 // The value of a path variable in the reader's table; empty when unset or unknown.
@@ -127,6 +129,7 @@ void ParseDirectoryPair(ElementReader& reader, InstallCommand& command)
 {
     command.arguments.push_back(reader.Path("directory"));
     command.arguments.push_back(reader.Path("target"));
+    command.threads = std::clamp(ParseInteger(NarrowBytes(reader.Text("threads"))), 1, kMaxCopyThreads);
     if (reader.Report().On())
         CheckFolderPair(reader, command, EqualsIgnoreAsciiCase(command.commandName, L"dirmove"));
 }

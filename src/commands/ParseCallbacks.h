@@ -11,7 +11,8 @@ class ElementReader;
 // hide = the `hide` attribute equals "true" ignoring ASCII case.
 void ParseExecute(ElementReader& reader, InstallCommand& command);
 
-// dircopy and dirmove: arguments = directory, target (both expanded).
+// dircopy and dirmove: arguments = directory, target (both expanded); threads = the `threads`
+// integer held to 1..16 (1 when absent or not a number).
 void ParseDirectoryPair(ElementReader& reader, InstallCommand& command);
 
 // dirdelete: arguments = directory (expanded).

@@ -162,6 +162,7 @@ void FakeFileSystem::AddNode(const std::wstring& path, Node node)
 
 void FakeFileSystem::AddFolder(const std::wstring& path, uint32_t attributes)
 {
+    const std::lock_guard<std::recursive_mutex> guard(mutex);
     std::vector<std::wstring> parts;
     if (!Split(path, parts))
         throw std::invalid_argument("not an absolute path");
@@ -170,11 +171,13 @@ void FakeFileSystem::AddFolder(const std::wstring& path, uint32_t attributes)
 
 void FakeFileSystem::AddFile(const std::wstring& path, const std::string& content, uint32_t attributes)
 {
+    const std::lock_guard<std::recursive_mutex> guard(mutex);
     AddNode(path, Node{L"", attributes & ~FileAttribute::Directory, content});
 }
 
 void FakeFileSystem::AddFolderLink(const std::wstring& path, const std::wstring& target)
 {
+    const std::lock_guard<std::recursive_mutex> guard(mutex);
     Node link{L"", FileAttribute::Directory | FileAttribute::ReparsePoint};
     if (!Resolve(target, true, link.linkTarget))
         throw std::invalid_argument("link target missing");
@@ -183,6 +186,7 @@ void FakeFileSystem::AddFolderLink(const std::wstring& path, const std::wstring&
 
 void FakeFileSystem::Lock(const std::wstring& path)
 {
+    const std::lock_guard<std::recursive_mutex> guard(mutex);
     std::wstring key;
     if (!Resolve(path, false, key))
         throw std::invalid_argument("nothing to lock");
@@ -191,18 +195,21 @@ void FakeFileSystem::Lock(const std::wstring& path)
 
 bool FakeFileSystem::Exists(const std::wstring& path) const
 {
+    const std::lock_guard<std::recursive_mutex> guard(mutex);
     std::wstring key;
     return Resolve(path, false, key);
 }
 
 std::string FakeFileSystem::Content(const std::wstring& path) const
 {
+    const std::lock_guard<std::recursive_mutex> guard(mutex);
     std::wstring key;
     return Resolve(path, true, key) ? nodes.at(key).content : std::string("<missing>");
 }
 
 uint32_t FakeFileSystem::Attributes(const std::wstring& path) const
 {
+    const std::lock_guard<std::recursive_mutex> guard(mutex);
     std::wstring key;
     return Resolve(path, false, key) ? nodes.at(key).attributes : FileAttribute::Unknown;
 }
@@ -226,6 +233,7 @@ std::wstring FakeFileSystem::DisplayPath(const std::wstring& key) const
 
 std::vector<std::wstring> FakeFileSystem::Tree(const std::wstring& root) const
 {
+    const std::lock_guard<std::recursive_mutex> guard(mutex);
     std::vector<std::wstring> listed;
     std::wstring rootKey;
     if (!Resolve(root, true, rootKey))
@@ -239,6 +247,7 @@ std::vector<std::wstring> FakeFileSystem::Tree(const std::wstring& root) const
 
 std::vector<std::wstring> FakeFileSystem::ChangingCalls() const
 {
+    const std::lock_guard<std::recursive_mutex> guard(mutex);
     std::vector<std::wstring> changing;
     for (const std::wstring& call : calls)
         if (call.compare(0, 10, L"Enumerate ") != 0 && call.compare(0, 11, L"HoldFolder ") != 0)
@@ -259,6 +268,7 @@ void FakeFileSystem::Log(std::wstring call)
 
 void FakeFileSystem::Erase(const std::wstring& path)
 {
+    const std::lock_guard<std::recursive_mutex> guard(mutex);
     std::wstring key;
     if (!Resolve(path, false, key))
         throw std::invalid_argument("nothing to erase");
@@ -269,6 +279,7 @@ void FakeFileSystem::Erase(const std::wstring& path)
 
 bool FakeFileSystem::Enumerate(const std::wstring& pattern, const Visitor& visit)
 {
+    const std::lock_guard<std::recursive_mutex> guard(mutex);
     Log(L"Enumerate " + pattern);
     const size_t cut = pattern.find_last_of(L"\\/");
     if (cut == std::wstring::npos || cut + 1 == pattern.size())
@@ -302,6 +313,7 @@ bool FakeFileSystem::Enumerate(const std::wstring& pattern, const Visitor& visit
 
 bool FakeFileSystem::SetAttributes(const std::wstring& path, uint32_t attributes)
 {
+    const std::lock_guard<std::recursive_mutex> guard(mutex);
     Log(L"SetAttributes " + path);
     std::wstring key;
     if (!Resolve(path, true, key) || key.size() <= 2)
@@ -316,6 +328,7 @@ bool FakeFileSystem::SetAttributes(const std::wstring& path, uint32_t attributes
 
 bool FakeFileSystem::RemoveFile(const std::wstring& path)
 {
+    const std::lock_guard<std::recursive_mutex> guard(mutex);
     Log(L"RemoveFile " + path);
     std::wstring key;
     if (!Resolve(path, false, key) || nodes.at(key).IsFolder() ||
@@ -327,6 +340,7 @@ bool FakeFileSystem::RemoveFile(const std::wstring& path)
 
 bool FakeFileSystem::RemoveFolder(const std::wstring& path)
 {
+    const std::lock_guard<std::recursive_mutex> guard(mutex);
     Log(L"RemoveFolder " + path);
     std::wstring key;
     if (!Resolve(path, false, key) || key.size() <= 2)
@@ -342,6 +356,7 @@ bool FakeFileSystem::RemoveFolder(const std::wstring& path)
 
 bool FakeFileSystem::CreateFolderTree(const std::wstring& path)
 {
+    const std::lock_guard<std::recursive_mutex> guard(mutex);
     Log(L"CreateFolderTree " + path);
     std::vector<std::wstring> parts;
     bool created = false;
@@ -365,6 +380,7 @@ bool FakeFileSystem::Arrive(const Node& source, const std::wstring& key, const s
 
 bool FakeFileSystem::CopyOneFile(const std::wstring& from, const std::wstring& to, InstallProgress* progress)
 {
+    const std::lock_guard<std::recursive_mutex> guard(mutex);
     Log(L"Copy " + from + L" -> " + to);
     std::wstring sourceKey, name, key;
     if (Failing(Operation::Copy, from) || Failing(Operation::Copy, to) || !Resolve(from, true, sourceKey) ||
@@ -382,6 +398,7 @@ bool FakeFileSystem::CopyOneFile(const std::wstring& from, const std::wstring& t
 bool FakeFileSystem::MoveOneFile(const std::wstring& from, const std::wstring& to, uint32_t flags,
                                  InstallProgress* progress)
 {
+    const std::lock_guard<std::recursive_mutex> guard(mutex);
     Log(L"Move " + from + L" -> " + to);
     std::wstring sourceKey, name, key;
     if (Failing(Operation::Move, from) || Failing(Operation::Move, to) || !Resolve(from, false, sourceKey) ||
@@ -422,12 +439,14 @@ bool FakeFileSystem::MoveOneFile(const std::wstring& from, const std::wstring& t
 
 bool FakeFileSystem::SameObject(const std::wstring& a, const std::wstring& b)
 {
+    const std::lock_guard<std::recursive_mutex> guard(mutex);
     std::wstring first, second;
     return Resolve(a, false, first) && Resolve(b, false, second) && first == second;
 }
 
 std::wstring FakeFileSystem::FullPath(const std::wstring& path)
 {
+    const std::lock_guard<std::recursive_mutex> guard(mutex);
     return NormalizePath(path, currentFolder);
 }
 
@@ -441,6 +460,7 @@ public:
     }
     ~Hold() override
     {
+        const std::lock_guard<std::recursive_mutex> guard(fileSystem.mutex);
         --fileSystem.nodes.at(key).holds;
         --fileSystem.heldFolders;
     }
@@ -452,6 +472,7 @@ private:
 
 std::unique_ptr<FolderHold> FakeFileSystem::HoldFolder(const std::wstring& path)
 {
+    const std::lock_guard<std::recursive_mutex> guard(mutex);
     Log(L"HoldFolder " + path);
     std::wstring key;
     if (!Resolve(path, false, key) || !nodes.at(key).IsFolder() || nodes.at(key).IsLink())

@@ -4,13 +4,15 @@
 // platform's rules the commands depend on: names compare without ASCII case, a read-only or
 // held file cannot be deleted or replaced, a rename on one volume takes a folder's content
 // along, across volumes only files move (copy, then delete the source), and removing a folder
-// link removes the link, not its target.
+// link removes the link, not its target. Its calls may come from several threads (the folder
+// commands' copy threads): one lock serialises them; set it up before a command runs.
 #pragma once
 
 #include "commands/FileSystem.h"
 
 #include <functional>
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
 #include <utility>
@@ -101,4 +103,6 @@ private:
     std::wstring currentFolder;
     std::map<std::wstring, std::function<void()>> triggers;
     int heldFolders = 0;
+    // Taken by every public call; recursive, as an action run before a call makes calls itself.
+    mutable std::recursive_mutex mutex;
 };

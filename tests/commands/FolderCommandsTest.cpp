@@ -6,6 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <thread>
+
 namespace {
 
 using Paths = std::vector<std::wstring>;
@@ -508,6 +513,228 @@ TEST_F(FolderCommandsTest, DeleteRemovesFolderLinksButNotWhatTheyLeadTo)
     DeleteFolderTree(fs, progress, L"C:\\link");
     EXPECT_FALSE(fs.Exists(L"C:\\link"));
     EXPECT_EQ(fs.Tree(L"D:\\keep"), Paths{L"precious.txt"});
+}
+
+// ---- calls per file ----
+
+// A small file costs what its calls cost: where nothing needs a reset a copy makes one call per
+// file, and it resets only what the source and destination listings show.
+TEST_F(FolderCommandsTest, CopyResetsOnlyWhatTheListingsShow)
+{
+    constexpr uint32_t kPlain = FileAttribute::Archive, kNone = 0;
+    const std::wstring copy = L"Copy C:\\src\\a.txt -> D:\\dst\\src\\a.txt";
+    const std::wstring reset = L"SetAttributes D:\\dst\\src\\a.txt";
+    struct Case { uint32_t source; uint32_t old; Paths after; }; // old: kNone when nothing is there
+    const Case cases[] = {
+        {kPlain, kNone, {copy}},
+        {kReadOnly, kNone, {copy, reset}},
+        {kHidden | FileAttribute::System, kNone, {copy, reset}},
+        {FileAttribute::Temporary, kNone, {copy, reset}},
+        {kPlain, kPlain, {copy}},
+        {kPlain, kReadOnly, {reset, copy}},
+        {kPlain, kHidden, {reset, copy}},
+        {kReadOnly, kReadOnly | kHidden, {reset, copy, reset}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.source << " over " << c.old);
+        FakeFileSystem one;
+        one.AddFile(L"C:\\src\\a.txt", "new", c.source);
+        if (c.old != kNone)
+            one.AddFile(L"D:\\dst\\src\\a.txt", "old", c.old);
+        CopyFolderTree(one, progress, L"C:\\src", L"D:\\dst");
+        Paths expected{L"CreateFolderTree D:\\dst", L"CreateFolderTree D:\\dst\\src"};
+        expected.insert(expected.end(), c.after.begin(), c.after.end());
+        EXPECT_EQ(one.ChangingCalls(), expected);
+        EXPECT_EQ(one.Content(L"D:\\dst\\src\\a.txt"), "new");
+        EXPECT_EQ(one.Attributes(L"D:\\dst\\src\\a.txt") & (kReadOnly | kHidden | FileAttribute::System), 0u);
+    }
+}
+
+// A folder that was there already is listed once, however many files go into it.
+TEST_F(FolderCommandsTest, ADestinationFolderIsListedOnceAndAFolderMadeByTheCopyNever)
+{
+    for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt"}) {
+        fs.AddFile(std::wstring(L"C:\\src\\") + name, "new");
+        fs.AddFile(std::wstring(L"C:\\src\\sub\\") + name, "new");
+        fs.AddFile(std::wstring(L"D:\\dst\\src\\") + name, "old", kReadOnly);
+    }
+    fs.AddFolder(L"D:\\dst\\src\\sub", kFolder | kHidden);
+    fs.AddFolder(L"D:\\dst\\src\\plain");
+    fs.AddFile(L"C:\\src\\fresh\\d.txt", "new"); // its folder is made by the copy
+    CopyFolderTree(fs, progress, L"C:\\src", L"D:\\dst");
+    Paths listings;
+    for (const std::wstring& call : fs.calls)
+        if (call.compare(0, 12, L"Enumerate D:") == 0)
+            listings.push_back(call);
+    EXPECT_EQ(listings,
+              (Paths{L"Enumerate D:\\dst\\*", L"Enumerate D:\\dst\\src\\*", L"Enumerate D:\\dst\\src\\sub\\*"}));
+    EXPECT_EQ(fs.Attributes(L"D:\\dst\\src\\sub"), kFolder);
+    for (const wchar_t* copied : {L"D:\\dst\\src\\b.txt", L"D:\\dst\\src\\sub\\c.txt"}) {
+        EXPECT_EQ(fs.Content(copied), "new");
+        EXPECT_EQ(fs.Attributes(copied), FileAttribute::Archive);
+    }
+}
+
+// The listing can miss a file that refuses to be replaced (made read-only since, or named in a
+// case only the platform folds): a failed copy into a folder that was there resets the file
+// and tries once more; into a folder the copy made, or with nothing to reset, it does not.
+TEST_F(FolderCommandsTest, AFailedReplacementInAnExistingFolderIsTriedOnceMoreAfterAReset)
+{
+    const std::wstring copy = L"Copy C:\\src\\a.txt -> D:\\dst\\src\\a.txt";
+    const std::wstring reset = L"SetAttributes D:\\dst\\src\\a.txt";
+    struct Case { bool folderThere; bool fileThere; bool markedLater; bool failing; Paths calls; std::string left; };
+    const Case cases[] = {
+        {true, true, true, false, {copy, reset, copy}, "new"},
+        {true, true, false, true, {copy, reset, copy}, "old"}, // still failing: the old file stays
+        {true, false, false, true, {copy, reset}, "<missing>"}, // nothing there to reset: no second copy
+        {false, false, false, true, {copy}, "<missing>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.folderThere << c.fileThere << c.markedLater << c.failing);
+        FakeFileSystem one;
+        one.AddFile(L"C:\\src\\a.txt", "new");
+        if (c.folderThere)
+            one.AddFolder(L"D:\\dst\\src");
+        if (c.fileThere)
+            one.AddFile(L"D:\\dst\\src\\a.txt", "old");
+        if (c.markedLater)
+            one.BeforeCall(copy, [&one]() { one.AddFile(L"D:\\dst\\src\\a.txt", "old", kReadOnly); });
+        if (c.failing)
+            one.Fail(Op::Copy, L"C:\\src\\a.txt");
+        CopyFolderTree(one, progress, L"C:\\src", L"D:\\dst");
+        Paths expected{L"CreateFolderTree D:\\dst", L"CreateFolderTree D:\\dst\\src"};
+        expected.insert(expected.end(), c.calls.begin(), c.calls.end());
+        EXPECT_EQ(one.ChangingCalls(), expected);
+        EXPECT_EQ(one.Content(L"D:\\dst\\src\\a.txt"), c.left);
+    }
+}
+
+// What a rename carries along keeps its attributes: only the entries listed with resettable
+// bits are reset afterwards. (Across volumes each file is replaced as a copy replaces it.)
+TEST_F(FolderCommandsTest, AMoveResetsOnlyWhatArrivedWithResettableBits)
+{
+    fs.AddFile(L"C:\\src\\a.txt", "a");
+    fs.AddFile(L"C:\\src\\h.txt", "h", kHidden);
+    fs.AddFile(L"C:\\src\\sub\\b.txt", "b");
+    fs.AddFolder(L"C:\\src\\sys", kFolder | FileAttribute::System);
+    MoveFolderTree(fs, progress, L"C:\\src", L"C:\\dst");
+    EXPECT_EQ(fs.ChangingCalls(), (Paths{L"CreateFolderTree C:\\dst", L"Move C:\\src -> C:\\dst\\src",
+                                         L"SetAttributes C:\\dst\\src\\h.txt", L"SetAttributes C:\\dst\\src\\sys"}));
+    EXPECT_EQ(fs.Attributes(L"C:\\dst\\src\\h.txt"), kNormal);
+    EXPECT_EQ(fs.Attributes(L"C:\\dst\\src\\sys"), kFolder);
+    EXPECT_EQ(fs.Content(L"C:\\dst\\src\\sub\\b.txt"), "b");
+}
+
+// ---- threads ----
+
+// Everything on the fake's drives: each path with its attributes and content.
+Paths Snapshot(const FakeFileSystem& fs)
+{
+    Paths all;
+    for (const std::wstring drive : {L"C:\\", L"D:\\", L"E:\\"}) {
+        for (const std::wstring& path : fs.Tree(drive)) {
+            const std::string content = fs.Content(drive + path);
+            all.push_back(drive + path + L" " + std::to_wstring(fs.Attributes(drive + path)) + L" " +
+                          std::wstring(content.begin(), content.end()));
+        }
+    }
+    return all;
+}
+
+// 4 folders of 3 subfolders, 5 files in each of the 16: some read-only, some hidden.
+void MakeBusyTree(FakeFileSystem& fs, const std::wstring& root)
+{
+    int n = 0;
+    for (const wchar_t* top : {L"a", L"b", L"c", L"d"}) {
+        for (const wchar_t* sub : {L"", L"\\x", L"\\y", L"\\z"}) {
+            for (int file = 0; file < 5; ++file, ++n) {
+                const uint32_t attributes = n % 7 == 3 ? kReadOnly : n % 5 == 1 ? kHidden : FileAttribute::Archive;
+                fs.AddFile(root + L"\\" + top + sub + L"\\f" + std::to_wstring(file) + L".txt",
+                           std::string(static_cast<size_t>(n + 1), 'a' + static_cast<char>(n % 26)), attributes);
+            }
+        }
+    }
+}
+
+// With several threads every file keeps its rules on its own, so a copy or move leaves exactly
+// what the one-by-one command leaves, with the same calls made (in another order), failures
+// and locked files included.
+TEST_F(FolderCommandsTest, ThreadsLeaveWhatOneThreadLeavesWithTheSameCalls)
+{
+    struct Scenario
+    {
+        const char* what;
+        bool move;
+        const wchar_t* source;
+        const wchar_t* target;
+        std::function<void(FakeFileSystem&)> make;
+    };
+    const Scenario scenarios[] = {
+        {"copy into a new folder", false, L"C:\\src", L"D:\\dst",
+         [](FakeFileSystem& one) { MakeBusyTree(one, L"C:\\src"); }},
+        {"copy over an earlier copy", false, L"C:\\src", L"D:\\dst",
+         [](FakeFileSystem& one) {
+             MakeBusyTree(one, L"C:\\src");
+             MakeBusyTree(one, L"D:\\dst\\src");
+             one.AddFile(L"D:\\dst\\src\\a\\f0.txt", "old, read-only", kReadOnly);
+             one.AddFile(L"D:\\dst\\src\\b\\x\\f1.txt", "old, hidden", kHidden);
+             one.AddFile(L"D:\\dst\\src\\c\\f2.txt", "old, locked");
+             one.Lock(L"D:\\dst\\src\\c\\f2.txt");
+             one.Fail(Op::Copy, L"C:\\src\\d\\y\\f3.txt");
+             one.Lock(L"C:\\src\\a\\x\\f4.txt"); // open elsewhere, still readable
+             one.AddFolder(L"D:\\dst\\src\\b", kFolder | kHidden);
+         }},
+        {"copy into itself", false, L"C:\\src", L"C:\\src\\a\\backup",
+         [](FakeFileSystem& one) { MakeBusyTree(one, L"C:\\src"); }},
+        {"move on one volume", true, L"C:\\src", L"C:\\dst",
+         [](FakeFileSystem& one) {
+             MakeBusyTree(one, L"C:\\src");
+             one.Lock(L"C:\\src\\b\\y\\f2.txt"); // its folders cannot be renamed
+             one.AddFile(L"C:\\dst\\src\\a\\f0.txt", "old", kReadOnly); // neither can src nor a
+         }},
+        {"move across volumes", true, L"C:\\src\\", L"D:\\dst",
+         [](FakeFileSystem& one) {
+             MakeBusyTree(one, L"C:\\src");
+             one.AddFile(L"D:\\keep\\s.txt", "precious", kReadOnly);
+             one.AddFolderLink(L"C:\\src\\c\\away", L"D:\\keep");
+             one.Lock(L"C:\\src\\a\\x\\f1.txt");
+             one.Fail(Op::Move, L"C:\\src\\d\\f4.txt");
+             one.AddFile(L"D:\\dst\\b\\f0.txt", "old", kReadOnly | kHidden);
+         }},
+    };
+    for (const Scenario& scenario : scenarios) {
+        SCOPED_TRACE(scenario.what);
+        Paths oneByOne, oneByOneCalls;
+        for (int threads : {1, 2, 4, 16}) {
+            SCOPED_TRACE(threads);
+            FakeFileSystem one;
+            InstallProgress counted;
+            scenario.make(one);
+            std::atomic<bool> running{true};
+            std::thread window([&]() { // reads what it paints while the copies run (for the tsan preset)
+                while (running)
+                    PercentOf(counted.commandBytesDone + counted.fileBytesDone,
+                              counted.CurrentFileName().size() + counted.fileBytesTotal + counted.commandBytesTotal);
+            });
+            (scenario.move ? MoveFolderTreeWithThreads : CopyFolderTreeWithThreads)(one, counted, scenario.source,
+                                                                                   scenario.target, threads);
+            running = false;
+            window.join();
+            Paths calls = one.ChangingCalls();
+            std::sort(calls.begin(), calls.end());
+            if (threads == 1) {
+                oneByOne = Snapshot(one);
+                oneByOneCalls = calls;
+            } else {
+                EXPECT_EQ(Snapshot(one), oneByOne);
+                EXPECT_EQ(calls, oneByOneCalls);
+                EXPECT_EQ(counted.commandBytesDone.load(), counted.commandBytesTotal.load());
+            }
+            EXPECT_EQ(one.HeldFolders(), 0);
+            EXPECT_GT(counted.commandBytesTotal.load(), 0u);
+            EXPECT_EQ(counted.finishedFilesBytes.load(), counted.commandBytesTotal.load());
+        }
+    }
 }
 
 TEST(SamePathText, FoldsSeparatorsDotsAndAsciiCase)

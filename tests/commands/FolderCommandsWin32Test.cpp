@@ -15,6 +15,8 @@
 #include <shellapi.h>
 #include <winioctl.h>
 
+#include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -106,6 +108,17 @@ protected:
         run(state, 1);
     }
 
+    // As Run, with the `threads` a configuration gives the command.
+    void RunWithThreads(void (*run)(InstallState&, int), const std::wstring& first, const std::wstring& second,
+                        int threads)
+    {
+        InstallCommand command;
+        command.arguments = {first, second};
+        command.threads = threads;
+        state.settings.commands = {command};
+        run(state, 0);
+    }
+
     std::wstring root;
     InstallState state;
 };
@@ -129,6 +142,35 @@ TEST_F(FolderCommandsWin32Test, CopyArrivesWithNormalAttributesOverAReadOnlyFile
     Run(RunDirCopy, Path(L"src\\"), Path(L"new\\deep"));
     EXPECT_EQ(ReadText(Path(L"new\\deep\\sub\\b.txt")), "beta");
     EXPECT_FALSE(Exists(Path(L"new\\deep\\src")));
+}
+
+// Only the listings say which files need their attributes reset, so a plain source must still
+// replace read-only, hidden and system files (which Windows refuses to overwrite, and Wine run
+// as root overwrites keeping the old bits) and arrive without those bits.
+TEST_F(FolderCommandsWin32Test, PlainFilesReplaceReadOnlyHiddenAndSystemOnesAndArriveWithoutTheirBits)
+{
+    const DWORD olds[] = {FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM,
+                          FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_NORMAL};
+    Folders({L"src", L"dst", L"dst\\src", L"moved", L"moved\\src"});
+    for (DWORD old : olds) {
+        const std::wstring name = L"f" + std::to_wstring(old) + L".txt";
+        WriteText(Path(L"src\\" + name), "new " + std::to_string(old));
+        WriteText(Path(L"dst\\src\\" + name), "old", old);
+        WriteText(Path(L"moved\\src\\" + name), "old", old);
+    }
+    WriteText(Path(L"src\\fresh.txt"), "fresh");
+    Run(RunDirCopy, Path(L"src"), Path(L"dst"));
+    Run(RunDirMove, Path(L"src"), Path(L"moved"));
+    for (const wchar_t* into : {L"dst\\src\\", L"moved\\src\\"}) {
+        for (DWORD old : olds) {
+            const std::wstring file = Path(into + (L"f" + std::to_wstring(old) + L".txt"));
+            EXPECT_EQ(ReadText(file), "new " + std::to_string(old)) << testing::PrintToString(file);
+            EXPECT_EQ(Unwanted(file), 0u) << testing::PrintToString(file);
+        }
+        EXPECT_EQ(ReadText(Path(std::wstring(into) + L"fresh.txt")), "fresh");
+        EXPECT_EQ(Unwanted(Path(std::wstring(into) + L"fresh.txt")), 0u);
+    }
+    EXPECT_FALSE(Exists(Path(L"src")));
 }
 
 TEST_F(FolderCommandsWin32Test, AFileHeldOpenSurvivesDeleteAndMoveAndSoDoesTheFileItWouldReplace)
@@ -321,6 +363,85 @@ TEST_F(FolderCommandsWin32Test, LongPathsAndNamesEndingInADotOrASpace)
     EXPECT_EQ(ReadText(extended(Path(deep + L"\\leaf.txt"))), "leaf");
     EXPECT_EQ(ReadText(extended(Path(L"src\\name.\\dot.txt"))), "dot");
     EXPECT_EQ(ReadText(extended(Path(L"src\\space "))), "trailing space");
+}
+
+// Everything under `folder`, relative to it: folders end with "\", files show their content
+// and the read-only, hidden and system bits they carry.
+std::vector<std::wstring> TreeOf(const std::wstring& folder, const std::wstring& prefix = L"")
+{
+    std::vector<std::wstring> tree;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return tree;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        const std::wstring path = folder + L"\\" + name;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            tree.push_back(prefix + name + L"\\");
+            for (const std::wstring& below : TreeOf(path, prefix + name + L"\\"))
+                tree.push_back(below);
+        } else {
+            const std::string text = ReadText(path);
+            tree.push_back(prefix + name + L" " + std::to_wstring(Unwanted(path)) + L" " +
+                           std::wstring(text.begin(), text.end()));
+        }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    std::sort(tree.begin(), tree.end());
+    return tree;
+}
+
+// The copy and the move with several threads leave on disk what they leave one file at a time:
+// read-only and hidden files, replaced files, files held open on either side.
+TEST_F(FolderCommandsWin32Test, ThreadsLeaveTheTreesOneThreadLeavesHeldFilesIncluded)
+{
+    std::map<int, std::vector<std::vector<std::wstring>>> trees;
+    for (int threads : {1, 4}) {
+        const std::wstring n = std::to_wstring(threads);
+        const std::wstring source = L"t" + n + L"\\src", copied = L"c" + n + L"\\src", moved = L"m" + n + L"\\src";
+        Folders({(L"t" + n).c_str(), source.c_str(), (L"c" + n).c_str(), copied.c_str(), (L"m" + n).c_str(),
+                 moved.c_str()});
+        int count = 0;
+        for (const wchar_t* top : {L"\\a", L"\\b", L"\\c"}) {
+            for (const wchar_t* sub : {L"", L"\\x", L"\\y"}) {
+                const std::wstring folder = source + top + sub;
+                Folders({folder.c_str()});
+                for (int file = 0; file < 8; ++file, ++count) {
+                    const DWORD attributes = count % 7 == 3 ? FILE_ATTRIBUTE_READONLY
+                                             : count % 5 == 1 ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL;
+                    WriteText(Path(folder + L"\\f" + std::to_wstring(file) + L".txt"),
+                              "file " + std::to_string(count), attributes);
+                }
+            }
+        }
+        for (const std::wstring& into : {copied, moved}) {
+            Folders({(into + L"\\a").c_str(), (into + L"\\b").c_str()});
+            WriteText(Path(into + L"\\a\\f0.txt"), "old, read-only", FILE_ATTRIBUTE_READONLY);
+            WriteText(Path(into + L"\\a\\f1.txt"), "old, hidden", FILE_ATTRIBUTE_HIDDEN);
+            WriteText(Path(into + L"\\b\\f2.txt"), "old, held open");
+        }
+        std::vector<HANDLE> held;
+        for (const std::wstring& path : {copied + L"\\b\\f2.txt", moved + L"\\b\\f2.txt", source + L"\\b\\f6.txt"})
+            held.push_back(CreateFileW(Path(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                       nullptr));
+        for (HANDLE handle : held)
+            ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+        RunWithThreads(RunDirCopy, Path(source), Path(L"c" + n), threads);
+        RunWithThreads(RunDirMove, Path(source), Path(L"m" + n), threads);
+        for (HANDLE handle : held)
+            CloseHandle(handle);
+        trees[threads] = {TreeOf(Path(copied)), TreeOf(Path(moved)), TreeOf(Path(L"t" + n))};
+        EXPECT_EQ(state.progress.finishedFilesBytes.load(), state.progress.commandBytesTotal.load());
+    }
+    EXPECT_EQ(trees[4], trees[1]);
+    EXPECT_EQ(trees[1][0].size(), 9u + 72u);
+    // Left in the source: the file whose destination was held open, and the one held open itself
+    // (both in a folder the destination had already, so the move went file by file).
+    EXPECT_EQ(trees[1][2], (std::vector<std::wstring>{L"src\\", L"src\\b\\", L"src\\b\\f2.txt 2 file 26",
+                                                      L"src\\b\\f6.txt 0 file 30"}));
 }
 
 // A second volume: the Linux /dev/shm (tmpfs) seen through Wine's Z: drive, or the folder

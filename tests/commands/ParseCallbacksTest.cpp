@@ -61,6 +61,29 @@ TEST(ParseCallbacks, ExecuteKeepsItsNameAsWrittenAndReadsHide)
     }
 }
 
+// threads: how many files a copy or move handles at once, 1 to 16; anything else holds to the
+// nearest end, and only the folder pair kinds read it.
+TEST(ParseCallbacks, CopyAndMoveReadThreadsHeldToOneToSixteen)
+{
+    struct Case { ParseCommandFn parse; const char* element; int threads; };
+    const Case cases[] = {
+        {ParseDirectoryPair, "<file directory='a' target='b'/>", 1},
+        {ParseDirectoryPair, "<file threads='4'/>", 4},
+        {ParseDirectoryPair, "<file threads=' 2 files'/>", 2},
+        {ParseDirectoryPair, "<file threads='16'/>", 16},
+        {ParseDirectoryPair, "<file threads='17'/>", 16},
+        {ParseDirectoryPair, "<file threads='99999999999'/>", 16},
+        {ParseDirectoryPair, "<file threads='0'/>", 1},
+        {ParseDirectoryPair, "<file threads='-3'/>", 1},
+        {ParseDirectoryPair, "<file threads='many'/>", 1},
+        {ParseDirectoryPair, "<file threads=''/>", 1},
+        {ParseSingleDirectory, "<file directory='a' threads='4'/>", 1},
+        {ParseExecute, "<file program='a' threads='4'/>", 1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ParseFile(c.parse, c.element).threads, c.threads) << c.element;
+}
+
 TEST(CommandKinds, RegisteredInTheirFixedOrder)
 {
     CommandRegistry registry;

@@ -292,3 +292,26 @@ TEST(CheckTool, ALongListIsCheckedInLinearTime)
     const size_t first = out.find("  1. \"Item 0\"\n     dirdelete \"C:\\x\"\n  2.");
     EXPECT_NE(first, std::string::npos);
 }
+
+// threads shows where a copy or move sets it, as the installer will use it (1 to 16); the
+// default of 1 shows nothing, so configurations without it print and dump as before.
+TEST(CheckTool, ThreadsShowWhereACopyOrMoveSetsThem)
+{
+    const std::string xml = "<Varnekite><items><item name='a'>"
+                            "<file command='dircopy' directory='C:\\s' target='C:\\t' threads='4'/>"
+                            "<file command='dirmove' directory='C:\\s' target='C:\\t' threads='40'/>"
+                            "<file command='dircopy' directory='C:\\s' target='C:\\t'/>"
+                            "</item></items></Varnekite>";
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / "varnekite-check-threads.xml";
+    std::ofstream(path, std::ios::binary) << xml;
+    std::string out, err, json, jsonErr;
+    EXPECT_EQ(RunCheck({LoaderPath(path)}, MachineTable(), out, err), kCheckExitLoaded) << err;
+    EXPECT_EQ(RunCheck({L"--dump", LoaderPath(path)}, MachineTable(), json, jsonErr), kCheckExitLoaded) << jsonErr;
+    std::filesystem::remove(path);
+    EXPECT_NE(out.find("dircopy \"C:\\s\" \"C:\\t\" (4 files at once)\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("dirmove \"C:\\s\" \"C:\\t\" (16 files at once)\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("dircopy \"C:\\s\" \"C:\\t\"\n"), std::string::npos) << out;
+    EXPECT_NE(json.find("\"hide\": false,\n      \"threads\": 4,\n"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"threads\": 16,"), std::string::npos) << json;
+    EXPECT_EQ(json.find("\"threads\": 1,"), std::string::npos) << json;
+}

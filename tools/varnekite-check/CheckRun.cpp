@@ -27,6 +27,8 @@ void DescribeCommand(std::string& out, const InstallCommand& command)
         out += " " + Quoted(argument);
     if (command.hide)
         out += " (hidden)";
+    if (command.threads != 1)
+        out += " (" + std::to_string(command.threads) + " files at once)";
     out += "\n";
 }
 
