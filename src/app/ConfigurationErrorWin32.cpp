@@ -1,7 +1,24 @@
 #include "app/ConfigurationErrorWin32.h"
 
-void ShowConfigurationError(HWND owner, const std::wstring& message)
+bool NobodyCanAnswer()
 {
-    MessageBoxW(owner, message.c_str(), L"Configuration Error", MB_OK);
+    USEROBJECTFLAGS flags = {};
+    HWINSTA station = GetProcessWindowStation();
+    if (station == nullptr || !GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof(flags), nullptr))
+        return false; // unknown: a box nobody answers is better than a silent end someone misses
+    return (flags.dwFlags & WSF_VISIBLE) == 0;
+}
+
+void ShowConfigurationError(HWND owner, const std::wstring& message, RunLog* log)
+{
+    const bool unattended = NobodyCanAnswer();
+    if (log != nullptr) {
+        log->Write(L"configuration error: " + message);
+        if (unattended)
+            log->Write(L"no message box: nobody can answer one in this window station");
+        log->Write(L"run ended: exit code " + std::to_wstring(kConfigurationErrorExitCode));
+    }
+    if (!unattended)
+        MessageBoxW(owner, message.c_str(), L"Configuration Error", MB_OK);
     ExitProcess(kConfigurationErrorExitCode);
 }

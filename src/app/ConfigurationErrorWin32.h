@@ -1,6 +1,10 @@
-// The installer's answer to an unusable configuration: one message box, then the end of the
-// process with exit code 0xFFFFFFFF.
+// The installer's answer to an unusable configuration: the text in the run log and one message
+// box, then the end of the process with exit code 0xFFFFFFFF. Where nobody can answer a message
+// box (a service, SYSTEM in session 0: a window station that is not shown) the box would wait
+// for ever: there the log alone has the text and the process ends at once.
 #pragma once
+
+#include "commands/RunLog.h"
 
 #include <windows.h>
 
@@ -8,5 +12,10 @@
 
 constexpr UINT kConfigurationErrorExitCode = 0xFFFFFFFFu;
 
-// MessageBoxW(owner, message, "Configuration Error", MB_OK), then ExitProcess(0xFFFFFFFF).
-[[noreturn]] void ShowConfigurationError(HWND owner, const std::wstring& message);
+// Whether this process runs in a window station nobody sees.
+bool NobodyCanAnswer();
+
+// The log gets "configuration error: " and the message (`log` may be null); then
+// MessageBoxW(owner, message, "Configuration Error", MB_OK) where someone can answer it, and
+// ExitProcess(0xFFFFFFFF).
+[[noreturn]] void ShowConfigurationError(HWND owner, const std::wstring& message, RunLog* log = nullptr);

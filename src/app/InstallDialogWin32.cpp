@@ -3,6 +3,8 @@
 #include "app/ConfigurationErrorWin32.h"
 #include "app/DisplayDpiWin32.h"
 #include "app/ResourceIds.h"
+#include "app/RunLoop.h"
+#include "app/RunResult.h"
 #include "app/SystemVersionWin32.h"
 #include "app/WindowPlacement.h"
 #include "commands/CommandKindsWin32.h"
@@ -71,11 +73,8 @@ void InstallDialog::OnInitDialog()
 
     // On an unusable configuration this shows the message box and ends the process. A preview
     // has its settings already.
-    if (!previewing) {
-        const Win32PathVariableSource variables;
-        LoadConfiguration(settings, handlers, GetCommandLineW(), variables,
-                          [this](const std::wstring& message) { ShowConfigurationError(window, message); });
-    }
+    if (!previewing)
+        LoadConfigurationLogged();
 
     BindPanel(header, VARNEKITE_HEADER_CONTROL);
     BindPanel(main, VARNEKITE_MAIN_CONTROL);
@@ -114,6 +113,56 @@ void InstallDialog::OnInitDialog()
         ShowForeignWindowAgain();
         EndDialog(window, kWorkerStartFailedExitCode);
     }
+}
+
+void InstallDialog::LoadConfigurationLogged()
+{
+    startTicks = GetTickCount64();
+    log = &runLog;
+    wchar_t module[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, module, MAX_PATH);
+    runLog.Write(L"==== Varnekite " VARNEKITE_VERSION " started: \"" + std::wstring(module) + L"\"");
+    runLog.Write(L"command line: " + std::wstring(GetCommandLineW()));
+
+    PathVariables table;
+    BuildPathVariables(table, Win32PathVariableSource());
+    std::wstring configPath = ConfigurationPathFromCommandLine(GetCommandLineW());
+    ExpandVariables(configPath, table);
+    // What the checker would say about the configuration goes into the log, warnings and up.
+    std::vector<Diagnostic> diagnostics;
+    const DiagnosticSink sink = [&diagnostics](const Diagnostic& diagnostic) {
+        if (diagnostic.severity != Severity::Note)
+            diagnostics.push_back(diagnostic);
+    };
+    const auto logDiagnostics = [&]() {
+        for (const Diagnostic& d : diagnostics)
+            runLog.Write(std::wstring(d.severity == Severity::Error ? L"  error: " : L"  warning: ") +
+                         (d.line > 0 ? L"line " + std::to_wstring(d.line) + L", column " + std::to_wstring(d.column) + L": "
+                                     : std::wstring()) +
+                         d.message);
+    };
+    LoadOptions options;
+    options.diagnostics = &sink;
+    options.fileExists = [](const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; };
+    LoadConfiguration(settings, handlers, GetCommandLineW(), table,
+                      [&](const std::wstring& message) {
+                          runLog.Write(L"configuration \"" + configPath + L"\" cannot be used");
+                          logDiagnostics();
+                          runLog.Open(RunLogFile::DefaultPath());
+                          ShowConfigurationError(window, message, &runLog);
+                      },
+                      options);
+    runLog.Write(L"configuration \"" + configPath + L"\" loaded: " + std::to_wstring(settings.items.size()) +
+                 L" item(s), " + std::to_wstring(settings.commands.size()) + L" command(s), " +
+                 std::to_wstring(diagnostics.size()) + L" warning(s)");
+    logDiagnostics();
+    runLog.Open(settings.log.pathGiven ? settings.log.path : RunLogFile::DefaultPath());
+}
+
+void InstallDialog::LogRunEnd(UINT exitCode)
+{
+    const double seconds = static_cast<double>(GetTickCount64() - startTicks) / 1000.0;
+    runLog.Write(L"==== run ended after " + Seconds(seconds) + L": exit code " + std::to_wstring(exitCode));
 }
 
 void InstallDialog::SetIcons()
@@ -225,7 +274,19 @@ void InstallDialog::OnListDone()
     // Returns once the window is hidden.
     AnimateWindowIfAvailable(window, kFadeMilliseconds, kFadeOutFlags);
     ShowForeignWindowAgain();
-    ExitProcess(kInstallCompleteExitCode);
+    const RunResult result = DecideRunResult(settings.exit, outcomes);
+    if (settings.exit.fromOutcomes) {
+        std::wstring why = L"every command succeeded";
+        if (result.decidingCommand >= 0) {
+            const size_t index = static_cast<size_t>(result.decidingCommand);
+            why = L"decided by " + CommandLogName(index, settings.commands[index]) + L": " +
+                  ResultText(outcomes[index].result) +
+                  (outcomes[index].summary.empty() ? std::wstring() : L": " + outcomes[index].summary);
+        }
+        runLog.Write(L"result: exit code " + std::to_wstring(result.exitCode) + L", " + why);
+    }
+    LogRunEnd(result.exitCode);
+    ExitProcess(result.exitCode);
 }
 
 void InstallDialog::OnDpiChanged(int newDpi)

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "commands/InstallState.h"
+#include "app/RunLogFileWin32.h"
 #include "app/WorkerThreadWin32.h"
 #include "config/CommandRegistry.h"
 #include "display/FooterPanelWin32.h"
@@ -18,7 +19,8 @@
 // DialogBoxParamW's result when the worker thread cannot be started: the window is closed and
 // the program ends with this code instead of staying open with nothing running.
 constexpr INT_PTR kWorkerStartFailedExitCode = 2;
-// The process's exit code once the install list has run to its end.
+// The process's exit code once the install list has run to its end, unless the configuration
+// asks for one that tells how it went (RunResult.h).
 constexpr UINT kInstallCompleteExitCode = 1;
 // Posted by the worker when the list has run: the window thread shows 100%, fades out and ends.
 constexpr UINT kListDoneMessage = WM_APP + 1;
@@ -55,6 +57,8 @@ private:
     static INT_PTR CALLBACK DialogProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnInitDialog();
+    void LoadConfigurationLogged(); // the configuration, and the log it names
+    void LogRunEnd(UINT exitCode);
     void SetIcons();
     void BindPanel(PanelWindow& panel, int controlId);
     void HideForeignWindow();
@@ -70,6 +74,8 @@ private:
     MainPanel main;
     HWND hiddenWindow = nullptr;
     bool previewing = false; // settings given, nothing hidden, faded or run
+    RunLogFile runLog;
+    ULONGLONG startTicks = 0;
     int dpi = 96; // of the monitor the window is on
     CommandRegistry handlers;
     // Last, so destroyed first: the worker is joined while everything it uses still exists.

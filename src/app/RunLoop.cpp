@@ -3,6 +3,9 @@
 #include "commands/InstallState.h"
 #include "config/CommandRegistry.h"
 
+#include <chrono>
+#include <cstdio>
+#include <cwchar>
 #include <vector>
 
 float ItemPercent(int position, int count)
@@ -30,7 +33,13 @@ void RunOneCommand(const CommandHandler& handler, InstallState& state, int index
     try {
         handler.run(state, index);
     } catch (...) {
+        state.outcomes[static_cast<size_t>(index)] = {CommandResult::Failed, L"stopped by an unexpected error"};
+        return;
     }
+    // A kind that says nothing about its outcome has done what it could.
+    CommandOutcome& outcome = state.outcomes[static_cast<size_t>(index)];
+    if (outcome.result == CommandResult::NotRun)
+        outcome.result = CommandResult::Succeeded;
 }
 
 } // namespace
@@ -41,11 +50,14 @@ void RunInstallList(InstallState& state, const CommandRegistry& handlers, RunLoo
     const std::vector<std::wstring>& items = state.settings.items;
     const std::vector<InstallCommand>& commands = state.settings.commands;
     InstallProgress& progress = state.progress;
+    state.outcomes.assign(commands.size(), CommandOutcome());
 
     for (size_t a = 0; a < items.size(); ++a) {
         progress.currentItem = static_cast<int32_t>(a);
         const ItemCommands::List itemCommands = state.settings.itemCommands.Of(a);
         const int count = static_cast<int>(itemCommands.size());
+        state.Log(L"item " + std::to_wstring(a + 1) + L"/" + std::to_wstring(items.size()) + L" \"" + items[a] +
+                  L"\": " + std::to_wstring(count) + L" command(s)");
         for (int position = 0; position < count; ++position) {
             const size_t k = itemCommands[static_cast<size_t>(position)];
             const InstallCommand& command = commands[k];
@@ -61,8 +73,18 @@ void RunInstallList(InstallState& state, const CommandRegistry& handlers, RunLoo
             observer.InvalidateFooter();
 
             const CommandHandler* handler = handlers.FindHandler(command.commandName);
-            if (handler != nullptr && handler->run != nullptr)
-                RunOneCommand(*handler, state, static_cast<int>(k));
+            const std::wstring name = CommandLogName(k, command);
+            if (handler == nullptr || handler->run == nullptr) {
+                state.Log(name + L" passed over: no command of this kind runs here");
+                continue;
+            }
+            state.Log(name + L" started");
+            const auto started = std::chrono::steady_clock::now();
+            RunOneCommand(*handler, state, static_cast<int>(k));
+            const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+            const CommandOutcome& outcome = state.outcomes[k];
+            state.Log(name + L" ended after " + Seconds(seconds) + L": " + ResultText(outcome.result) +
+                      (outcome.summary.empty() ? std::wstring() : L": " + outcome.summary));
         }
     }
 
@@ -73,6 +95,18 @@ void RunInstallList(InstallState& state, const CommandRegistry& handlers, RunLoo
     observer.InvalidateMainPanel();
     progress.overallPercent = 100.0f;
     observer.InvalidateFooter();
+}
+
+std::wstring CommandLogName(size_t index, const InstallCommand& command)
+{
+    return L"command " + std::to_wstring(index + 1) + L" " + command.commandName;
+}
+
+std::wstring Seconds(double seconds)
+{
+    wchar_t text[32];
+    std::swprintf(text, sizeof text / sizeof text[0], L"%.2f s", seconds < 0 ? 0.0 : seconds);
+    return text;
 }
 
 void ShowPreviewProgress(InstallState& state, int percent)

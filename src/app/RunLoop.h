@@ -5,6 +5,9 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+
+struct InstallCommand;
 
 class CommandRegistry;
 class InstallState;
@@ -31,8 +34,15 @@ float OverallPercent(int item, size_t itemCount, float itemPercent);
 // command whose kind is
 // unknown or has no run callback is passed over, and one that throws counts as a failed command:
 // the list goes on. After the last command it publishes 100% for the item and the whole list.
-// Returns when the whole list has run.
+// Returns when the whole list has run. Each command's outcome is in state.outcomes (a kind that
+// reports none counts as succeeded, one that throws as failed); with a log, each item and each
+// command's start, end, duration and outcome are written to it.
 void RunInstallList(InstallState& state, const CommandRegistry& handlers, RunLoopObserver& observer);
+
+// "command 3 dircopy": how the log names the command at `index`.
+std::wstring CommandLogName(size_t index, const InstallCommand& command);
+// "1.25 s".
+std::wstring Seconds(double seconds);
 
 // The state a preview of the window shows: the first item's first command running, and the whole
 // list, the item, the command and its file each `percent` done (held to 0 to 100). At 0 it is the

@@ -82,4 +82,7 @@ public:
     virtual std::wstring FullPath(const std::wstring& path) = 0;
     // Holds `path` when it is a plain folder (not a file, not a folder link); null otherwise.
     virtual std::unique_ptr<FolderHold> HoldFolder(const std::wstring& path) = 0;
+    // Why the last call that failed on this thread failed, as the system says it; asked right
+    // after the failure. Empty when the file system cannot say.
+    virtual std::wstring FailureReason() { return std::wstring(); }
 };

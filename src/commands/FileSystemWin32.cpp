@@ -5,6 +5,8 @@
 // name that ends in a dot or a space stays that name.
 #include "commands/FileSystemWin32.h"
 
+#include "commands/SystemMessageWin32.h"
+
 #include "commands/InstallState.h"
 #include "commands/FolderCommands.h"
 #include "commands/FolderPaths.h"
@@ -182,4 +184,9 @@ std::unique_ptr<FolderHold> FileSystemWin32::HoldFolder(const std::wstring& path
     if (named == INVALID_FILE_ATTRIBUTES || (named & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
         return nullptr;
     return hold;
+}
+
+std::wstring FileSystemWin32::FailureReason()
+{
+    return SystemMessage(GetLastError());
 }

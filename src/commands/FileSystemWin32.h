@@ -20,6 +20,7 @@ public:
     bool SameObject(const std::wstring& a, const std::wstring& b) override;
     std::wstring FullPath(const std::wstring& path) override;
     std::unique_ptr<FolderHold> HoldFolder(const std::wstring& path) override;
+    std::wstring FailureReason() override;
 };
 
 // LPPROGRESS_ROUTINE for CopyFileExW and MoveFileWithProgressW; `data` is the InstallProgress.

@@ -57,17 +57,41 @@ struct Arrival
 // set since the listing, or a name spelled in another case than the listing could match).
 // What arrives loses the bits its source carried, also where a move across volumes copied the
 // file but could not delete its source.
+// The outcome counts the file, or its failure with the system's reason for the last attempt.
 template <typename Replace>
 void ReplaceFile(FileSystem& fileSystem, const FileEntry& entry, const std::wstring& destination,
-                 const Arrival& arrival, Replace replace)
+                 const Arrival& arrival, FolderOutcome* outcome, Replace replace)
 {
     if (arrival.replacesMarked)
         fileSystem.SetAttributes(destination, FileAttribute::Normal);
-    if (!replace() && !arrival.folderIsNew && !arrival.replacesMarked &&
-        fileSystem.SetAttributes(destination, FileAttribute::Normal))
-        replace();
+    bool replaced = replace();
+    std::wstring reason = replaced || outcome == nullptr ? std::wstring() : fileSystem.FailureReason();
+    if (!replaced && !arrival.folderIsNew && !arrival.replacesMarked &&
+        fileSystem.SetAttributes(destination, FileAttribute::Normal)) {
+        replaced = replace();
+        if (!replaced && outcome != nullptr)
+            reason = fileSystem.FailureReason();
+    }
     if (NeedsReset(entry.attributes))
         fileSystem.SetAttributes(destination, FileAttribute::Normal);
+    if (outcome == nullptr)
+        return;
+    if (replaced)
+        outcome->Done(entry.size);
+    else
+        outcome->Failed(entry.path, reason);
+}
+
+// A refused command, or one entry the command left alone, told to the outcome if there is one.
+void Refuse(FolderOutcome* outcome, const wchar_t* reason)
+{
+    if (outcome != nullptr)
+        outcome->Refused(reason);
+}
+void LeftAlone(FolderOutcome* outcome, const std::wstring& path)
+{
+    if (outcome != nullptr)
+        outcome->Failed(path, L"left alone: the folder is no longer the plain folder the command listed");
 }
 
 // The folder text the walk starts from: the folder with exactly one separator after it.
@@ -385,12 +409,17 @@ uint32_t CopyProgress(InstallProgress& progress, uint64_t totalFileSize, uint64_
 }
 
 void CopyFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
-                               const std::wstring& target, int threads)
+                               const std::wstring& target, int threads, FolderOutcome* outcome)
 {
     progress.ResetByteCounters();
     FolderTransfer transfer(fileSystem, progress, source, target, true);
-    if (!transfer.Usable() || transfer.DestinationIsSource())
-        return;
+    if (!transfer.Usable())
+        return Refuse(outcome, L"refused: a path is empty, not absolute, or holds wildcards");
+    if (transfer.DestinationIsSource())
+        return Refuse(outcome, L"refused: the destination is the source itself");
+    // A missing source still gets its target folder made, as it always has; the outcome fails.
+    if (!transfer.root.found && transfer.set.Entries().empty() && !EndsWithSeparator(transfer.source))
+        Refuse(outcome, L"the source folder is not there");
     transfer.PrepareFolder(transfer.target);
 
     CopyPool pool(progress, threads);
@@ -405,10 +434,11 @@ void CopyFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress
             pool.Count(entry.size);
             return;
         }
-        pool.Run(entry.GetFileName(), entry.size, [&fileSystem, &entry, destination, arrival](InstallProgress& slot) {
-            ReplaceFile(fileSystem, entry, destination, arrival,
-                        [&]() { return fileSystem.CopyOneFile(entry.path, destination, &slot); });
-        });
+        pool.Run(entry.GetFileName(), entry.size,
+                 [&fileSystem, &entry, destination, arrival, outcome](InstallProgress& slot) {
+                     ReplaceFile(fileSystem, entry, destination, arrival, outcome,
+                                 [&]() { return fileSystem.CopyOneFile(entry.path, destination, &slot); });
+                 });
     };
     if (transfer.root.found)
         copy(transfer.root.entry, transfer.destinationRoot);
@@ -419,23 +449,28 @@ void CopyFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress
 void CopyFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
                     const std::wstring& target)
 {
-    CopyFolderTreeWithThreads(fileSystem, progress, source, target, 1);
+    CopyFolderTreeWithThreads(fileSystem, progress, source, target, 1, nullptr);
 }
 
 void MoveFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
-                               const std::wstring& target, int threads)
+                               const std::wstring& target, int threads, FolderOutcome* outcome)
 {
     progress.ResetByteCounters();
     // A root is never taken apart, however it is written.
     if (!MayTakeApart(source, ResolvedPath(fileSystem, source)))
-        return;
+        return Refuse(outcome, L"refused: the source is a drive or share root, empty or not absolute");
     // A source that is itself a folder link is moved as a link, never emptied through it.
     FolderTransfer transfer(fileSystem, progress, source, target, false);
-    if (!transfer.Usable() || transfer.DestinationIsSource())
-        return;
+    if (!transfer.Usable())
+        return Refuse(outcome, L"refused: a path is empty, not absolute, or holds wildcards");
+    if (transfer.DestinationIsSource())
+        return Refuse(outcome, L"refused: the destination is the source itself");
+    // A missing source still gets its target folder made, as it always has; the outcome fails.
+    if (!transfer.root.found && transfer.set.Entries().empty() && !EndsWithSeparator(transfer.source))
+        Refuse(outcome, L"the source folder is not there");
     // Content named through a trailing separator is only taken from a plain folder.
     if (EndsWithSeparator(transfer.source) && !IsPlainFolder(fileSystem, transfer.source))
-        return;
+        return Refuse(outcome, L"refused: the source is not a plain folder");
     transfer.PrepareFolder(transfer.target);
 
     RenamedFolders renamed;
@@ -447,6 +482,8 @@ void MoveFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress
             if (NeedsReset(entry.attributes)) // arrived with its folder, bits and all
                 fileSystem.SetAttributes(destination, FileAttribute::Normal);
             pool->Count(entry.size);
+            if (outcome != nullptr && !entry.IsFolder())
+                outcome->Done(entry.size);
             return;
         }
         const Arrival arrival = transfer.Prepare(destination);
@@ -468,8 +505,8 @@ void MoveFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress
         // The file's folders stay held until its move is over, wherever the walk is by then.
         auto holds = chain ? chain->Holds() : std::vector<std::shared_ptr<FolderHold>>();
         pool->Run(entry.GetFileName(), entry.size,
-                  [&fileSystem, &entry, destination, arrival, holds = std::move(holds)](InstallProgress& slot) {
-                      ReplaceFile(fileSystem, entry, destination, arrival, [&]() {
+                  [&fileSystem, &entry, destination, arrival, outcome, holds = std::move(holds)](InstallProgress& slot) {
+                      ReplaceFile(fileSystem, entry, destination, arrival, outcome, [&]() {
                           return fileSystem.MoveOneFile(entry.path, destination,
                                                         MoveFlag::ReplaceExisting | MoveFlag::CopyAllowed, &slot);
                       });
@@ -486,10 +523,12 @@ void MoveFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress
     if (rootHold != nullptr)
         chain.emplace(fileSystem, std::move(rootHold), transfer.source);
     for (const FileEntry& entry : transfer.set.Entries()) {
-        if (renamed.Carried(entry.path) || (chain && chain->Reach(ParentPath(entry.path))))
+        if (renamed.Carried(entry.path) || (chain && chain->Reach(ParentPath(entry.path)))) {
             move(entry, transfer.DestinationOf(entry));
-        else
+        } else {
             pool->Count(entry.size);
+            LeftAlone(outcome, entry.path);
+        }
     }
     pool.reset(); // every file has moved or failed, and let go of its folders
     chain.reset(); // the emptied folders can go now
@@ -502,28 +541,33 @@ void MoveFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress
 void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
                     const std::wstring& target)
 {
-    MoveFolderTreeWithThreads(fileSystem, progress, source, target, 1);
+    MoveFolderTreeWithThreads(fileSystem, progress, source, target, 1, nullptr);
 }
 
-void DeleteFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& folderText)
+void DeleteFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& folderText,
+                      FolderOutcome* outcome)
 {
     progress.ResetByteCounters();
     const std::wstring folder = ResolvedPath(fileSystem, folderText);
-    if (!MayTakeApart(folderText, folder))
-        return; // an empty text would delete at the current drive's root; a root is never deleted
+    if (!MayTakeApart(folderText, folder)) // an empty text would delete at the current drive's root
+        return Refuse(outcome, L"refused: the folder is a drive or share root, empty or not absolute");
     const NamedFolder named = LookUp(fileSystem, folder);
     const auto removeOne = [&](const FileEntry& entry) {
         progress.SetCurrentFileName(entry.GetFileName());
+        bool removed = false;
         if (entry.IsFolderLink()) {
             // Removing the link leaves its target alone; resetting its attributes would not.
-            fileSystem.RemoveFolder(entry.path);
-            return;
+            removed = fileSystem.RemoveFolder(entry.path);
+        } else {
+            fileSystem.SetAttributes(entry.path, FileAttribute::Normal);
+            removed = entry.IsFolder() ? fileSystem.RemoveFolder(entry.path) : fileSystem.RemoveFile(entry.path);
         }
-        fileSystem.SetAttributes(entry.path, FileAttribute::Normal);
-        if (entry.IsFolder())
-            fileSystem.RemoveFolder(entry.path);
-        else
-            fileSystem.RemoveFile(entry.path);
+        if (outcome == nullptr)
+            return;
+        if (!removed)
+            outcome->Failed(entry.path, fileSystem.FailureReason());
+        else if (!entry.IsFolder())
+            outcome->Done(entry.size);
     };
     if (named.found && (!named.entry.IsFolder() || named.entry.IsFolderLink())) {
         removeOne(named.entry); // a file, or a folder that is itself a link: it loses only the link
@@ -545,8 +589,10 @@ void DeleteFolderTree(FileSystem& fileSystem, InstallProgress& progress, const s
         for (size_t i = entries.size(); i-- > 0;) {
             const FileEntry& entry = entries[i];
             const bool plainFolder = entry.IsFolder() && !entry.IsFolderLink();
-            if (plainFolder ? !chain.Leave(entry.path) : !chain.Reach(ParentPath(entry.path)))
+            if (plainFolder ? !chain.Leave(entry.path) : !chain.Reach(ParentPath(entry.path))) {
+                LeftAlone(outcome, entry.path);
                 continue;
+            }
             removeOne(entry);
         }
     }

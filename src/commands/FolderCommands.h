@@ -21,6 +21,7 @@
 #pragma once
 
 #include "commands/FileSystem.h"
+#include "commands/FolderOutcome.h"
 
 #include <cstdint>
 #include <string>
@@ -42,14 +43,16 @@ void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
 // 16; 1 is the plain command). Folders are still created, renamed and listed in order on the
 // caller's thread, files start in file-set order, and each file keeps every rule on its own,
 // so the result is the one-by-one result; `fileSystem` must take calls from several threads.
+// An `outcome` counts the files handled and is told each failure and refusal.
 void CopyFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
-                               const std::wstring& target, int threads);
+                               const std::wstring& target, int threads, FolderOutcome* outcome = nullptr);
 void MoveFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
-                               const std::wstring& target, int threads);
+                               const std::wstring& target, int threads, FolderOutcome* outcome = nullptr);
 
 // Deletes `folder` with everything beneath it (only its content when it ends with a separator).
 // A drive or share root is refused.
-void DeleteFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& folder);
+void DeleteFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& folder,
+                      FolderOutcome* outcome = nullptr);
 
 // The platform's progress report for one chunk of a copy or move. Only a finished chunk
 // (reason 0) changes anything; a progress with a slot passes it on to its pool. Returns the

@@ -6,6 +6,8 @@
 #include "commands/FileSystemWin32.h"
 #include "commands/FolderCommands.h"
 
+#include <cwchar>
+
 namespace {
 
 // The command's n-th argument; empty when the command or the argument is missing.
@@ -27,25 +29,70 @@ int Threads(const InstallState& state, int commandIndex)
     return commands[static_cast<size_t>(commandIndex)].threads;
 }
 
+// Bytes as a person reads them in the log: "512 bytes", "12.4 KB", "3.1 MB", "1.2 GB".
+std::wstring ByteCount(uint64_t bytes)
+{
+    if (bytes < 1024)
+        return std::to_wstring(bytes) + L" bytes";
+    const wchar_t* units[] = {L"KB", L"MB", L"GB", L"TB"};
+    double value = static_cast<double>(bytes) / 1024.0;
+    size_t unit = 0;
+    while (value >= 1024.0 && unit + 1 < sizeof units / sizeof units[0]) {
+        value /= 1024.0;
+        ++unit;
+    }
+    wchar_t text[32];
+    swprintf(text, sizeof text / sizeof text[0], L"%.1f %ls", value, units[unit]);
+    return text;
+}
+
+// Runs one folder command with an outcome that logs each failure as it happens, then records
+// what the command did: "12 files (3.1 MB) copied, 1 failed".
+template <typename Run>
+void RunFolderCommand(InstallState& state, int commandIndex, const wchar_t* done, Run run)
+{
+    const std::wstring target = Argument(state, commandIndex, 1);
+    state.Log(L"  folder \"" + Argument(state, commandIndex, 0) + L"\"" +
+              (target.empty() ? std::wstring() : L" into \"" + target + L"\""));
+    FolderOutcome outcome;
+    outcome.failed = [&state](const std::wstring& path, const std::wstring& reason) {
+        state.Log(path.empty() ? L"  " + reason : L"  failed: " + path + L": " + reason);
+    };
+    FileSystemWin32 fileSystem;
+    run(fileSystem, outcome);
+    const uint64_t failures = outcome.failures;
+    const std::wstring summary = outcome.refused
+                                     ? std::wstring(L"nothing done")
+                                     : std::to_wstring(outcome.files.load()) + L" file(s) (" +
+                                           ByteCount(outcome.bytes) + L") " + done +
+                                           (failures > 0 ? L", " + std::to_wstring(failures) + L" failed" : L"");
+    if (commandIndex >= 0 && static_cast<size_t>(commandIndex) < state.outcomes.size())
+        state.outcomes[static_cast<size_t>(commandIndex)] = {
+            failures > 0 ? CommandResult::Failed : CommandResult::Succeeded, summary};
+}
+
 } // namespace
 
 // FileSystemWin32 holds no state of its own, so its calls may come from several threads.
 void RunDirCopy(InstallState& state, int commandIndex)
 {
-    FileSystemWin32 fileSystem;
-    CopyFolderTreeWithThreads(fileSystem, state.progress, Argument(state, commandIndex, 0),
-                              Argument(state, commandIndex, 1), Threads(state, commandIndex));
+    RunFolderCommand(state, commandIndex, L"copied", [&](FileSystemWin32& fileSystem, FolderOutcome& outcome) {
+        CopyFolderTreeWithThreads(fileSystem, state.progress, Argument(state, commandIndex, 0),
+                                  Argument(state, commandIndex, 1), Threads(state, commandIndex), &outcome);
+    });
 }
 
 void RunDirMove(InstallState& state, int commandIndex)
 {
-    FileSystemWin32 fileSystem;
-    MoveFolderTreeWithThreads(fileSystem, state.progress, Argument(state, commandIndex, 0),
-                              Argument(state, commandIndex, 1), Threads(state, commandIndex));
+    RunFolderCommand(state, commandIndex, L"moved", [&](FileSystemWin32& fileSystem, FolderOutcome& outcome) {
+        MoveFolderTreeWithThreads(fileSystem, state.progress, Argument(state, commandIndex, 0),
+                                  Argument(state, commandIndex, 1), Threads(state, commandIndex), &outcome);
+    });
 }
 
 void RunDirDelete(InstallState& state, int commandIndex)
 {
-    FileSystemWin32 fileSystem;
-    DeleteFolderTree(fileSystem, state.progress, Argument(state, commandIndex, 0));
+    RunFolderCommand(state, commandIndex, L"deleted", [&](FileSystemWin32& fileSystem, FolderOutcome& outcome) {
+        DeleteFolderTree(fileSystem, state.progress, Argument(state, commandIndex, 0), &outcome);
+    });
 }

@@ -4,12 +4,15 @@
 // worker starts and read-only afterwards.
 #pragma once
 
+#include "commands/CommandOutcome.h"
+#include "commands/RunLog.h"
 #include "config/Settings.h"
 
 #include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 class CopySlot;
 
@@ -47,12 +50,22 @@ private:
     std::wstring currentFileName;
 };
 
-// What run callbacks receive: the main window's settings, lists and progress.
+// What run callbacks receive: the main window's settings, lists and progress, and where they
+// say how each command went.
 class InstallState
 {
 public:
     virtual ~InstallState() = default;
 
+    // A line for the run log, when there is one.
+    void Log(const std::wstring& line) const
+    {
+        if (log != nullptr)
+            log->Write(line);
+    }
+
     InstallSettings settings;
     InstallProgress progress;
+    RunLog* log = nullptr;
+    std::vector<CommandOutcome> outcomes; // one per command, made when the run starts
 };

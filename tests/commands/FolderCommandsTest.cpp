@@ -704,7 +704,8 @@ TEST_F(FolderCommandsTest, ThreadsLeaveWhatOneThreadLeavesWithTheSameCalls)
     };
     for (const Scenario& scenario : scenarios) {
         SCOPED_TRACE(scenario.what);
-        Paths oneByOne, oneByOneCalls;
+        Paths oneByOne, oneByOneCalls, oneByOneOutcome;
+        std::vector<std::wstring> oneByOneFailed;
         for (int threads : {1, 2, 4, 16}) {
             SCOPED_TRACE(threads);
             FakeFileSystem one;
@@ -716,18 +717,29 @@ TEST_F(FolderCommandsTest, ThreadsLeaveWhatOneThreadLeavesWithTheSameCalls)
                     PercentOf(counted.commandBytesDone + counted.fileBytesDone,
                               counted.CurrentFileName().size() + counted.fileBytesTotal + counted.commandBytesTotal);
             });
+            FolderOutcome outcome;
+            std::vector<std::wstring> failed;
+            outcome.failed = [&failed](const std::wstring& path, const std::wstring&) { failed.push_back(path); };
             (scenario.move ? MoveFolderTreeWithThreads : CopyFolderTreeWithThreads)(one, counted, scenario.source,
-                                                                                   scenario.target, threads);
+                                                                                   scenario.target, threads, &outcome);
+            std::sort(failed.begin(), failed.end());
+            const Paths outcomeSeen = {std::to_wstring(outcome.files) + L" files, " + std::to_wstring(outcome.bytes) +
+                                       L" bytes, " + std::to_wstring(outcome.failures) + L" failed"};
             running = false;
             window.join();
             Paths calls = one.ChangingCalls();
             std::sort(calls.begin(), calls.end());
+            EXPECT_EQ(failed.size(), outcome.failures.load());
             if (threads == 1) {
                 oneByOne = Snapshot(one);
                 oneByOneCalls = calls;
+                oneByOneOutcome = outcomeSeen;
+                oneByOneFailed = failed;
             } else {
                 EXPECT_EQ(Snapshot(one), oneByOne);
                 EXPECT_EQ(calls, oneByOneCalls);
+                EXPECT_EQ(outcomeSeen, oneByOneOutcome);
+                EXPECT_EQ(failed, oneByOneFailed);
                 EXPECT_EQ(counted.commandBytesDone.load(), counted.commandBytesTotal.load());
             }
             EXPECT_EQ(one.HeldFolders(), 0);

@@ -1,0 +1,31 @@
+// The run log's lines as they go into the file: local time with the UTC offset and
+// milliseconds, the process id (runs that share the file interleave), then the text, UTF-8,
+// CRLF-ended. A text of several lines becomes several lines with the same stamp.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// When a line is written, in local time.
+struct LogClock
+{
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+    int offsetMinutes = 0; // local time minus UTC
+};
+
+// "2026-12-07 17:33:00.123 +01:00"
+std::string LogTimeText(const LogClock& clock);
+
+// Every line of `text` with the stamp "<time> [<process id>] " in front.
+std::string LogLines(const LogClock& clock, uint32_t processId, const std::wstring& text);
+
+// Past this size the log starts anew at the next line, keeping the last file as PreviousLogPath.
+constexpr uint64_t kLogSizeLimit = 10u * 1024u * 1024u;
+// "C:\Windows\Temp\Varnekite.log" keeps its previous file as "C:\Windows\Temp\Varnekite.log.1".
+std::wstring PreviousLogPath(const std::wstring& path);

@@ -1,0 +1,30 @@
+// How each command of a run ended, for the run log and the exit code: commands report it,
+// the run loop and the exit code read it.
+#pragma once
+
+#include "config/InstallCommand.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class CommandResult
+{
+    NotRun,    // no run callback for its kind, or the list never reached it
+    Succeeded,
+    Restart,   // succeeded, and a program asked for a restart
+    Failed,
+};
+
+struct CommandOutcome
+{
+    CommandResult result = CommandResult::NotRun;
+    std::wstring summary; // one line for the log: an exit code, what was copied, why it failed
+};
+
+// A program's result from its exit code: success when `successCodes` (kDefaultSuccessCodes
+// when empty) holds it, a restart as well when it is 3010 or 1641.
+CommandResult ProgramResult(uint32_t exitCode, const std::vector<uint32_t>& successCodes);
+
+// The text of a result in the log: "succeeded", "succeeded, restart needed", "failed", "not run".
+const wchar_t* ResultText(CommandResult result);

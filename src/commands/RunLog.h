@@ -1,0 +1,12 @@
+// The run log as the commands and the run loop see it: lines of text, each stamped with the
+// time by the log itself, written from any thread. A run without a log has none (null).
+#pragma once
+
+#include <string>
+
+class RunLog
+{
+public:
+    virtual ~RunLog() = default;
+    virtual void Write(const std::wstring& line) = 0;
+};
