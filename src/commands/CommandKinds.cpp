@@ -12,7 +12,7 @@ const std::vector<SchemaAttribute>& ExecuteAttributes()
         {"directory", ValueKind::Path, "The program's working folder; path variables allowed (Varnekite's own when left out)."},
         {"timeout", ValueKind::Integer, "Seconds to wait before going on with the list; the program keeps running (no limit).", 0},
         {"wait", ValueKind::Text, "tree: wait until the program and every process it starts have ended."},
-        {"success", ValueKind::Text, "Exit codes that count as success, separated by commas (0,3010,1641; 3010 and 1641 ask for a restart)."},
+        {"success", ValueKind::ExitCodes, "Exit codes that count as success, separated by commas (0,3010,1641; 3010 and 1641 ask for a restart)."},
     };
     return attributes;
 }

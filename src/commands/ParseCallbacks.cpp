@@ -110,14 +110,11 @@ void ParseExecute(ElementReader& reader, InstallCommand& command)
     const std::wstring wait = reader.Text("wait");
     command.waitForTree = EqualsIgnoreAsciiCase(wait, L"tree");
     const std::wstring success = reader.Text("success");
-    const bool successValid = success.empty() || ParseExitCodeList(NarrowBytes(success), command.successCodes);
+    if (!success.empty())
+        ParseExitCodeList(NarrowBytes(success), command.successCodes);
     if (reader.Report().On()) {
         if (!wait.empty() && !command.waitForTree && !EqualsIgnoreAsciiCase(wait, L"process"))
             Warn(reader, "wait", L"wait \"" + wait + L"\" is neither tree nor process: only the program is waited for");
-        if (!successValid)
-            Warn(reader, "success", L"success \"" + success + L"\" is not a list of exit codes separated by commas" +
-                                        (command.successCodes.empty() ? std::wstring(L": 0, 3010 and 1641 are used")
-                                                                      : std::wstring(L": the others are left out")));
         CheckFolderPath(reader, "directory", command.directory, false, false);
         if (command.arguments[0].empty())
             reader.WarnAt(reader.Document().CurrentIndex(), L"execute without a program runs nothing");

@@ -62,10 +62,6 @@ void ReadExit(ElementReader& reader, ExitSettings& exit)
         uint32_t value = 0;
         if (ParseExitCode(document.ChildAttribute(name), value))
             *code = value;
-        else if (reader.Report().On() && !document.ChildAttribute(name).empty())
-            reader.Report().At(reader.ChildAttributeOffset(name), Severity::Warning,
-                               WidenBytes(name) + L" \"" + WidenBytes(document.ChildAttribute(name)) +
-                                   L"\" is not an exit code: " + std::to_wstring(*code) + L" is used");
     }
     document.RewindChildren();
 }

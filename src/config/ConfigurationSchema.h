@@ -14,6 +14,8 @@ enum class ValueKind
     Integer,
     Boolean, // true or false
     Colour,  // #RRGGBB or #RRGGBBAA
+    ExitCode,  // a process exit code: decimal, negative, or 0x hexadecimal
+    ExitCodes, // exit codes separated by commas
 };
 
 struct SchemaAttribute

@@ -172,6 +172,21 @@ void ElementReader::CheckValue(const SchemaAttribute& attribute, std::string_vie
         }
         return;
     }
+    case ValueKind::ExitCode: {
+        uint32_t code = 0;
+        if (!ParseExitCode(value, code))
+            report.At(offset, Severity::Warning, name + L" " + Quote(value) + L" is not an exit code: it is not used");
+        return;
+    }
+    case ValueKind::ExitCodes: {
+        std::vector<uint32_t> codes;
+        if (!ParseExitCodeList(value, codes))
+            report.At(offset, Severity::Warning,
+                      name + L" " + Quote(value) + L" is not a list of exit codes separated by commas" +
+                          (codes.empty() ? std::wstring(L": 0, 3010 and 1641 are used")
+                                         : std::wstring(L": the others are left out")));
+        return;
+    }
     case ValueKind::Path:
         CheckPathVariables(value, offset);
         return;

@@ -124,6 +124,43 @@ TEST_F(RunLoopTest, AThrowingCommandDoesNotStopTheListAndByteSharesStartAtZero)
     EXPECT_FLOAT_EQ(state.progress.filePercent, 0.0f);
 }
 
+// The log a run leaves: each item, each command's start and end with its outcome, kinds that do
+// not run; the outcomes the exit code is decided from.
+TEST_F(RunLoopTest, LogsEveryItemAndCommandWithItsOutcome)
+{
+    struct Lines : RunLog
+    {
+        void Write(const std::wstring& line) override { lines.push_back(line); }
+        std::vector<std::wstring> lines;
+    } log;
+    state.log = &log;
+    handlers.Append({L"restart", [](InstallState& s, int index) {
+                         s.outcomes[static_cast<size_t>(index)] = {CommandResult::Restart, L"exit code 3010"};
+                     }, nullptr});
+    Run({L"Setup", L"Clean"}, {Command(0, L"execute"), Command(0, L"restart"), Command(1, L"dirdelete"),
+                               Command(1, L"throw")});
+    std::vector<std::wstring> withoutTimes;
+    for (std::wstring line : log.lines) {
+        const size_t after = line.find(L" ended after ");
+        if (after != std::wstring::npos)
+            line.replace(after, line.find(L':', after) - after, L" ended"); // the duration varies
+        withoutTimes.push_back(line);
+    }
+    EXPECT_EQ(withoutTimes, (std::vector<std::wstring>{
+                                L"item 1/2 \"Setup\": 2 command(s)", L"command 1 execute started",
+                                L"command 1 execute ended: succeeded", L"command 2 restart started",
+                                L"command 2 restart ended: succeeded, restart needed: exit code 3010",
+                                L"item 2/2 \"Clean\": 2 command(s)",
+                                L"command 3 dirdelete passed over: no command of this kind runs here",
+                                L"command 4 throw started",
+                                L"command 4 throw ended: failed: stopped by an unexpected error"}));
+    ASSERT_EQ(state.outcomes.size(), 4u);
+    EXPECT_EQ(state.outcomes[0].result, CommandResult::Succeeded);
+    EXPECT_EQ(state.outcomes[1].result, CommandResult::Restart);
+    EXPECT_EQ(state.outcomes[2].result, CommandResult::NotRun);
+    EXPECT_EQ(state.outcomes[3].result, CommandResult::Failed);
+}
+
 TEST(RunLoopPercent, ComputedInDoubleThenStoredAsFloatAndZeroDivisorsReadZero)
 {
     EXPECT_EQ(ItemPercent(0, 0), 0.0f);

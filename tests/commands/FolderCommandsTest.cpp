@@ -764,3 +764,50 @@ TEST(SamePathText, FoldsSeparatorsDotsAndAsciiCase)
 }
 
 } // namespace
+
+// What the run log is told: files handled and bytes, every failure with its path, and commands
+// refused whole.
+TEST_F(FolderCommandsTest, OutcomesCountWhatWasDoneAndNameWhatFailed)
+{
+    struct Record
+    {
+        FolderOutcome outcome;
+        std::vector<std::wstring> failed;
+        Record()
+        {
+            outcome.failed = [this](const std::wstring& path, const std::wstring& reason) {
+                failed.push_back(path.empty() ? reason : path);
+            };
+        }
+        std::wstring Counts() const
+        {
+            return std::to_wstring(outcome.files) + L" " + std::to_wstring(outcome.bytes) + L" " +
+                   std::to_wstring(outcome.failures) + (outcome.refused ? L" refused" : L"");
+        }
+    };
+    fs.AddFile(L"C:\\src\\a.txt", "alpha");
+    fs.AddFile(L"C:\\src\\sub\\b.txt", "beta");
+    fs.AddFile(L"C:\\src\\sub\\c.txt", "gamma");
+    fs.Fail(Op::Copy, L"C:\\src\\sub\\b.txt");
+    Record copy;
+    CopyFolderTreeWithThreads(fs, progress, L"C:\\src", L"D:\\dst", 1, &copy.outcome);
+    EXPECT_EQ(copy.Counts(), L"2 10 1");
+    EXPECT_EQ(copy.failed, std::vector<std::wstring>{L"C:\\src\\sub\\b.txt"});
+
+    fs.Lock(L"D:\\dst\\src\\a.txt"); // cannot be deleted
+    Record remove;
+    DeleteFolderTree(fs, progress, L"D:\\dst", &remove.outcome);
+    EXPECT_EQ(remove.Counts(), L"1 5 3"); // c.txt went; a.txt and the two folders above it stayed
+    EXPECT_EQ(remove.failed, (std::vector<std::wstring>{L"D:\\dst\\src\\a.txt", L"D:\\dst\\src", L"D:\\dst"}));
+
+    Record root;
+    DeleteFolderTree(fs, progress, L"C:\\src\\..", &root.outcome);
+    EXPECT_EQ(root.Counts(), L"0 0 1 refused");
+    Record missing;
+    CopyFolderTreeWithThreads(fs, progress, L"C:\\missing", L"D:\\new", 1, &missing.outcome);
+    EXPECT_EQ(missing.failed, std::vector<std::wstring>{L"the source folder is not there"});
+    EXPECT_EQ(fs.Attributes(L"D:\\new"), kFolder); // made as it always was
+    Record moved;
+    MoveFolderTreeWithThreads(fs, progress, L"C:\\src", L"E:\\away", 1, &moved.outcome);
+    EXPECT_EQ(moved.Counts(), L"3 14 0");
+}

@@ -288,3 +288,56 @@ TEST_F(Loader, TextsInAnyScriptFromEveryEncoding)
 }
 
 } // namespace
+
+// The log's path, the exit policy and execute's waiting: existing files without them keep the
+// defaults; a `log` element without `path` names none.
+TEST_F(Loader, LogExitAndHowExecuteWaits)
+{
+    struct LogCase { const char* config; bool given; std::wstring path; };
+    const LogCase logs[] = {
+        {"", false, L""},
+        {"<log/>", false, L""},
+        {"<log path=''/>", true, L""},
+        {"<log/><log path='%WINDIR%\\Logs\\setup.log'/>", true, L"C:\\Windows\\Logs\\setup.log"},
+    };
+    for (const LogCase& c : logs) {
+        settings = InstallSettings();
+        LoadConfig(c.config);
+        EXPECT_EQ(settings.log.pathGiven, c.given) << c.config;
+        EXPECT_EQ(settings.log.path, c.path) << c.config;
+    }
+
+    settings = InstallSettings();
+    LoadConfig("<exit result='TRUE' success='5' restart='0x10' failure='-1'/>");
+    EXPECT_TRUE(settings.exit.fromOutcomes);
+    EXPECT_EQ(settings.exit.success, 5u);
+    EXPECT_EQ(settings.exit.restart, 16u);
+    EXPECT_EQ(settings.exit.failure, 0xFFFFFFFFu);
+    settings = InstallSettings();
+    LoadConfig("<exit success='x'/>");
+    EXPECT_FALSE(settings.exit.fromOutcomes);
+    EXPECT_EQ(settings.exit.success, 0u);
+    EXPECT_EQ(settings.exit.failure, 1603u);
+
+    settings = InstallSettings();
+    Load("<Varnekite><items><item name='a'>"
+         "<file command='execute' program='a.exe'/>"
+         "<file command='execute' program='b.exe' timeout='30' wait='Tree' directory='%WINDIR%\\Setup' success='0, 1'/>"
+         "<file command='execute' program='c.exe' timeout='-5' wait='all' success='x'/>"
+         "</item></items></Varnekite>");
+    ASSERT_EQ(settings.commands.size(), 3u);
+    const InstallCommand& plain = settings.commands[0];
+    EXPECT_EQ(plain.timeoutSeconds, 0u);
+    EXPECT_FALSE(plain.waitForTree);
+    EXPECT_EQ(plain.directory, L"");
+    EXPECT_TRUE(plain.successCodes.empty());
+    const InstallCommand& asked = settings.commands[1];
+    EXPECT_EQ(asked.timeoutSeconds, 30u);
+    EXPECT_TRUE(asked.waitForTree);
+    EXPECT_EQ(asked.directory, L"C:\\Windows\\Setup");
+    EXPECT_EQ(asked.successCodes, (std::vector<uint32_t>{0, 1}));
+    const InstallCommand& odd = settings.commands[2];
+    EXPECT_EQ(odd.timeoutSeconds, 0u);
+    EXPECT_FALSE(odd.waitForTree);
+    EXPECT_TRUE(odd.successCodes.empty()); // the default codes
+}

@@ -144,6 +144,8 @@ TEST_F(LoaderDiagnostics, ValuesThatDoNotFitTheirKind)
          {{2, 14, L"total 0 is out of range (at least 1)"}, {2, 24, L"after -2 is out of range (at least -1)"}}},
         {"<font antialias='1'/>", {{2, 18, L"antialias \"1\" is not true or false"}}},
         {"<font antialias='TRUE'/>", {}},
+        {"<exit result='true' success='x' failure='0x643'/>", {{2, 30, L"success \"x\" is not an exit code"}}},
+        {"<log path='%TEMP%\\setup.log'/>", {}},
         {"<colours><progress fore='#3366CC8'/><header fore='#FFFFFF'/><footer fore='#FFFFFF'/>"
          "<main fore='#000000' current='#000000' description='#000000'/></colours>",
          {{2, 26, L"colour \"#3366CC8\" is not #RRGGBB or #RRGGBBAA: it becomes 0xC800366C"}}},
@@ -182,6 +184,12 @@ TEST_F(LoaderDiagnostics, VariablesCommandsAndFilesBesideTheConfiguration)
          {{1, 34, L"\"%VARNEKITE%\\setup.exe\" is not there beside the configuration"}}},
         {"<file command='execute' program='%VARNEKITE%\\present.exe'/>", {}},
         {"<file command='execute' program='%WINDIR%\\regedit.exe' hide='false' arguments='/s'/>", {}},
+        {"<file command='execute' program='C:\\a.exe' wait='all' success='0;1' timeout='-1'/>",
+         {{1, 50, L"wait \"all\" is neither tree nor process"},
+          {1, 64, L"success \"0;1\" is not a list of exit codes separated by commas: 0, 3010 and 1641 are used"},
+          {1, 78, L"timeout -1 is out of range (at least 0)"}}},
+        {"<file command='execute' program='C:\\a.exe' wait='tree' success='0,3010' timeout='60' directory='D:\\'/>",
+         {}},
     };
     existing = L"C:\\Setup\\present.exe";
     for (const Case& c : cases) {

@@ -55,3 +55,26 @@ TEST(TextConversions, BytesAndWideCharactersCorrespondOneToOne)
 }
 
 } // namespace
+
+TEST(ParseExitCode, DecimalNegativeOrHexAndListsOfThem)
+{
+    struct Case { const char* text; bool valid; uint32_t code; };
+    const Case cases[] = {
+        {"0", true, 0}, {"3010", true, 3010}, {" 1641 ", true, 1641}, {"-1", true, 0xFFFFFFFFu},
+        {"0x80070005", true, 0x80070005u}, {"4294967295", true, 0xFFFFFFFFu}, {"-2147483648", true, 0x80000000u},
+        {"4294967296", false, 0}, {"-2147483649", false, 0}, {"", false, 0}, {"12px", false, 0}, {"0x", false, 0},
+        {"+5", false, 0}, {"0x1FFFFFFFF", false, 0}, {"--1", false, 0},
+    };
+    for (const Case& c : cases) {
+        uint32_t code = 7;
+        EXPECT_EQ(ParseExitCode(c.text, code), c.valid) << c.text;
+        if (c.valid)
+            EXPECT_EQ(code, c.code) << c.text;
+    }
+    std::vector<uint32_t> codes;
+    EXPECT_TRUE(ParseExitCodeList("0, 3010,1641", codes));
+    EXPECT_EQ(codes, (std::vector<uint32_t>{0, 3010, 1641}));
+    codes.clear();
+    EXPECT_FALSE(ParseExitCodeList("0,,x,5", codes)); // the valid ones stay
+    EXPECT_EQ(codes, (std::vector<uint32_t>{0, 5}));
+}

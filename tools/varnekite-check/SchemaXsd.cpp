@@ -64,6 +64,8 @@ std::string TypeOf(const SchemaAttribute& attribute)
     case ValueKind::Boolean: return "boolean";
     case ValueKind::Colour: return "colour";
     case ValueKind::Integer: return IntegerType(attribute);
+    case ValueKind::ExitCode: return "exitCode";
+    case ValueKind::ExitCodes: return "exitCodes";
     }
     return "xs:string";
 }
@@ -169,6 +171,15 @@ std::string SchemaXsd()
            Documentation("#RRGGBB, or #RRGGBBAA with an alpha value (00 transparent, FF opaque).", "    ") +
            "    <xs:restriction base=\"xs:string\"><xs:pattern value=\"#[0-9A-Fa-f]{6}([0-9A-Fa-f]{2})?\"/>"
            "</xs:restriction>\n  </xs:simpleType>\n";
+    const std::string code = "-?[0-9]{1,10}|0[xX][0-9A-Fa-f]{1,8}";
+    out += "  <xs:simpleType name=\"exitCode\">\n" +
+           Documentation("A process exit code: decimal (-1 is 4294967295) or hexadecimal after 0x.", "    ") +
+           "    <xs:restriction base=\"xs:string\"><xs:pattern value=\"\\s*(" + code +
+           ")\\s*\"/></xs:restriction>\n  </xs:simpleType>\n";
+    out += "  <xs:simpleType name=\"exitCodes\">\n" +
+           Documentation("Exit codes separated by commas, e.g. 0,3010,1641.", "    ") +
+           "    <xs:restriction base=\"xs:string\"><xs:pattern value=\"\\s*(" + code + ")\\s*(,\\s*(" + code +
+           ")\\s*)*\"/></xs:restriction>\n  </xs:simpleType>\n";
     out += CommandType();
     for (const SchemaElement& element : ConfigurationSchema())
         WriteElement(out, element);
