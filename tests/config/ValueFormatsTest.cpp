@@ -68,8 +68,9 @@ TEST(ParseExitCode, DecimalNegativeOrHexAndListsOfThem)
     for (const Case& c : cases) {
         uint32_t code = 7;
         EXPECT_EQ(ParseExitCode(c.text, code), c.valid) << c.text;
-        if (c.valid)
+        if (c.valid) {
             EXPECT_EQ(code, c.code) << c.text;
+        }
     }
     std::vector<uint32_t> codes;
     EXPECT_TRUE(ParseExitCodeList("0, 3010,1641", codes));

@@ -2,13 +2,18 @@
 //   MarkerWriter append <file> <text>            appends one line to a file (the order of runs)
 //   MarkerWriter hold <release file> <max ms>    waits until the release file exists (or the time is up)
 //   MarkerWriter sleep <ms>                      waits a fixed time
+//   MarkerWriter exit <code>                     ends with that exit code
+//   MarkerWriter cwd <file>                      appends "cwd=<its current folder>"
+//   MarkerWriter later <ms> <file> <text>        waits, then appends the text
+//   MarkerWriter spawn <ms> <file> <text>        starts "later <ms> <file> <text>" and ends at
+//                                                once: a setup program that relaunches itself
 //   MarkerWriter showstate <file>                appends "show=<n>", the show command it was started with
 //   MarkerWriter parent <title> <file> <command line>
 //                                                a setup program that starts Varnekite and waits for
 //                                                it: shows a window titled <title>, runs the command
 //                                                line and waits for it without pumping messages,
 //                                                then appends "exit=<code>" to <file>
-// It exits with 0, or 2 on a usage error.
+// It exits with 0 (or the code asked for), 1 when it cannot do its work, 2 on a usage error.
 #include <windows.h>
 
 #include <cwchar>
@@ -76,6 +81,31 @@ int wmain(int argc, wchar_t** argv)
     }
     if (argc == 3 && wcscmp(argv[1], L"sleep") == 0) {
         Sleep(static_cast<DWORD>(wcstoul(argv[2], nullptr, 10)));
+        return 0;
+    }
+    if (argc == 3 && wcscmp(argv[1], L"exit") == 0)
+        return static_cast<int>(wcstoul(argv[2], nullptr, 10));
+    if (argc == 3 && wcscmp(argv[1], L"cwd") == 0) {
+        wchar_t folder[MAX_PATH] = {};
+        GetCurrentDirectoryW(MAX_PATH, folder);
+        return AppendLine(argv[2], (std::wstring(L"cwd=") + folder).c_str()) ? 0 : 1;
+    }
+    if (argc == 5 && wcscmp(argv[1], L"later") == 0) {
+        Sleep(static_cast<DWORD>(wcstoul(argv[2], nullptr, 10)));
+        return AppendLine(argv[3], argv[4]) ? 0 : 1;
+    }
+    if (argc == 5 && wcscmp(argv[1], L"spawn") == 0) {
+        wchar_t self[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        std::wstring commandLine = std::wstring(L"\"") + self + L"\" later " + argv[2] + L" \"" + argv[3] + L"\" \"" +
+                                   argv[4] + L"\"";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION child = {};
+        if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child))
+            return 1;
+        CloseHandle(child.hThread);
+        CloseHandle(child.hProcess);
         return 0;
     }
     return 2;
