@@ -315,3 +315,23 @@ TEST(CheckTool, ThreadsShowWhereACopyOrMoveSetsThem)
     EXPECT_NE(json.find("\"threads\": 16,"), std::string::npos) << json;
     EXPECT_EQ(json.find("\"threads\": 1,"), std::string::npos) << json;
 }
+
+// The log, the exit codes and how programs are waited for show where a configuration sets them.
+TEST(CheckTool, SummaryShowsTheLogTheExitCodesAndHowProgramsAreWaitedFor)
+{
+    const std::string xml = "<Varnekite><config><log path='%TEMP%\\setup.log'/><exit result='true' restart='0'/></config>"
+                            "<items><item name='a'><file command='execute' program='C:\\s.exe' directory='C:\\s' "
+                            "timeout='30' wait='tree' success='0,1'/><file command='execute' program='C:\\t.exe'/>"
+                            "</item></items></Varnekite>";
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / "varnekite-check-outcomes.xml";
+    std::ofstream(path, std::ios::binary) << xml;
+    std::string out, err;
+    EXPECT_EQ(RunCheck({LoaderPath(path)}, MachineTable(), out, err), kCheckExitLoaded) << err;
+    std::filesystem::remove(path);
+    EXPECT_NE(out.find("Log: \"C:\\Temp\\setup.log\"\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Exit codes: 0 success, 0 restart needed, 1603 failure\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("execute \"C:\\s.exe\" \"\" (in \"C:\\s\") (waits at most 30 s) (waits for every process it "
+                       "starts) (succeeds with 0,1)\n"),
+              std::string::npos) << out;
+    EXPECT_NE(out.find("execute \"C:\\t.exe\" \"\"\n"), std::string::npos) << out;
+}

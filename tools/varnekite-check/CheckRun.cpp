@@ -29,6 +29,18 @@ void DescribeCommand(std::string& out, const InstallCommand& command)
         out += " (hidden)";
     if (command.threads != 1)
         out += " (" + std::to_string(command.threads) + " files at once)";
+    if (!command.directory.empty())
+        out += " (in " + Quoted(command.directory) + ")";
+    if (command.timeoutSeconds > 0)
+        out += " (waits at most " + std::to_string(command.timeoutSeconds) + " s)";
+    if (command.waitForTree)
+        out += " (waits for every process it starts)";
+    if (!command.successCodes.empty()) {
+        std::string codes;
+        for (uint32_t code : command.successCodes)
+            codes += (codes.empty() ? "" : ",") + std::to_string(code);
+        out += " (succeeds with " + codes + ")";
+    }
     out += "\n";
 }
 
@@ -107,6 +119,12 @@ std::string DescribeSettings(const InstallSettings& settings)
     if (!settings.hideWindowTitle.empty())
         out += "Hides the window: " + Quoted(settings.hideWindowTitle) + "\n";
 
+    if (settings.log.pathGiven)
+        out += settings.log.path.empty() ? std::string("Log: off\n") : "Log: " + Quoted(settings.log.path) + "\n";
+    if (settings.exit.fromOutcomes)
+        out += "Exit codes: " + std::to_string(settings.exit.success) + " success, " +
+               std::to_string(settings.exit.restart) + " restart needed, " + std::to_string(settings.exit.failure) +
+               " failure\n";
     out += std::to_string(settings.items.size()) + " item(s), " +
            std::to_string(settings.commands.size()) + " command(s)\n";
     for (size_t i = 0; i < settings.items.size(); ++i) {
