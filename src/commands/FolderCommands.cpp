@@ -253,6 +253,23 @@ public:
 
     bool Usable() const { return !source.empty() && !target.empty(); }
 
+    // Whether the copy or move goes ahead; the outcome hears why not. A missing source still
+    // gets its target folder made, as it always has, and fails the outcome.
+    bool MayGoAhead(FolderOutcome* outcome) const
+    {
+        if (!Usable()) {
+            Refuse(outcome, L"refused: a path is empty, not absolute, or holds wildcards");
+            return false;
+        }
+        if (DestinationIsSource()) {
+            Refuse(outcome, L"refused: the destination is the source itself");
+            return false;
+        }
+        if (!root.found && set.Entries().empty() && !EndsWithSeparator(source))
+            Refuse(outcome, L"the source folder is not there");
+        return true;
+    }
+
     // A destination that is the source itself: every step would work on the source's own files.
     bool DestinationIsSource() const
     {
@@ -413,13 +430,8 @@ void CopyFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress
 {
     progress.ResetByteCounters();
     FolderTransfer transfer(fileSystem, progress, source, target, true);
-    if (!transfer.Usable())
-        return Refuse(outcome, L"refused: a path is empty, not absolute, or holds wildcards");
-    if (transfer.DestinationIsSource())
-        return Refuse(outcome, L"refused: the destination is the source itself");
-    // A missing source still gets its target folder made, as it always has; the outcome fails.
-    if (!transfer.root.found && transfer.set.Entries().empty() && !EndsWithSeparator(transfer.source))
-        Refuse(outcome, L"the source folder is not there");
+    if (!transfer.MayGoAhead(outcome))
+        return;
     transfer.PrepareFolder(transfer.target);
 
     CopyPool pool(progress, threads);
@@ -461,13 +473,8 @@ void MoveFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress
         return Refuse(outcome, L"refused: the source is a drive or share root, empty or not absolute");
     // A source that is itself a folder link is moved as a link, never emptied through it.
     FolderTransfer transfer(fileSystem, progress, source, target, false);
-    if (!transfer.Usable())
-        return Refuse(outcome, L"refused: a path is empty, not absolute, or holds wildcards");
-    if (transfer.DestinationIsSource())
-        return Refuse(outcome, L"refused: the destination is the source itself");
-    // A missing source still gets its target folder made, as it always has; the outcome fails.
-    if (!transfer.root.found && transfer.set.Entries().empty() && !EndsWithSeparator(transfer.source))
-        Refuse(outcome, L"the source folder is not there");
+    if (!transfer.MayGoAhead(outcome))
+        return;
     // Content named through a trailing separator is only taken from a plain folder.
     if (EndsWithSeparator(transfer.source) && !IsPlainFolder(fileSystem, transfer.source))
         return Refuse(outcome, L"refused: the source is not a plain folder");

@@ -1,6 +1,7 @@
 // The Win32 file system against the cases the in-memory file system passes: what the folder
 // commands rely on, shown on the platform (under Wine in CI). Trees are made in a fresh folder
 // under the temporary folder with plain Win32 calls, never with the code under test.
+#include "Win32FileText.h"
 #include "commands/FileSystemWin32.h"
 
 #include "commands/FileSystemContract.h"
@@ -89,19 +90,7 @@ public:
         ASSERT_NE(file, INVALID_HANDLE_VALUE) << "cannot hold the file open";
         held.push_back(file);
     }
-    std::string Content(const std::wstring& path) const
-    {
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            return "<missing>";
-        std::string text(4096, '\0');
-        DWORD read = 0;
-        ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &read, nullptr);
-        CloseHandle(file);
-        text.resize(read);
-        return text;
-    }
+    std::string Content(const std::wstring& path) const { return ReadFileText(path); }
     uint32_t Attributes(const std::wstring& path) const { return GetFileAttributesW(path.c_str()); }
     // The folder named by VARNEKITE_SECOND_VOLUME, or under Wine the Linux /dev/shm (tmpfs) seen
     // through the Z: drive.

@@ -2,6 +2,7 @@
 // rules themselves are tested on the in-memory file system; these cases check what the
 // platform's calls decide: attributes that copies and renames bring along, held files, folder
 // creation with parents, 64-bit sizes, the progress routine, moves across volumes and links.
+#include "Win32FileText.h"
 #include "commands/FileSystemWin32.h"
 
 #include "commands/InstallState.h"
@@ -37,16 +38,7 @@ void WriteText(const std::wstring& path, const std::string& text, DWORD attribut
 
 std::string ReadText(const std::wstring& path)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<missing>";
-    std::string text(4096, '\0');
-    DWORD read = 0;
-    ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &read, nullptr);
-    CloseHandle(file);
-    text.resize(read);
-    return text;
+    return ReadFileText(path);
 }
 
 bool Exists(const std::wstring& path)
