@@ -1,6 +1,7 @@
 // The Win32 file system against the cases the in-memory file system passes: what the folder
 // commands rely on, shown on the platform (under Wine in CI). Trees are made in a fresh folder
 // under the temporary folder with plain Win32 calls, never with the code under test.
+#include "Win32RemoveTree.h"
 #include "Win32FileText.h"
 #include "commands/FileSystemWin32.h"
 
@@ -125,16 +126,7 @@ private:
         const DWORD attributes = GetFileAttributesW(path.c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & link) == link;
     }
-    // With the shell, read-only files included.
-    static void RemoveTree(const std::wstring& folder)
-    {
-        const std::wstring from = folder + L'\0'; // a list ended by an empty name
-        SHFILEOPSTRUCTW operation = {};
-        operation.wFunc = FO_DELETE;
-        operation.pFrom = from.c_str();
-        operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-        SHFileOperationW(&operation);
-    }
+    static void RemoveTree(const std::wstring& folder) { RemoveTestTree(folder); }
 
     std::wstring root;
     FileSystemWin32 fileSystem;

@@ -2,6 +2,7 @@
 // rules themselves are tested on the in-memory file system; these cases check what the
 // platform's calls decide: attributes that copies and renames bring along, held files, folder
 // creation with parents, 64-bit sizes, the progress routine, moves across volumes and links.
+#include "Win32RemoveTree.h"
 #include "Win32FileText.h"
 #include "commands/FileSystemWin32.h"
 
@@ -51,15 +52,9 @@ DWORD Unwanted(const std::wstring& path)
     return GetFileAttributesW(path.c_str()) & kUnwanted;
 }
 
-// Removes a test tree (read-only files included) with the shell, not with the code under test.
 void RemoveTree(const std::wstring& folder)
 {
-    const std::wstring from = folder + L'\0'; // a list ended by an empty name
-    SHFILEOPSTRUCTW operation = {};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = from.c_str();
-    operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    SHFileOperationW(&operation);
+    RemoveTestTree(folder);
 }
 
 class FolderCommandsWin32Test : public testing::Test

@@ -1,4 +1,5 @@
 #include "E2eSupport.h"
+#include "Win32RemoveTree.h"
 
 #include <shellapi.h>
 
@@ -54,14 +55,7 @@ TempFolder::TempFolder()
 
 TempFolder::~TempFolder()
 {
-    // SHFileOperation wants a double-NUL-terminated list.
-    std::wstring from = path;
-    from.push_back(L'\0');
-    SHFILEOPSTRUCTW operation = {};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = from.c_str();
-    operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    SHFileOperationW(&operation);
+    RemoveTestTree(path);
 }
 
 void WriteTextFile(const std::wstring& path, const std::string& bytes)
