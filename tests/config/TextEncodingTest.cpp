@@ -41,8 +41,9 @@ TEST(TextEncoding, MarksAndDeclarationsDecideAndUtf16BecomesUtf8)
     for (const Case& c : cases) {
         std::string bytes = c.bytes;
         EXPECT_EQ(PrepareDocumentBytes(bytes), c.encoding) << testing::PrintToString(c.bytes);
-        if (!c.prepared.empty())
+        if (!c.prepared.empty()) {
             EXPECT_EQ(bytes, c.prepared) << testing::PrintToString(c.bytes);
+        }
     }
 }
 
