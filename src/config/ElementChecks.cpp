@@ -10,11 +10,6 @@
 
 namespace {
 
-bool IsHexDigit(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
 // Whether the value is what an integer attribute should be: an optional sign and digits only.
 bool IsWholeNumber(std::string_view value)
 {
@@ -163,7 +158,7 @@ void ElementReader::CheckValue(const SchemaAttribute& attribute, std::string_vie
             return;
         bool valid = value[0] == '#' && (value.size() == 7 || value.size() == 9);
         for (size_t i = 1; valid && i < value.size(); ++i)
-            valid = IsHexDigit(value[i]);
+            valid = AsciiDigitValue(value[i], true) >= 0;
         if (!valid) {
             const uint32_t colour = ParseColour(bytes);
             report.At(offset, Severity::Warning,

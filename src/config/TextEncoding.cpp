@@ -141,13 +141,7 @@ bool CharacterReference(std::string_view raw, size_t at, char32_t& c, size_t& le
     uint64_t value = 0;
     for (; i < raw.size() && i - digitsStart < 10; ++i) {
         const char d = raw[i];
-        int digit = -1;
-        if (d >= '0' && d <= '9')
-            digit = d - '0';
-        else if (hex && d >= 'a' && d <= 'f')
-            digit = d - 'a' + 10;
-        else if (hex && d >= 'A' && d <= 'F')
-            digit = d - 'A' + 10;
+        const int digit = AsciiDigitValue(d, hex);
         if (digit < 0)
             break;
         value = value * (hex ? 16 : 10) + static_cast<uint64_t>(digit);

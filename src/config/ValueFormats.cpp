@@ -46,13 +46,7 @@ bool ParseExitCode(std::string_view text, uint32_t& code)
         return false;
     uint64_t value = 0;
     for (char c : text) {
-        int digit = -1;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (hex && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (hex && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
+        const int digit = AsciiDigitValue(c, hex);
         if (digit < 0)
             return false;
         value = value * (hex ? 16 : 10) + static_cast<uint64_t>(digit);

@@ -18,6 +18,19 @@ constexpr Char UpperAsciiLetter(Char c)
     return (c >= Char('a') && c <= Char('z')) ? static_cast<Char>(c - Char('a') + Char('A')) : c;
 }
 
+// The value of an ASCII digit, decimal or (with `hex`) hexadecimal in either letter case; -1
+// for any other character.
+constexpr int AsciiDigitValue(char c, bool hex)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (hex && c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (hex && c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 namespace asciitext {
 
 template <typename Char>
