@@ -50,7 +50,9 @@ public:
     bool CreateFolderTree(const std::wstring&) override { return false; }
     bool CopyOneFile(const std::wstring&, const std::wstring&, InstallProgress*) override { return false; }
     bool MoveOneFile(const std::wstring&, const std::wstring&, uint32_t, InstallProgress*) override { return false; }
-    bool SameObject(const std::wstring&, const std::wstring&) override { return false; }
+    bool Identify(const std::wstring&, FileIdentity&) override { return false; }
+    std::wstring FinalPath(const std::wstring&) override { return std::wstring(); }
+    bool SameName(std::wstring_view a, std::wstring_view b) override { return a == b; }
     std::wstring FullPath(const std::wstring& path) override { return path; }
     std::unique_ptr<FolderHold> HoldFolder(const std::wstring&) override { return nullptr; }
 

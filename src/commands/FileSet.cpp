@@ -25,6 +25,11 @@ bool FileEntry::IsFolderLink() const
     return IsFolderLinkAttributes(attributes);
 }
 
+bool FileEntry::IsLink() const
+{
+    return attributes != FileAttribute::Unknown && (attributes & FileAttribute::ReparsePoint) != 0;
+}
+
 namespace {
 
 size_t LastSeparator(const std::wstring& path)

@@ -22,6 +22,8 @@ struct FileEntry
     bool IsFolder() const { return (attributes & FileAttribute::Directory) != 0; }
     // A junction or folder symbolic link: the walks never go through one.
     bool IsFolderLink() const;
+    // A link of either kind (the reparse-point bit as the listing gives it for links).
+    bool IsLink() const;
     // Everything up to and including the last `\` or `/`; empty without a separator.
     std::wstring GetFolder() const;
     // The part after the last separator.

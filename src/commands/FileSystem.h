@@ -21,7 +21,10 @@ constexpr uint32_t Directory = 0x10;
 constexpr uint32_t Archive = 0x20;
 constexpr uint32_t Normal = 0x80;
 constexpr uint32_t Temporary = 0x100;
-constexpr uint32_t ReparsePoint = 0x400; // with Directory: a junction or a folder symbolic link
+// A link: a junction or symbolic link (with Directory, to a folder). Listings give it only
+// for links; reparse points that hold data (deduplicated, compressed or cloud files) read as
+// the plain files and folders they are.
+constexpr uint32_t ReparsePoint = 0x400;
 constexpr uint32_t Offline = 0x1000;
 constexpr uint32_t NotContentIndexed = 0x2000;
 constexpr uint32_t Unknown = 0xFFFFFFFF;  // nothing is known about the entry
@@ -50,6 +53,22 @@ public:
     virtual ~FolderHold() = default;
 };
 
+// Who a file or folder is, however a path names it: the platform's volume and file numbers.
+struct FileIdentity
+{
+    uint64_t volume = 0;
+    uint64_t high = 0;
+    uint64_t low = 0;
+    bool operator==(const FileIdentity& other) const
+    {
+        return volume == other.volume && high == other.high && low == other.low;
+    }
+    bool operator!=(const FileIdentity& other) const { return !(*this == other); }
+};
+
+// Links: no call below writes, removes or changes attributes through a link at the end of the
+// path it is given. Where the platform cannot act on the link itself without reaching what it
+// leads to, the call leaves it alone and fails, and FailureReason says so.
 class FileSystem
 {
 public:
@@ -62,21 +81,30 @@ public:
     // or one exact path whose entry is then the first hit), "." and ".." included where the
     // platform reports them. Returns false when the first lookup fails.
     virtual bool Enumerate(const std::wstring& pattern, const Visitor& visit) = 0;
+    // Sets the attributes of the file or folder itself; false for a link.
     virtual bool SetAttributes(const std::wstring& path, uint32_t attributes) = 0;
-    // Deletes one file; fails on a folder.
+    // Deletes one file; fails on a folder. A file link loses only the link.
     virtual bool RemoveFile(const std::wstring& path) = 0;
     // Removes one empty folder, or a folder link itself.
     virtual bool RemoveFolder(const std::wstring& path) = 0;
     // Creates the folder and every missing folder above it. True only when the folder did not
     // exist before and exists now.
     virtual bool CreateFolderTree(const std::wstring& path) = 0;
-    // Copies one file over whatever file is at `to`, reporting chunks to CopyProgress.
+    // Copies one file over whatever file is at `to`, reporting chunks to CopyProgress. A link
+    // at `to` is replaced itself: its target is never written.
     virtual bool CopyOneFile(const std::wstring& from, const std::wstring& to, InstallProgress* progress) = 0;
-    // Moves one file or folder (a rename on one volume); flags from MoveFlag.
+    // Moves one file or folder (a rename on one volume); flags from MoveFlag. A link at `to`
+    // is replaced itself, and a link at `from` moves as the link or not at all.
     virtual bool MoveOneFile(const std::wstring& from, const std::wstring& to, uint32_t flags,
                              InstallProgress* progress) = 0;
-    // Whether both paths exist and name the same file or folder, however they are spelled.
-    virtual bool SameObject(const std::wstring& a, const std::wstring& b) = 0;
+    // The identity of what `path` names, links followed; false when nothing is there.
+    virtual bool Identify(const std::wstring& path, FileIdentity& identity) = 0;
+    // The path of what `path` names as the platform finally resolves it (links, drive aliases
+    // and short names followed, names as stored on disk); empty when nothing is there.
+    virtual std::wstring FinalPath(const std::wstring& path) = 0;
+    // Whether two names are one name to the file system: letter case folded by its own rules,
+    // beyond ASCII ("Données" and "DONNÉES").
+    virtual bool SameName(std::wstring_view a, std::wstring_view b) = 0;
     // The absolute, normal form of `path` as the platform resolves it (relative paths against
     // the current folder); empty when it cannot be formed.
     virtual std::wstring FullPath(const std::wstring& path) = 0;
@@ -85,4 +113,11 @@ public:
     // Why the last call that failed on this thread failed, as the system says it; asked right
     // after the failure. Empty when the file system cannot say.
     virtual std::wstring FailureReason() { return std::wstring(); }
+
+    // Whether both paths exist and name the same file or folder, however they are spelled.
+    bool SameObject(const std::wstring& a, const std::wstring& b)
+    {
+        FileIdentity first, second;
+        return Identify(a, first) && Identify(b, second) && first == second;
+    }
 };

@@ -11,6 +11,8 @@
 #include "commands/FolderCommands.h"
 #include "commands/FolderPaths.h"
 
+#include <cstring>
+
 
 namespace {
 
@@ -37,19 +39,69 @@ struct FileHandle
         if (handle != INVALID_HANDLE_VALUE)
             CloseHandle(handle);
     }
+    bool Valid() const { return handle != INVALID_HANDLE_VALUE; }
 };
 
-// Opens the object itself (a link, not its target), with no access needed to its content.
-HANDLE OpenObject(const std::wstring& path, DWORD share)
+// A reparse point whose tag is a name surrogate stands for another name: a junction or a
+// symbolic link. Others (deduplicated, compressed or cloud files) are the data they hold.
+constexpr DWORD kNameSurrogate = 0x20000000;
+
+bool IsLinkTag(DWORD attributes, DWORD tag)
 {
-    return CreateFileW(ExtendedLengthPath(path).c_str(), FILE_READ_ATTRIBUTES, share, nullptr, OPEN_EXISTING,
-                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    // Wine reports links without a tag: a reparse point with no tag counts as a link.
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && (tag == 0 || (tag & kNameSurrogate) != 0);
 }
 
-bool Identify(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info)
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Opens the object a path ends in: a link itself with `itself`, otherwise what the path leads
+// to; files and folders alike.
+HANDLE Open(const std::wstring& path, DWORD access, bool itself)
 {
-    FileHandle file{OpenObject(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)};
-    return file.handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file.handle, &info);
+    return CreateFileW(ExtendedLengthPath(path).c_str(), access, kShareAll, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS | (itself ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr);
+}
+
+// The platform's final path for an open handle, names as stored ("\\?\C:\x"); the volume's
+// GUID form where it has no drive letter; empty when it has neither.
+std::wstring FinalPathOf(HANDLE handle)
+{
+    for (DWORD form : {DWORD(VOLUME_NAME_DOS), DWORD(VOLUME_NAME_GUID)}) {
+        std::wstring path(MAX_PATH, L'\0');
+        DWORD length = GetFinalPathNameByHandleW(handle, &path[0], static_cast<DWORD>(path.size()), form);
+        if (length >= path.size()) {
+            path.resize(length + 1);
+            length = GetFinalPathNameByHandleW(handle, &path[0], static_cast<DWORD>(path.size()), form);
+        }
+        if (length > 0 && length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+    }
+    return std::wstring();
+}
+
+bool SameText(std::wstring_view a, std::wstring_view b)
+{
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+// Deletes what `handle` is (opened with DELETE access) when it is closed.
+bool DeleteOnClose(HANDLE handle)
+{
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+}
+
+// Why the last call on this thread refused to act, where the system's error code cannot say.
+thread_local const wchar_t* refusal = nullptr;
+const wchar_t kThroughLink[] = L"a link that cannot be changed here without reaching what it leads to: left alone";
+
+bool Refuse(const wchar_t* reason)
+{
+    refusal = reason;
+    return false;
 }
 
 // An open handle without delete sharing: nobody can rename, replace or remove the folder.
@@ -73,6 +125,56 @@ DWORD CALLBACK CopyProgress(LARGE_INTEGER totalFileSize, LARGE_INTEGER totalByte
                         static_cast<uint64_t>(totalBytesTransferred.QuadPart), callbackReason);
 }
 
+std::wstring FileSystemWin32::FinalFolderOf(const std::wstring& path)
+{
+    const std::wstring folder(ParentPath(WithoutTrailingSeparators(path)));
+    {
+        const std::lock_guard<std::mutex> guard(finalFoldersLock);
+        const auto known = finalFolders.find(folder);
+        if (known != finalFolders.end())
+            return known->second;
+    }
+    // "C:" alone would name the current folder on C:; its root is meant.
+    const size_t rootLength = PathRootLength(path);
+    FileHandle handle{Open(folder.size() < rootLength ? path.substr(0, rootLength) : folder, 0, false)};
+    if (!handle.Valid())
+        return std::wstring();
+    std::wstring final = FinalPathOf(handle.handle);
+    if (final.empty())
+        return final;
+    const std::lock_guard<std::mutex> guard(finalFoldersLock);
+    if (finalFolders.size() >= 4096) // a walk needs the folders it is in, not every one it has seen
+        finalFolders.clear();
+    finalFolders.emplace(folder, final);
+    return final;
+}
+
+FileSystemWin32::Found FileSystemWin32::WhatWasOpened(HANDLE handle, const std::wstring& path)
+{
+    FILE_ATTRIBUTE_TAG_INFO tag = {};
+    if (GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag) &&
+        IsLinkTag(tag.FileAttributes, tag.ReparseTag))
+        return Found::Link;
+    // Where the open went through a link after all, the handle's own path lies elsewhere than
+    // the folder's path and the name. Where either path cannot be had, the flag was kept.
+    const std::wstring final = FinalPathOf(handle);
+    const std::wstring folder = FinalFolderOf(path);
+    if (final.empty() || folder.empty())
+        return Found::Itself;
+    const std::wstring_view named = WithoutTrailingSeparators(path);
+    std::wstring_view name = named.substr(named.find_last_of(L"\\/") + 1);
+    const std::wstring_view folderPart = WithoutTrailingSeparators(folder);
+    const std::wstring_view finalView(final);
+    if (finalView.size() <= folderPart.size() || !IsPathSeparator(finalView[folderPart.size()]) ||
+        !SameText(finalView.substr(0, folderPart.size()), folderPart))
+        return Found::Elsewhere;
+    const std::wstring_view finalName = finalView.substr(folderPart.size() + 1);
+    // Wine's final paths drop the dots and spaces a name ends in, which Windows keeps.
+    while (finalName.size() < name.size() && (name.back() == L'.' || name.back() == L' '))
+        name.remove_suffix(1);
+    return SameText(finalName, name) ? Found::Itself : Found::Elsewhere;
+}
+
 bool FileSystemWin32::Enumerate(const std::wstring& pattern, const Visitor& visit)
 {
     WIN32_FIND_DATAW data;
@@ -85,6 +187,9 @@ bool FileSystemWin32::Enumerate(const std::wstring& pattern, const Visitor& visi
         FoundFile found;
         found.name = data.cFileName;
         found.attributes = data.dwFileAttributes;
+        // The find data's first reserved word is the reparse tag: only links read as links.
+        if (!IsLinkTag(data.dwFileAttributes, data.dwReserved0))
+            found.attributes &= ~static_cast<uint32_t>(FILE_ATTRIBUTE_REPARSE_POINT);
         found.size = Combine(data.nFileSizeHigh, data.nFileSizeLow);
         if (!visit(found))
             break;
@@ -94,17 +199,77 @@ bool FileSystemWin32::Enumerate(const std::wstring& pattern, const Visitor& visi
 
 bool FileSystemWin32::SetAttributes(const std::wstring& path, uint32_t attributes)
 {
-    return SetFileAttributesW(ExtendedLengthPath(path).c_str(), attributes) != FALSE;
+    // Through a handle on the object itself: SetFileAttributesW would change what a link leads to.
+    refusal = nullptr;
+    FileHandle file{Open(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, true)};
+    if (!file.Valid())
+        return false;
+    if (WhatWasOpened(file.handle, path) != Found::Itself)
+        return Refuse(kThroughLink);
+    FILE_BASIC_INFO basic = {}; // times of 0 stay as they are
+    basic.FileAttributes = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
+    return SetFileInformationByHandle(file.handle, FileBasicInfo, &basic, sizeof basic) != FALSE;
 }
 
 bool FileSystemWin32::RemoveFile(const std::wstring& path)
 {
-    return DeleteFileW(ExtendedLengthPath(path).c_str()) != FALSE;
+    refusal = nullptr;
+    FileHandle file{Open(path, DELETE | FILE_READ_ATTRIBUTES, true)};
+    if (!file.Valid())
+        return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file.handle, &info))
+        return false;
+    const Found found = WhatWasOpened(file.handle, path);
+    if (found == Found::Elsewhere)
+        return Refuse(kThroughLink);
+    if (found == Found::Itself && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        SetLastError(ERROR_ACCESS_DENIED); // as DeleteFileW says of a folder
+        return false;
+    }
+    return DeleteOnClose(file.handle); // the file, or the link itself
 }
 
 bool FileSystemWin32::RemoveFolder(const std::wstring& path)
 {
-    return RemoveDirectoryW(ExtendedLengthPath(path).c_str()) != FALSE;
+    refusal = nullptr;
+    FileHandle folder{Open(path, DELETE | FILE_READ_ATTRIBUTES, true)};
+    if (!folder.Valid())
+        return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(folder.handle, &info))
+        return false;
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        SetLastError(ERROR_DIRECTORY);
+        return false;
+    }
+    if (WhatWasOpened(folder.handle, path) == Found::Elsewhere)
+        return Refuse(kThroughLink);
+    return DeleteOnClose(folder.handle); // only an empty folder, or the link itself
+}
+
+bool FileSystemWin32::RemoveLinkItself(const std::wstring& path)
+{
+    FileHandle link{Open(path, DELETE | FILE_READ_ATTRIBUTES, true)};
+    if (!link.Valid())
+        return false;
+    if (WhatWasOpened(link.handle, path) != Found::Link)
+        return Refuse(kThroughLink);
+    return DeleteOnClose(link.handle);
+}
+
+bool FileSystemWin32::ClearForReplacement(const std::wstring& to)
+{
+    Found found = Found::Nothing;
+    {
+        FileHandle there{Open(to, FILE_READ_ATTRIBUTES, true)};
+        if (!there.Valid())
+            return true; // nothing there now, or nothing this call can open: the copy decides
+        found = WhatWasOpened(there.handle, to);
+    }
+    if (found == Found::Elsewhere)
+        return Refuse(kThroughLink);
+    return found != Found::Link || RemoveLinkItself(to);
 }
 
 bool FileSystemWin32::CreateFolderTree(const std::wstring& path)
@@ -126,25 +291,88 @@ bool FileSystemWin32::CreateFolderTree(const std::wstring& path)
 
 bool FileSystemWin32::CopyOneFile(const std::wstring& from, const std::wstring& to, InstallProgress* progress)
 {
-    return CopyFileExW(ExtendedLengthPath(from).c_str(), ExtendedLengthPath(to).c_str(), CopyProgress, progress,
-                       nullptr, 0) != FALSE;
+    // CopyFileExW writes through a link at its destination. Only a new file is made blind
+    // (one call, as before); what is already there is checked, and a link removed itself.
+    refusal = nullptr;
+    const std::wstring source = ExtendedLengthPath(from);
+    const std::wstring destination = ExtendedLengthPath(to);
+    if (CopyFileExW(source.c_str(), destination.c_str(), CopyProgress, progress, nullptr, COPY_FILE_FAIL_IF_EXISTS))
+        return true;
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+        return false;
+    if (!ClearForReplacement(to))
+        return false;
+    return CopyFileExW(source.c_str(), destination.c_str(), CopyProgress, progress, nullptr, 0) != FALSE;
 }
 
 bool FileSystemWin32::MoveOneFile(const std::wstring& from, const std::wstring& to, uint32_t flags,
                                   InstallProgress* progress)
 {
-    return MoveFileWithProgressW(ExtendedLengthPath(from).c_str(), ExtendedLengthPath(to).c_str(), CopyProgress,
-                                 progress, flags) != FALSE;
+    // The source moves as itself: a link by a rename only (a copy would take what it leads
+    // to), and nothing a link reached after all.
+    refusal = nullptr;
+    {
+        FileHandle source{Open(from, FILE_READ_ATTRIBUTES, true)};
+        if (!source.Valid())
+            return false;
+        const Found found = WhatWasOpened(source.handle, from);
+        if (found == Found::Elsewhere)
+            return Refuse(kThroughLink);
+        if (found == Found::Link)
+            flags &= ~MoveFlag::CopyAllowed;
+    }
+    // Across volumes a replacement is a copy over the destination, which writes through a
+    // link there: replacing waits until the destination is known not to be one.
+    const std::wstring source = ExtendedLengthPath(from);
+    const std::wstring destination = ExtendedLengthPath(to);
+    if (MoveFileWithProgressW(source.c_str(), destination.c_str(), CopyProgress, progress,
+                              flags & ~MoveFlag::ReplaceExisting))
+        return true;
+    const DWORD error = GetLastError();
+    if ((flags & MoveFlag::ReplaceExisting) == 0 || (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS))
+        return false;
+    if (!ClearForReplacement(to))
+        return false;
+    return MoveFileWithProgressW(source.c_str(), destination.c_str(), CopyProgress, progress, flags) != FALSE;
 }
 
-bool FileSystemWin32::SameObject(const std::wstring& a, const std::wstring& b)
+bool FileSystemWin32::Identify(const std::wstring& path, FileIdentity& identity)
 {
-    BY_HANDLE_FILE_INFORMATION first;
-    BY_HANDLE_FILE_INFORMATION second;
-    if (!Identify(a, first) || !Identify(b, second))
+    FileHandle file{Open(path, FILE_READ_ATTRIBUTES, false)};
+    if (!file.Valid())
         return false;
-    return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
-           first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
+    // The 128-bit identity where the system has it (Windows 8 and later; ReFS needs it).
+    struct
+    {
+        ULONGLONG volume;
+        BYTE id[16];
+    } full;
+    constexpr auto kFileIdInfo = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);
+    if (GetFileInformationByHandleEx(file.handle, kFileIdInfo, &full, sizeof full)) {
+        identity.volume = full.volume;
+        std::memcpy(&identity.low, full.id, 8);
+        std::memcpy(&identity.high, full.id + 8, 8);
+        return true;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file.handle, &info))
+        return false;
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.high = 0;
+    identity.low = Combine(info.nFileIndexHigh, info.nFileIndexLow);
+    return true;
+}
+
+std::wstring FileSystemWin32::FinalPath(const std::wstring& path)
+{
+    FileHandle file{Open(path, 0, false)};
+    return file.Valid() ? FinalPathOf(file.handle) : std::wstring();
+}
+
+bool FileSystemWin32::SameName(std::wstring_view a, std::wstring_view b)
+{
+    return SameText(a, b);
 }
 
 std::wstring FileSystemWin32::FullPath(const std::wstring& path)
@@ -173,20 +401,22 @@ std::unique_ptr<FolderHold> FileSystemWin32::HoldFolder(const std::wstring& path
     if (handle == INVALID_HANDLE_VALUE)
         return nullptr;
     auto hold = std::make_unique<FolderHoldWin32>(handle);
-    BY_HANDLE_FILE_INFORMATION info;
-    const DWORD plainFolder = FILE_ATTRIBUTE_DIRECTORY;
-    if (!GetFileInformationByHandle(handle, &info) ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != plainFolder)
+    FILE_ATTRIBUTE_TAG_INFO tag = {};
+    if (!GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag) ||
+        (tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || IsLinkTag(tag.FileAttributes, tag.ReparseTag))
         return nullptr;
     // Where the open went through a link to its target after all (Wine does), the path's own
-    // attributes still show the link.
+    // attributes still show the link that the handle does not.
     const DWORD named = GetFileAttributesW(extended.c_str());
-    if (named == INVALID_FILE_ATTRIBUTES || (named & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+    if (named == INVALID_FILE_ATTRIBUTES ||
+        ((named & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0))
         return nullptr;
     return hold;
 }
 
 std::wstring FileSystemWin32::FailureReason()
 {
+    if (refusal != nullptr)
+        return refusal;
     return SystemMessage(GetLastError());
 }

@@ -6,6 +6,11 @@
 
 #include <windows.h>
 
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+// Its calls may come from several threads (the copy threads of one command).
 class FileSystemWin32 : public FileSystem
 {
 public:
@@ -17,10 +22,29 @@ public:
     bool CopyOneFile(const std::wstring& from, const std::wstring& to, InstallProgress* progress) override;
     bool MoveOneFile(const std::wstring& from, const std::wstring& to, uint32_t flags,
                      InstallProgress* progress) override;
-    bool SameObject(const std::wstring& a, const std::wstring& b) override;
+    bool Identify(const std::wstring& path, FileIdentity& identity) override;
+    std::wstring FinalPath(const std::wstring& path) override;
+    bool SameName(std::wstring_view a, std::wstring_view b) override;
     std::wstring FullPath(const std::wstring& path) override;
     std::unique_ptr<FolderHold> HoldFolder(const std::wstring& path) override;
     std::wstring FailureReason() override;
+
+private:
+    enum class Found { Itself, Link, Elsewhere, Nothing };
+    // What `handle` (opened on `path` without following a link at its end) is: the object the
+    // path's folder holds under that name, the link itself, or something the open reached
+    // through a link after all (as Wine does, which follows links whatever the flags say).
+    Found WhatWasOpened(HANDLE handle, const std::wstring& path);
+    // The final path of the folder `path` lies in, remembered: the walks come folder by folder.
+    std::wstring FinalFolderOf(const std::wstring& path);
+    // Removes the link `path` itself through a handle that is the link, where that can be had.
+    bool RemoveLinkItself(const std::wstring& path);
+    // Whether what is at `to` may be replaced: a link there is removed first; false (with the
+    // reason) when it is something a link leads to.
+    bool ClearForReplacement(const std::wstring& to);
+
+    std::mutex finalFoldersLock;
+    std::unordered_map<std::wstring, std::wstring> finalFolders;
 };
 
 // LPPROGRESS_ROUTINE for CopyFileExW and MoveFileWithProgressW; `data` is the InstallProgress.

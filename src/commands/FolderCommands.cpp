@@ -83,7 +83,7 @@ void ReplaceFile(FileSystem& fileSystem, const FileEntry& entry, const std::wstr
 }
 
 // A refused command, or one entry the command left alone, told to the outcome if there is one.
-void Refuse(FolderOutcome* outcome, const wchar_t* reason)
+void Refuse(FolderOutcome* outcome, const std::wstring& reason)
 {
     if (outcome != nullptr)
         outcome->Refused(reason);
@@ -92,6 +92,11 @@ void LeftAlone(FolderOutcome* outcome, const std::wstring& path)
 {
     if (outcome != nullptr)
         outcome->Failed(path, L"left alone: the folder is no longer the plain folder the command listed");
+}
+void PassedOver(FolderOutcome* outcome, const std::wstring& path, const wchar_t* reason)
+{
+    if (outcome != nullptr)
+        outcome->PassedOver(path, reason);
 }
 
 // The folder text the walk starts from: the folder with exactly one separator after it.
@@ -105,29 +110,46 @@ bool HasWildcards(const std::wstring& normalPath)
     return normalPath.find_first_of(L"*?", PathRootLength(normalPath)) != std::wstring::npos;
 }
 
-// A command's path as the platform resolves it, or empty when the command must not use it: an
-// empty text (it would name the current drive's root), a path that does not resolve to an
-// absolute one, or one with wildcards (it names no single folder).
-std::wstring ResolvedPath(FileSystem& fileSystem, const std::wstring& text)
+// A command's path as the platform resolves it, or empty with `refusal` saying why the command
+// must not use it: an empty text (it would name the current drive's root), one on whatever
+// drive is current ("\x", "C:x": what an empty variable leaves), one that does not resolve to
+// an absolute path, or one with wildcards (it names no single folder). A "\\?\" path is taken
+// exactly as written; the rules look at its normal form.
+std::wstring ResolvedPath(FileSystem& fileSystem, const std::wstring& text, std::wstring& refusal)
 {
-    if (text.empty())
+    if (text.empty()) {
+        refusal = L"refused: a path is empty";
         return std::wstring();
-    std::wstring full = fileSystem.FullPath(text);
+    }
+    if (DependsOnCurrentDrive(text)) {
+        refusal = L"refused: \"" + text + L"\" names a folder on whatever drive is current (an empty variable "
+                                          L"leaves such a path): write the drive";
+        return std::wstring();
+    }
+    std::wstring full = IsExtendedPath(text) ? text : fileSystem.FullPath(text);
     const std::wstring normal = NormalizePath(full);
-    if (full.empty() || PathRootLength(normal) == 0 || HasWildcards(normal))
+    if (full.empty() || PathRootLength(normal) == 0 || HasWildcards(normal)) {
+        refusal = L"refused: \"" + text + L"\" is not absolute, or holds wildcards";
         return std::wstring();
+    }
     return full;
 }
 
 // Whether delete and move may take the folder apart: not when the path resolves to a drive,
 // share or device root, however it was written ("C:\x\..", "\\server\share\x\..",
-// "\\?\C:\"), nor when the text itself names one ("C:", which Windows takes for the current
-// folder on drive C: when there is one).
-bool MayTakeApart(const std::wstring& text, const std::wstring& resolved)
+// "\\?\C:\", "\\?\Global\C:\"), nor when the system's own final path for it is one (a
+// volume named by its device).
+bool MayTakeApart(FileSystem& fileSystem, const std::wstring& resolved, std::wstring& refusal)
 {
-    const std::wstring written = NormalizePath(text);
-    return !resolved.empty() && !IsRootOrRelative(NormalizePath(resolved)) &&
-           (PathRootLength(written) == 0 || !IsRootOrRelative(written));
+    refusal = L"refused: \"" + resolved + L"\" is a drive, share or device root";
+    if (IsRootOrRelative(NormalizePath(resolved)))
+        return false;
+    const std::wstring final = fileSystem.FinalPath(resolved);
+    if (!final.empty() && IsRootOrRelative(NormalizePath(final))) {
+        refusal += L" (as the system resolves it: \"" + final + L"\")";
+        return false;
+    }
+    return true;
 }
 
 bool IsPlainFolder(FileSystem& fileSystem, const std::wstring& path)
@@ -162,69 +184,134 @@ NamedFolder LookUp(FileSystem& fileSystem, const std::wstring& path)
     return named;
 }
 
-// Holds every folder from the command's folder down to the one being worked in, each checked
-// to be a plain folder when first held: a folder replaced by a link after the scan is not
-// entered, and a held one cannot be swapped while its content is worked on. Entries come in
-// path order, so the chain changes only at its end.
+// A folder's text without separators at its end, but a drive or share root keeps its own
+// ("D:\\", never "D:", which names the current folder on drive D:).
+std::wstring FolderText(std::wstring_view path)
+{
+    const std::wstring_view folder = WithoutTrailingSeparators(path);
+    const size_t rootLength = PathRootLength(path);
+    return std::wstring(folder.size() < rootLength ? path.substr(0, rootLength) : folder);
+}
+
+// The folder a path lies in, by the same rule.
+std::wstring FolderOf(std::wstring_view path)
+{
+    return FolderText(path.substr(0, path.find_last_of(L"\\/") + 1));
+}
+
+// One held folder and the held folders above it: whoever keeps the last one keeps them all,
+// so a file handed to another thread keeps its folders in place through one pointer.
+struct HeldFolder
+{
+    std::wstring path; // as the walk spells it
+    std::unique_ptr<FolderHold> hold;
+    std::shared_ptr<const HeldFolder> parent;
+    // On the destination side: what was there before the command.
+    bool created = false;                    // by this command: empty before it
+    std::unordered_set<std::wstring> marked; // names (ASCII case folded) already there with resettable bits
+};
+using HeldChain = std::shared_ptr<const HeldFolder>;
+
+// Holds every folder from a command's folder down to the one being worked in, each checked to
+// be a plain folder when first held: a folder replaced by a link is not entered, and a held
+// one cannot be swapped while its content is worked on. Entries come in path order, so the
+// chain changes only at its end, and each folder is reached once. On the destination side
+// (`makeMissing`) each missing folder is made first, and one that was there is listed once for
+// the names whose replacement needs a reset.
 class FolderChain
 {
 public:
-    FolderChain(FileSystem& fileSystem, std::unique_ptr<FolderHold> rootHold, const std::wstring& root)
-        : fileSystem(fileSystem)
+    FolderChain(FileSystem& fileSystem, const std::wstring& root, bool makeMissing)
+        : fileSystem(fileSystem), makeMissing(makeMissing)
     {
-        chain.emplace_back(std::wstring(WithoutTrailingSeparators(root)), std::move(rootHold));
+        last = Held(FolderText(root), nullptr);
     }
 
-    // The holds of the chain as it stands, for work on its last folder that may outlast the
-    // chain's next step (a move handed to another thread).
-    std::vector<std::shared_ptr<FolderHold>> Holds() const
-    {
-        std::vector<std::shared_ptr<FolderHold>> holds;
-        holds.reserve(chain.size());
-        for (const auto& link : chain)
-            holds.push_back(link.second);
-        return holds;
-    }
+    // Whether the command's own folder was held (a plain folder, made where missing).
+    bool Usable() const { return last != nullptr; }
+    // The chain as it stands, for work on its last folder that may outlast the chain's next step.
+    const HeldChain& Last() const { return last; }
 
-    // Holds the chain down to `folder` (the root or a folder below it); false when a folder on
-    // the way is no longer a plain folder.
-    bool Reach(std::wstring_view folder)
+    // Holds the chain down to `folder` (the root or a folder below it) and returns its last
+    // link; null when a folder on the way is not a plain folder.
+    const HeldFolder* Reach(std::wstring_view folder)
     {
-        while (chain.size() > 1 && !IsWithinOrSame(folder, chain.back().first))
-            chain.pop_back();
+        if (last == nullptr)
+            return nullptr;
+        while (last->parent != nullptr && !IsWithinOrSame(folder, last->path))
+            last = last->parent;
         if (!refused.empty() && IsWithinOrSame(folder, refused))
-            return false;
-        while (chain.back().first.size() < folder.size()) {
-            const size_t next = folder.find_first_of(L"\\/", chain.back().first.size() + 1);
+            return nullptr;
+        while (last->path.size() < folder.size()) {
+            const size_t next = folder.find_first_of(L"\\/", last->path.size() + 1);
             std::wstring step(folder.substr(0, next));
-            std::unique_ptr<FolderHold> hold = fileSystem.HoldFolder(step);
-            if (hold == nullptr) {
+            HeldChain held = Held(step, last);
+            if (held == nullptr) {
                 refused = std::move(step);
-                return false;
+                return nullptr;
             }
-            chain.emplace_back(std::move(step), std::move(hold));
+            last = std::move(held);
         }
-        return true;
+        return last.get();
     }
 
     // Releases `folder` if it is held, and says whether it is still a plain folder.
     bool Leave(const std::wstring& folder)
     {
-        return Reach(ParentPath(folder)) && fileSystem.HoldFolder(folder) != nullptr;
+        return Reach(ParentPath(folder)) != nullptr && fileSystem.HoldFolder(folder) != nullptr;
     }
+
+    // The folder that was refused last: everything below it is left alone.
+    const std::wstring& Refused() const { return refused; }
 
 private:
     // Same text as the listing made it, or below it: the entries share the root's spelling.
     static bool IsWithinOrSame(std::wstring_view path, std::wstring_view folder)
     {
         return path.compare(0, folder.size(), folder) == 0 &&
-               (path.size() == folder.size() || IsPathSeparator(path[folder.size()]));
+               (path.size() == folder.size() || EndsWithSeparator(folder) || IsPathSeparator(path[folder.size()]));
+    }
+
+    HeldChain Held(std::wstring path, HeldChain parent)
+    {
+        auto held = std::make_shared<HeldFolder>();
+        if (makeMissing) // the command's own folder is made with every folder above it
+            held->created = fileSystem.CreateFolderTree(path);
+        held->hold = fileSystem.HoldFolder(path);
+        if (held->hold == nullptr)
+            return nullptr;
+        if (makeMissing && !held->created) {
+            // A folder that was there already is listed once: its entries' attributes decide
+            // which replacements need a reset first, so no file costs a call of its own.
+            fileSystem.Enumerate(path + L"\\*", [&held](const FoundFile& found) {
+                if (NeedsReset(found.attributes) && found.name != L"." && found.name != L"..")
+                    held->marked.insert(FoldedName(found.name));
+                return true;
+            });
+        }
+        held->path = std::move(path);
+        held->parent = std::move(parent);
+        return held;
     }
 
     FileSystem& fileSystem;
-    std::vector<std::pair<std::wstring, std::shared_ptr<FolderHold>>> chain;
+    const bool makeMissing;
+    HeldChain last;
     std::wstring refused; // the last folder that failed its check, with everything below it
 };
+
+// The names of a relative path ("\\backup\\data": backup, data).
+std::vector<std::wstring_view> NamesOf(std::wstring_view relative)
+{
+    std::vector<std::wstring_view> names;
+    for (size_t i = 0; i < relative.size();) {
+        const size_t end = std::min(relative.find_first_of(L"\\/", i), relative.size());
+        if (end > i)
+            names.push_back(relative.substr(i, end - i));
+        i = end + 1;
+    }
+    return names;
+}
 
 // Copy and move's shared preparation: the resolved paths, the file set and where each entry goes.
 class FolderTransfer
@@ -232,8 +319,8 @@ class FolderTransfer
 public:
     FolderTransfer(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& sourceText,
                    const std::wstring& targetText, bool enterRootLink)
-        : fileSystem(fileSystem), progress(progress), source(ResolvedPath(fileSystem, sourceText)),
-          target(ResolvedPath(fileSystem, targetText))
+        : fileSystem(fileSystem), progress(progress), source(ResolvedPath(fileSystem, sourceText, refusal)),
+          target(source.empty() ? std::wstring() : ResolvedPath(fileSystem, targetText, refusal))
     {
         if (source.empty() || target.empty())
             return;
@@ -242,6 +329,9 @@ public:
         // directly in the target.
         destinationRoot = root.found ? JoinPath(target, root.diskName) : target;
         sourceBase = WithoutTrailingSeparators(source);
+        FindTheDestinationInTheSource();
+        if (destinationIsSource)
+            return;
         if (enterRootLink || !root.entry.IsFolderLink())
             set.Scan(fileSystem, ScanRoot(source), L"*.*", true, InsertOrder::PathAscending, true);
         LeaveOutTheDestination();
@@ -258,10 +348,10 @@ public:
     bool MayGoAhead(FolderOutcome* outcome) const
     {
         if (!Usable()) {
-            Refuse(outcome, L"refused: a path is empty, not absolute, or holds wildcards");
+            Refuse(outcome, refusal);
             return false;
         }
-        if (DestinationIsSource()) {
+        if (destinationIsSource) {
             Refuse(outcome, L"refused: the destination is the source itself");
             return false;
         }
@@ -270,37 +360,15 @@ public:
         return true;
     }
 
-    // A destination that is the source itself: every step would work on the source's own files.
-    bool DestinationIsSource() const
-    {
-        return SameNormalPath(NormalizePath(destinationRoot), NormalizePath(source)) ||
-               fileSystem.SameObject(destinationRoot, source);
-    }
-
     // Where an entry of the set goes.
     std::wstring DestinationOf(const FileEntry& entry) const
     {
         return JoinPath(destinationRoot, std::wstring_view(entry.path).substr(sourceBase.size()));
     }
 
-    // Creates the folder unless this command already has; says whether this command created
-    // it (then nothing in it predates the command).
-    bool PrepareFolder(std::wstring_view folder) { return Prepared(folder).created; }
-
-    // Prepares the folder `destination` goes into and says what is already there.
-    Arrival Prepare(const std::wstring& destination)
-    {
-        const std::wstring_view parent = ParentPath(destination);
-        const DestinationFolder& folder = Prepared(parent);
-        Arrival arrival;
-        arrival.folderIsNew = folder.created;
-        const std::wstring_view name = std::wstring_view(destination).substr(parent.size() + 1);
-        arrival.replacesMarked = !folder.marked.empty() && folder.marked.count(FoldedName(name)) != 0;
-        return arrival;
-    }
-
     FileSystem& fileSystem;
     InstallProgress& progress;
+    std::wstring refusal; // why a path cannot be used
     const std::wstring source;
     const std::wstring target;
     NamedFolder root;
@@ -308,55 +376,109 @@ public:
     std::wstring destinationRoot;
 
 private:
-    // A destination inside the source (C:\data into C:\data\backup) would otherwise be copied
-    // into itself, one level deeper on every run, and a move would write the source's files
-    // over an earlier run's backup before handling that backup itself.
+    // Whether the destination lies inside the source (C:\data into C:\data\backup), however
+    // either is spelled: by another drive letter for the same folder, the "\\?\" form, a
+    // share, a link above it, a short name or letters in another case. The destination's
+    // folders are compared with the source by identity, from the destination up; `below` is
+    // then the destination's part beneath the source ("" when it is the source itself). Where
+    // the source is not there to identify, the texts decide.
+    void FindTheDestinationInTheSource()
+    {
+        const std::wstring sourceFolder(WithoutTrailingSeparators(source));
+        const std::wstring destination(WithoutTrailingSeparators(destinationRoot));
+        FileIdentity sourceIdentity;
+        if (SameNormalPath(NormalizePath(destination), NormalizePath(sourceFolder))) {
+            destinationIsSource = true;
+            return;
+        }
+        if (fileSystem.Identify(sourceFolder, sourceIdentity)) {
+            const size_t rootLength = PathRootLength(destination);
+            for (size_t end = destination.size(); end >= rootLength && end > 0;) {
+                // The drive's root keeps its separator ("C:\", never "C:").
+                const size_t cut = end < rootLength + 1 ? rootLength : end;
+                FileIdentity identity;
+                if (fileSystem.Identify(destination.substr(0, cut), identity) && identity == sourceIdentity) {
+                    below = destination.substr(cut);
+                    destinationIsSource = NamesOf(below).empty();
+                    found = true;
+                    return;
+                }
+                if (cut <= rootLength)
+                    break;
+                end = destination.find_last_of(L"\\/", cut - 1);
+                if (end == std::wstring::npos)
+                    break;
+            }
+            return;
+        }
+        const std::wstring normal = NormalizePath(destination);
+        const std::wstring normalSource = NormalizePath(sourceFolder);
+        if (IsStrictlyInside(normal, normalSource)) {
+            below = normal.substr(WithoutTrailingSeparators(normalSource).size());
+            found = true;
+        }
+    }
+
+    // A destination inside the source would otherwise be copied into itself, one level deeper
+    // on every run, and a move would write the source's files over an earlier run's backup
+    // before handling that backup itself. Names compare as the file system compares them.
     void LeaveOutTheDestination()
     {
-        const std::wstring destination = NormalizePath(destinationRoot);
-        if (!IsStrictlyInside(destination, NormalizePath(source)))
+        if (!found)
             return;
-        set.EraseIf([&destination](const FileEntry& entry) {
-            const std::wstring normal = NormalizePath(entry.path);
-            return SameNormalPath(normal, destination) || IsStrictlyInside(normal, destination);
+        const std::vector<std::wstring_view> names = NamesOf(below);
+        set.EraseIf([this, &names](const FileEntry& entry) {
+            const std::vector<std::wstring_view> entryNames =
+                NamesOf(std::wstring_view(entry.path).substr(sourceBase.size()));
+            if (entryNames.size() < names.size())
+                return false;
+            for (size_t i = 0; i < names.size(); ++i)
+                if (!fileSystem.SameName(entryNames[i], names[i]))
+                    return false;
+            return true;
         });
     }
 
-    // A destination folder as this command found it.
-    struct DestinationFolder
-    {
-        bool created = false;                   // by this command: empty before it
-        std::unordered_set<std::wstring> marked; // names (ASCII case folded) already there with resettable bits
-    };
+    std::wstring sourceBase; // the source without a trailing separator: every entry starts with it
+    bool found = false;      // the destination lies inside the source
+    bool destinationIsSource = false;
+    std::wstring below;      // where inside the source it lies
+};
 
-    const DestinationFolder& Prepared(std::wstring_view folder)
+// Where each entry of a copy or move goes: the destination's folders from the target down,
+// each made if missing and held as a plain folder while anything is written into it. A
+// destination folder that is a link (or a file) is refused with everything that would go below
+// it, so nothing is ever written through a link on the destination side.
+class Destination
+{
+public:
+    explicit Destination(FileSystem& fileSystem, const std::wstring& target) : chain(fileSystem, target, true) {}
+
+    // Whether the target itself is a plain folder (made where it was missing).
+    bool Usable() const { return chain.Usable(); }
+
+    // Holds the folder `destination` goes into and says what is already there; false when that
+    // folder is refused, which the outcome hears for `entry`.
+    bool Prepare(const std::wstring& destination, const FileEntry& entry, FolderOutcome* outcome, Arrival& arrival)
     {
-        std::wstring key(WithoutTrailingSeparators(folder));
-        if (lastFolder != nullptr && key == lastKey)
-            return *lastFolder;
-        auto found = preparedFolders.find(key);
-        if (found == preparedFolders.end()) {
-            DestinationFolder made;
-            made.created = fileSystem.CreateFolderTree(key);
-            // A folder that was there already is listed once: its entries' attributes decide
-            // which replacements need a reset first, so no file costs a call of its own.
-            if (!made.created)
-                fileSystem.Enumerate(key + L"\\*", [&made](const FoundFile& found) {
-                    if (NeedsReset(found.attributes) && found.name != L"." && found.name != L"..")
-                        made.marked.insert(FoldedName(found.name));
-                    return true;
-                });
-            found = preparedFolders.emplace(key, std::move(made)).first;
+        const HeldFolder* folder = chain.Reach(FolderOf(destination));
+        if (folder == nullptr) {
+            if (outcome != nullptr)
+                outcome->Failed(entry.path, L"refused: the destination folder \"" + chain.Refused() +
+                                                L"\" is a link or not a folder");
+            return false;
         }
-        lastKey = std::move(key);
-        lastFolder = &found->second; // map nodes stay where they are
-        return *lastFolder;
+        arrival.folderIsNew = folder->created;
+        const std::wstring_view name = std::wstring_view(destination).substr(destination.find_last_of(L"\\/") + 1);
+        arrival.replacesMarked = !folder->marked.empty() && folder->marked.count(FoldedName(name)) != 0;
+        return true;
     }
 
-    std::wstring sourceBase; // the source without a trailing separator: every entry starts with it
-    std::unordered_map<std::wstring, DestinationFolder> preparedFolders;
-    std::wstring lastKey;
-    const DestinationFolder* lastFolder = nullptr;
+    // The held folders of the last destination prepared.
+    const HeldChain& Holds() const { return chain.Last(); }
+
+private:
+    FolderChain chain;
 };
 
 // Folders a move renamed whole: what lay beneath them has travelled along, and their source
@@ -432,30 +554,43 @@ void CopyFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress
     FolderTransfer transfer(fileSystem, progress, source, target, true);
     if (!transfer.MayGoAhead(outcome))
         return;
-    transfer.PrepareFolder(transfer.target);
+    Destination destination(fileSystem, transfer.target);
+    if (!destination.Usable())
+        return Refuse(outcome, L"refused: the target \"" + transfer.target + L"\" is a link or not a folder");
 
     CopyPool pool(progress, threads);
-    const auto copy = [&](const FileEntry& entry, const std::wstring& destination) {
-        const Arrival arrival = transfer.Prepare(destination);
+    const auto copy = [&](const FileEntry& entry, const std::wstring& to) {
+        Arrival arrival;
+        if (!destination.Prepare(to, entry, outcome, arrival)) {
+            pool.Count(entry.size);
+            return;
+        }
         if (entry.IsFolder()) {
             // Folders come into being as the parents of what they hold; one that was already
             // there loses the attributes a reset takes away.
             pool.Show(entry.GetFileName());
             if (arrival.replacesMarked)
-                fileSystem.SetAttributes(destination, FileAttribute::Normal);
+                fileSystem.SetAttributes(to, FileAttribute::Normal);
             pool.Count(entry.size);
             return;
         }
         pool.Run(entry.GetFileName(), entry.size,
-                 [&fileSystem, &entry, destination, arrival, outcome](InstallProgress& slot) {
-                     ReplaceFile(fileSystem, entry, destination, arrival, outcome,
-                                 [&]() { return fileSystem.CopyOneFile(entry.path, destination, &slot); });
+                 [&fileSystem, &entry, to, arrival, outcome, holds = destination.Holds()](InstallProgress& slot) {
+                     ReplaceFile(fileSystem, entry, to, arrival, outcome,
+                                 [&]() { return fileSystem.CopyOneFile(entry.path, to, &slot); });
                  });
     };
     if (transfer.root.found)
         copy(transfer.root.entry, transfer.destinationRoot);
-    for (const FileEntry& entry : transfer.set.Entries())
+    for (const FileEntry& entry : transfer.set.Entries()) {
+        if (entry.IsLink()) {
+            // A link inside the tree is neither followed nor copied as a link.
+            pool.Count(entry.size);
+            PassedOver(outcome, entry.path, L"a link: not copied");
+            continue;
+        }
         copy(entry, transfer.DestinationOf(entry));
+    }
 }
 
 void CopyFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
@@ -469,8 +604,11 @@ void MoveFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress
 {
     progress.ResetByteCounters();
     // A root is never taken apart, however it is written.
-    if (!MayTakeApart(source, ResolvedPath(fileSystem, source)))
-        return Refuse(outcome, L"refused: the source is a drive or share root, empty or not absolute");
+    std::wstring refusal;
+    const std::wstring resolved = ResolvedPath(fileSystem, source, refusal);
+    if (resolved.empty() || ResolvedPath(fileSystem, target, refusal).empty() ||
+        !MayTakeApart(fileSystem, resolved, refusal))
+        return Refuse(outcome, refusal);
     // A source that is itself a folder link is moved as a link, never emptied through it.
     FolderTransfer transfer(fileSystem, progress, source, target, false);
     if (!transfer.MayGoAhead(outcome))
@@ -478,43 +616,61 @@ void MoveFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress
     // Content named through a trailing separator is only taken from a plain folder.
     if (EndsWithSeparator(transfer.source) && !IsPlainFolder(fileSystem, transfer.source))
         return Refuse(outcome, L"refused: the source is not a plain folder");
-    transfer.PrepareFolder(transfer.target);
+    Destination destination(fileSystem, transfer.target);
+    if (!destination.Usable())
+        return Refuse(outcome, L"refused: the target \"" + transfer.target + L"\" is a link or not a folder");
 
     RenamedFolders renamed;
     std::optional<FolderChain> chain;
     std::optional<CopyPool> pool(std::in_place, progress, threads);
-    const auto move = [&](const FileEntry& entry, const std::wstring& destination) {
+    const auto move = [&](const FileEntry& entry, const std::wstring& to) {
         if (renamed.Carried(entry.path)) {
             pool->Show(entry.GetFileName());
             if (NeedsReset(entry.attributes)) // arrived with its folder, bits and all
-                fileSystem.SetAttributes(destination, FileAttribute::Normal);
+                fileSystem.SetAttributes(to, FileAttribute::Normal);
             pool->Count(entry.size);
             if (outcome != nullptr && !entry.IsFolder())
                 outcome->Done(entry.size);
             return;
         }
-        const Arrival arrival = transfer.Prepare(destination);
+        Arrival arrival;
+        if (!destination.Prepare(to, entry, outcome, arrival)) {
+            pool->Count(entry.size);
+            return;
+        }
         if (entry.IsFolder()) {
             // One rename takes the whole folder along where it can (same volume, nothing there
             // yet); otherwise its content follows entry by entry, into a folder that was there
-            // already (which loses its resettable bits) or one made for it.
+            // already (which loses its resettable bits) or one made for it. A folder link moves
+            // as the link, by a rename, or stays.
             pool->Show(entry.GetFileName());
-            if (fileSystem.MoveOneFile(entry.path, destination, MoveFlag::CopyAllowed, &progress)) {
+            if (fileSystem.MoveOneFile(entry.path, to, MoveFlag::CopyAllowed, &progress)) {
                 renamed.Add(entry.path);
                 if (NeedsReset(entry.attributes))
-                    fileSystem.SetAttributes(destination, FileAttribute::Normal);
+                    fileSystem.SetAttributes(to, FileAttribute::Normal);
+            } else if (entry.IsLink()) {
+                PassedOver(outcome, entry.path, L"a link that cannot be renamed into the target: left where it is");
             } else if (arrival.replacesMarked) {
-                fileSystem.SetAttributes(destination, FileAttribute::Normal);
+                fileSystem.SetAttributes(to, FileAttribute::Normal);
             }
             pool->Count(entry.size);
             return;
         }
-        // The file's folders stay held until its move is over, wherever the walk is by then.
-        auto holds = chain ? chain->Holds() : std::vector<std::shared_ptr<FolderHold>>();
+        if (entry.IsLink()) {
+            // A file link moves as the link by a rename on one volume; it is never copied.
+            pool->Show(entry.GetFileName());
+            if (!fileSystem.MoveOneFile(entry.path, to, MoveFlag::ReplaceExisting, &progress))
+                PassedOver(outcome, entry.path, L"a link that cannot be renamed into the target: left where it is");
+            pool->Count(entry.size);
+            return;
+        }
+        // The file's folders on both sides stay held until its move is over, wherever the walk
+        // is by then.
         pool->Run(entry.GetFileName(), entry.size,
-                  [&fileSystem, &entry, destination, arrival, outcome, holds = std::move(holds)](InstallProgress& slot) {
-                      ReplaceFile(fileSystem, entry, destination, arrival, outcome, [&]() {
-                          return fileSystem.MoveOneFile(entry.path, destination,
+                  [&fileSystem, &entry, to, arrival, outcome, from = chain ? chain->Last() : HeldChain(),
+                   into = destination.Holds()](InstallProgress& slot) {
+                      ReplaceFile(fileSystem, entry, to, arrival, outcome, [&]() {
+                          return fileSystem.MoveOneFile(entry.path, to,
                                                         MoveFlag::ReplaceExisting | MoveFlag::CopyAllowed, &slot);
                       });
                   });
@@ -525,12 +681,13 @@ void MoveFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress
     const bool rootGone = root.found && renamed.Renamed(root.entry.path);
     // What the root's move did not take along goes entry by entry, each from a folder held as
     // the plain folder the walk listed: a folder replaced by a link meanwhile is left alone.
-    std::unique_ptr<FolderHold> rootHold =
-        rootGone ? nullptr : fileSystem.HoldFolder(std::wstring(WithoutTrailingSeparators(transfer.source)));
-    if (rootHold != nullptr)
-        chain.emplace(fileSystem, std::move(rootHold), transfer.source);
+    if (!rootGone) {
+        chain.emplace(fileSystem, transfer.source, false);
+        if (!chain->Usable())
+            chain.reset();
+    }
     for (const FileEntry& entry : transfer.set.Entries()) {
-        if (renamed.Carried(entry.path) || (chain && chain->Reach(ParentPath(entry.path)))) {
+        if (renamed.Carried(entry.path) || (chain && chain->Reach(ParentPath(entry.path)) != nullptr)) {
             move(entry, transfer.DestinationOf(entry));
         } else {
             pool->Count(entry.size);
@@ -555,20 +712,19 @@ void DeleteFolderTree(FileSystem& fileSystem, InstallProgress& progress, const s
                       FolderOutcome* outcome)
 {
     progress.ResetByteCounters();
-    const std::wstring folder = ResolvedPath(fileSystem, folderText);
-    if (!MayTakeApart(folderText, folder)) // an empty text would delete at the current drive's root
-        return Refuse(outcome, L"refused: the folder is a drive or share root, empty or not absolute");
+    std::wstring refusal;
+    const std::wstring folder = ResolvedPath(fileSystem, folderText, refusal);
+    // An empty text would delete at the current drive's root.
+    if (folder.empty() || !MayTakeApart(fileSystem, folder, refusal))
+        return Refuse(outcome, refusal);
     const NamedFolder named = LookUp(fileSystem, folder);
     const auto removeOne = [&](const FileEntry& entry) {
         progress.SetCurrentFileName(entry.GetFileName());
         bool removed = false;
-        if (entry.IsFolderLink()) {
-            // Removing the link leaves its target alone; resetting its attributes would not.
-            removed = fileSystem.RemoveFolder(entry.path);
-        } else {
+        // A link loses only itself; resetting its attributes could reach what it leads to.
+        if (!entry.IsLink())
             fileSystem.SetAttributes(entry.path, FileAttribute::Normal);
-            removed = entry.IsFolder() ? fileSystem.RemoveFolder(entry.path) : fileSystem.RemoveFile(entry.path);
-        }
+        removed = entry.IsFolder() ? fileSystem.RemoveFolder(entry.path) : fileSystem.RemoveFile(entry.path);
         if (outcome == nullptr)
             return;
         if (!removed)
@@ -585,18 +741,17 @@ void DeleteFolderTree(FileSystem& fileSystem, InstallProgress& progress, const s
 
     // The folder stays held while its content goes, and every folder below it while its own
     // content goes: a folder that is no longer the plain folder the walk listed is left alone.
-    std::unique_ptr<FolderHold> rootHold = fileSystem.HoldFolder(std::wstring(WithoutTrailingSeparators(folder)));
-    if (rootHold == nullptr)
-        return;
-    FileSet set;
-    set.Scan(fileSystem, ScanRoot(folder), L"*.*", true, InsertOrder::PathAscending, true);
     {
-        FolderChain chain(fileSystem, std::move(rootHold), folder);
+        FolderChain chain(fileSystem, folder, false);
+        if (!chain.Usable())
+            return;
+        FileSet set;
+        set.Scan(fileSystem, ScanRoot(folder), L"*.*", true, InsertOrder::PathAscending, true);
         const std::vector<FileEntry>& entries = set.Entries();
         for (size_t i = entries.size(); i-- > 0;) {
             const FileEntry& entry = entries[i];
             const bool plainFolder = entry.IsFolder() && !entry.IsFolderLink();
-            if (plainFolder ? !chain.Leave(entry.path) : !chain.Reach(ParentPath(entry.path))) {
+            if (plainFolder ? !chain.Leave(entry.path) : chain.Reach(ParentPath(entry.path)) == nullptr) {
                 LeftAlone(outcome, entry.path);
                 continue;
             }

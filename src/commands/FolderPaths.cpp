@@ -56,7 +56,54 @@ std::wstring Absolute(std::wstring text, View currentFolder)
     return JoinPath(current, text);
 }
 
+// The name of the component starting at `at`, and whether it is `name` (without case).
+bool ComponentIs(View path, size_t at, View name)
+{
+    return ComponentEnd(path, at) - at == name.size() && EqualsIgnoreAsciiCase(path.substr(at, name.size()), name);
+}
+
+// The root of a path in the "\\?\" or "\\.\" form. "Global\" and "GLOBALROOT\??\" lead back into
+// the same device names ("\\?\Global\C:\" is "\\?\C:\"), and "GLOBALROOT\Device\X" names a volume
+// or device by its kernel name; a root the rules cannot read ends after two more names, which
+// errs towards calling more of a path its root.
+size_t DeviceRootLength(View path)
+{
+    size_t at = 4;
+    for (;;) {
+        if (ComponentIs(path, at, L"Global")) {
+            at = WithSeparator(path, ComponentEnd(path, at));
+            continue;
+        }
+        if (!ComponentIs(path, at, L"GLOBALROOT"))
+            break;
+        at = WithSeparator(path, ComponentEnd(path, at));
+        if (ComponentIs(path, at, L"??") || ComponentIs(path, at, L"GLOBAL??")) {
+            at = WithSeparator(path, ComponentEnd(path, at));
+            continue;
+        }
+        const size_t directory = ComponentEnd(path, at); // "Device", or an object folder not known here
+        return WithSeparator(path, directory < path.size() ? ComponentEnd(path, directory + 1) : directory);
+    }
+    if (ComponentIs(path, at, L"UNC") && at + 3 < path.size()) {
+        const size_t server = ComponentEnd(path, at + 4);
+        return WithSeparator(path, server < path.size() ? ComponentEnd(path, server + 1) : server);
+    }
+    return WithSeparator(path, ComponentEnd(path, at)); // C:, Volume{...}, a device name
+}
+
 } // namespace
+
+bool IsExtendedPath(View path)
+{
+    return path.size() >= 4 && path[0] == L'\\' && path[1] == L'\\' && path[2] == L'?' && path[3] == L'\\';
+}
+
+bool DependsOnCurrentDrive(View path)
+{
+    if (!path.empty() && IsPathSeparator(path[0]))
+        return path.size() < 2 || !IsPathSeparator(path[1]); // "\x", not "\\server"
+    return HasDrive(path) && (path.size() == 2 || !IsPathSeparator(path[2])); // "C:" or "C:x"
+}
 
 bool IsPathSeparator(wchar_t c)
 {
@@ -66,14 +113,8 @@ bool IsPathSeparator(wchar_t c)
 size_t PathRootLength(View path)
 {
     if (path.size() >= 2 && IsPathSeparator(path[0]) && IsPathSeparator(path[1])) {
-        if (path.size() >= 4 && (path[2] == L'?' || path[2] == L'.') && IsPathSeparator(path[3])) {
-            const View rest = path.substr(4);
-            if (rest.size() >= 4 && StartsWithIgnoreAsciiCase(rest, View(L"UNC")) && IsPathSeparator(rest[3])) {
-                const size_t server = ComponentEnd(path, 8);
-                return WithSeparator(path, server < path.size() ? ComponentEnd(path, server + 1) : server);
-            }
-            return WithSeparator(path, ComponentEnd(path, 4)); // C:, Volume{...}, a device name
-        }
+        if (path.size() >= 4 && (path[2] == L'?' || path[2] == L'.') && IsPathSeparator(path[3]))
+            return DeviceRootLength(path);
         const size_t server = ComponentEnd(path, 2);
         return WithSeparator(path, server < path.size() ? ComponentEnd(path, server + 1) : server);
     }

@@ -20,8 +20,19 @@ bool IsPathSeparator(wchar_t c);
 std::wstring NormalizePath(std::wstring_view path, std::wstring_view currentFolder = {});
 
 // Length of the root of a normal path: "C:\" or "C:", "\\server\share\" or "\\server\share",
-// "\\?\C:\", "\\?\UNC\server\share\", "\\.\C:\" and "\\?\Volume{...}\"; 0 when it has none.
+// "\\?\C:\", "\\?\UNC\server\share\", "\\.\C:\", "\\?\Volume{...}\", the same behind
+// "\\?\Global\" or "\\?\GLOBALROOT\??\", and a kernel device name such as
+// "\\?\GLOBALROOT\Device\HarddiskVolume3\"; 0 when it has none.
 size_t PathRootLength(std::wstring_view path);
+
+// Whether the path is in the "\\?\" form, which Windows takes exactly as written: no "/" for
+// "\", no "." or "..", names ending in dots or spaces kept.
+bool IsExtendedPath(std::wstring_view path);
+
+// Whether the path names something on whatever drive is current: rooted there ("\x", "/x") or
+// relative to a drive's current folder ("C:", "C:x"). Such a text is almost always what an
+// empty variable left of "%HOMESHARE%\x" or "%SYSTEMDRIVE%x".
+bool DependsOnCurrentDrive(std::wstring_view path);
 
 // Whether a normal path names a drive or share root (or the root of a device path), or has no
 // absolute root at all: a path no folder command may delete or move.

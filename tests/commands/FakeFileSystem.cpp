@@ -15,12 +15,26 @@ bool IsSeparator(wchar_t c)
     return c == L'\\' || c == L'/';
 }
 
+// Letter case as the platform folds names: ASCII, Latin-1, Greek and Cyrillic letters here.
+wchar_t FoldLetter(wchar_t c)
+{
+    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB) || (c >= 0x410 && c <= 0x42F))
+        return static_cast<wchar_t>(c + 0x20);
+    if (c >= 0x400 && c <= 0x40F)
+        return static_cast<wchar_t>(c + 0x50);
+    return FoldAscii(c);
+}
+
 std::wstring Fold(std::wstring text)
 {
     for (wchar_t& c : text)
-        c = FoldAscii(c);
+        c = FoldLetter(c);
     return text;
 }
+
+// Why a call left a link alone, for FailureReason; one per thread, as the platform's last error.
+thread_local std::wstring refusal;
+const wchar_t kHiddenLink[] = L"a link that cannot be changed here without reaching what it leads to: left alone";
 
 // The wildcards the walks use, without case: "*", "*.*" (every name), "*suffix" and "prefix*".
 bool Matches(const std::wstring& pattern, const std::wstring& name)
@@ -56,6 +70,23 @@ void ReportCopy(InstallProgress* progress, uint64_t size)
 bool FakeFileSystem::Split(const std::wstring& path, std::vector<std::wstring>& parts) const
 {
     parts.clear();
+    if (IsExtendedPath(path)) {
+        // Exactly as written: only "\\" separates, and "." or ".." is no name at all.
+        for (size_t start = 4; start <= path.size();) {
+            size_t end = path.find(L'\\', start);
+            if (end == std::wstring::npos)
+                end = path.size();
+            const std::wstring part = path.substr(start, end - start);
+            if (part == L"." || part == L".." || (part.empty() && end < path.size()))
+                return false;
+            if (!part.empty())
+                parts.push_back(part);
+            start = end + 1;
+        }
+        return !parts.empty() && parts[0].size() == 2 && parts[0][1] == L':';
+    }
+    if (path.compare(0, 4, L"\\\\.\\") == 0)
+        return Split(path.substr(4), parts);
     const bool relative = !path.empty() && !IsSeparator(path[0]) && !(path.size() >= 2 && path[1] == L':');
     if (relative && !currentFolder.empty())
         return Split(currentFolder + L"\\" + path, parts);
@@ -85,12 +116,19 @@ bool FakeFileSystem::Split(const std::wstring& path, std::vector<std::wstring>& 
     return flush();
 }
 
+std::wstring FakeFileSystem::DriveKey(const std::wstring& drive) const
+{
+    const std::wstring key = Fold(drive);
+    const auto alias = driveAliases.find(key);
+    return alias == driveAliases.end() ? key : alias->second;
+}
+
 std::wstring FakeFileSystem::PlainKey(const std::wstring& path) const
 {
     std::vector<std::wstring> parts;
     if (!Split(path, parts))
         return std::wstring();
-    std::wstring key = Fold(parts[0]);
+    std::wstring key = DriveKey(parts[0]);
     for (size_t i = 1; i < parts.size(); ++i)
         key = Join(key, parts[i]);
     return key;
@@ -99,7 +137,7 @@ std::wstring FakeFileSystem::PlainKey(const std::wstring& path) const
 bool FakeFileSystem::Resolve(const std::wstring& path, bool followLast, std::wstring& key) const
 {
     std::vector<std::wstring> parts;
-    if (!Split(path, parts) || nodes.count(key = Fold(parts[0])) == 0)
+    if (!Split(path, parts) || nodes.count(key = DriveKey(parts[0])) == 0)
         return false;
     for (size_t i = 1; i < parts.size(); ++i) {
         const auto found = nodes.find(Join(key, parts[i]));
@@ -131,13 +169,17 @@ bool FakeFileSystem::Failing(Operation operation, const std::wstring& path) cons
 
 std::wstring FakeFileSystem::EnsureFolders(const std::vector<std::wstring>& parts, size_t count, bool* createdLast)
 {
-    std::wstring key = Fold(parts[0]);
-    nodes.emplace(key, Node{parts[0], FileAttribute::Directory});
+    std::wstring key = DriveKey(parts[0]);
+    if (nodes.count(key) == 0) {
+        nodes.emplace(key, Node{parts[0], FileAttribute::Directory});
+        nodes.at(key).id = ++lastId;
+    }
     for (size_t i = 1; i < count; ++i) {
         const std::wstring next = Join(key, parts[i]);
         const auto found = nodes.find(next);
         if (found == nodes.end()) {
             nodes[next] = Node{parts[i], FileAttribute::Directory};
+            nodes[next].id = ++lastId;
             if (createdLast != nullptr)
                 *createdLast = (i + 1 == count);
         } else if (!found->second.IsFolder()) {
@@ -157,6 +199,7 @@ void FakeFileSystem::AddNode(const std::wstring& path, Node node)
     if (parent.empty())
         throw std::invalid_argument("a file is in the way");
     node.name = parts.back();
+    node.id = ++lastId;
     nodes[Join(parent, parts.back())] = node;
 }
 
@@ -182,6 +225,24 @@ void FakeFileSystem::AddFolderLink(const std::wstring& path, const std::wstring&
     if (!Resolve(target, true, link.linkTarget))
         throw std::invalid_argument("link target missing");
     AddNode(path, link);
+}
+
+void FakeFileSystem::AddFileLink(const std::wstring& path, const std::wstring& target)
+{
+    const std::lock_guard<std::recursive_mutex> guard(mutex);
+    Node link{L"", FileAttribute::Archive | FileAttribute::ReparsePoint};
+    if (!Resolve(target, true, link.linkTarget) || nodes.at(link.linkTarget).IsFolder())
+        throw std::invalid_argument("link target missing or not a file");
+    AddNode(path, link);
+}
+
+void FakeFileSystem::AddDriveAlias(const std::wstring& drive, const std::wstring& folder)
+{
+    const std::lock_guard<std::recursive_mutex> guard(mutex);
+    std::wstring key;
+    if (!Resolve(folder, true, key) || !nodes.at(key).IsFolder())
+        throw std::invalid_argument("alias target missing");
+    driveAliases[Fold(drive)] = key;
 }
 
 void FakeFileSystem::Lock(const std::wstring& path)
@@ -250,7 +311,8 @@ std::vector<std::wstring> FakeFileSystem::ChangingCalls() const
     const std::lock_guard<std::recursive_mutex> guard(mutex);
     std::vector<std::wstring> changing;
     for (const std::wstring& call : calls)
-        if (call.compare(0, 10, L"Enumerate ") != 0 && call.compare(0, 11, L"HoldFolder ") != 0)
+        if (call.compare(0, 10, L"Enumerate ") != 0 && call.compare(0, 11, L"HoldFolder ") != 0 &&
+            call.compare(0, 9, L"Identify ") != 0 && call.compare(0, 10, L"FinalPath ") != 0)
             changing.push_back(call);
     return changing;
 }
@@ -291,7 +353,8 @@ bool FakeFileSystem::Enumerate(const std::wstring& pattern, const Visitor& visit
         if (!Resolve(pattern, false, key) || key.size() <= 2)
             return false;
         const Node& node = nodes.at(key);
-        visit({node.name, node.attributes, node.IsFolder() ? 0 : node.content.size()});
+        const Node& shown = Shown(node);
+        visit({node.name, shown.attributes, shown.IsFolder() ? 0 : shown.content.size()});
         return true;
     }
     if (!Resolve(folderPath, true, key) || !nodes.at(key).IsFolder())
@@ -305,9 +368,11 @@ bool FakeFileSystem::Enumerate(const std::wstring& pattern, const Visitor& visit
     if (key.size() > 2 && Matches(last, L".") &&
         (!visit({L".", FileAttribute::Directory, 0}) || !visit({L"..", FileAttribute::Directory, 0})))
         return true;
-    for (const Node* node : listed)
-        if (!visit({node->name, node->attributes, node->IsFolder() ? 0 : node->content.size()}))
+    for (const Node* node : listed) {
+        const Node& shown = Shown(*node);
+        if (!visit({node->name, shown.attributes, shown.IsFolder() ? 0 : shown.content.size()}))
             break;
+    }
     return true;
 }
 
@@ -316,7 +381,7 @@ bool FakeFileSystem::SetAttributes(const std::wstring& path, uint32_t attributes
     const std::lock_guard<std::recursive_mutex> guard(mutex);
     Log(L"SetAttributes " + path);
     std::wstring key;
-    if (!Resolve(path, true, key) || key.size() <= 2)
+    if (!Resolve(path, false, key) || key.size() <= 2 || !MayChange(key) || nodes.at(key).IsLink())
         return false;
     Node& node = nodes.at(key);
     uint32_t value = attributes & ~(FileAttribute::Directory | FileAttribute::ReparsePoint);
@@ -331,8 +396,8 @@ bool FakeFileSystem::RemoveFile(const std::wstring& path)
     const std::lock_guard<std::recursive_mutex> guard(mutex);
     Log(L"RemoveFile " + path);
     std::wstring key;
-    if (!Resolve(path, false, key) || nodes.at(key).IsFolder() ||
-        nodes.at(key).Pinned())
+    if (!Resolve(path, false, key) || nodes.at(key).IsFolder() || !MayChange(key) ||
+        (!nodes.at(key).IsLink() && nodes.at(key).Pinned()))
         return false;
     nodes.erase(key);
     return true;
@@ -371,6 +436,7 @@ bool FakeFileSystem::Arrive(const Node& source, const std::wstring& key, const s
 {
     Node copy = source;
     copy.name = name;
+    copy.id = ++lastId;
     copy.locked = false;
     copy.attributes = (source.attributes | FileAttribute::Archive) & ~FileAttribute::Normal;
     ReportCopy(progress, source.content.size());
@@ -388,7 +454,9 @@ bool FakeFileSystem::CopyOneFile(const std::wstring& from, const std::wstring& t
         return false;
     const auto existing = nodes.find(key);
     if (existing != nodes.end()) {
-        if (existing->second.IsFolder() || existing->second.Pinned())
+        // A link there is replaced itself; a folder or a pinned file is not replaced.
+        if (existing->second.IsFolder() || !MayChange(key) ||
+            (!existing->second.IsLink() && existing->second.Pinned()))
             return false;
         name = existing->second.name;
     }
@@ -405,11 +473,14 @@ bool FakeFileSystem::MoveOneFile(const std::wstring& from, const std::wstring& t
         sourceKey.size() <= 2 || (key = NewKey(to, name)).empty() || key == sourceKey)
         return false;
     const Node source = nodes.at(sourceKey);
+    if (!MayChange(sourceKey))
+        return false;
     if (source.IsFolder() && !source.IsLink() && key.compare(0, sourceKey.size() + 1, sourceKey + L"\\") == 0)
         return false; // into itself
     const auto existing = nodes.find(key);
-    if (existing != nodes.end() && (!(flags & MoveFlag::ReplaceExisting) || existing->second.IsFolder() ||
-                                    source.IsFolder() || existing->second.Pinned()))
+    if (existing != nodes.end() &&
+        (!(flags & MoveFlag::ReplaceExisting) || existing->second.IsFolder() || source.IsFolder() ||
+         !MayChange(key) || (!existing->second.IsLink() && existing->second.Pinned())))
         return false;
     auto [first, end] = Under(sourceKey);
     if (sourceKey.substr(0, 2) == key.substr(0, 2)) {
@@ -427,8 +498,8 @@ bool FakeFileSystem::MoveOneFile(const std::wstring& from, const std::wstring& t
         return true;
     }
     // Another volume: only a file moves, as a copy followed by deleting the source. The source
-    // is opened for deletion first, so a file held open is not even copied.
-    if (source.IsFolder() || source.locked || !(flags & MoveFlag::CopyAllowed))
+    // is opened for deletion first, so a file held open is not even copied; a link cannot go.
+    if (source.IsFolder() || source.IsLink() || source.locked || !(flags & MoveFlag::CopyAllowed))
         return false;
     Arrive(source, key, name, progress);
     if (source.Pinned())
@@ -437,11 +508,53 @@ bool FakeFileSystem::MoveOneFile(const std::wstring& from, const std::wstring& t
     return true;
 }
 
-bool FakeFileSystem::SameObject(const std::wstring& a, const std::wstring& b)
+bool FakeFileSystem::Identify(const std::wstring& path, FileIdentity& identity)
 {
     const std::lock_guard<std::recursive_mutex> guard(mutex);
-    std::wstring first, second;
-    return Resolve(a, false, first) && Resolve(b, false, second) && first == second;
+    Log(L"Identify " + path);
+    std::wstring key;
+    if (!Resolve(path, true, key))
+        return false;
+    identity = FileIdentity{0, 0, nodes.at(key).id};
+    return true;
+}
+
+std::wstring FakeFileSystem::FinalPath(const std::wstring& path)
+{
+    const std::lock_guard<std::recursive_mutex> guard(mutex);
+    Log(L"FinalPath " + path);
+    std::wstring key;
+    if (!Resolve(path, true, key))
+        return std::wstring();
+    return key.size() <= 2 ? DisplayPath(key) + L"\\" : DisplayPath(key);
+}
+
+bool FakeFileSystem::SameName(std::wstring_view a, std::wstring_view b)
+{
+    return Fold(std::wstring(a)) == Fold(std::wstring(b));
+}
+
+std::wstring FakeFileSystem::FailureReason()
+{
+    return refusal;
+}
+
+bool FakeFileSystem::MayChange(const std::wstring& key)
+{
+    refusal.clear();
+    const Node& node = nodes.at(key);
+    if (hideFileLinks && node.IsLink() && !node.IsFolder()) {
+        refusal = kHiddenLink;
+        return false;
+    }
+    return true;
+}
+
+const FakeFileSystem::Node& FakeFileSystem::Shown(const Node& node) const
+{
+    if (hideFileLinks && node.IsLink() && !node.IsFolder())
+        return nodes.at(node.linkTarget);
+    return node;
 }
 
 std::wstring FakeFileSystem::FullPath(const std::wstring& path)

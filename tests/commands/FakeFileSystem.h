@@ -1,10 +1,14 @@
 // An in-memory file system for the folder commands' tests: drives as volumes, folders, files
-// with contents and attributes, folder links (folder + reparse-point bits, leading
-// elsewhere), files held open by someone else, and single operations made to fail. It keeps the
-// platform's rules the commands depend on: names compare without ASCII case, a read-only or
-// held file cannot be deleted or replaced, a rename on one volume takes a folder's content
-// along, across volumes only files move (copy, then delete the source), and removing a folder
-// link removes the link, not its target. Its calls may come from several threads (the folder
+// with contents and attributes, folder and file links (reparse-point bit, leading elsewhere),
+// drive letters that are aliases of a folder (as subst and mapped drives are), files held open
+// by someone else, and single operations made to fail. It keeps the platform's rules the
+// commands depend on: names compare without letter case, beyond ASCII as the platform folds
+// them ("é" and "É"), a read-only or held file cannot be deleted or replaced, a rename on one
+// volume takes a folder's content along, across volumes only files move (copy, then delete the
+// source), paths in the "\\?\" form are taken exactly as written, and a link is removed or
+// replaced itself, never its target. With HideFileLinks it lists file links as the files they
+// lead to, as Wine does, and then refuses to act on one at all, as the Win32 file system does
+// where it cannot reach the link alone. Its calls may come from several threads (the folder
 // commands' copy threads): one lock serialises them; set it up before a command runs.
 #pragma once
 
@@ -28,6 +32,11 @@ public:
     void AddFile(const std::wstring& path, const std::string& content = std::string(),
                  uint32_t attributes = FileAttribute::Archive);
     void AddFolderLink(const std::wstring& path, const std::wstring& target);
+    void AddFileLink(const std::wstring& path, const std::wstring& target);
+    // `drive` ("Y:") names the folder `folder` from now on: a second spelling of its content.
+    void AddDriveAlias(const std::wstring& drive, const std::wstring& folder);
+    // File links listed as the files they lead to, and left alone by every change (see above).
+    void HideFileLinks(bool hide) { hideFileLinks = hide; }
     // Held open without delete sharing: readable, but not deleted, moved, replaced, nor its
     // folders renamed.
     void Lock(const std::wstring& path);
@@ -49,7 +58,7 @@ public:
     std::vector<std::wstring> Tree(const std::wstring& root) const;
 
     std::vector<std::wstring> calls;              // every call, e.g. "Copy C:\a -> D:\a"
-    std::vector<std::wstring> ChangingCalls() const; // all but Enumerate and HoldFolder
+    std::vector<std::wstring> ChangingCalls() const; // all but Enumerate, HoldFolder, Identify, FinalPath
     int HeldFolders() const { return heldFolders; }
 
     bool Enumerate(const std::wstring& pattern, const Visitor& visit) override;
@@ -60,9 +69,12 @@ public:
     bool CopyOneFile(const std::wstring& from, const std::wstring& to, InstallProgress* progress) override;
     bool MoveOneFile(const std::wstring& from, const std::wstring& to, uint32_t flags,
                      InstallProgress* progress) override;
-    bool SameObject(const std::wstring& a, const std::wstring& b) override;
+    bool Identify(const std::wstring& path, FileIdentity& identity) override;
+    std::wstring FinalPath(const std::wstring& path) override;
+    bool SameName(std::wstring_view a, std::wstring_view b) override;
     std::wstring FullPath(const std::wstring& path) override;
     std::unique_ptr<FolderHold> HoldFolder(const std::wstring& path) override;
+    std::wstring FailureReason() override;
 
 private:
     class Hold;
@@ -73,7 +85,8 @@ private:
         std::wstring name; // as created
         uint32_t attributes;
         std::string content;
-        std::wstring linkTarget; // key of the target folder, for folder links
+        std::wstring linkTarget; // key of the target, for links
+        uint64_t id = 0;         // its identity; a rename keeps it, a copy gets a new one
         bool locked = false;
         int holds = 0; // a held folder is neither renamed nor removed
         bool IsFolder() const { return (attributes & FileAttribute::Directory) != 0; }
@@ -83,8 +96,13 @@ private:
     };
     using Nodes = std::map<std::wstring, Node>;
 
-    // Components ("." dropped, ".." applied; relative paths from the current folder).
+    // Components ("." dropped, ".." applied; relative paths from the current folder; in the
+    // "\\?\" form every name as written). The first is the drive.
     bool Split(const std::wstring& path, std::vector<std::wstring>& parts) const;
+    std::wstring DriveKey(const std::wstring& drive) const; // an alias leads to its folder
+    // Whether a change may act on the node at `key` itself; sets the reason when not.
+    bool MayChange(const std::wstring& key);
+    const Node& Shown(const Node& node) const; // as a listing shows it
     std::wstring PlainKey(const std::wstring& path) const; // no links followed
     bool Resolve(const std::wstring& path, bool followLast, std::wstring& key) const;
     // The key a new entry `to` would get, its parent folder resolved; empty when there is none.
@@ -97,7 +115,10 @@ private:
     std::wstring DisplayPath(const std::wstring& key) const;
     void Log(std::wstring call);
 
-    Nodes nodes; // key: lower-case path, components joined by "\"
+    Nodes nodes; // key: case-folded path, components joined by "\"
+    std::map<std::wstring, std::wstring> driveAliases; // folded "y:" -> key of its folder
+    bool hideFileLinks = false;
+    uint64_t lastId = 0;
     std::set<std::pair<Operation, std::wstring>> failures;
     bool reverseListing = false;
     std::wstring currentFolder;
