@@ -393,9 +393,9 @@ private:
         }
         if (fileSystem.Identify(sourceFolder, sourceIdentity)) {
             const size_t rootLength = PathRootLength(destination);
-            for (size_t end = destination.size(); end >= rootLength && end > 0;) {
+            for (size_t end = destination.size(); end > 0;) {
                 // The drive's root keeps its separator ("C:\", never "C:").
-                const size_t cut = end < rootLength + 1 ? rootLength : end;
+                const size_t cut = end <= rootLength ? rootLength : end;
                 FileIdentity identity;
                 if (fileSystem.Identify(destination.substr(0, cut), identity) && identity == sourceIdentity) {
                     below = destination.substr(cut);
@@ -458,12 +458,13 @@ public:
     bool Usable() const { return chain.Usable(); }
 
     // Holds the folder `destination` goes into and says what is already there; false when that
-    // folder is refused, which the outcome hears for `entry`.
+    // folder is refused, which the outcome hears for a file (a folder only comes into being as
+    // the parent of what it holds).
     bool Prepare(const std::wstring& destination, const FileEntry& entry, FolderOutcome* outcome, Arrival& arrival)
     {
         const HeldFolder* folder = chain.Reach(FolderOf(destination));
         if (folder == nullptr) {
-            if (outcome != nullptr)
+            if (outcome != nullptr && !entry.IsFolder())
                 outcome->Failed(entry.path, L"refused: the destination folder \"" + chain.Refused() +
                                                 L"\" is a link or not a folder");
             return false;
@@ -518,6 +519,14 @@ void RemoveEmptiedFolders(FileSystem& fileSystem, const FileSet& set, const Rena
 }
 
 } // namespace
+
+std::wstring RefusalOf(const InstallCommand& command)
+{
+    if (command.emptyVariable.empty())
+        return std::wstring();
+    return L"refused: %" + command.emptyVariable +
+           L"% expanded to nothing, which would leave a path on whatever drive is current";
+}
 
 float PercentOf(uint64_t part, uint64_t whole)
 {

@@ -7,21 +7,29 @@
 // - every path is first made absolute and normal the way the platform resolves it ("/", "."
 //   and "..", repeated separators, trailing dots and spaces, relative paths against the current
 //   folder), and every rule below applies to that form, never to the text as written;
-// - an empty path, one that stays relative, or one with wildcards does nothing, and neither
-//   does a delete or a move whose folder is a drive, share or device root;
+// - an empty path, one on whatever drive is current ("\\x", "C:x"), one that stays relative, or
+//   one with wildcards does nothing, and neither does a delete or a move whose folder is a
+//   drive, share or device root, written so or as the system resolves it; a "\\?\" path is
+//   used exactly as written;
 // - a copy or move whose destination is the source itself is left alone, and one whose
-//   destination lies inside the source leaves the destination's own subtree out;
+//   destination lies inside the source leaves the destination's own subtree out, however
+//   either is spelled (decided by identity, names compared as the file system compares them);
 // - the named folder and its content are named alike, whatever spelling the command used;
 // - nothing is deleted to make room: a destination file is replaced by the copy or move itself,
 //   so a copy or move that fails leaves the previous file in place;
 // - a move does not touch what an earlier move in the same command already carried along;
-// - no walk enters a folder link (junction or folder symbolic link); delete removes the link
-//   itself, and move leaves a link it could not move where it is; delete works in a folder
-//   only while it holds it and every folder above it as the plain folders the walk listed.
+// - no walk enters a folder link (junction or folder symbolic link); delete removes a link
+//   itself, copy passes links over, move renames a link or leaves it where it is; delete and
+//   move work in a folder only while they hold it and every folder above it as the plain
+//   folders the walk listed;
+// - copy and move write only into destination folders they hold, from the target down, as
+//   plain folders: a destination folder that is a link is refused with everything below it,
+//   and a link where a file goes is replaced itself, never written through.
 #pragma once
 
 #include "commands/FileSystem.h"
 #include "commands/FolderOutcome.h"
+#include "config/InstallCommand.h"
 
 #include <cstdint>
 #include <string>
@@ -59,6 +67,11 @@ void DeleteFolderTree(FileSystem& fileSystem, InstallProgress& progress, const s
 // platform's "continue" (0).
 uint32_t CopyProgress(InstallProgress& progress, uint64_t totalFileSize, uint64_t totalBytesTransferred,
                       uint32_t callbackReason);
+
+// Why a configured folder command must not run at all, whatever its paths name now: a
+// variable in them expanded to nothing, which leaves a path on whatever drive is current
+// ("%HOMESHARE%\\x" becomes "\\x"). Empty when it may run.
+std::wstring RefusalOf(const InstallCommand& command);
 
 // part × 100 / whole as a percentage between 0 and 100; 0 when `whole` is 0.
 float PercentOf(uint64_t part, uint64_t whole);

@@ -58,14 +58,25 @@ void RunFolderCommand(InstallState& state, int commandIndex, const wchar_t* done
     outcome.failed = [&state](const std::wstring& path, const std::wstring& reason) {
         state.Log(path.empty() ? L"  " + reason : L"  failed: " + path + L": " + reason);
     };
-    FileSystemWin32 fileSystem;
-    run(fileSystem, outcome);
+    outcome.passed = [&state](const std::wstring& path, const std::wstring& reason) {
+        state.Log(L"  passed over: " + path + L": " + reason);
+    };
+    const std::wstring refusal = commandIndex >= 0 && static_cast<size_t>(commandIndex) < state.settings.commands.size()
+                                     ? RefusalOf(state.settings.commands[static_cast<size_t>(commandIndex)])
+                                     : std::wstring();
+    if (refusal.empty()) {
+        FileSystemWin32 fileSystem;
+        run(fileSystem, outcome);
+    } else {
+        outcome.Refused(refusal);
+    }
     const uint64_t failures = outcome.failures;
-    const std::wstring summary = outcome.refused
-                                     ? std::wstring(L"nothing done")
-                                     : std::to_wstring(outcome.files.load()) + L" file(s) (" +
-                                           ByteCount(outcome.bytes) + L") " + done +
-                                           (failures > 0 ? L", " + std::to_wstring(failures) + L" failed" : L"");
+    const uint64_t passedOver = outcome.passedOver;
+    const std::wstring summary =
+        outcome.refused ? std::wstring(L"nothing done")
+                        : std::to_wstring(outcome.files.load()) + L" file(s) (" + ByteCount(outcome.bytes) + L") " +
+                              done + (failures > 0 ? L", " + std::to_wstring(failures) + L" failed" : L"") +
+                              (passedOver > 0 ? L", " + std::to_wstring(passedOver) + L" link(s) passed over" : L"");
     if (commandIndex >= 0 && static_cast<size_t>(commandIndex) < state.outcomes.size())
         state.outcomes[static_cast<size_t>(commandIndex)] = {
             failures > 0 ? CommandResult::Failed : CommandResult::Succeeded, summary};

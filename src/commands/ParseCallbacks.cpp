@@ -56,12 +56,31 @@ void CheckBesideConfiguration(const ElementReader& reader, const char* attribute
     reader.CheckBesideConfiguration(reader.Text(attribute), expanded, reader.AttributeOffset(attribute));
 }
 
-// A folder command's path: relative ones, "." and ".." in them, and what they name.
-void CheckFolderPath(const ElementReader& reader, const char* attribute, const std::wstring& path, bool takenApart,
-                     bool filled)
+// An error at the attribute's value: the installer will refuse the command.
+void Refused(const ElementReader& reader, const char* attribute, const std::wstring& message)
 {
+    reader.Report().At(reader.AttributeOffset(attribute), Severity::Error, message + L": the command is refused");
+}
+
+// A folder command's path: one on whatever drive is current, relative ones, "." and ".." in
+// them, and what they name. `emptyVariable`: a variable in it that expanded to nothing.
+void CheckFolderPath(const ElementReader& reader, const char* attribute, const std::wstring& path, bool takenApart,
+                     bool filled, const std::wstring& emptyVariable = std::wstring())
+{
+    if (!emptyVariable.empty()) {
+        Refused(reader, attribute,
+                L"%" + emptyVariable + L"% expands to nothing here (give its value with --var), which leaves \"" + path +
+                    L"\" on whatever drive is current");
+        return;
+    }
     if (path.empty())
         return;
+    // A path that starts with a variable takes its form from this machine's value, which
+    // need not be a Windows path where the checker runs.
+    if (DependsOnCurrentDrive(path) && !StartsWithVariable(reader.Text(attribute))) {
+        Refused(reader, attribute, L"\"" + path + L"\" names a folder on whatever drive is current");
+        return;
+    }
     const std::wstring normal = NormalizePath(path);
     // A path that starts with a variable is as absolute as the variable's value, and an unset
     // variable has its own warning.
@@ -85,12 +104,13 @@ void CheckFolderPath(const ElementReader& reader, const char* attribute, const s
         Warn(reader, attribute, L"\"" + normal + L"\" is a drive root: the files land at the top of the drive");
 }
 
-void CheckFolderPair(const ElementReader& reader, const InstallCommand& command, bool move)
+void CheckFolderPair(const ElementReader& reader, const InstallCommand& command, bool move,
+                     const std::wstring& emptyInSource, const std::wstring& emptyInTarget)
 {
     const std::wstring& source = command.arguments[0];
     const std::wstring& target = command.arguments[1];
-    CheckFolderPath(reader, "directory", source, move, false);
-    CheckFolderPath(reader, "target", target, false, true);
+    CheckFolderPath(reader, "directory", source, move, false, emptyInSource);
+    CheckFolderPath(reader, "target", target, false, true, emptyInTarget);
     CheckBesideConfiguration(reader, "directory", source);
     if (!source.empty() && !target.empty() && IsStrictlyInside(NormalizePath(target), NormalizePath(source)))
         Warn(reader, "target", L"the target lies inside the source: it is left out of what is copied or moved");
@@ -124,16 +144,19 @@ void ParseExecute(ElementReader& reader, InstallCommand& command)
 
 void ParseDirectoryPair(ElementReader& reader, InstallCommand& command)
 {
-    command.arguments.push_back(reader.Path("directory"));
-    command.arguments.push_back(reader.Path("target"));
+    std::wstring emptyInSource, emptyInTarget;
+    command.arguments.push_back(reader.Path("directory", &emptyInSource));
+    command.arguments.push_back(reader.Path("target", &emptyInTarget));
+    command.emptyVariable = emptyInSource.empty() ? emptyInTarget : emptyInSource;
     command.threads = std::clamp(ParseInteger(NarrowBytes(reader.Text("threads"))), 1, kMaxCopyThreads);
     if (reader.Report().On())
-        CheckFolderPair(reader, command, EqualsIgnoreAsciiCase(command.commandName, L"dirmove"));
+        CheckFolderPair(reader, command, EqualsIgnoreAsciiCase(command.commandName, L"dirmove"), emptyInSource,
+                        emptyInTarget);
 }
 
 void ParseSingleDirectory(ElementReader& reader, InstallCommand& command)
 {
-    command.arguments.push_back(reader.Path("directory"));
+    command.arguments.push_back(reader.Path("directory", &command.emptyVariable));
     if (reader.Report().On())
-        CheckFolderPath(reader, "directory", command.arguments[0], true, false);
+        CheckFolderPath(reader, "directory", command.arguments[0], true, false, command.emptyVariable);
 }

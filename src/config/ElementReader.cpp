@@ -8,10 +8,10 @@ std::wstring ElementReader::Text(const char* attribute) const
     return DecodeMarkup(document.RawAttribute(attribute), encoding);
 }
 
-std::wstring ElementReader::Path(const char* attribute) const
+std::wstring ElementReader::Path(const char* attribute, std::wstring* emptyVariable) const
 {
     std::wstring path = Text(attribute);
-    ExpandVariables(path, variables);
+    ExpandVariables(path, variables, emptyVariable);
     return path;
 }
 

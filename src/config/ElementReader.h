@@ -47,8 +47,8 @@ public:
 
     // The current element's attribute as text; empty when missing.
     std::wstring Text(const char* attribute) const;
-    // The same, expanded as a path.
-    std::wstring Path(const char* attribute) const;
+    // The same, expanded as a path; `emptyVariable` as ExpandVariables says.
+    std::wstring Path(const char* attribute, std::wstring* emptyVariable = nullptr) const;
     // True for "true" in any ASCII case.
     bool Flag(const char* attribute) const;
 

@@ -17,6 +17,9 @@ struct InstallCommand
     bool hide = false;         // execute: start the program hidden
     int threads = 1;           // dircopy/dirmove: files copied at once, 1 to 16
     std::vector<std::wstring> arguments; // dircopy/dirmove: source, target; dirdelete: folder; execute: program, arguments
+    // dircopy/dirmove/dirdelete: a %NAME% in a path that expanded to nothing, which leaves a
+    // path on whatever drive is current; the command is refused. Empty when none did.
+    std::wstring emptyVariable;
 
     // execute only
     std::wstring directory;             // the program's working folder, expanded; empty: Varnekite's own

@@ -32,6 +32,7 @@ struct Expansion
 {
     std::wstring text;
     std::vector<bool> fromValue; // empty until a value is inserted
+    std::wstring emptyName;      // the first variable referenced whose value is empty
 
     bool Matches(size_t at, wchar_t wanted) const
     {
@@ -69,6 +70,8 @@ struct Expansion
         if (found == std::wstring::npos)
             return;
         const std::wstring& value = variable.value;
+        if (value.empty() && emptyName.empty())
+            emptyName = variable.name;
         if (fromValue.empty() && !value.empty())
             fromValue.assign(text.size(), false);
         const bool inPlace = value.size() <= keyLength;
@@ -126,7 +129,7 @@ struct Expansion
 // Any other %NAME% that names an environment entry, in one pass over the text: a value is not
 // searched again, and a name that is not set stays as written (its closing '%' may open the
 // next reference).
-void ExpandEnvironment(std::wstring& text, const PathVariables& table)
+void ExpandEnvironment(std::wstring& text, const PathVariables& table, std::wstring& emptyName)
 {
     if (text.find(L'%') == std::wstring::npos)
         return;
@@ -149,6 +152,8 @@ void ExpandEnvironment(std::wstring& text, const PathVariables& table)
             open = close;
             continue;
         }
+        if (found->second->empty() && emptyName.empty())
+            emptyName = found->first;
         if (expanded.empty())
             expanded.reserve(text.size());
         expanded.append(text, copied, open - copied);
@@ -207,7 +212,7 @@ void BuildPathVariables(PathVariables& table, const PathVariableSource& source)
     }
 }
 
-void ExpandVariables(std::wstring& text, const PathVariables& table)
+void ExpandVariables(std::wstring& text, const PathVariables& table, std::wstring* emptyVariable)
 {
     // Variable by variable in table order, each over the text as the earlier ones left it: a
     // later variable's reference inside an earlier value expands too.
@@ -222,6 +227,8 @@ void ExpandVariables(std::wstring& text, const PathVariables& table)
     }
     text.swap(expansion.text);
     if (environment)
-        ExpandEnvironment(text, table);
+        ExpandEnvironment(text, table, expansion.emptyName);
     CollapseDoubledBackslashes(text);
+    if (emptyVariable != nullptr && !expansion.emptyName.empty())
+        *emptyVariable = expansion.emptyName;
 }

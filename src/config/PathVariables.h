@@ -43,4 +43,7 @@ bool IsPathVariableName(const std::wstring& name);
 // go one after the other in table order, their names in any ASCII case; then every other
 // %NAME% whose name is an environment entry (in any ASCII case) expands in one pass, its value
 // not searched again; the rest stays as written.
-void ExpandVariables(std::wstring& text, const PathVariables& table);
+// `emptyVariable`, where given, gets the name of the first reference that expanded to nothing
+// (an unset path variable, or an environment variable set to an empty value); it is left
+// as it is when none did.
+void ExpandVariables(std::wstring& text, const PathVariables& table, std::wstring* emptyVariable = nullptr);

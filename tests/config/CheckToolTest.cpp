@@ -335,3 +335,25 @@ TEST(CheckTool, SummaryShowsTheLogTheExitCodesAndHowProgramsAreWaitedFor)
               std::string::npos) << out;
     EXPECT_NE(out.find("execute \"C:\\t.exe\" \"\"\n"), std::string::npos) << out;
 }
+
+// A folder command the installer refuses is an error: the check fails without --strict, and a
+// value given for the empty variable clears it.
+TEST(CheckTool, AFolderCommandTheInstallerRefusesIsAnError)
+{
+    const std::string xml = "<Varnekite><items><item name='a'>"
+                            "<file command='dirdelete' directory='%HOMESHARE%\\tmp\\victim'/>"
+                            "</item></items></Varnekite>";
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / "varnekite-check-refused.xml";
+    std::ofstream(path, std::ios::binary) << xml;
+    std::string out, err;
+    EXPECT_EQ(RunCheck({LoaderPath(path)}, MachineTable(), out, err), kCheckExitWarnings);
+    EXPECT_NE(err.find(":1:71: error: %HOMESHARE% expands to nothing here"), std::string::npos) << err;
+    EXPECT_NE(out.find("loads with 1 error(s) and 1 warning(s).\n"), std::string::npos) << out;
+    out.clear();
+    err.clear();
+    EXPECT_EQ(RunCheck({L"--var", L"HOMESHARE=\\\\srv\\home", LoaderPath(path)}, MachineTable(), out, err),
+              kCheckExitLoaded)
+        << err;
+    EXPECT_EQ(err.find("error"), std::string::npos) << err;
+    std::filesystem::remove(path);
+}

@@ -170,7 +170,15 @@ TEST_F(LoaderDiagnostics, VariablesCommandsAndFilesBesideTheConfiguration)
         {"<file command='dirdelete' directory='%TMEP%\\old'/>",
          {{1, 38, L"%TMEP% is neither a path variable nor set in the environment: it stays as written (did you mean "
                   L"\"TEMP\"?)"}}},
-        {"<file command='dirdelete' directory='%SYSTEMROOT%\\old'/>", {{1, 38, L"%SYSTEMROOT% is not set here"}}},
+        {"<file command='dirdelete' directory='%SYSTEMROOT%\\old'/>",
+         {{1, 38, L"%SYSTEMROOT% is not set here"},
+          {1, 38, L"%SYSTEMROOT% expands to nothing here (give its value with --var), which leaves \"\\old\" on "
+                  L"whatever drive is current: the command is refused"}}},
+        {"<file command='dircopy' directory='D:\\Tools' target='%SYSTEMROOT%\\Tools'/>",
+         {{1, 54, L"%SYSTEMROOT% is not set here"}, {1, 54, L"%SYSTEMROOT% expands to nothing here"}}},
+        {"<file command='dirmove' directory='\\Tools' target='D:Old'/>",
+         {{1, 36, L"\"\\Tools\" names a folder on whatever drive is current: the command is refused"},
+          {1, 52, L"\"D:Old\" names a folder on whatever drive is current: the command is refused"}}},
         {"<file command='dircopy' directory='C:\\Setup' target='C:\\Setup\\Copy'/>",
          {{1, 54, L"the target lies inside the source"}}},
         {"<file command='dirdelete' directory='C:\\Data\\..'/>",

@@ -197,9 +197,12 @@ int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& ma
         return a.line != b.line ? a.line < b.line : a.column < b.column;
     });
     size_t warnings = 0;
+    size_t errors = 0;
     for (const Diagnostic& diagnostic : diagnostics) {
         if (diagnostic.severity == Severity::Warning)
             ++warnings;
+        if (diagnostic.severity == Severity::Error)
+            ++errors;
         if (!options.dump || diagnostic.severity == Severity::Error)
             err += FormatDiagnostic(path, diagnostic);
     }
@@ -222,8 +225,13 @@ int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& ma
         return kCheckExitLoaded;
     }
 
+    // An error in a file that loads is a command the installer will refuse.
     out += "Configuration " + Quoted(path) + " loads";
-    out += warnings == 0 ? std::string(".\n") : " with " + std::to_string(warnings) + " warning(s).\n";
+    if (errors > 0)
+        out += " with " + std::to_string(errors) + " error(s)" +
+               (warnings == 0 ? std::string(".\n") : " and " + std::to_string(warnings) + " warning(s).\n");
+    else
+        out += warnings == 0 ? std::string(".\n") : " with " + std::to_string(warnings) + " warning(s).\n";
     out += DescribeSettings(settings);
-    return options.strict && warnings > 0 ? kCheckExitWarnings : kCheckExitLoaded;
+    return errors > 0 || (options.strict && warnings > 0) ? kCheckExitWarnings : kCheckExitLoaded;
 }

@@ -11,7 +11,7 @@
 #include <vector>
 
 constexpr int kCheckExitLoaded = 0;
-constexpr int kCheckExitWarnings = 1; // only with --strict
+constexpr int kCheckExitWarnings = 1; // an error (a command the installer refuses), or with --strict a warning
 constexpr int kCheckExitFatal = 2;    // "Error opening" or "Could not find element"
 constexpr int kCheckExitUsage = 64;
 
