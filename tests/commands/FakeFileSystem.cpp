@@ -34,6 +34,7 @@ std::wstring Fold(std::wstring text)
 
 // Why a call left a link alone, for FailureReason; one per thread, as the platform's last error.
 thread_local std::wstring refusal;
+const wchar_t kLink[] = L"a link: its attributes are not changed";
 const wchar_t kHiddenLink[] = L"a link that cannot be changed here without reaching what it leads to: left alone";
 
 // The wildcards the walks use, without case: "*", "*.*" (every name), "*suffix" and "prefix*".
@@ -381,8 +382,12 @@ bool FakeFileSystem::SetAttributes(const std::wstring& path, uint32_t attributes
     const std::lock_guard<std::recursive_mutex> guard(mutex);
     Log(L"SetAttributes " + path);
     std::wstring key;
-    if (!Resolve(path, false, key) || key.size() <= 2 || !MayChange(key) || nodes.at(key).IsLink())
+    if (!Resolve(path, false, key) || key.size() <= 2 || !MayChange(key))
         return false;
+    if (nodes.at(key).IsLink()) {
+        refusal = kLink;
+        return false;
+    }
     Node& node = nodes.at(key);
     uint32_t value = attributes & ~(FileAttribute::Directory | FileAttribute::ReparsePoint);
     if (node.IsFolder())

@@ -11,6 +11,10 @@
 //   bool SizedFile(const std::wstring& path, uint64_t size); // false when it cannot make one
 //   // A link to a folder holding precious.txt ("precious\n"); false when none can be had.
 //   bool FolderLink(const std::wstring& name, std::wstring& link, std::wstring& target);
+//   // A link to a file holding "precious\n"; false when none can be had.
+//   bool FileLink(const std::wstring& name, std::wstring& link, std::wstring& target);
+//   // Another spelling of the same folder (another drive letter, the "\\?\" form).
+//   std::wstring Alias(const std::wstring& path);
 //   void Lock(const std::wstring& path);                     // held open elsewhere, no delete sharing
 //   std::string Content(const std::wstring& path) const;     // "<missing>" when there is none
 //   uint32_t Attributes(const std::wstring& path) const;     // of a link itself; Unknown when missing
@@ -23,6 +27,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -411,6 +416,50 @@ TYPED_TEST_P(FileSystemContract, AHeldFolderStaysWhereItIsUntilReleased)
     EXPECT_FALSE(this->Exists(this->P(L"renamed")));
 }
 
+// A file link loses only itself: no attribute, copy, move or removal ever reaches the file it
+// leads to. Windows lists it as a link and acts on the link itself; Wine lists it as the file
+// it leads to and cannot act on the link alone, so there it is left alone.
+TYPED_TEST_P(FileSystemContract, NoCallReachesWhatAFileLinkLeadsTo)
+{
+    const bool wine = this->maker.UnderWine();
+    const std::wstring moved = this->P(L"moved.txt");
+    this->maker.File(this->P(L"new.txt"), "new", FileAttribute::Normal);
+    this->maker.File(moved, "moved", FileAttribute::Normal);
+    // `after`: what the link's name holds once Windows replaced it; null where nothing replaces it.
+    struct Case { const wchar_t* name; std::function<bool(FileSystem&, const std::wstring&)> call; bool doneOnWindows; const char* after; };
+    const Case cases[] = {
+        {L"file-attributes", [](FileSystem& fs, const std::wstring& link) { return fs.SetAttributes(link, FileAttribute::ReadOnly); }, false, nullptr},
+        {L"file-copied-over", [this](FileSystem& fs, const std::wstring& link) { return fs.CopyOneFile(this->P(L"new.txt"), link, nullptr); }, true, "new"},
+        {L"file-moved-over", [&moved](FileSystem& fs, const std::wstring& link) {
+             return fs.MoveOneFile(moved, link, MoveFlag::ReplaceExisting | MoveFlag::CopyAllowed, nullptr); }, true, "moved"},
+        {L"file-removed", [](FileSystem& fs, const std::wstring& link) { return fs.RemoveFile(link); }, true, nullptr},
+    };
+    for (const Case& c : cases) {
+        std::wstring link, target;
+        if (!this->maker.FileLink(c.name, link, target))
+            GTEST_SKIP() << "no file link here (the build makes them on the Linux side, for ctest)";
+        SCOPED_TRACE(testing::PrintToString(link));
+        const size_t cut = link.find_last_of(L'\\');
+        const auto listing = this->List(link.substr(0, cut + 1) + L"*");
+        ASSERT_EQ(listing.count(link.substr(cut + 1)), 1u);
+        EXPECT_EQ(listing.at(link.substr(cut + 1)).attributes & FileAttribute::ReparsePoint,
+                  wine ? 0u : FileAttribute::ReparsePoint);
+        const bool done = c.call(this->Fs(), link);
+        const std::wstring reason = done ? std::wstring() : this->Fs().FailureReason();
+        EXPECT_EQ(this->maker.Content(target), "precious\n");
+        EXPECT_EQ(this->Looked(target), 0u);
+        EXPECT_EQ(done, c.doneOnWindows && !wine);
+        if (!done)
+            EXPECT_NE(reason, L"");
+        if (c.after != nullptr) {
+            EXPECT_EQ(this->maker.Content(link), wine ? std::string("precious\n") : std::string(c.after));
+            EXPECT_EQ(this->Looked(link) & FileAttribute::ReparsePoint, 0u);
+        }
+        if (std::wstring(c.name) == L"file-removed")
+            EXPECT_EQ(this->Exists(link), wine);
+    }
+}
+
 // ---- what a path names ----
 
 TYPED_TEST_P(FileSystemContract, SameObjectSeesOneFolderHoweverItIsSpelled)
@@ -433,6 +482,34 @@ TYPED_TEST_P(FileSystemContract, SameObjectSeesOneFolderHoweverItIsSpelled)
         EXPECT_EQ(this->Fs().SameObject(c.a, c.b), c.same) << testing::PrintToString(c.b);
         EXPECT_EQ(this->Fs().SameObject(c.b, c.a), c.same) << testing::PrintToString(c.b);
     }
+}
+
+// Identities and final paths see through other spellings of a folder, and names compare with
+// the file system's own case rules, beyond ASCII.
+TYPED_TEST_P(FileSystemContract, IdentityFinalPathsAndNamesSeeThroughSpellings)
+{
+    this->maker.File(this->P(L"Donn\u00e9es\\Sub\\f.txt"), "f", FileAttribute::Normal);
+    const std::wstring folder = this->P(L"Donn\u00e9es");
+    const std::wstring alias = this->maker.Alias(folder);
+    ASSERT_NE(alias, L"");
+    ASSERT_NE(alias, folder);
+    EXPECT_TRUE(this->Fs().SameObject(folder, alias)) << testing::PrintToString(alias);
+    EXPECT_TRUE(this->Fs().SameObject(this->P(L"DONN\u00c9ES\\sub"), alias + L"\\Sub"));
+    EXPECT_FALSE(this->Fs().SameObject(folder, alias + L"\\Sub"));
+
+    const std::wstring final = this->Fs().FinalPath(this->P(L"DONN\u00c9ES\\SUB\\F.TXT"));
+    const std::wstring stored = L"Donn\u00e9es\\Sub\\f.txt";
+    ASSERT_GE(final.size(), stored.size()) << testing::PrintToString(final);
+    EXPECT_EQ(final.substr(final.size() - stored.size()), stored) << "names as stored on disk";
+    EXPECT_EQ(this->Fs().FinalPath(this->P(L"missing")), L"");
+
+    struct Case { const wchar_t* a; const wchar_t* b; bool same; };
+    const Case cases[] = {
+        {L"Donn\u00e9es", L"DONN\u00c9ES", true}, {L"\u041f\u0430\u043f\u043a\u0430", L"\u041f\u0410\u041f\u041a\u0410", true},
+        {L"abc", L"ABC", true}, {L"abc", L"abd", false}, {L"abc", L"abc ", false}, {L"e", L"\u00e9", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(this->Fs().SameName(c.a, c.b), c.same) << testing::PrintToString(std::wstring(c.a));
 }
 
 // The commands check their rules on the portable normal form; the platform must resolve alike.
@@ -460,4 +537,5 @@ REGISTER_TYPED_TEST_SUITE_P(FileSystemContract, AFolderListsItsEntriesWithDotsFo
                             AnOpenFileIsNeitherRemovedMovedNorReplacedAndPinsItsFolder,
                             RemovingAFolderLinkLeavesItsTargetAndContent, AFolderLinkIsListedAsALinkAndNeverHeld,
                             OnlyAPlainFolderIsHeld, AHeldFolderStaysWhereItIsUntilReleased,
-                            SameObjectSeesOneFolderHoweverItIsSpelled, FullPathResolvesAsThePortableRulesDo);
+                            SameObjectSeesOneFolderHoweverItIsSpelled, FullPathResolvesAsThePortableRulesDo,
+                            NoCallReachesWhatAFileLinkLeadsTo, IdentityFinalPathsAndNamesSeeThroughSpellings);

@@ -24,6 +24,20 @@ public:
         fileSystem.AddFolderLink(link, target);
         return true;
     }
+    bool FileLink(const std::wstring& name, std::wstring& link, std::wstring& target)
+    {
+        link = Path(name);
+        target = Path(name + L"-target.txt");
+        File(target, "precious\n", FileAttribute::Normal);
+        fileSystem.AddFileLink(link, target);
+        return true;
+    }
+    // Y: is a second name for the fresh folder, as subst makes one.
+    std::wstring Alias(const std::wstring& path)
+    {
+        fileSystem.AddDriveAlias(L"Y:", kRoot);
+        return L"Y:" + path.substr(kRoot.size());
+    }
     void Lock(const std::wstring& path) { fileSystem.Lock(path); }
     std::string Content(const std::wstring& path) const { return fileSystem.Content(path); }
     uint32_t Attributes(const std::wstring& path) const { return fileSystem.Attributes(path); }

@@ -28,6 +28,8 @@ public:
             CloseHandle(handle);
         for (const std::wstring& link : links)
             RemoveDirectoryW(link.c_str()); // the link alone, before the shell walks the tree
+        for (const std::wstring& link : fileLinks)
+            DeleteFileW(link.c_str()); // on Windows the link alone
         RemoveTree(root);
         if (!otherVolume.empty())
             RemoveTree(otherVolume);
@@ -85,6 +87,48 @@ public:
         return false;
 #endif
     }
+    bool FileLink(const std::wstring& name, std::wstring& link, std::wstring& target)
+    {
+        link = Path(name);
+        target = Path(name + L"-target.txt");
+        File(target, "precious\n", FILE_ATTRIBUTE_NORMAL);
+        constexpr DWORD kUnprivileged = 0x2; // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+        const auto isLink = [](const std::wstring& path) {
+            const DWORD attributes = GetFileAttributesW(path.c_str());
+            return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        };
+        if (CreateSymbolicLinkW(link.c_str(), target.c_str(), kUnprivileged) && isLink(link)) {
+            fileLinks.push_back(link);
+            return true;
+        }
+#ifdef VARNEKITE_CONTRACT_LINKS
+        link = std::wstring(VARNEKITE_CONTRACT_LINKS) + L"\\" + name;
+        target = link + L"-target.txt";
+        return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES && Content(target) == "precious\n";
+#else
+        return false;
+#endif
+    }
+    // Under Wine the same folder through the Z: drive (the Linux root); on Windows its "\\?\" form.
+    std::wstring Alias(const std::wstring& path)
+    {
+        using UnixName = char*(CDECL*)(LPCWSTR);
+        const auto unixName = reinterpret_cast<UnixName>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+        if (unixName == nullptr)
+            return L"\\\\?\\" + path;
+        char* name = unixName(path.c_str());
+        if (name == nullptr)
+            return std::wstring();
+        const int length = MultiByteToWideChar(CP_UTF8, 0, name, -1, nullptr, 0);
+        std::wstring wide(static_cast<size_t>(length > 0 ? length - 1 : 0), L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, name, -1, &wide[0], length);
+        HeapFree(GetProcessHeap(), 0, name);
+        for (wchar_t& c : wide)
+            if (c == L'/')
+                c = L'\\';
+        return L"Z:" + wide;
+    }
     void Lock(const std::wstring& path)
     {
         HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -132,6 +176,7 @@ private:
     FileSystemWin32 fileSystem;
     std::vector<HANDLE> held;
     std::vector<std::wstring> links;
+    std::vector<std::wstring> fileLinks;
     std::wstring otherVolume;
 };
 
