@@ -51,4 +51,29 @@ TEST(FolderCommandsE2e, CopyMoveAndDeleteRealTrees)
     EXPECT_FALSE(Exists(at(L"src")));
 }
 
+// An unset %HOMESHARE% leaves "\...\victim", which names the victim folder on the current
+// drive: the command is refused, the log says why, and the result reports the failure.
+TEST(FolderCommandsE2e, AVariableThatExpandsToNothingIsRefused)
+{
+    TempFolder folder;
+    CreateDirectoryW(folder.File(L"victim").c_str(), nullptr);
+    WriteTextFile(folder.File(L"victim\\v.txt"), "keep");
+    SetEnvironmentVariableW(L"HOMESHARE", nullptr); // the program inherits it unset
+    const std::string onCurrentDrive = Narrow(folder.File(L"victim")).substr(2);
+    const std::wstring log = folder.File(L"run.log");
+    const std::wstring config = folder.File(L"config.xml");
+    WriteTextFile(config, "<?xml version='1.0'?>\n<Varnekite><config><log path='" + Narrow(log) +
+                              "'/><exit result='true'/></config>\n<items><item name='Clean'><file command='dirdelete' "
+                              "directory='%HOMESHARE%" + onCurrentDrive + "'/></item></items>\n</Varnekite>\n");
+
+    ChildProcess child;
+    ASSERT_TRUE(child.Start(WindowsPath(VARNEKITE_EXE_PATH), L"<" + config, folder.Path()));
+    DWORD code = 0;
+    ASSERT_TRUE(child.WaitForExit(60000, code)) << "the program did not end in time";
+    EXPECT_EQ(code, 1603u);
+    EXPECT_EQ(ReadTextFile(folder.File(L"victim\\v.txt")), "keep");
+    const std::string text = ReadTextFile(log);
+    EXPECT_NE(text.find("refused: %HOMESHARE% expanded to nothing"), std::string::npos) << text;
+}
+
 } // namespace
