@@ -110,6 +110,14 @@ public:
     virtual std::wstring FullPath(const std::wstring& path) = 0;
     // Holds `path` when it is a plain folder (not a file, not a folder link); null otherwise.
     virtual std::unique_ptr<FolderHold> HoldFolder(const std::wstring& path) = 0;
+    // The same, making the folder first where it is missing (its parent must be there);
+    // `created` says whether this call made it. A folder made and held in one step needs no
+    // check: nothing can have replaced it in between.
+    virtual std::unique_ptr<FolderHold> MakeAndHoldFolder(const std::wstring& path, bool& created)
+    {
+        created = CreateFolderTree(path);
+        return HoldFolder(path);
+    }
     // Why the last call that failed on this thread failed, as the system says it; asked right
     // after the failure. Empty when the file system cannot say.
     virtual std::wstring FailureReason() { return std::wstring(); }

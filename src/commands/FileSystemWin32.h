@@ -27,6 +27,7 @@ public:
     bool SameName(std::wstring_view a, std::wstring_view b) override;
     std::wstring FullPath(const std::wstring& path) override;
     std::unique_ptr<FolderHold> HoldFolder(const std::wstring& path) override;
+    std::unique_ptr<FolderHold> MakeAndHoldFolder(const std::wstring& path, bool& created) override;
     std::wstring FailureReason() override;
 
 private:

@@ -275,9 +275,14 @@ private:
     HeldChain Held(std::wstring path, HeldChain parent)
     {
         auto held = std::make_shared<HeldFolder>();
-        if (makeMissing) // the command's own folder is made with every folder above it
+        if (!makeMissing) {
+            held->hold = fileSystem.HoldFolder(path);
+        } else if (parent == nullptr) { // the command's own folder, with every folder above it
             held->created = fileSystem.CreateFolderTree(path);
-        held->hold = fileSystem.HoldFolder(path);
+            held->hold = fileSystem.HoldFolder(path);
+        } else {
+            held->hold = fileSystem.MakeAndHoldFolder(path, held->created);
+        }
         if (held->hold == nullptr)
             return nullptr;
         if (makeMissing && !held->created) {

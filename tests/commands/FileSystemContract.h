@@ -449,14 +449,16 @@ TYPED_TEST_P(FileSystemContract, NoCallReachesWhatAFileLinkLeadsTo)
         EXPECT_EQ(this->maker.Content(target), "precious\n");
         EXPECT_EQ(this->Looked(target), 0u);
         EXPECT_EQ(done, c.doneOnWindows && !wine);
-        if (!done)
+        if (!done) {
             EXPECT_NE(reason, L"");
+        }
         if (c.after != nullptr) {
             EXPECT_EQ(this->maker.Content(link), wine ? std::string("precious\n") : std::string(c.after));
             EXPECT_EQ(this->Looked(link) & FileAttribute::ReparsePoint, 0u);
         }
-        if (std::wstring(c.name) == L"file-removed")
+        if (std::wstring(c.name) == L"file-removed") {
             EXPECT_EQ(this->Exists(link), wine);
+        }
     }
 }
 

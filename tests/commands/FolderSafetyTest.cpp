@@ -116,9 +116,10 @@ TEST_F(FolderSafetyTest, CopyAndMoveNeverWriteThroughALinkOnTheDestinationSide)
                 EXPECT_EQ(fs.Content(L"D:\\dst\\src\\a.txt"), "alpha");
                 EXPECT_EQ(fs.Attributes(L"D:\\dst\\src\\a.txt") & FileAttribute::ReparsePoint, 0u);
             }
-            if (!c.fileLink)
+            if (!c.fileLink) {
                 EXPECT_TRUE(record.AnyFailedWith(L"refused: the destination folder \"" + std::wstring(c.link) +
                                                  L"\" is a link or not a folder"));
+            }
             EXPECT_EQ(fs.HeldFolders(), 0);
         }
     }
