@@ -31,15 +31,70 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   "${sudo_cmd[@]}" dpkg --add-architecture i386
 fi
 
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+# The package lists. A mirror in the middle of a sync can fail one index ("File has unexpected
+# size ... Mirror sync in progress?"): try again a few times, then go on with the lists that
+# were read, saying which failed.
+update_lists() {
+  local attempt output
+  for attempt in 1 2 3; do
+    if output=$("${sudo_cmd[@]}" apt-get update -qq 2>&1); then return 0; fi
+    [ "$attempt" -eq 3 ] || { echo "== apt-get update failed (attempt $attempt of 3), trying again in $((attempt * 15)) s" >&2; sleep $((attempt * 15)); }
+  done
+  echo "== WARNING: some package lists could not be read, going on with the others:" >&2
+  grep -E '^(E|W): Failed to fetch' <<<"$output" | sed -E 's/^(E|W): Failed to fetch ([^ ]+).*/     \2/' | head -5 >&2
+}
+
+# Why wine32:i386 cannot be installed, in one line. Usually a 64-bit library is installed at a
+# newer version than the i386 lists offer (a security update whose i386 list failed to load),
+# and the two halves of a multi-arch library must be the same version.
+wine32_reason() {
+  local output name amd64 i386 names
+  output=$(DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -s --no-install-recommends wine32:i386 2>&1 || true)
+  names=$(grep -oE '[A-Za-z0-9.+-]+:i386' <<<"$output" | sed 's/:i386$//' | sort -u)
+  # The libraries a dependency of wine32 needs, one level down, where the resolver stopped.
+  # shellcheck disable=SC2086
+  names+=" $(apt-cache depends $(sed 's/\([^ ]*\)/\1:i386/g' <<<"$names") 2>/dev/null |
+             sed -nE 's/^ *Depends: ([^ :<>]+)(:i386)?$/\1/p')"
+  names=$(tr ' ' '\n' <<<"$names" | sort -u)
+  # One query for all: each name's installed amd64 version and its i386 candidate.
+  declare -A candidates=()
+  # shellcheck disable=SC2086
+  while read -r name i386; do candidates[$name]=$i386; done < <(apt-cache policy $(sed 's/$/:i386/' <<<"$names") 2>/dev/null |
+    awk '/^[^ ].*:$/ {name = substr($1, 1, length($1) - 1); sub(/:i386$/, "", name)} /Candidate:/ {print name, $2}')
+  for name in $names; do
+    amd64=$(dpkg-query -W -f='${Version}' "$name:amd64" 2>/dev/null || true)
+    i386=${candidates[$name]:-}
+    if [ -n "$amd64" ] && [ -n "$i386" ] && [ "$i386" != "(none)" ] && dpkg --compare-versions "$amd64" gt "$i386"; then
+      echo "$name is installed at $amd64 for amd64 but the i386 lists offer only $i386 (the lists disagree, as while a mirror syncs: run scripts/setup.sh again later)"
+      return
+    fi
+  done
+  grep -E '^E:' <<<"$output" | head -1 | sed 's/^E: //' || echo "apt-get gave no reason"
+}
+
 missing=()
 for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+  [ "$package" = wine32:i386 ] || installed "$package" || missing+=("$package")
 done
 
+updated=0
 if [ ${#missing[@]} -gt 0 ]; then
   echo "== Installing: ${missing[*]}"
-  "${sudo_cmd[@]}" apt-get update -qq
+  update_lists
+  updated=1
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The 32-bit Wine on its own: without it only the 32-bit tests cannot run, and the test
+# command reports that tier as failed (scripts/test.sh) instead of passing over it.
+if ! installed wine32:i386; then
+  echo "== Installing: wine32:i386"
+  [ "$updated" = 1 ] || update_lists
+  if ! DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null 2>&1; then
+    echo "== WARNING: wine32:i386 cannot be installed: $(wine32_reason)" >&2
+  fi
 fi
 
 # Wine takes the ANSI code page from LC_ALL and maps file names through the locale's character
