@@ -2,7 +2,11 @@
 # them: for each NAME in NAMES, DIR/NAME is a folder link to DIR/NAME-target, which holds
 # precious.txt; for each NAME in FILE_NAMES, DIR/NAME is a file link to DIR/NAME-target.txt,
 # which holds "precious". Run before the tests, as the cases remove or replace links.
-#   cmake -DDIR=<folder> -DNAMES="listed;removed" -DFILE_NAMES="copied" -P MakeFolderLinks.cmake
+#   cmake -DDIR=<folder> -DNAMES=listed,removed -DFILE_NAMES=copied -P MakeFolderLinks.cmake
+# Lists are separated by commas (a semicolon would split the argument on its way here).
+string(REPLACE "," ";" NAMES "${NAMES}")
+string(REPLACE "," ";" FILE_NAMES "${FILE_NAMES}")
+string(REPLACE "," ";" LINKS "${LINKS}")
 foreach(name IN LISTS NAMES)
   file(MAKE_DIRECTORY ${DIR}/${name}-target)
   file(WRITE ${DIR}/${name}-target/precious.txt "precious\n")
@@ -19,7 +23,7 @@ foreach(name IN LISTS FILE_NAMES)
   endif()
   file(CREATE_LINK ${name}-target.txt ${DIR}/${name} SYMBOLIC)
 endforeach()
-# For each "LINK>TARGET" in LINKS (paths relative to DIR): TARGET is made (a file holding
+# For each LINK>TARGET in LINKS (paths relative to DIR): TARGET is made (a file holding
 # "precious" when its name ends in .txt, else a folder holding precious.txt) and LINK leads
 # to it. With FRESH set, DIR is emptied first: the cases write next to the links.
 if(FRESH)
