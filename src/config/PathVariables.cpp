@@ -34,6 +34,12 @@ struct Expansion
     std::vector<bool> fromValue; // empty until a value is inserted
     std::wstring emptyName;      // the first variable referenced whose value is empty
 
+    // Whether the configuration itself wrote a backslash at `at` (no value brought it).
+    bool WrittenBackslash(size_t at) const
+    {
+        return at < text.size() && text[at] == L'\\' && (fromValue.empty() || !fromValue[at]);
+    }
+
     bool Matches(size_t at, wchar_t wanted) const
     {
         const wchar_t c = text[at];
@@ -59,6 +65,13 @@ struct Expansion
                 return percent;
         }
         return std::wstring::npos;
+    }
+
+    // Whether `value`, inserted before `at`, ends in a backslash where the configuration wrote
+    // one at `at`: the two are one separator.
+    bool JoinsWrittenBackslash(const std::wstring& value, size_t at) const
+    {
+        return !value.empty() && value.back() == L'\\' && WrittenBackslash(at);
     }
 
     // Replaces every reference to `variable`, left to right, without searching the values it
@@ -100,17 +113,20 @@ struct Expansion
         };
         while (found != std::wstring::npos) {
             keep(found);
+            // "%VARNEKITE%\\file": a value ending in a backslash meets one written after it.
+            const size_t length = JoinsWrittenBackslash(value, found + keyLength) ? value.size() - 1 : value.size();
             if (inPlace)
-                std::copy(value.begin(), value.end(), text.begin() + static_cast<std::ptrdiff_t>(write));
+                std::copy(value.begin(), value.begin() + static_cast<std::ptrdiff_t>(length),
+                          text.begin() + static_cast<std::ptrdiff_t>(write));
             else
-                grown.append(value);
-            for (size_t i = 0; i < value.size(); ++i) {
+                grown.append(value, 0, length);
+            for (size_t i = 0; i < length; ++i) {
                 if (inPlace)
                     fromValue[write + i] = true;
                 else
                     grownFromValue.push_back(true);
             }
-            write += value.size();
+            write += length;
             read = found + keyLength;
             found = Find(variable.name, read); // reads only at or after `read`, never below `write`
         }
@@ -129,8 +145,9 @@ struct Expansion
 // Any other %NAME% that names an environment entry, in one pass over the text: a value is not
 // searched again, and a name that is not set stays as written (its closing '%' may open the
 // next reference).
-void ExpandEnvironment(std::wstring& text, const PathVariables& table, std::wstring& emptyName)
+void ExpandEnvironment(Expansion& expansion, const PathVariables& table)
 {
+    const std::wstring& text = expansion.text;
     if (text.find(L'%') == std::wstring::npos)
         return;
     std::unordered_map<std::wstring, const std::wstring*> values;
@@ -152,37 +169,20 @@ void ExpandEnvironment(std::wstring& text, const PathVariables& table, std::wstr
             open = close;
             continue;
         }
-        if (found->second->empty() && emptyName.empty())
-            emptyName = found->first;
+        const std::wstring& value = *found->second;
+        if (value.empty() && expansion.emptyName.empty())
+            expansion.emptyName = found->first;
         if (expanded.empty())
             expanded.reserve(text.size());
         expanded.append(text, copied, open - copied);
-        expanded.append(*found->second);
+        expanded.append(value, 0, expansion.JoinsWrittenBackslash(value, close + 1) ? value.size() - 1 : value.size());
         copied = close + 1;
         open = text.find(L'%', copied);
     }
     if (copied == 0)
         return;
     expanded.append(text, copied, std::wstring::npos);
-    text.swap(expanded);
-}
-
-// Every pair of consecutive backslashes becomes one, scanning left to right without overlap,
-// so a run of k backslashes becomes ceil(k/2). This lets "%VARNEKITE%\file" name a file in
-// the program's folder although the variable already ends in a backslash. A text that starts
-// with two backslashes is a network path (\\server\share, the program's own folder when it
-// runs from a share) and keeps that prefix: collapsed, it would name a folder on the current
-// drive and the installer could not even find its configuration.
-void CollapseDoubledBackslashes(std::wstring& text)
-{
-    const size_t networkPrefix = text.compare(0, 2, L"\\\\") == 0 ? 2 : 0;
-    size_t write = networkPrefix;
-    for (size_t read = networkPrefix; read < text.size(); ++read) {
-        text[write++] = text[read];
-        if (text[read] == L'\\' && read + 1 < text.size() && text[read + 1] == L'\\')
-            ++read;
-    }
-    text.resize(write);
+    expansion.text.swap(expanded);
 }
 
 } // namespace
@@ -225,10 +225,9 @@ void ExpandVariables(std::wstring& text, const PathVariables& table, std::wstrin
         else
             expansion.Replace(variable);
     }
-    text.swap(expansion.text);
     if (environment)
-        ExpandEnvironment(text, table, expansion.emptyName);
-    CollapseDoubledBackslashes(text);
+        ExpandEnvironment(expansion, table);
+    text.swap(expansion.text);
     if (emptyVariable != nullptr && !expansion.emptyName.empty())
         *emptyVariable = expansion.emptyName;
 }

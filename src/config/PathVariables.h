@@ -39,10 +39,12 @@ void BuildPathVariables(PathVariables& table, const PathVariableSource& source);
 // Whether `name` (upper case) is one of the fourteen path variables.
 bool IsPathVariableName(const std::wstring& name);
 
-// Replaces %NAME% references in place, then collapses doubled backslashes. The path variables
-// go one after the other in table order, their names in any ASCII case; then every other
-// %NAME% whose name is an environment entry (in any ASCII case) expands in one pass, its value
-// not searched again; the rest stays as written.
+// Replaces %NAME% references in place. The path variables go one after the other in table
+// order, their names in any ASCII case; then every other %NAME% whose name is an environment
+// entry (in any ASCII case) expands in one pass, its value not searched again; the rest stays
+// as written. Where a value ending in a backslash meets a backslash the text writes right after
+// the reference ("%VARNEKITE%\\setup.exe", the program's folder ending in one), the two are one;
+// every other backslash stays as written, so "/source:\\\\srv\\dist" keeps its network path.
 // `emptyVariable`, where given, gets the name of the first reference that expanded to nothing
 // (an unset path variable, or an environment variable set to an empty value); it is left
 // as it is when none did.

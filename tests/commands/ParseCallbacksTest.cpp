@@ -32,7 +32,7 @@ TEST(ParseCallbacks, EveryKindProducesItsFullArgumentCount)
         {ParseDirectoryPair, "<file directory='%VARNEKITE%\\src' target='%temp%\\dst'/>",
          {L"C:\\Setup\\src", L"C:\\Tmp\\dst"}},
         {ParseDirectoryPair, "<file/>", {L"", L""}},
-        {ParseSingleDirectory, "<file directory='%TEMP%\\\\old' target='ignored'/>", {L"C:\\Tmp\\old"}},
+        {ParseSingleDirectory, "<file directory='%TEMP%\\\\old' target='ignored'/>", {L"C:\\Tmp\\\\old"}}, // as written
         {ParseSingleDirectory, "<file/>", {L""}},
         {ParseExecute, "<file program='%VARNEKITE%run.exe' arguments='/dir=%TEMP%'/>",
          {L"C:\\Setup\\run.exe", L"/dir=C:\\Tmp"}},

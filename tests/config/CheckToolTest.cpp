@@ -65,7 +65,7 @@ const char kEveryElementJson[] = R"({
     "progressBorder": "0xFF000000",
     "progressBack": "0xFFFFFFFF",
     "progressFore": "0x803366CC",
-    "imagePath": "E:\\Work\\side.png",
+    "imagePath": "E:\\Work\\\\side.png",
     "currentColour": "0xFFCC0000",
     "descriptionColour": "0xFF808080",
     "showTotal": 5,

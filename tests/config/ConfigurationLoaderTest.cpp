@@ -43,7 +43,7 @@ TEST_F(Loader, PathAfterTheLastLessThanSignWithoutQuotesAndSurroundingSpaceAndIt
         {L"setup.exe <\"nothing here\" ", L"Error opening: \nnothing here"},
         {L"setup.exe <", L"Error opening: \n"},
         {L"setup.exe <\"\"", L"Error opening: \n"},
-        {L"setup.exe <%WINDIR%\\\\missing.xml", L"Error opening: \nC:\\Windows\\missing.xml"},
+        {L"setup.exe <%WINDIR%\\\\missing.xml", L"Error opening: \nC:\\Windows\\\\missing.xml"}, // written twice, kept
     };
     for (const Case& c : cases) {
         settings = InstallSettings();

@@ -48,7 +48,7 @@ TEST(BuildPathVariables, FourteenEntriesInSubstitutionOrder)
     EXPECT_EQ(table[12].value, L"");
 }
 
-// The folder keeps its last backslash; "%VARNEKITE%\\x" then collapses the doubled one. A
+// The folder keeps its last backslash; "%VARNEKITE%\\x" then joins it with the written one. A
 // program on a network share finds its configuration there.
 TEST(BuildPathVariables, ProgramFolderKeepsItsLastBackslash)
 {
@@ -67,9 +67,13 @@ TEST(BuildPathVariables, ProgramFolderKeepsItsLastBackslash)
     }
 }
 
-TEST(ExpandVariables, ReplacesReferencesAndCollapsesBackslashes)
+// Only where a value ending in a backslash meets one written after it are the two one; every
+// other backslash stays as written, network paths inside arguments included.
+TEST(ExpandVariables, ReplacesReferencesAndJoinsOnlyAValuesBackslashWithTheNext)
 {
-    const PathVariables table = TableOf(L"C:\\Setup\\setup.exe", {{L"TEMP", L"C:\\Tmp"}, {L"WINDIR", L"C:\\Windows"}});
+    PathVariables table = TableOf(L"C:\\Setup\\setup.exe", {{L"TEMP", L"C:\\Tmp"}, {L"WINDIR", L"C:\\Windows"}});
+    table.push_back({L"SETUPDIR", L"D:\\Setup\\", true});
+    table.push_back({L"SHARE", L"\\\\srv\\dist\\", true});
     struct Case { const wchar_t* text; const wchar_t* expanded; };
     const Case cases[] = {
         {L"%TEMP%;%temp%;%TeMp%", L"C:\\Tmp;C:\\Tmp;C:\\Tmp"},
@@ -78,12 +82,17 @@ TEST(ExpandVariables, ReplacesReferencesAndCollapsesBackslashes)
         {L"%PATH%", L"%PATH%"},
         {L"100%", L"100%"},
         {L"%WINDIR%%TEMP%", L"C:\\WindowsC:\\Tmp"},
-        {L"a\\\\\\b", L"a\\\\b"},                  // three backslashes become two
-        {L"a\\\\\\\\b", L"a\\\\b"},                // four become two
-        {L"\\\\server\\\\share\\\\a", L"\\\\server\\share\\a"}, // a network path keeps its prefix
-        {L"\\\\\\x", L"\\\\\\x"},                      // a third one stays: nothing to pair with
-        {L"x\\\\server", L"x\\server"},                  // only at the start
-        {L"%TEMP%\\\\a", L"C:\\Tmp\\a"},
+        {L"%VARNEKITE%\\setup.exe", L"C:\\Setup\\setup.exe"},
+        {L"%VARNEKITE%setup.exe", L"C:\\Setup\\setup.exe"},
+        {L"%VARNEKITE%\\\\x", L"C:\\Setup\\\\x"},  // one pair joins, the next backslash stays
+        {L"%SetupDir%\\a", L"D:\\Setup\\a"},       // an environment value joins the same way
+        {L"%SHARE%\\b", L"\\\\srv\\dist\\b"},
+        {L"%VARNEKITE%%SETUPDIR%", L"C:\\Setup\\D:\\Setup\\"},
+        {L"/source:\\\\srv\\dist", L"/source:\\\\srv\\dist"},
+        {L"/s %VARNEKITE%\\a /t:\\\\srv\\x", L"/s C:\\Setup\\a /t:\\\\srv\\x"},
+        {L"a\\\\\\b", L"a\\\\\\b"},
+        {L"\\\\server\\share\\a", L"\\\\server\\share\\a"},
+        {L"%TEMP%\\\\a", L"C:\\Tmp\\\\a"},        // the value ends in no backslash: both stay
     };
     for (const Case& c : cases) {
         std::wstring text = c.text;
