@@ -61,6 +61,8 @@ ConfigurationFile LoadConfigurationFile(XmlDocument& document, const std::wstrin
         result.problem = FileProblem::NotEightBit;
     }
     result.encoding = PrepareDocumentBytes(bytes);
+    if (result.encoding == TextEncoding::Ansi && IsMultibyteUtf8(bytes))
+        result.declaredOverUtf8 = DeclaredEncoding(bytes);
     // The text ends at its first NUL.
     document.ParseText(std::move(bytes));
     return result;

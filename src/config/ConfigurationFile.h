@@ -23,6 +23,8 @@ struct ConfigurationFile
 {
     TextEncoding encoding = TextEncoding::Ansi; // how the texts are decoded (UTF-16 is read as UTF-8)
     FileProblem problem = FileProblem::None;
+    // For the checker: a single-byte encoding the declaration names over bytes that are UTF-8.
+    std::string declaredOverUtf8;
 };
 
 // Loads and parses the file at `path` (already expanded). On failure the document is left

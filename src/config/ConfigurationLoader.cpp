@@ -410,6 +410,10 @@ LoadOutcome ReadConfigurationDocument(InstallSettings& settings, const CommandRe
         showConfigurationError(message);
         return LoadOutcome::CannotOpen;
     }
+    if (report.On() && !file.declaredOverUtf8.empty())
+        report.At(0, Severity::Warning,
+                  L"the declaration names encoding \"" + std::wstring(file.declaredOverUtf8.begin(), file.declaredOverUtf8.end()) +
+                      L"\" but the bytes are UTF-8: texts are read in the ANSI code page (declare encoding=\"utf-8\")");
     if (!EqualsIgnoreAsciiCase(document.TagName(), "Varnekite")) {
         report.At(document.ElementOffset(document.CurrentIndex()), Severity::Error,
                   L"the root element is <" + MessageText(document.ElementName(document.CurrentIndex()), file.encoding) +

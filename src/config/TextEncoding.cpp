@@ -106,10 +106,13 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian)
     return out;
 }
 
-// The encoding the XML declaration names, lower-cased; empty without one.
-std::string DeclaredEncoding(const std::string& bytes)
+} // namespace
+
+std::string DeclaredEncoding(std::string_view bytes)
 {
-    if (bytes.compare(0, 5, "<?xml") != 0)
+    // "<?xml" and white space: "<?xml-stylesheet ...?>" is a processing instruction of its own.
+    if (bytes.size() < 6 || bytes.compare(0, 5, "<?xml") != 0 ||
+        (bytes[5] != ' ' && bytes[5] != '\t' && bytes[5] != '\r' && bytes[5] != '\n'))
         return std::string();
     const size_t end = bytes.find("?>");
     const std::string_view declaration = std::string_view(bytes).substr(0, end);
@@ -129,6 +132,25 @@ std::string DeclaredEncoding(const std::string& bytes)
         c = FoldAscii(c);
     return name;
 }
+
+bool IsMultibyteUtf8(std::string_view bytes)
+{
+    bool multibyte = false;
+    for (size_t i = 0; i < bytes.size();) {
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        size_t length = 1;
+        if (NextUtf8(bytes, i, length) == kReplacement && length == 1)
+            return false;
+        multibyte = true;
+        i += length;
+    }
+    return multibyte;
+}
+
+namespace {
 
 // A character reference at raw[at] ("&#228;", "&#xE4;"): its character and length, or false.
 bool CharacterReference(std::string_view raw, size_t at, char32_t& c, size_t& length)
@@ -183,6 +205,10 @@ TextEncoding PrepareDocumentBytes(std::string& bytes)
     }
     const std::string declared = DeclaredEncoding(bytes);
     if (declared == "utf-8" || declared == "utf8" || declared == "utf-16" || declared == "utf16")
+        return TextEncoding::Utf8;
+    // Without a mark or a declared encoding, XML's own default: a file whose bytes are UTF-8
+    // (what editors save) is read so; one that is not stays in the ANSI code page.
+    if (declared.empty() && IsMultibyteUtf8(bytes))
         return TextEncoding::Utf8;
     return TextEncoding::Ansi;
 }

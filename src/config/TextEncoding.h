@@ -1,7 +1,8 @@
-// How a configuration's bytes become wide text. A byte-order mark (UTF-8, UTF-16 LE or BE) or an
-// XML declaration naming UTF-8 or UTF-16 makes every text of the file UTF-8 (a UTF-16 file is
-// turned into UTF-8 before it is read); any other file is read in the machine's ANSI code page,
-// every text alike. Attribute values and element texts are decoded with their predefined
+// How a configuration's bytes become wide text. A byte-order mark (UTF-8, UTF-16 LE or BE), an
+// XML declaration naming UTF-8 or UTF-16, or (with no encoding declared) bytes that are valid
+// UTF-8 with at least one character beyond ASCII make every text of the file UTF-8 (a UTF-16
+// file is turned into UTF-8 before it is read); any other file is read in the machine's ANSI
+// code page, every text alike. Attribute values and element texts are decoded with their predefined
 // entities and character references (&#228; &#xE4;).
 #pragma once
 
@@ -17,6 +18,13 @@ enum class TextEncoding
 // Readies the file's bytes for the XML reader and says how its texts are decoded: a UTF-16 file
 // becomes UTF-8, a UTF-8 byte-order mark goes.
 TextEncoding PrepareDocumentBytes(std::string& bytes);
+
+// The encoding the XML declaration at the start of `bytes` names, lower-cased; empty without
+// one. Only "<?xml" followed by white space is the declaration.
+std::string DeclaredEncoding(std::string_view bytes);
+
+// Whether `bytes` are valid UTF-8 holding at least one character beyond ASCII.
+bool IsMultibyteUtf8(std::string_view bytes);
 
 // UTF-8 to wide text (UTF-16 where wide characters are 16 bits); a byte that starts no valid
 // sequence becomes U+FFFD, and decoding goes on after it.

@@ -267,3 +267,20 @@ TEST(ClosestName, TyposCaseAndNamesCutShort)
 }
 
 } // namespace
+
+// A single-byte encoding declared over bytes that are UTF-8 is read as declared, and said so;
+// the same bytes without a declaration are UTF-8 and say nothing.
+TEST_F(LoaderDiagnostics, ADeclaredSingleByteEncodingOverUtf8BytesIsSaid)
+{
+    const std::string body = WithColours("<Varnekite><config>$C</config><items><item name='\xC3\x9C"
+                                         "berpr\xC3\xBC" "fung'><file command='execute' program='C:\\a.exe'/>"
+                                         "</item></items></Varnekite>");
+    ASSERT_EQ(CheckText("<?xml version='1.0' encoding='windows-1252'?>" + body), LoadOutcome::Loaded);
+    ExpectExactly({{1, 1, L"the declaration names encoding \"windows-1252\" but the bytes are UTF-8: texts are read "
+                          L"in the ANSI code page (declare encoding=\"utf-8\")"}},
+                  "declared windows-1252");
+    ASSERT_EQ(CheckText(body), LoadOutcome::Loaded);
+    ExpectExactly({}, "nothing declared");
+    ASSERT_EQ(settings.items.size(), 1u);
+    EXPECT_EQ(settings.items[0], L"\u00DCberpr\u00FCfung");
+}

@@ -37,6 +37,16 @@ TEST(TextEncoding, MarksAndDeclarationsDecideAndUtf16BecomesUtf8)
         {"<?xml version=\"1.0\" encoding=\"windows-1251\"?><a/>", TextEncoding::Ansi, ""},
         {"<?xml version=\"1.0\"?><a encoding='utf-8'/>", TextEncoding::Ansi, ""}, // not the declaration's
         {"<a>\xE4</a>", TextEncoding::Ansi, "<a>\xE4</a>"},
+        // No mark, nothing declared: valid UTF-8 beyond ASCII is UTF-8, anything else ANSI.
+        {"<a>\xC3\x9C""berpr\xC3\xBC""fung</a>", TextEncoding::Utf8, "<a>\xC3\x9C""berpr\xC3\xBC""fung</a>"},
+        {"<?xml version='1.0'?><a>\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0</a>", TextEncoding::Utf8, ""},
+        {"<a>\xC3\x9C\xE4</a>", TextEncoding::Ansi, ""},     // one byte that is no UTF-8: ANSI
+        {"<a>\xC0\x80</a>", TextEncoding::Ansi, ""},          // an overlong form is no UTF-8
+        {"<a>plain</a>", TextEncoding::Ansi, ""},              // ASCII reads alike either way
+        {"<?xml version='1.0' encoding='windows-1252'?><a>\xC3\xA4</a>", TextEncoding::Ansi, ""}, // as declared
+        // Only "<?xml" and white space is the declaration, not a processing instruction.
+        {"<?xml-stylesheet encoding='utf-8'?><a>\xE4</a>", TextEncoding::Ansi, ""},
+        {"<?xml\tencoding='utf-8'?><a/>", TextEncoding::Utf8, ""},
     };
     for (const Case& c : cases) {
         std::string bytes = c.bytes;
