@@ -104,7 +104,10 @@ void ElementReader::CheckAttributes(int32_t index, const std::vector<SchemaAttri
             report.At(span.nameOffset, Severity::Warning,
                       L"attribute " + Quote(span.name) + L" has no quoted value; it is not read");
         } else {
-            CheckValue(*match, span.value, span.valueOffset);
+            // Checked as the installer reads it: paths as written (their variables sit at
+            // offsets), every other kind with its references decoded.
+            CheckValue(*match, match->kind == ValueKind::Path ? std::string(span.value) : XmlDocument::DecodeValue(span.value),
+                       span.valueOffset);
         }
     }
 }

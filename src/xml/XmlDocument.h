@@ -82,7 +82,10 @@ public:
     bool Ascend();                        // the current element becomes the current child
     void RewindChildren();                // before the current element's first child
 
-    // Values; missing ones read as empty strings.
+    // Values; missing ones read as empty strings. Values and texts come with the predefined
+    // entities and the references to ASCII characters (&#49; &#x31;) decoded, for the values
+    // that are ASCII by nature (numbers, flags, colours); a reference to any other character
+    // stays as written here, for the text decoding above the reader to take.
     std::string TagName() const;
     std::string Attribute(const char* name) const;
     // The attribute's bytes as they stand in the document, entities not decoded; empty when
@@ -98,6 +101,9 @@ public:
     std::string ChildAttributeByName(const char* elementName, const char* attributeName);
     // ChildAttributeByName's value as it stands in the document, entities not decoded.
     std::string_view RawChildAttributeByName(const char* elementName, const char* attributeName);
+
+    // Bytes of the document as Attribute decodes them.
+    static std::string DecodeValue(std::string_view raw);
 
     // Read access to the index, for tests and tools.
     const std::string& DocumentText() const { return documentText; }

@@ -3,6 +3,7 @@
 // entities decoded. Nothing here changes the text or the records.
 #include "xml/XmlDocument.h"
 
+#include "xml/AsciiText.h"
 #include "xml/XmlScanner.h"
 
 #include <algorithm>
@@ -289,29 +290,64 @@ std::string XmlDocument::ElementText(int32_t index) const
 
 std::string XmlDocument::DecodeText(int32_t first, int32_t last) const
 {
-    std::string out;
     if (last < first)
-        return out;
-    const char* text = documentText.c_str();
-    out.reserve(static_cast<size_t>(last - first + 1));
-    int32_t position = first;
-    while (position <= last) {
-        const void* found = std::memchr(text + position, '&', static_cast<size_t>(last - position + 1));
-        if (found == nullptr) {
-            out.append(text + position, static_cast<size_t>(last - position + 1));
+        return std::string();
+    return DecodeValue(std::string_view(documentText).substr(static_cast<size_t>(first),
+                                                              static_cast<size_t>(last - first + 1)));
+}
+
+namespace {
+
+// A reference to an ASCII character at text[at] ("&#49;", "&#x31;"): the character and the
+// length of the reference; 0 when there is none.
+size_t AsciiReference(std::string_view text, size_t at, char& c)
+{
+    size_t i = at + 2;
+    if (i > text.size() || text[at + 1] != '#')
+        return 0;
+    const bool hex = i < text.size() && (text[i] == 'x' || text[i] == 'X');
+    if (hex)
+        ++i;
+    const size_t digits = i;
+    unsigned value = 0;
+    for (; i < text.size() && i - digits < 8; ++i) {
+        const int digit = AsciiDigitValue(text[i], hex);
+        if (digit < 0)
+            break;
+        value = value * (hex ? 16 : 10) + static_cast<unsigned>(digit);
+    }
+    if (i == digits || i >= text.size() || text[i] != ';' || value == 0 || value >= 0x80)
+        return 0;
+    c = static_cast<char>(value);
+    return i + 1 - at;
+}
+
+} // namespace
+
+std::string XmlDocument::DecodeValue(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    size_t position = 0;
+    while (position < text.size()) {
+        const size_t ampersand = text.find('&', position);
+        if (ampersand == std::string_view::npos) {
+            out.append(text.substr(position));
             break;
         }
-        const int32_t ampersand = static_cast<int32_t>(static_cast<const char*>(found) - text);
-        out.append(text + position, static_cast<size_t>(ampersand - position));
+        out.append(text.substr(position, ampersand - position));
         position = ampersand + 1;
         char replacement = '&';
-        for (const Entity& entity : entities) {
-            // The whole name, ';' included, must lie inside the range.
-            if (ampersand + entity.length <= last
-                && std::memcmp(text + ampersand + 1, entity.name, static_cast<size_t>(entity.length)) == 0) {
-                replacement = entity.replacement;
-                position = ampersand + entity.length + 1;
-                break;
+        if (const size_t length = AsciiReference(text, ampersand, replacement)) {
+            position = ampersand + length;
+        } else {
+            for (const Entity& entity : entities) {
+                // The whole name, ';' included, must lie inside the text.
+                if (text.compare(ampersand + 1, static_cast<size_t>(entity.length), entity.name) == 0) {
+                    replacement = entity.replacement;
+                    position = ampersand + static_cast<size_t>(entity.length) + 1;
+                    break;
+                }
             }
         }
         out += replacement;

@@ -129,6 +129,7 @@ TEST_F(Loader, NumbersOfConfigChildren)
         {"<show total='0' after='3'/>", after, -1},
         {"<show total='-99999999999' after='1'/>", after, INT32_MIN}, // saturates, never wraps
         {"<show total='7'/><show after='3'/>", after, 3},             // each attribute looked up alone
+        {"<window width='&#54;&#x30;0'/>", width, 600},               // references in numbers too
     };
     for (const Case& c : cases) {
         settings = InstallSettings();
@@ -185,6 +186,20 @@ TEST_F(Loader, OnlyTheLastColoursElementCountsAndAssignsEveryValue)
     EXPECT_EQ(settings.header.imagePath, L"");
     EXPECT_EQ(settings.main.currentColour, 0u);
     EXPECT_EQ(settings.footer.progressBorder, 0u);
+}
+
+// Character references work in every value: numbers, flags and colours read as if written out.
+TEST_F(Loader, CharacterReferencesDecodeInNumbersFlagsAndColours)
+{
+    LoadConfig("<window position='&#49;'/><font antialias='&#116;rue'/>"
+               "<colours><header back='&#35;112233' fore='&#x23;FFFFFF'/></colours><exit result='&#x74;rue' "
+               "failure='&#49;&#54;&#48;&#51;'/>");
+    EXPECT_EQ(settings.windowPosition, 1);
+    EXPECT_TRUE(settings.antialias);
+    EXPECT_EQ(settings.header.backColour, 0xFF112233u);
+    EXPECT_EQ(settings.header.foreColour, 0xFFFFFFFFu);
+    EXPECT_TRUE(settings.exit.fromOutcomes);
+    EXPECT_EQ(settings.exit.failure, 1603u);
 }
 
 // [SECTION] Items and commands

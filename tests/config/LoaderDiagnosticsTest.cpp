@@ -284,3 +284,15 @@ TEST_F(LoaderDiagnostics, ADeclaredSingleByteEncodingOverUtf8BytesIsSaid)
     ASSERT_EQ(settings.items.size(), 1u);
     EXPECT_EQ(settings.items[0], L"\u00DCberpr\u00FCfung");
 }
+
+// The checker reads values as the installer does: a reference in a number, flag or colour is
+// no mistake.
+TEST_F(LoaderDiagnostics, CharacterReferencesInValuesAreNoMistake)
+{
+    ASSERT_EQ(CheckText(WithColours("<Varnekite><config>$C<window position='&#49;' width='&#52;00'/>"
+                                    "<font antialias='&#116;rue'/></config><items><item name='a'>"
+                                    "<file command='execute' program='C:\\a.exe' hide='&#x74;rue'/></item></items>"
+                                    "</Varnekite>")),
+              LoadOutcome::Loaded);
+    ExpectExactly({}, "references");
+}

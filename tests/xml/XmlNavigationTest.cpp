@@ -132,7 +132,10 @@ TEST(XmlNavigation, EntitiesDecodeOnlyWhenCompleteAndInsideTheValue)
     struct Case { const char* value; const char* decoded; };
     const Case cases[] = {
         {"a&lt;&amp;&gt;&apos;&quot;", "a<&>'\""},
-        {"&#65;", "&#65;"},        // no numeric references
+        {"&#65;&#x42;&#X43;", "ABC"}, // references to ASCII characters
+        {"&#49;&#x32;3", "123"},
+        {"&#228;&#xE4;", "&#228;&#xE4;"}, // beyond ASCII: left for the text decoding above
+        {"&#0;&#;&#x;&#65", "&#0;&#;&#x;&#65"},
         {"&foo;", "&foo;"},
         {"&lt", "&lt"},            // no ';'
         {"a&", "a&"},
