@@ -383,7 +383,13 @@ std::wstring WhyItCannotBeOpened(const XmlDocument& document, const Configuratio
         document.PositionOf(document.LastErrorOffset(), file.encoding == TextEncoding::Utf8);
     line = position.line;
     column = position.column;
-    return std::wstring(error.begin(), error.end());
+    // The reader's message is ASCII; the element's name in it is decoded like every other text.
+    const std::string_view format = document.LastErrorFormat();
+    const size_t name = format.find("%s");
+    if (name == std::string_view::npos)
+        return MessageText(format, file.encoding);
+    return MessageText(format.substr(0, name), file.encoding) + MessageText(document.LastErrorName(), file.encoding) +
+           MessageText(format.substr(name + 2), file.encoding);
 }
 
 LoadOutcome ReadConfigurationDocument(InstallSettings& settings, const CommandRegistry& handlers,

@@ -74,7 +74,8 @@ bool XmlDocument::ParseDocumentText()
 
     const size_t length = documentText.size();
     if (length > kMaxDocumentLength) {
-        lastError = "Document too large";
+        lastError = lastErrorFormat = "Document too large";
+        lastErrorNameLength = 0;
     } else {
         // Every element starts with a '<' that no '/', '!' or '?' follows: counting those gives
         // the table its size at once, so it never grows (a growing table briefly holds its old
@@ -129,11 +130,14 @@ int32_t XmlDocument::AllocateRecord()
 int32_t XmlDocument::RecordParseError(const char* format, int32_t index, int32_t offset)
 {
     lastErrorOffset = offset;
+    lastErrorFormat = format;
+    const std::string_view nameSpan =
+        IsElement(index) ? xmlscan::TagNameAt(documentText.c_str(), records[index].startTagBegin) : std::string_view();
+    lastErrorNameStart = nameSpan.empty() ? 0 : static_cast<int32_t>(nameSpan.data() - documentText.c_str());
+    lastErrorNameLength = static_cast<int32_t>(nameSpan.size());
     // The message buffer is bounded: a very long tag name is cut, never overrun.
     char message[300];
-    const std::string name =
-        IsElement(index) ? std::string(xmlscan::TagNameAt(documentText.c_str(), records[index].startTagBegin))
-                         : std::string();
+    const std::string name(nameSpan);
     std::snprintf(message, sizeof message, format, name.c_str());
     lastError = message;
     return -1;

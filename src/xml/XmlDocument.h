@@ -41,8 +41,19 @@ public:
     bool ParseText(const char* text);
     // The same with text whose bytes the document takes over (it ends at its first NUL).
     bool ParseText(std::string&& text);
-    // Message of the most recent parse failure; a successful parse does not clear it.
+    // Message of the most recent parse failure; a successful parse does not clear it. Its
+    // element name is the document's bytes (cut to fit): a reader that knows the text's
+    // encoding makes the message from LastErrorFormat and LastErrorName instead.
     const std::string& LastError() const { return lastError; }
+    // The failure's message with "%s" where the element's name goes (if it names one), and
+    // that name's bytes as they stand in the document.
+    const char* LastErrorFormat() const { return lastErrorFormat; }
+    std::string_view LastErrorName() const
+    {
+        const auto start = static_cast<size_t>(lastErrorNameStart);
+        return start > documentText.size() ? std::string_view()
+                                           : std::string_view(documentText).substr(start, static_cast<size_t>(lastErrorNameLength));
+    }
     // Where in the text that failure was found (a byte offset).
     int32_t LastErrorOffset() const { return lastErrorOffset; }
 
@@ -140,6 +151,9 @@ private:
     std::string documentText;
     std::string lastError;
     int32_t lastErrorOffset = 0;
+    const char* lastErrorFormat = "";
+    int32_t lastErrorNameStart = 0;
+    int32_t lastErrorNameLength = 0;
     mutable std::vector<int32_t> lineStarts; // built by PositionOf
     std::vector<ElementRecord> records;
     int32_t nextFreeRecord = 1;

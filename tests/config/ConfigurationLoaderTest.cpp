@@ -66,6 +66,9 @@ TEST_F(Loader, TextWithoutAnElementCannotBeOpenedAndTheRootNameIgnoresAsciiCase)
         {"plain text", LoadOutcome::CannotOpen, L"\n\nElement tag not found at line 1, column 11"},
         {"<Varnekite>\n  <config>\n</Varnekite>", LoadOutcome::CannotOpen,
          L"\n\nEnd tag does not correspond to config at line 3, column 3"},
+        // The element's name decoded as the file's texts are, not byte by byte.
+        {"<Varnekite><\xD0\x9F\xD0\xB0>x</Varnekite>", LoadOutcome::CannotOpen,
+         L"\n\nEnd tag does not correspond to \u041F\u0430 at line 1, column 19"},
         {"<VARNEKITE></VARNEKITE>", LoadOutcome::Loaded, L""},
         {"<?xml version='1.0'?><!-- c --><varnekite/>", LoadOutcome::Loaded, L""},
         {"<Varnekites/>", LoadOutcome::WrongRoot, L""},
