@@ -1,7 +1,8 @@
 // Loading a configuration file the way the installer does (read, parse, read the settings and
 // commands, expand the paths), timed and with its peak heap use, for files of 1, 10 and 100 MB
-// of four shapes: one huge item name, many ordinary items, one attribute of repeated path
-// variables, and a dense run of tiny elements. Peak heap is counted by this program's own
+// of five shapes: one huge item name, many ordinary items, one attribute of repeated path
+// variables, a dense run of tiny elements, and a one-line file of unset references loaded with
+// diagnostics on. Peak heap is counted by this program's own
 // operator new (tests/HeapCounter.h), so it is exact and repeatable; it is printed against the file's size. Built
 // natively (wide characters of 4 bytes) and for Windows (2 bytes). The aim there is a peak of
 // about 3 times the file size: met where text makes up the file (a huge name, repeated
@@ -62,6 +63,21 @@ std::string RepeatedVariables(size_t bytes)
     return text + rest + kTail;
 }
 
+// A generated file on one line: commands whose paths are runs of a variable that is not set,
+// each giving a warning (once, with its count) and an error. Loaded with diagnostics on, as the
+// installer loads (it keeps the first hundred for its log): 10 MB hold about 900 000 references.
+std::string OneLineOfUnsetReferences(size_t bytes)
+{
+    std::string text = "<?xml version=\"1.0\"?><Varnekite><config><font face=\"Tahoma\"/></config><items><item name=\"x\">";
+    std::string command = "<file command=\"dirdelete\" directory=\"";
+    for (int i = 0; i < 100; ++i)
+        command += "%HOMESHARE%";
+    command += "\\old\"/>";
+    while (text.size() + command.size() + 64 < bytes)
+        text += command;
+    return text + "</item></items></Varnekite>";
+}
+
 std::string DenseElements(size_t bytes)
 {
     std::string text = kHead;
@@ -75,6 +91,7 @@ struct Shape
 {
     const char* name;
     std::string (*make)(size_t);
+    bool diagnostics = false; // loaded as the installer does, with a sink for its log
 };
 
 class NoVariables : public PathVariableSource
@@ -97,7 +114,8 @@ int main(int argc, char** argv)
     const Shape shapes[] = {{"one huge item name", HugeItemName},
                             {"many ordinary items", ManyItems},
                             {"repeated %HOMESHARE%", RepeatedVariables},
-                            {"dense tiny elements", DenseElements}};
+                            {"dense tiny elements", DenseElements},
+                            {"one line, unset refs", OneLineOfUnsetReferences, true}};
     const size_t megabyte = 1024 * 1024;
     std::printf("Configuration load: time and peak heap against the file size (wide character: %u bytes)\n",
                 static_cast<unsigned>(sizeof(wchar_t)));
@@ -121,8 +139,14 @@ int main(int argc, char** argv)
             LoadOutcome outcome;
             {
                 InstallSettings settings;
-                outcome = LoadConfiguration(settings, handlers, L"x <" + widePath, NoVariables(),
-                                            [](const std::wstring&) {});
+                KeptDiagnostics kept;
+                const DiagnosticSink sink = [&kept](const Diagnostic& diagnostic) { kept.Add(diagnostic); };
+                LoadOptions options;
+                options.diagnostics = shape.diagnostics ? &sink : nullptr;
+                PathVariables table;
+                BuildPathVariables(table, NoVariables());
+                outcome = LoadConfiguration(settings, handlers, L"x <" + widePath, table,
+                                            [](const std::wstring&) {}, options);
             }
             const double seconds =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -129,17 +129,19 @@ void InstallDialog::LoadConfigurationLogged()
     std::wstring configPath = ConfigurationPathFromCommandLine(GetCommandLineW());
     ExpandVariables(configPath, table);
     // What the checker would say about the configuration goes into the log, warnings and up.
-    std::vector<Diagnostic> diagnostics;
+    KeptDiagnostics diagnostics;
     const DiagnosticSink sink = [&diagnostics](const Diagnostic& diagnostic) {
         if (diagnostic.severity != Severity::Note)
-            diagnostics.push_back(diagnostic);
+            diagnostics.Add(diagnostic);
     };
     const auto logDiagnostics = [&]() {
-        for (const Diagnostic& d : diagnostics)
+        for (const Diagnostic& d : diagnostics.Kept())
             runLog.Write(std::wstring(d.severity == Severity::Error ? L"  error: " : L"  warning: ") +
                          (d.line > 0 ? L"line " + std::to_wstring(d.line) + L", column " + std::to_wstring(d.column) + L": "
                                      : std::wstring()) +
                          d.message);
+        if (diagnostics.More() > 0)
+            runLog.Write(L"  and " + std::to_wstring(diagnostics.More()) + L" more");
     };
     LoadOptions options;
     options.diagnostics = &sink;
@@ -154,7 +156,7 @@ void InstallDialog::LoadConfigurationLogged()
                       options);
     runLog.Write(L"configuration \"" + configPath + L"\" loaded: " + std::to_wstring(settings.items.size()) +
                  L" item(s), " + std::to_wstring(settings.commands.size()) + L" command(s), " +
-                 std::to_wstring(diagnostics.size()) + L" warning(s)");
+                 std::to_wstring(diagnostics.Kept().size() + diagnostics.More()) + L" warning(s)");
     logDiagnostics();
     runLog.Open(settings.log.pathGiven ? settings.log.path : RunLogFile::DefaultPath());
 }

@@ -398,7 +398,7 @@ LoadOutcome ReadConfigurationDocument(InstallSettings& settings, const CommandRe
                                       const ConfigurationErrorHandler& showConfigurationError,
                                       const LoadOptions& options)
 {
-    LoadReport report(options.diagnostics, &document, file.encoding);
+    LoadReport report(options.diagnostics, &document, file.encoding, options.sourceLines);
     report.fileExists = options.fileExists;
     document.Rewind();
     if (!document.NextElement(nullptr)) {

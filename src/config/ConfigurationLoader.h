@@ -39,6 +39,8 @@ LoadOutcome LoadConfiguration(InstallSettings& settings, const CommandRegistry& 
 struct LoadOptions
 {
     const DiagnosticSink* diagnostics = nullptr;
+    // Whether diagnostics come with the text of their line (the checker prints it).
+    bool sourceLines = false;
     std::function<bool(const std::wstring& path)> fileExists;
 };
 

@@ -7,6 +7,7 @@
 #include "xml/XmlDocument.h"
 
 #include <cstdio>
+#include <unordered_map>
 
 namespace {
 
@@ -195,41 +196,66 @@ void ElementReader::CheckValue(const SchemaAttribute& attribute, std::string_vie
 
 void ElementReader::CheckPathVariables(std::string_view value, int32_t offset) const
 {
+    // Each variable's warning is said once per value, at its first reference, with how often it
+    // stood there: a value that repeats one reference a hundred thousand times gives one line.
+    struct Seen
+    {
+        int32_t offset;
+        std::string_view name; // as written
+        const PathVariable* variable; // null: no such variable
+        size_t count;
+    };
+    std::vector<Seen> seen;
+    std::unordered_map<std::wstring, size_t> byName;
+    std::wstring upper;
+    for (size_t open = value.find('%'); open != std::string_view::npos;) {
+        const size_t close = value.find('%', open + 1);
+        if (close == std::string_view::npos)
+            break;
+        const std::string_view name = value.substr(open + 1, close - open - 1);
+        if (name.empty() || name.find_first_of(" \t\\/") != std::string_view::npos) {
+            open = close; // not a reference; its closing '%' may open one
+            continue;
+        }
+        upper.clear();
+        for (char c : name)
+            upper.push_back(static_cast<wchar_t>(static_cast<unsigned char>(UpperAsciiLetter(c))));
+        const auto known = byName.find(upper);
+        const PathVariable* found = nullptr;
+        if (known != byName.end()) {
+            ++seen[known->second].count;
+            found = seen[known->second].variable;
+        } else {
+            for (const PathVariable& variable : variables)
+                if (found == nullptr && variable.name == upper)
+                    found = &variable;
+            byName.emplace(upper, seen.size());
+            seen.push_back({offset + static_cast<int32_t>(open), name, found, 1});
+        }
+        // An unknown name's closing '%' may open the next reference.
+        open = found == nullptr ? close : value.find('%', close + 1);
+    }
+    if (seen.empty())
+        return;
+
     // The path variables' names (ASCII), for a suggestion.
     std::vector<std::string> narrowNames;
     for (const PathVariable& variable : variables)
         if (!variable.environment)
             narrowNames.emplace_back(variable.name.begin(), variable.name.end());
     const std::vector<std::string_view> pathNames(narrowNames.begin(), narrowNames.end());
-
-    for (size_t open = value.find('%'); open != std::string_view::npos;) {
-        const size_t close = value.find('%', open + 1);
-        if (close == std::string_view::npos)
-            return;
-        const std::string_view name = value.substr(open + 1, close - open - 1);
-        std::wstring upper;
-        for (char c : name)
-            upper.push_back(static_cast<wchar_t>(static_cast<unsigned char>(UpperAsciiLetter(c))));
-        const PathVariable* found = nullptr;
-        for (const PathVariable& variable : variables)
-            if (found == nullptr && variable.name == upper)
-                found = &variable;
-        if (name.empty() || name.find_first_of(" \t\\/") != std::string_view::npos) {
-            open = close; // not a reference; its closing '%' may open one
+    for (const Seen& reference : seen) {
+        std::wstring message;
+        if (reference.variable == nullptr)
+            message = L"%" + MessageText(reference.name, encoding) +
+                      L"% is neither a path variable nor set in the environment: it stays as written" +
+                      DidYouMean(ClosestName(reference.name, pathNames));
+        else if (!reference.variable->environment && reference.variable->value.empty())
+            message = L"%" + reference.variable->name + L"% is not set here (give its value with --var): it expands to nothing";
+        else
             continue;
-        }
-        const int32_t at = offset + static_cast<int32_t>(open);
-        if (found == nullptr) {
-            report.At(at, Severity::Warning,
-                      L"%" + MessageText(name, encoding) +
-                          L"% is neither a path variable nor set in the environment: it stays as written" +
-                          DidYouMean(ClosestName(name, pathNames)));
-            open = close;
-            continue;
-        }
-        if (!found->environment && found->value.empty())
-            report.At(at, Severity::Warning,
-                      L"%" + found->name + L"% is not set here (give its value with --var): it expands to nothing");
-        open = value.find('%', close + 1);
+        if (reference.count > 1)
+            message += L" (" + std::to_wstring(reference.count) + L" times in this value)";
+        report.At(reference.offset, Severity::Warning, message);
     }
 }

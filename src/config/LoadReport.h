@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 class XmlDocument;
@@ -16,8 +17,10 @@ class LoadReport
 {
 public:
     LoadReport() = default;
-    LoadReport(const DiagnosticSink* sink, const XmlDocument* document, TextEncoding encoding)
-        : sink(sink != nullptr && *sink ? sink : nullptr), document(document), encoding(encoding)
+    LoadReport(const DiagnosticSink* sink, const XmlDocument* document, TextEncoding encoding,
+               bool sourceLines = false)
+        : sink(sink != nullptr && *sink ? sink : nullptr), document(document), encoding(encoding),
+          sourceLines(sourceLines)
     {
     }
 
@@ -34,6 +37,10 @@ private:
     const DiagnosticSink* sink = nullptr;
     const XmlDocument* document = nullptr;
     TextEncoding encoding = TextEncoding::Ansi;
+    bool sourceLines = false;
+    // The line last decoded for a diagnostic: a line with many diagnostics is decoded once.
+    mutable int sourceLineNumber = 0;
+    mutable std::shared_ptr<const std::wstring> sourceLine;
 };
 
 // Bytes of the configuration (names, values) as text for a message.

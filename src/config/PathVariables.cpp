@@ -228,6 +228,10 @@ void ExpandVariables(std::wstring& text, const PathVariables& table, std::wstrin
     if (environment)
         ExpandEnvironment(expansion, table);
     text.swap(expansion.text);
+    // References that expanded to nothing shrink the text in place: a command keeps its path,
+    // not the room its references took.
+    if (text.capacity() > 2 * text.size() + 64)
+        text.shrink_to_fit();
     if (emptyVariable != nullptr && !expansion.emptyName.empty())
         *emptyVariable = expansion.emptyName;
 }

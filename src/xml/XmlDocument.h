@@ -155,6 +155,10 @@ private:
     int32_t lastErrorNameStart = 0;
     int32_t lastErrorNameLength = 0;
     mutable std::vector<int32_t> lineStarts; // built by PositionOf
+    // PositionOf's last answer: offsets asked in order along one long line cost one pass.
+    mutable int32_t lastPositionOffset = -1;
+    mutable Position lastPosition;
+    mutable bool lastPositionUtf8 = false;
     std::vector<ElementRecord> records;
     int32_t nextFreeRecord = 1;
     int32_t parentIndex = 0;

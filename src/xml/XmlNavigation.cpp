@@ -360,6 +360,7 @@ std::string XmlDocument::DecodeValue(std::string_view text)
 XmlDocument::Position XmlDocument::PositionOf(int32_t offset, bool utf8) const
 {
     if (lineStarts.empty()) {
+        lastPositionOffset = -1;
         lineStarts.push_back(0);
         for (size_t i = 0; i < documentText.size(); ++i)
             if (documentText[i] == '\n')
@@ -371,11 +372,19 @@ XmlDocument::Position XmlDocument::PositionOf(int32_t offset, bool utf8) const
         offset = static_cast<int32_t>(documentText.size());
     const auto after = std::upper_bound(lineStarts.begin(), lineStarts.end(), offset);
     const auto line = static_cast<int>(after - lineStarts.begin());
-    const int32_t start = *(after - 1);
+    int32_t start = *(after - 1);
     int column = 1;
+    // Further along the line of the last answer: count on from there.
+    if (lastPositionOffset >= start && lastPositionOffset <= offset && lastPosition.line == line && lastPositionUtf8 == utf8) {
+        start = lastPositionOffset;
+        column = lastPosition.column;
+    }
     for (int32_t i = start; i < offset; ++i)
         if (!utf8 || (static_cast<unsigned char>(documentText[static_cast<size_t>(i)]) & 0xC0) != 0x80)
             ++column;
+    lastPositionOffset = offset;
+    lastPosition = {line, column};
+    lastPositionUtf8 = utf8;
     return {line, column};
 }
 

@@ -162,12 +162,13 @@ TEST(CheckTool, SummaryListsItemsCommandsAndWarnings)
 
 TEST(CheckTool, DiagnosticsLookLikeACompilers)
 {
-    Diagnostic warning{Severity::Warning, 4, 13, L"<window> has no attribute \"widht\"", L"    <window widht=\"420\"/>"};
+    const auto line = [](const wchar_t* text) { return std::make_shared<const std::wstring>(text); };
+    Diagnostic warning{Severity::Warning, 4, 13, L"<window> has no attribute \"widht\"", line(L"    <window widht=\"420\"/>")};
     EXPECT_EQ(FormatDiagnostic(L"C:\\Setup\\Varnekite.xml", warning),
               "C:\\Setup\\Varnekite.xml:4:13: warning: <window> has no attribute \"widht\"\n");
-    Diagnostic error{Severity::Error, 2, 4, L"End tag does not correspond", L"\t<a></b>"};
+    Diagnostic error{Severity::Error, 2, 4, L"End tag does not correspond", line(L"\t<a></b>")};
     EXPECT_EQ(FormatDiagnostic(L"a.xml", error), "a.xml:2:4: error: End tag does not correspond\n\t<a></b>\n\t  ^\n");
-    Diagnostic unplaced{Severity::Error, 0, 0, L"cannot be opened: there is no such file", L""};
+    Diagnostic unplaced{Severity::Error, 0, 0, L"cannot be opened: there is no such file", nullptr};
     EXPECT_EQ(FormatDiagnostic(L"a.xml", unplaced), "a.xml: error: cannot be opened: there is no such file\n");
     EXPECT_EQ(ConfigurationFolder(L"C:\\Setup\\Varnekite.xml"), L"C:\\Setup\\");
     EXPECT_EQ(ConfigurationFolder(L"/media/setup/Varnekite.xml"), L"/media/setup/");

@@ -54,3 +54,50 @@ TEST_F(LoadMemory, RunningOutOfMemoryIsTheConfigurationError)
 }
 
 } // namespace
+
+namespace {
+
+// A generated configuration on one line, each command's path a run of references to a variable
+// that is not set: a warning and an error per command, all on one line.
+std::string OneLineOfUnsetReferences(size_t commands, size_t referencesEach)
+{
+    std::string xml = "<Varnekite><config/><items><item name='x'>";
+    for (size_t i = 0; i < commands; ++i) {
+        xml += "<file command='dirdelete' directory='";
+        for (size_t r = 0; r < referencesEach; ++r)
+            xml += "%HOMESHARE%";
+        xml += "\\old'/>";
+    }
+    return xml + "</item></items></Varnekite>";
+}
+
+// Diagnostics hold their place, not their line's text: one line with ten thousand of them and
+// half a million references loads in linear time and memory, a repeated warning counts once
+// per value, and the installer keeps the first hundred and a count.
+TEST_F(LoadMemory, ManyDiagnosticsOnOneLineStayLinear)
+{
+    const std::string xml = OneLineOfUnsetReferences(5000, 100);
+    const std::wstring path = WriteFile("Varnekite.xml", xml);
+    KeptDiagnostics kept;
+    const DiagnosticSink sink = [&kept](const Diagnostic& diagnostic) { kept.Add(diagnostic); };
+    LoadOptions options;
+    options.diagnostics = &sink;
+    PathVariables table{{L"VARNEKITE", L"C:\\Setup\\"}, {L"HOMESHARE", L""}};
+    const size_t before = heapcounter::StartMeasuring();
+    const LoadOutcome outcome = LoadConfiguration(settings, handlers, L"setup.exe <" + path, table,
+                                                  [this](const std::wstring& message) { faults.push_back(message); },
+                                                  options);
+    const size_t peak = heapcounter::peakBytes.load() - before;
+    EXPECT_EQ(outcome, LoadOutcome::Loaded);
+    EXPECT_LE(peak, 3 * xml.size()) << peak;
+    ASSERT_EQ(kept.Kept().size(), KeptDiagnostics::kKept);
+    // One warning and one error per command, and one for the missing colours.
+    EXPECT_EQ(kept.Kept().size() + kept.More(), 10001u);
+    EXPECT_EQ(kept.Kept()[1].message,
+              L"%HOMESHARE% is not set here (give its value with --var): it expands to nothing (100 times in this value)");
+    EXPECT_EQ(kept.Kept()[1].line, 1);
+    EXPECT_EQ(kept.Kept()[1].sourceLine, nullptr);
+    EXPECT_EQ(settings.commands.size(), 5000u);
+}
+
+} // namespace

@@ -44,6 +44,7 @@ protected:
         const DiagnosticSink sink = [this](const Diagnostic& diagnostic) { diagnostics.push_back(diagnostic); };
         LoadOptions options;
         options.diagnostics = &sink;
+        options.sourceLines = true;
         options.fileExists = [this](const std::wstring& file) { return file == existing; };
         settings = InstallSettings();
         return LoadConfiguration(settings, handlers, L"setup.exe <" + path, table,
@@ -231,7 +232,8 @@ TEST_F(LoaderDiagnostics, FilesThatCannotBeUsedSayWhy)
         EXPECT_EQ(d.line, c.line) << c.content;
         if (c.line > 0) {
             EXPECT_EQ(d.column, c.column) << c.content;
-            EXPECT_NE(d.sourceLine, L"") << c.content;
+            ASSERT_NE(d.sourceLine, nullptr) << c.content;
+            EXPECT_NE(*d.sourceLine, L"") << c.content;
         }
         EXPECT_NE(d.message.find(c.reason), std::wstring::npos) << NarrowBytes(d.message);
         ASSERT_EQ(faults.size(), 1u);

@@ -94,14 +94,21 @@ std::string FormatDiagnostic(const std::wstring& file, const Diagnostic& diagnos
     if (diagnostic.line > 0)
         text += std::to_string(diagnostic.line) + ":" + std::to_string(diagnostic.column) + ":";
     text += " " + std::string(SeverityName(diagnostic.severity)) + ": " + Utf8FromWide(diagnostic.message) + "\n";
-    if (diagnostic.severity == Severity::Error && diagnostic.line > 0) {
-        text += Utf8FromWide(diagnostic.sourceLine) + "\n";
+    if (diagnostic.severity == Severity::Error && diagnostic.line > 0 && diagnostic.sourceLine != nullptr) {
+        // A long line (a generated file on one line) shows the part around the column, so that
+        // printing stays linear in the file however many errors it has.
+        constexpr size_t kAround = 80;
+        const std::wstring& line = *diagnostic.sourceLine;
+        const size_t column = static_cast<size_t>(diagnostic.column - 1);
+        const size_t from = column > kAround ? column - kAround : 0;
+        const size_t to = std::min(line.size(), column + kAround);
+        const std::wstring shown = (from > 0 ? L"..." : L"") + line.substr(std::min(from, line.size()), to > from ? to - from : 0) +
+                                   (to < line.size() ? L"..." : L"");
+        text += Utf8FromWide(shown) + "\n";
         // Tabs stay tabs so that the caret lines up however the terminal shows them.
-        std::wstring caret;
-        for (int i = 0; i + 1 < diagnostic.column; ++i)
-            caret += static_cast<size_t>(i) < diagnostic.sourceLine.size() && diagnostic.sourceLine[static_cast<size_t>(i)] == L'\t'
-                         ? L'\t'
-                         : L' ';
+        std::wstring caret = from > 0 ? L"   " : L"";
+        for (size_t i = from; i < column; ++i)
+            caret += i < line.size() && line[i] == L'\t' ? L'\t' : L' ';
         text += Utf8FromWide(caret) + "^\n";
     }
     return text;
@@ -181,6 +188,7 @@ int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& ma
     const DiagnosticSink sink = [&diagnostics](const Diagnostic& diagnostic) { diagnostics.push_back(diagnostic); };
     LoadOptions loadOptions;
     loadOptions.diagnostics = &sink;
+    loadOptions.sourceLines = true;
     loadOptions.fileExists = host.exists;
 
     CommandRegistry handlers;
