@@ -3,6 +3,9 @@
 # Everything is named here: nothing is left to recommended packages or to what the machine
 # happens to have.
 set -euo pipefail
+# A script that ran the set-up already tells the scripts it starts (the test command starts the
+# release script): once is enough, and a failing package list is not waited for twice.
+[ "${VARNEKITE_SETUP_DONE:-0}" != 1 ] || exit 0
 
 packages=(
   # builds: native (tests, fuzzers, benchmarks) and cross-built for Windows

@@ -12,6 +12,7 @@ root=$(pwd)
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
 bash scripts/setup.sh
+export VARNEKITE_SETUP_DONE=1
 jobs=${VARNEKITE_JOBS:-$(nproc)}
 export VARNEKITE_JOBS=$jobs
 status=0
