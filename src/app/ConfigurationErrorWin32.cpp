@@ -17,6 +17,7 @@ void ShowConfigurationError(HWND owner, const std::wstring& message, RunLog* log
         if (unattended)
             log->Write(L"no message box: nobody can answer one in this window station");
         log->Write(L"run ended: exit code " + std::to_wstring(kConfigurationErrorExitCode));
+        log->Finish();
     }
     if (!unattended)
         MessageBoxW(owner, message.c_str(), L"Configuration Error", MB_OK);

@@ -288,6 +288,7 @@ void InstallDialog::OnListDone()
         runLog.Write(L"result: exit code " + std::to_wstring(result.exitCode) + L", " + why);
     }
     LogRunEnd(result.exitCode);
+    runLog.Finish();
     ExitProcess(result.exitCode);
 }
 

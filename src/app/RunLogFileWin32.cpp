@@ -29,10 +29,26 @@ LogClock LogClockNow()
     return clock;
 }
 
+RunLogFile::RunLogFile()
+{
+    queue = std::make_unique<LogQueue>(
+        [this](const std::string& lines) { WriteNow(lines); },
+        [](uint64_t dropped) {
+            return LogLines(LogClockNow(), GetCurrentProcessId(),
+                            std::to_wstring(dropped) + L" line(s) of this log were dropped: writing it could not keep up");
+        });
+}
+
 RunLogFile::~RunLogFile()
 {
+    queue.reset();
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
+}
+
+void RunLogFile::Finish()
+{
+    queue->Flush(std::chrono::seconds(2));
 }
 
 std::wstring RunLogFile::DefaultPath()
@@ -46,7 +62,11 @@ std::wstring RunLogFile::DefaultPath()
 
 void RunLogFile::Open(const std::wstring& logPath)
 {
-    const std::lock_guard<std::mutex> guard(lock);
+    queue->Run([this, logPath]() { OpenNow(logPath); });
+}
+
+void RunLogFile::OpenNow(const std::wstring& logPath)
+{
     waiting = false;
     path = logPath;
     std::string lines;
@@ -58,8 +78,11 @@ void RunLogFile::Open(const std::wstring& logPath)
 
 void RunLogFile::Write(const std::wstring& line)
 {
-    const std::string lines = LogLines(LogClockNow(), GetCurrentProcessId(), line);
-    const std::lock_guard<std::mutex> guard(lock);
+    queue->Push(LogLines(LogClockNow(), GetCurrentProcessId(), line));
+}
+
+void RunLogFile::WriteNow(const std::string& lines)
+{
     if (waiting)
         pending += lines;
     else if (file != INVALID_HANDLE_VALUE)

@@ -1,22 +1,25 @@
 // The run log's file. Lines written before the file is known (while the configuration that may
 // name it loads) wait in memory and follow once it is opened. Every line is appended at once
 // (FILE_APPEND_DATA, shared with other runs), so a run that is killed leaves what it wrote.
-// Nothing here may stop or slow a run: a file that cannot be opened or written is passed over.
+// Nothing here may stop or slow a run: the file is opened and written by a thread of its own
+// (LogQueue), so a stalled share or a pipe nobody reads holds up only that thread, and a file
+// that cannot be opened or written is passed over.
 #pragma once
 
+#include "app/LogQueue.h"
 #include "app/RunLogText.h"
 #include "commands/RunLog.h"
 
 #include <windows.h>
 
 #include <cstdint>
-#include <mutex>
+#include <memory>
 #include <string>
 
 class RunLogFile : public RunLog
 {
 public:
-    RunLogFile() = default;
+    RunLogFile();
     ~RunLogFile() override;
     RunLogFile(const RunLogFile&) = delete;
     RunLogFile& operator=(const RunLogFile&) = delete;
@@ -25,21 +28,26 @@ public:
     // goes first. An empty path: no log, and what waited is dropped.
     void Open(const std::wstring& path);
     void Write(const std::wstring& line) override;
+    // Waits at most two seconds for the queued lines to be written.
+    void Finish() override;
 
     // Varnekite.log in the temporary folder (the Windows one for a service or SYSTEM).
     static std::wstring DefaultPath();
 
 private:
-    void Append(const std::string& bytes); // with the lock held
+    // On the queue's thread, the only one that touches what follows.
+    void OpenNow(const std::wstring& path);
+    void WriteNow(const std::string& lines);
+    void Append(const std::string& bytes);
     bool OpenFile();
     void StartAnew();
 
-    std::mutex lock;
     std::wstring path;
     HANDLE file = INVALID_HANDLE_VALUE;
     bool waiting = true; // the path is not known yet
     std::string pending;
     uint64_t size = 0;
+    std::unique_ptr<LogQueue> queue; // ended before the file is closed
 };
 
 // The clock as the log writes it: local time and its offset from UTC, now.

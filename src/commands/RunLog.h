@@ -9,4 +9,6 @@ class RunLog
 public:
     virtual ~RunLog() = default;
     virtual void Write(const std::wstring& line) = 0;
+    // Gives what was written a short while to reach the log, before the process ends.
+    virtual void Finish() {}
 };
