@@ -10,7 +10,7 @@ void CopySlot::Chunk(uint64_t fileSize, uint64_t transferred)
     pool->Chunk(index, fileSize, transferred);
 }
 
-CopyPool::CopyPool(InstallProgress& progress, int threads) : progress(progress)
+CopyPool::CopyPool(InstallProgress& progress, int threads, const ThreadStarter& startThread) : progress(progress)
 {
     const int count = std::clamp(threads, 1, kMaxCopyThreads);
     if (count == 1)
@@ -24,8 +24,24 @@ CopyPool::CopyPool(InstallProgress& progress, int threads) : progress(progress)
         workers.push_back(std::move(worker));
     }
     // Started only once every slot is in place: a worker reads nothing that is still changing.
-    for (const auto& worker : workers)
-        worker->thread = std::thread([this, &worker = *worker]() { Work(worker); });
+    // A thread the system cannot start ends the starting; the workers after it go.
+    size_t started = 0;
+    for (const auto& worker : workers) {
+        std::function<void()> work = [this, &worker = *worker]() { Work(worker); };
+        try {
+            worker->thread = startThread ? startThread(std::move(work)) : std::thread(std::move(work));
+        } catch (...) {
+            break;
+        }
+        if (!worker->thread.joinable())
+            break;
+        ++started;
+    }
+    if (started < workers.size()) {
+        const std::lock_guard<std::mutex> guard(lock); // the started workers read `workers`
+        workers.resize(started);
+        capacity = kQueuedPerWorker * started;
+    }
 }
 
 CopyPool::~CopyPool()

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -193,6 +195,31 @@ TEST(CopyPool, ProgressSumsTheCopiesInFlightAndShowsTheFileStartedLast)
     EXPECT_EQ(progress.finishedFilesBytes.load(), 700u);
     EXPECT_EQ(progress.commandBytesDone.load(), 700u);
     EXPECT_EQ(progress.commandPercent.load(), 70.0f);
+}
+
+// A thread the system cannot start never ends the process: the pool goes on with the workers
+// it got, or with none on the caller's thread, and every job still runs once.
+TEST(CopyPool, AWorkerThatCannotStartIsLeftOut)
+{
+    for (int canStart : {0, 2}) {
+        SCOPED_TRACE(canStart);
+        int starts = 0;
+        const CopyPool::ThreadStarter starter = [&starts, canStart](std::function<void()> work) {
+            if (starts++ >= canStart)
+                throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+            return std::thread(std::move(work));
+        };
+        InstallProgress progress;
+        std::atomic<int> ran{0};
+        {
+            CopyPool pool(progress, 4, starter);
+            EXPECT_EQ(pool.Workers(), static_cast<size_t>(canStart));
+            for (int i = 0; i < 50; ++i)
+                pool.Run(L"f" + std::to_wstring(i), 10, [&ran](InstallProgress&) { ++ran; });
+        }
+        EXPECT_EQ(ran.load(), 50);
+        EXPECT_EQ(progress.finishedFilesBytes.load(), 500u);
+    }
 }
 
 } // namespace
