@@ -4,11 +4,13 @@
 // window stays live because painting happens on the window thread. The exit code is read and
 // logged, and decides the command's outcome.
 #include "commands/InstallState.h"
+#include "commands/ProgramStart.h"
 #include "commands/RunCallbacksWin32.h"
 #include "commands/SystemMessageWin32.h"
 
 #include <windows.h>
 #include <shellapi.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 
@@ -27,15 +29,10 @@ HANDLE CreateTreeJob()
     return job;
 }
 
-// Starts an executable suspended, puts it into the job and lets it run: nothing it starts can
-// escape the job before it is in. False (nothing started) for what CreateProcess cannot start
-// (documents, installer packages), which the shell then opens.
-bool StartInJob(HANDLE job, const InstallCommand& command, const std::wstring& program, const std::wstring& parameters,
-                PROCESS_INFORMATION& process)
+// Starts a command line suspended, puts it into the job and lets it run: nothing it starts can
+// escape the job before it is in. False (nothing started, the error left) when it cannot start.
+bool StartInJob(HANDLE job, const InstallCommand& command, std::wstring commandLine, PROCESS_INFORMATION& process)
 {
-    std::wstring commandLine = L"\"" + program + L"\"";
-    if (!parameters.empty())
-        commandLine += L" " + parameters;
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -52,6 +49,19 @@ bool StartInJob(HANDLE job, const InstallCommand& command, const std::wstring& p
         }
     }
     return false;
+}
+
+// The command line the file's registered "open" verb makes, where it has one (a program the
+// shell would start for a document, a package or a script); empty for a verb the shell serves
+// otherwise (DDE, COM), which only the shell itself can open.
+std::wstring OpenVerbCommandLine(const std::wstring& file, const std::wstring& parameters)
+{
+    wchar_t verb[2048];
+    DWORD length = sizeof verb / sizeof verb[0];
+    if (AssocQueryStringW(ASSOCF_NOTRUNCATE | ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_COMMAND, file.c_str(), L"open",
+                          verb, &length) != S_OK)
+        return std::wstring();
+    return VerbCommandLine(verb, file, parameters);
 }
 
 // Waits until the process (and, with a job, every process in it) has ended or the deadline has
@@ -104,11 +114,40 @@ void RunExecute(InstallState& state, int commandIndex)
               (command.timeoutSeconds > 0 ? L", waits at most " + std::to_wstring(command.timeoutSeconds) + L" s"
                                           : L""));
 
+    // A working folder that is not there runs nothing: the program would run in Varnekite's own
+    // folder and look there for what it was meant to find.
+    if (!command.directory.empty()) {
+        const DWORD attributes = GetFileAttributesW(command.directory.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            outcome = {CommandResult::Failed, L"could not start: the working folder \"" + command.directory +
+                                                  L"\" is not there"};
+            if (static_cast<size_t>(commandIndex) < state.outcomes.size())
+                state.outcomes[static_cast<size_t>(commandIndex)] = outcome;
+            return;
+        }
+    }
+
     HANDLE job = command.waitForTree ? CreateTreeJob() : nullptr;
     PROCESS_INFORMATION process = {};
-    bool started = job != nullptr && StartInJob(job, command, program, parameters, process);
+    bool started = false;
     DWORD startError = 0;
-    if (!started) {
+    bool mayUseShell = true;
+    if (job != nullptr) {
+        std::wstring commandLine = L"\"" + program + L"\"";
+        if (!parameters.empty())
+            commandLine += L" " + parameters;
+        started = StartInJob(job, command, commandLine, process);
+        if (!started) {
+            // Only what is no executable goes to the shell; any other failure is the command's.
+            startError = GetLastError();
+            mayUseShell = ShellMayOpenInstead(startError);
+            // A document or package whose verb is a command line starts inside the job as well.
+            const std::wstring verb = mayUseShell ? OpenVerbCommandLine(program, parameters) : std::wstring();
+            if (!verb.empty())
+                started = StartInJob(job, command, verb, process);
+        }
+    }
+    if (!started && mayUseShell) {
         SHELLEXECUTEINFOW info = {};
         info.cbSize = sizeof(info);
         // No error box from the shell: a missing program must not stop an unattended run
@@ -124,7 +163,8 @@ void RunExecute(InstallState& state, int commandIndex)
         if (!started)
             startError = GetLastError();
         process.hProcess = info.hProcess;
-        // What the shell started can only join the job now; what it started meanwhile is not in it.
+        // What the shell started can only join the job now; what it started meanwhile is not in
+        // it. Only verbs that are no command line come here (DDE, COM).
         if (job != nullptr && process.hProcess != nullptr)
             AssignProcessToJobObject(job, process.hProcess);
     }

@@ -119,6 +119,24 @@ TEST_F(RunLogE2e, DirectoryIsTheProgramsCurrentFolder)
     EXPECT_EQ(ReadTextFile(MarkerPath()), "cwd=" + Narrow(work) + "\ncwd=" + Narrow(folder.Path()) + "\n");
 }
 
+// A working folder that is not there starts nothing, with or without a tree wait: the program
+// would otherwise run in Varnekite's own folder. The log says why and the run reports it.
+TEST_F(RunLogE2e, AWorkingFolderThatIsNotThereStartsNothing)
+{
+    const std::string missing = Attribute(Narrow(folder.File(L"missing")));
+    EXPECT_EQ(RunToEnd("<exit result='true'/>" + LogElement(),
+                       "<item name='Folders'>" + Program("cwd \"" + Narrow(MarkerPath()) + "\"", " directory='" + missing + "'") +
+                           Program("cwd \"" + Narrow(MarkerPath()) + "\"", " directory='" + missing + "' wait='tree'") +
+                           "</item>"),
+              1603u);
+    EXPECT_EQ(ReadTextFile(MarkerPath()), "");
+    const std::string log = ReadTextFile(LogPath());
+    EXPECT_TRUE(Holds(log, "command 1 execute ended after")) << log;
+    EXPECT_TRUE(Holds(log, "failed: could not start: the working folder \"" + Narrow(folder.File(L"missing")) +
+                               "\" is not there")) << log;
+    EXPECT_FALSE(Holds(log, "]   process ")) << log; // no process started
+}
+
 // <exit result="true">: 0 when everything succeeded, 3010 when a program asked for a restart,
 // 1603 when anything failed, or the codes the configuration names; the log says which command
 // decided. Without it: 1, whatever happened.
