@@ -61,7 +61,10 @@ std::wstring OpenVerbCommandLine(const std::wstring& file, const std::wstring& p
     if (AssocQueryStringW(ASSOCF_NOTRUNCATE | ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_COMMAND, file.c_str(), L"open",
                           verb, &length) != S_OK)
         return std::wstring();
-    return VerbCommandLine(verb, file, parameters);
+    // Verbs are often written with variables ("%SystemRoot%\\System32\\msiexec.exe /i \"%1\"").
+    wchar_t expanded[4096];
+    const DWORD size = ExpandEnvironmentStringsW(verb, expanded, sizeof expanded / sizeof expanded[0]);
+    return VerbCommandLine(size > 0 && size <= sizeof expanded / sizeof expanded[0] ? expanded : verb, file, parameters);
 }
 
 // Waits until the process (and, with a job, every process in it) has ended or the deadline has
