@@ -62,7 +62,17 @@ std::wstring RunLogFile::DefaultPath()
 
 void RunLogFile::Open(const std::wstring& logPath)
 {
+    {
+        const std::lock_guard<std::mutex> guard(openedLock);
+        opened = logPath;
+    }
     queue->Run([this, logPath]() { OpenNow(logPath); });
+}
+
+std::wstring RunLogFile::Path() const
+{
+    const std::lock_guard<std::mutex> guard(openedLock);
+    return opened;
 }
 
 void RunLogFile::OpenNow(const std::wstring& logPath)

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 class RunLogFile : public RunLog
@@ -30,6 +31,7 @@ public:
     void Write(const std::wstring& line) override;
     // Waits at most two seconds for the queued lines to be written.
     void Finish() override;
+    std::wstring Path() const override;
 
     // Varnekite.log in the temporary folder (the Windows one for a service or SYSTEM).
     static std::wstring DefaultPath();
@@ -48,6 +50,8 @@ private:
     std::string pending;
     uint64_t size = 0;
     std::unique_ptr<LogQueue> queue; // ended before the file is closed
+    mutable std::mutex openedLock;
+    std::wstring opened; // the path Open was given, for the callers' threads
 };
 
 // The clock as the log writes it: local time and its offset from UTC, now.

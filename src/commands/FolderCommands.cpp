@@ -318,6 +318,104 @@ std::vector<std::wstring_view> NamesOf(std::wstring_view relative)
     return names;
 }
 
+// Whether `path` lies in `folder` or is `folder`, however either is spelled: by another drive
+// letter for the same folder, the "\\\\?\\" form, a share, a link above it, a short name or
+// letters in another case. The folders of `path` are compared with `folder` by identity, from
+// `path` up; `below` is then the part of `path` beneath `folder` ("" for `folder` itself).
+// Where `folder` is not there to identify, the texts decide.
+bool PartBelow(FileSystem& fileSystem, const std::wstring& folder, const std::wstring& path, std::wstring& below)
+{
+    const std::wstring folderText(WithoutTrailingSeparators(folder));
+    const std::wstring pathText(WithoutTrailingSeparators(path));
+    FileIdentity folderIdentity;
+    if (fileSystem.Identify(folderText, folderIdentity)) {
+        const size_t rootLength = PathRootLength(pathText);
+        for (size_t end = pathText.size(); end > 0;) {
+            // The drive's root keeps its separator ("C:\\", never "C:").
+            const size_t cut = end <= rootLength ? rootLength : end;
+            FileIdentity identity;
+            if (fileSystem.Identify(pathText.substr(0, cut), identity) && identity == folderIdentity) {
+                below = pathText.substr(cut);
+                return true;
+            }
+            if (cut <= rootLength)
+                break;
+            end = pathText.find_last_of(L"\\/", cut - 1);
+            if (end == std::wstring::npos)
+                break;
+        }
+        return false;
+    }
+    const std::wstring normal = NormalizePath(pathText);
+    const std::wstring normalFolder = NormalizePath(folderText);
+    if (SameNormalPath(normal, normalFolder)) {
+        below.clear();
+        return true;
+    }
+    if (!IsStrictlyInside(normal, normalFolder))
+        return false;
+    below = normal.substr(WithoutTrailingSeparators(normalFolder).size());
+    return true;
+}
+
+// Whether the names of `relative` begin with all of `names`, compared as the file system
+// compares names; `exactly`: and have no more.
+bool NamesBeginWith(FileSystem& fileSystem, std::wstring_view relative, const std::vector<std::wstring_view>& names,
+                    bool exactly = false)
+{
+    const std::vector<std::wstring_view> own = NamesOf(relative);
+    if (own.size() < names.size() || (exactly && own.size() != names.size()))
+        return false;
+    for (size_t i = 0; i < names.size(); ++i)
+        if (!fileSystem.SameName(own[i], names[i]))
+            return false;
+    return true;
+}
+
+// A file the command leaves where it is (the run's own log, open for writing), and the folders
+// that hold it, which cannot go while it stays. Found by identity as PartBelow finds it.
+class KeptFile
+{
+public:
+    KeptFile(const KeptFile&) = delete;
+    KeptFile& operator=(const KeptFile&) = delete;
+    KeptFile(FileSystem& fileSystem, const std::wstring& folder, const std::wstring& keep) : fileSystem(fileSystem)
+    {
+        std::wstring below;
+        if (!keep.empty() && PartBelow(fileSystem, folder, keep, below)) {
+            text = below;
+            names = NamesOf(text);
+            base = WithoutTrailingSeparators(folder).size();
+        }
+    }
+    // Whether `path` (below the folder) is the kept file itself.
+    bool Is(const std::wstring& path) const
+    {
+        return !names.empty() &&
+               NamesBeginWith(fileSystem, std::wstring_view(path).substr(std::min(base, path.size())), names, true);
+    }
+    bool Is(const FileEntry& entry) const { return Is(entry.path); }
+    // Whether the folder `entry` (or the command's folder itself, for base) holds the kept file.
+    bool Holds(const std::wstring& path) const
+    {
+        if (names.empty())
+            return false;
+        const std::vector<std::wstring_view> own = NamesOf(std::wstring_view(path).substr(std::min(base, path.size())));
+        if (own.size() >= names.size())
+            return false;
+        for (size_t i = 0; i < own.size(); ++i)
+            if (!fileSystem.SameName(own[i], names[i]))
+                return false;
+        return true;
+    }
+
+private:
+    FileSystem& fileSystem;
+    std::wstring text; // the part below the folder; `names` points into it
+    std::vector<std::wstring_view> names;
+    size_t base = 0;
+};
+
 // Copy and move's shared preparation: the resolved paths, the file set and where each entry goes.
 class FolderTransfer
 {
@@ -381,47 +479,18 @@ public:
     std::wstring destinationRoot;
 
 private:
-    // Whether the destination lies inside the source (C:\data into C:\data\backup), however
-    // either is spelled: by another drive letter for the same folder, the "\\?\" form, a
-    // share, a link above it, a short name or letters in another case. The destination's
-    // folders are compared with the source by identity, from the destination up; `below` is
-    // then the destination's part beneath the source ("" when it is the source itself). Where
-    // the source is not there to identify, the texts decide.
+    // Whether the destination lies inside the source (C:\\data into C:\\data\\backup), however
+    // either is spelled; `below` is then the destination's part beneath the source ("" when it
+    // is the source itself).
     void FindTheDestinationInTheSource()
     {
-        const std::wstring sourceFolder(WithoutTrailingSeparators(source));
         const std::wstring destination(WithoutTrailingSeparators(destinationRoot));
-        FileIdentity sourceIdentity;
-        if (SameNormalPath(NormalizePath(destination), NormalizePath(sourceFolder))) {
+        if (SameNormalPath(NormalizePath(destination), NormalizePath(WithoutTrailingSeparators(source)))) {
             destinationIsSource = true;
             return;
         }
-        if (fileSystem.Identify(sourceFolder, sourceIdentity)) {
-            const size_t rootLength = PathRootLength(destination);
-            for (size_t end = destination.size(); end > 0;) {
-                // The drive's root keeps its separator ("C:\", never "C:").
-                const size_t cut = end <= rootLength ? rootLength : end;
-                FileIdentity identity;
-                if (fileSystem.Identify(destination.substr(0, cut), identity) && identity == sourceIdentity) {
-                    below = destination.substr(cut);
-                    destinationIsSource = NamesOf(below).empty();
-                    found = true;
-                    return;
-                }
-                if (cut <= rootLength)
-                    break;
-                end = destination.find_last_of(L"\\/", cut - 1);
-                if (end == std::wstring::npos)
-                    break;
-            }
-            return;
-        }
-        const std::wstring normal = NormalizePath(destination);
-        const std::wstring normalSource = NormalizePath(sourceFolder);
-        if (IsStrictlyInside(normal, normalSource)) {
-            below = normal.substr(WithoutTrailingSeparators(normalSource).size());
-            found = true;
-        }
+        found = PartBelow(fileSystem, source, destination, below);
+        destinationIsSource = found && NamesOf(below).empty();
     }
 
     // A destination inside the source would otherwise be copied into itself, one level deeper
@@ -433,14 +502,7 @@ private:
             return;
         const std::vector<std::wstring_view> names = NamesOf(below);
         set.EraseIf([this, &names](const FileEntry& entry) {
-            const std::vector<std::wstring_view> entryNames =
-                NamesOf(std::wstring_view(entry.path).substr(sourceBase.size()));
-            if (entryNames.size() < names.size())
-                return false;
-            for (size_t i = 0; i < names.size(); ++i)
-                if (!fileSystem.SameName(entryNames[i], names[i]))
-                    return false;
-            return true;
+            return NamesBeginWith(fileSystem, std::wstring_view(entry.path).substr(sourceBase.size()), names);
         });
     }
 
@@ -562,7 +624,8 @@ uint32_t CopyProgress(InstallProgress& progress, uint64_t totalFileSize, uint64_
 }
 
 void CopyFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
-                               const std::wstring& target, int threads, FolderOutcome* outcome)
+                               const std::wstring& target, int threads, FolderOutcome* outcome,
+                               const std::wstring& keep)
 {
     progress.ResetByteCounters();
     FolderTransfer transfer(fileSystem, progress, source, target, true);
@@ -572,8 +635,14 @@ void CopyFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress
     if (!destination.Usable())
         return Refuse(outcome, L"refused: the target \"" + transfer.target + L"\" is a link or not a folder");
 
+    const KeptFile kept(fileSystem, transfer.destinationRoot, keep);
     CopyPool pool(progress, threads);
     const auto copy = [&](const FileEntry& entry, const std::wstring& to) {
+        if (kept.Is(to)) { // never copied over
+            pool.Count(entry.size);
+            PassedOver(outcome, entry.path, L"its copy would replace the run's own log: not copied");
+            return;
+        }
         Arrival arrival;
         if (!destination.Prepare(to, entry, outcome, arrival)) {
             pool.Count(entry.size);
@@ -614,7 +683,8 @@ void CopyFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
 }
 
 void MoveFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
-                               const std::wstring& target, int threads, FolderOutcome* outcome)
+                               const std::wstring& target, int threads, FolderOutcome* outcome,
+                               const std::wstring& keep)
 {
     progress.ResetByteCounters();
     // A root is never taken apart, however it is written.
@@ -634,6 +704,7 @@ void MoveFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress
     if (!destination.Usable())
         return Refuse(outcome, L"refused: the target \"" + transfer.target + L"\" is a link or not a folder");
 
+    const KeptFile kept(fileSystem, transfer.source, keep);
     RenamedFolders renamed;
     std::optional<FolderChain> chain;
     std::optional<CopyPool> pool(std::in_place, progress, threads);
@@ -656,9 +727,10 @@ void MoveFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress
             // One rename takes the whole folder along where it can (same volume, nothing there
             // yet); otherwise its content follows entry by entry, into a folder that was there
             // already (which loses its resettable bits) or one made for it. A folder link moves
-            // as the link, by a rename, or stays.
+            // as the link, by a rename, or stays. A folder that holds the kept file is not
+            // renamed: the file stays where it is.
             pool->Show(entry.GetFileName());
-            if (fileSystem.MoveOneFile(entry.path, to, MoveFlag::CopyAllowed, &progress)) {
+            if (!kept.Holds(entry.path) && fileSystem.MoveOneFile(entry.path, to, MoveFlag::CopyAllowed, &progress)) {
                 renamed.Add(entry.path);
                 if (NeedsReset(entry.attributes))
                     fileSystem.SetAttributes(to, FileAttribute::Normal);
@@ -668,6 +740,11 @@ void MoveFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress
                 fileSystem.SetAttributes(to, FileAttribute::Normal);
             }
             pool->Count(entry.size);
+            return;
+        }
+        if (kept.Is(entry)) {
+            pool->Count(entry.size);
+            PassedOver(outcome, entry.path, L"the run's own log: left where it is");
             return;
         }
         if (entry.IsLink()) {
@@ -723,7 +800,7 @@ void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
 }
 
 void DeleteFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& folderText,
-                      FolderOutcome* outcome)
+                      FolderOutcome* outcome, const std::wstring& keep)
 {
     progress.ResetByteCounters();
     std::wstring refusal;
@@ -755,6 +832,8 @@ void DeleteFolderTree(FileSystem& fileSystem, InstallProgress& progress, const s
 
     // The folder stays held while its content goes, and every folder below it while its own
     // content goes: a folder that is no longer the plain folder the walk listed is left alone.
+    // The kept file stays, and so do the folders that hold it.
+    const KeptFile kept(fileSystem, folder, keep);
     {
         FolderChain chain(fileSystem, folder, false);
         if (!chain.Usable())
@@ -765,6 +844,12 @@ void DeleteFolderTree(FileSystem& fileSystem, InstallProgress& progress, const s
         for (size_t i = entries.size(); i-- > 0;) {
             const FileEntry& entry = entries[i];
             const bool plainFolder = entry.IsFolder() && !entry.IsFolderLink();
+            if (kept.Is(entry)) {
+                PassedOver(outcome, entry.path, L"the run's own log: left where it is");
+                continue;
+            }
+            if (plainFolder && kept.Holds(entry.path))
+                continue;
             if (plainFolder ? !chain.Leave(entry.path) : chain.Reach(ParentPath(entry.path)) == nullptr) {
                 LeftAlone(outcome, entry.path);
                 continue;
@@ -772,6 +857,6 @@ void DeleteFolderTree(FileSystem& fileSystem, InstallProgress& progress, const s
             removeOne(entry);
         }
     }
-    if (named.found)
+    if (named.found && !kept.Holds(folder))
         removeOne(named.entry);
 }

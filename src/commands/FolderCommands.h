@@ -52,15 +52,20 @@ void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
 // caller's thread, files start in file-set order, and each file keeps every rule on its own,
 // so the result is the one-by-one result; `fileSystem` must take calls from several threads.
 // An `outcome` counts the files handled and is told each failure and refusal.
+// `keep`: a file left where it is, with the folders that hold it, and told to the outcome as
+// passed over: the run's own log, open for writing. Move and delete leave it in the source,
+// copy and move never replace it at the destination.
 void CopyFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
-                               const std::wstring& target, int threads, FolderOutcome* outcome = nullptr);
+                               const std::wstring& target, int threads, FolderOutcome* outcome = nullptr,
+                               const std::wstring& keep = std::wstring());
 void MoveFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
-                               const std::wstring& target, int threads, FolderOutcome* outcome = nullptr);
+                               const std::wstring& target, int threads, FolderOutcome* outcome = nullptr,
+                               const std::wstring& keep = std::wstring());
 
 // Deletes `folder` with everything beneath it (only its content when it ends with a separator).
 // A drive or share root is refused.
 void DeleteFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& folder,
-                      FolderOutcome* outcome = nullptr);
+                      FolderOutcome* outcome = nullptr, const std::wstring& keep = std::wstring());
 
 // The platform's progress report for one chunk of a copy or move. Only a finished chunk
 // (reason 0) changes anything; a progress with a slot passes it on to its pool. Returns the

@@ -89,7 +89,8 @@ void RunDirCopy(InstallState& state, int commandIndex)
 {
     RunFolderCommand(state, commandIndex, L"copied", [&](FileSystemWin32& fileSystem, FolderOutcome& outcome) {
         CopyFolderTreeWithThreads(fileSystem, state.progress, Argument(state, commandIndex, 0),
-                                  Argument(state, commandIndex, 1), Threads(state, commandIndex), &outcome);
+                                  Argument(state, commandIndex, 1), Threads(state, commandIndex), &outcome,
+                                  state.log != nullptr ? state.log->Path() : std::wstring());
     });
 }
 
@@ -97,13 +98,15 @@ void RunDirMove(InstallState& state, int commandIndex)
 {
     RunFolderCommand(state, commandIndex, L"moved", [&](FileSystemWin32& fileSystem, FolderOutcome& outcome) {
         MoveFolderTreeWithThreads(fileSystem, state.progress, Argument(state, commandIndex, 0),
-                                  Argument(state, commandIndex, 1), Threads(state, commandIndex), &outcome);
+                                  Argument(state, commandIndex, 1), Threads(state, commandIndex), &outcome,
+                                  state.log != nullptr ? state.log->Path() : std::wstring());
     });
 }
 
 void RunDirDelete(InstallState& state, int commandIndex)
 {
     RunFolderCommand(state, commandIndex, L"deleted", [&](FileSystemWin32& fileSystem, FolderOutcome& outcome) {
-        DeleteFolderTree(fileSystem, state.progress, Argument(state, commandIndex, 0), &outcome);
+        DeleteFolderTree(fileSystem, state.progress, Argument(state, commandIndex, 0), &outcome,
+                         state.log != nullptr ? state.log->Path() : std::wstring());
     });
 }

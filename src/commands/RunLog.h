@@ -11,4 +11,6 @@ public:
     virtual void Write(const std::wstring& line) = 0;
     // Gives what was written a short while to reach the log, before the process ends.
     virtual void Finish() {}
+    // The file the log goes to; empty for none. The folder commands leave it where it is.
+    virtual std::wstring Path() const { return std::wstring(); }
 };

@@ -722,7 +722,8 @@ TEST_F(FolderCommandsTest, ThreadsLeaveWhatOneThreadLeavesWithTheSameCalls)
             std::vector<std::wstring> failed;
             outcome.failed = [&failed](const std::wstring& path, const std::wstring&) { failed.push_back(path); };
             (scenario.move ? MoveFolderTreeWithThreads : CopyFolderTreeWithThreads)(one, counted, scenario.source,
-                                                                                   scenario.target, threads, &outcome);
+                                                                                   scenario.target, threads, &outcome,
+                                                                                   std::wstring());
             std::sort(failed.begin(), failed.end());
             const Paths outcomeSeen = {std::to_wstring(outcome.files) + L" files, " + std::to_wstring(outcome.bytes) +
                                        L" bytes, " + std::to_wstring(outcome.failures) + L" failed"};

@@ -60,7 +60,7 @@ protected:
 };
 
 using TransferFn = void (*)(FileSystem&, InstallProgress&, const std::wstring&, const std::wstring&, int,
-                            FolderOutcome*);
+                            FolderOutcome*, const std::wstring&);
 
 // Copy and move write only into folders they hold as plain folders, from the target down: a
 // destination folder that is a link is refused with everything below it, and a file link is
@@ -107,7 +107,7 @@ TEST_F(FolderSafetyTest, CopyAndMoveNeverWriteThroughALinkOnTheDestinationSide)
             else
                 fs.AddFolderLink(c.link, L"E:\\outside");
             Record record;
-            c.command(fs, progress, L"C:\\src", L"D:\\dst", threads, &record.outcome);
+            c.command(fs, progress, L"C:\\src", L"D:\\dst", threads, &record.outcome, std::wstring());
             ExpectOutsideUntouched(fs);
             EXPECT_EQ(fs.Tree(L"D:\\dst"), c.arrived);
             EXPECT_EQ(fs.Tree(L"C:\\src"), c.sourceLeft);
@@ -351,6 +351,39 @@ TEST_F(FolderSafetyTest, LinksInsideACopiedTreeArePassedOverAndSaidSo)
     MoveFolderTree(same, progress, L"C:\\src", L"C:\\moved");
     EXPECT_EQ(same.Tree(L"C:\\moved\\src"), (Paths{L"a.txt", L"sub\\", L"sub\\b.txt", L"sub\\lnk.txt"}));
     ExpectOutsideUntouched(same);
+}
+
+// The run's own log, open for writing, is left where it is by every folder command, however
+// its path is spelled: never deleted, moved away or copied over, and no command fails for it.
+TEST_F(FolderSafetyTest, TheRunsOwnLogIsLeftWhereItIs)
+{
+    for (const wchar_t* keep : {L"C:\\work\\logs\\run.log", L"c:\\WORK\\Logs\\RUN.LOG", L"Y:\\logs\\run.log"}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(keep)));
+        FakeFileSystem fs;
+        fs.AddFile(L"C:\\work\\a.txt", "a");
+        fs.AddFile(L"C:\\work\\logs\\old.log", "old");
+        fs.AddFile(L"C:\\work\\logs\\run.log", "log");
+        fs.AddDriveAlias(L"Y:", L"C:\\work");
+        Record deleted;
+        DeleteFolderTree(fs, progress, L"C:\\work", &deleted.outcome, keep);
+        EXPECT_EQ(fs.Tree(L"C:\\work"), (Paths{L"logs\\", L"logs\\run.log"}));
+        EXPECT_EQ(deleted.failed, Paths{});
+        EXPECT_EQ(deleted.passed, Paths{L"C:\\work\\logs\\run.log: the run's own log: left where it is"});
+
+        fs.AddFile(L"C:\\work\\b.txt", "b");
+        Record moved;
+        MoveFolderTreeWithThreads(fs, progress, L"C:\\work", L"C:\\moved", 1, &moved.outcome, keep);
+        EXPECT_EQ(fs.Tree(L"C:\\work"), (Paths{L"logs\\", L"logs\\run.log"}));
+        EXPECT_EQ(fs.Tree(L"C:\\moved\\work"), (Paths{L"b.txt", L"logs\\"}));
+        EXPECT_EQ(moved.failed, Paths{});
+
+        fs.AddFile(L"D:\\src\\logs\\run.log", "replacement");
+        Record copied;
+        CopyFolderTreeWithThreads(fs, progress, L"D:\\src\\", L"C:\\work", 1, &copied.outcome, keep);
+        EXPECT_EQ(fs.Content(L"C:\\work\\logs\\run.log"), "log");
+        EXPECT_EQ(copied.failed, Paths{});
+        EXPECT_EQ(copied.passed.size(), 1u);
+    }
 }
 
 } // namespace

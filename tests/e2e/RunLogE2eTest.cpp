@@ -137,6 +137,25 @@ TEST_F(RunLogE2e, AWorkingFolderThatIsNotThereStartsNothing)
     EXPECT_FALSE(Holds(log, "]   process ")) << log; // no process started
 }
 
+// The log inside a folder the run deletes stays where it is, with every line of the run, and
+// the delete does not fail for it: the rest of the folder goes.
+TEST_F(RunLogE2e, TheLogInsideADeletedFolderIsLeftWhereItIs)
+{
+    const std::wstring logs = folder.File(L"logs");
+    CreateDirectoryW(logs.c_str(), nullptr);
+    WriteTextFile(logs + L"\\old.txt", "old");
+    const std::wstring log = logs + L"\\run.log";
+    EXPECT_EQ(RunToEnd("<exit result='true'/><log path='" + Attribute(Narrow(log)) + "'/>",
+                       "<item name='Clean'><file command='dirdelete' directory='" + Attribute(Narrow(logs)) +
+                           "'/></item>"),
+              0u);
+    EXPECT_EQ(ReadTextFile(logs + L"\\old.txt"), "");
+    const std::string text = ReadTextFile(log);
+    EXPECT_TRUE(Holds(text, "passed over: " + Narrow(log) + ": the run's own log: left where it is")) << text;
+    EXPECT_TRUE(Holds(text, "succeeded: 1 file(s)")) << text;
+    EXPECT_TRUE(Holds(text, "==== run ended after")) << text;
+}
+
 // <exit result="true">: 0 when everything succeeded, 3010 when a program asked for a restart,
 // 1603 when anything failed, or the codes the configuration names; the log says which command
 // decided. Without it: 1, whatever happened.
