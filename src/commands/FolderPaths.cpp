@@ -251,6 +251,14 @@ std::wstring JoinPath(View base, View tail)
     return joined;
 }
 
+std::wstring ArrivalFolder(View source, View target)
+{
+    if (source.empty() || EndsWithSeparator(source) || IsRootOrRelative(NormalizePath(source)))
+        return std::wstring(target);
+    const View folder = WithoutTrailingSeparators(source);
+    return JoinPath(target, folder.substr(folder.find_last_of(L"\\/") + 1));
+}
+
 View ParentPath(View path)
 {
     const size_t cut = path.find_last_of(L"\\/");

@@ -63,3 +63,7 @@ std::wstring JoinPath(std::wstring_view base, std::wstring_view tail);
 
 // Everything before the last separator; empty without one.
 std::wstring_view ParentPath(std::wstring_view path);
+
+// The folder a copy or move of `source` into `target` fills: target\<the source's last name>,
+// or `target` itself for a source ending in a separator (its content only) or a drive root.
+std::wstring ArrivalFolder(std::wstring_view source, std::wstring_view target);

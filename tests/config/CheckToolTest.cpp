@@ -145,11 +145,14 @@ TEST(CheckTool, SummaryListsItemsCommandsAndWarnings)
     std::string out;
     std::string err;
     EXPECT_EQ(RunCheck({DataFile("EveryElement.xml")}, MachineTable(), out, err), kCheckExitLoaded);
-    EXPECT_NE(out.find("loads with 2 warning(s).\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("loads with 3 warning(s).\n"), std::string::npos) << out;
     EXPECT_NE(out.find("4 item(s), 4 command(s)\n"), std::string::npos) << out;
     // Paths as Windows writes them, not as JSON escapes them.
-    EXPECT_NE(out.find("  2. \"Drivers\"\n     DirMove \"D:\\i386\\drivers\" \"C:\\Windows\\Drivers\"\n"),
+    EXPECT_NE(out.find("  2. \"Drivers\"\n     DirMove \"D:\\i386\\drivers\" \"C:\\Windows\\Drivers\" (arrives in "
+                       "\"C:\\Windows\\Drivers\\drivers\")\n"),
               std::string::npos) << out;
+    // The files land one folder deeper than the target's name suggests.
+    EXPECT_NE(err.find("warning: the files arrive in \"C:\\Windows\\Drivers\\drivers\""), std::string::npos) << err;
     EXPECT_NE(err.find("EveryElement.xml:30:22: warning: command \"copy\" is not a known kind"), std::string::npos)
         << err;
     // --strict fails on that warning.
@@ -309,9 +312,9 @@ TEST(CheckTool, ThreadsShowWhereACopyOrMoveSetsThem)
     EXPECT_EQ(RunCheck({LoaderPath(path)}, MachineTable(), out, err), kCheckExitLoaded) << err;
     EXPECT_EQ(RunCheck({L"--dump", LoaderPath(path)}, MachineTable(), json, jsonErr), kCheckExitLoaded) << jsonErr;
     std::filesystem::remove(path);
-    EXPECT_NE(out.find("dircopy \"C:\\s\" \"C:\\t\" (4 files at once)\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("dirmove \"C:\\s\" \"C:\\t\" (16 files at once)\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("dircopy \"C:\\s\" \"C:\\t\"\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("dircopy \"C:\\s\" \"C:\\t\" (arrives in \"C:\\t\\s\") (4 files at once)\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("dirmove \"C:\\s\" \"C:\\t\" (arrives in \"C:\\t\\s\") (16 files at once)\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("dircopy \"C:\\s\" \"C:\\t\" (arrives in \"C:\\t\\s\")\n"), std::string::npos) << out;
     EXPECT_NE(json.find("\"hide\": false,\n      \"threads\": 4,\n"), std::string::npos) << json;
     EXPECT_NE(json.find("\"threads\": 16,"), std::string::npos) << json;
     EXPECT_EQ(json.find("\"threads\": 1,"), std::string::npos) << json;

@@ -5,6 +5,8 @@
 #include "SchemaXsd.h"
 #include "SettingsJson.h"
 #include "commands/CommandKinds.h"
+#include "commands/FolderPaths.h"
+#include "xml/AsciiText.h"
 #include "config/CommandRegistry.h"
 #include "config/ConfigurationLoader.h"
 #include "config/ValueFormats.h"
@@ -25,6 +27,11 @@ void DescribeCommand(std::string& out, const InstallCommand& command)
         out += " " + Quoted(command.displayName);
     for (const std::wstring& argument : command.arguments)
         out += " " + Quoted(argument);
+    // Where a copy or move puts the files: the target, or the source's folder inside it.
+    const bool folderPair = EqualsIgnoreAsciiCase(command.commandName, L"dircopy") ||
+                            EqualsIgnoreAsciiCase(command.commandName, L"dirmove");
+    if (folderPair && command.arguments.size() == 2 && !command.arguments[1].empty())
+        out += " (arrives in " + Quoted(ArrivalFolder(command.arguments[0], command.arguments[1])) + ")";
     if (command.hide)
         out += " (hidden)";
     if (command.threads != 1)
