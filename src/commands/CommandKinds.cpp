@@ -2,6 +2,17 @@
 
 #include <cstddef>
 
+namespace {
+
+SchemaAttribute Choice(std::string_view name, std::string_view documentation, std::string_view choices)
+{
+    SchemaAttribute attribute{name, ValueKind::Text, documentation};
+    attribute.choices = choices;
+    return attribute;
+}
+
+} // namespace
+
 const std::vector<SchemaAttribute>& ExecuteAttributes()
 {
     static const std::vector<SchemaAttribute> attributes = {
@@ -11,7 +22,8 @@ const std::vector<SchemaAttribute>& ExecuteAttributes()
         {"hide", ValueKind::Boolean, "true starts the program hidden (false)."},
         {"directory", ValueKind::Path, "The program's working folder; path variables allowed (Varnekite's own when left out)."},
         {"timeout", ValueKind::Integer, "Seconds to wait before going on with the list; the program keeps running (no limit).", 0},
-        {"wait", ValueKind::Text, "tree: wait until the program and every process it starts have ended."},
+        Choice("wait", "tree: wait until the program and every process it starts have ended; process (the default): for the program.",
+               "tree|process"),
         {"success", ValueKind::ExitCodes, "Exit codes that count as success, separated by commas (0,3010,1641; 3010 and 1641 ask for a restart)."},
     };
     return attributes;

@@ -110,6 +110,18 @@ bool HasWildcards(const std::wstring& normalPath)
     return normalPath.find_first_of(L"*?", PathRootLength(normalPath)) != std::wstring::npos;
 }
 
+// Why a path cannot be used, judged by its text alone: empty (it would name the current drive's
+// root) or on whatever drive is current ("\\x", "C:x": what an empty variable leaves).
+std::wstring TextRefusal(const std::wstring& text)
+{
+    if (text.empty())
+        return L"refused: a path is empty";
+    if (DependsOnCurrentDrive(text))
+        return L"refused: \"" + text + L"\" names a folder on whatever drive is current (an empty variable "
+                                       L"leaves such a path): write the drive";
+    return std::wstring();
+}
+
 // A command's path as the platform resolves it, or empty with `refusal` saying why the command
 // must not use it: an empty text (it would name the current drive's root), one on whatever
 // drive is current ("\x", "C:x": what an empty variable leaves), one that does not resolve to
@@ -117,15 +129,9 @@ bool HasWildcards(const std::wstring& normalPath)
 // exactly as written; the rules look at its normal form.
 std::wstring ResolvedPath(FileSystem& fileSystem, const std::wstring& text, std::wstring& refusal)
 {
-    if (text.empty()) {
-        refusal = L"refused: a path is empty";
+    refusal = TextRefusal(text);
+    if (!refusal.empty())
         return std::wstring();
-    }
-    if (DependsOnCurrentDrive(text)) {
-        refusal = L"refused: \"" + text + L"\" names a folder on whatever drive is current (an empty variable "
-                                          L"leaves such a path): write the drive";
-        return std::wstring();
-    }
     std::wstring full = IsExtendedPath(text) ? text : fileSystem.FullPath(text);
     const std::wstring normal = NormalizePath(full);
     if (full.empty() || PathRootLength(normal) == 0 || HasWildcards(normal)) {
@@ -589,10 +595,24 @@ void RemoveEmptiedFolders(FileSystem& fileSystem, const FileSet& set, const Rena
 
 std::wstring RefusalOf(const InstallCommand& command)
 {
-    if (command.emptyVariable.empty())
-        return std::wstring();
-    return L"refused: %" + command.emptyVariable +
-           L"% expanded to nothing, which would leave a path on whatever drive is current";
+    if (!command.emptyVariable.empty())
+        return L"refused: %" + command.emptyVariable +
+               L"% expanded to nothing, which would leave a path on whatever drive is current";
+    const bool pair = EqualsIgnoreAsciiCase(command.commandName, L"dircopy") ||
+                      EqualsIgnoreAsciiCase(command.commandName, L"dirmove");
+    const bool takenApart = EqualsIgnoreAsciiCase(command.commandName, L"dirdelete") ||
+                            EqualsIgnoreAsciiCase(command.commandName, L"dirmove");
+    const size_t paths = pair ? 2 : takenApart ? 1 : 0;
+    for (size_t i = 0; i < paths; ++i) {
+        const std::wstring text = i < command.arguments.size() ? command.arguments[i] : std::wstring();
+        std::wstring refusal = TextRefusal(text);
+        if (!refusal.empty())
+            return refusal;
+        const std::wstring normal = NormalizePath(text);
+        if (i == 0 && takenApart && PathRootLength(normal) > 0 && IsRootOrRelative(normal))
+            return L"refused: \"" + text + L"\" is a drive, share or device root";
+    }
+    return std::wstring();
 }
 
 float PercentOf(uint64_t part, uint64_t whole)

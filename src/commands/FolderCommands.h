@@ -75,7 +75,8 @@ uint32_t CopyProgress(InstallProgress& progress, uint64_t totalFileSize, uint64_
 
 // Why a configured folder command must not run at all, whatever its paths name now: a
 // variable in them expanded to nothing, which leaves a path on whatever drive is current
-// ("%HOMESHARE%\\x" becomes "\\x"). Empty when it may run.
+// ("%HOMESHARE%\\x" becomes "\\x"), a path that is empty or written on the current drive, or a
+// delete or move of a root as written. Empty when it may run (the disk may still refuse it).
 std::wstring RefusalOf(const InstallCommand& command);
 
 // part × 100 / whole as a percentage between 0 and 100; 0 when `whole` is 0.

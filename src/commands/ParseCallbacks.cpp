@@ -96,6 +96,10 @@ void CheckFolderPath(const ElementReader& reader, const char* attribute, const s
     const std::wstring windows = NormalizePath(VariableValue(reader, L"WINDIR"));
     const bool root = IsRootOrRelative(normal);
     const bool windowsFolder = !windows.empty() && SameNormalPath(normal, windows);
+    const std::wstring log = NormalizePath(reader.Report().logPath);
+    if (takenApart && !root && PathRootLength(log) > 0 && IsStrictlyInside(log, normal))
+        Warn(reader, attribute, L"\"" + normal + L"\" holds the run log \"" + log +
+                                    L"\": the log and the folders that hold it are left where they are");
     if (takenApart && root)
         Warn(reader, attribute, L"\"" + normal + L"\" is a drive or share root: the command is refused");
     else if ((takenApart || filled) && windowsFolder)
@@ -109,6 +113,11 @@ void CheckFolderPair(const ElementReader& reader, const InstallCommand& command,
 {
     const std::wstring& source = command.arguments[0];
     const std::wstring& target = command.arguments[1];
+    for (const char* attribute : {"directory", "target"})
+        if (reader.Text(attribute).empty())
+            Refused(reader, attribute,
+                    std::wstring(move ? L"dirmove" : L"dircopy") + L" without " +
+                        (attribute[0] == 'd' ? L"a directory" : L"a target"));
     CheckFolderPath(reader, "directory", source, move, false, emptyInSource);
     CheckFolderPath(reader, "target", target, false, true, emptyInTarget);
     CheckBesideConfiguration(reader, "directory", source);
@@ -149,6 +158,8 @@ void ParseExecute(ElementReader& reader, InstallCommand& command)
         if (command.arguments[0].empty())
             reader.WarnAt(reader.Document().CurrentIndex(), L"execute without a program runs nothing");
         CheckBesideConfiguration(reader, "program", command.arguments[0]);
+        // A working folder that is not there starts nothing.
+        CheckBesideConfiguration(reader, "directory", command.directory);
     }
 }
 
@@ -167,6 +178,9 @@ void ParseDirectoryPair(ElementReader& reader, InstallCommand& command)
 void ParseSingleDirectory(ElementReader& reader, InstallCommand& command)
 {
     command.arguments.push_back(reader.Path("directory", &command.emptyVariable));
-    if (reader.Report().On())
-        CheckFolderPath(reader, "directory", command.arguments[0], true, false, command.emptyVariable);
+    if (!reader.Report().On())
+        return;
+    if (reader.Text("directory").empty())
+        Refused(reader, "directory", L"dirdelete without a directory");
+    CheckFolderPath(reader, "directory", command.arguments[0], true, false, command.emptyVariable);
 }

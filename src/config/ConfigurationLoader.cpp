@@ -445,6 +445,13 @@ LoadOutcome ReadConfigurationDocument(InstallSettings& settings, const CommandRe
         document.Ascend();
     }
 
+    // The folder commands' checks look for the run log, where the configuration puts it.
+    if (report.On()) {
+        std::wstring log = settings.log.pathGiven ? settings.log.path : L"%TEMP%\\Varnekite.log";
+        if (!settings.log.pathGiven)
+            ExpandVariables(log, table);
+        report.logPath = log;
+    }
     if (document.NextChild("items")) {
         readItems = document.ChildIndex();
         document.Descend();

@@ -32,6 +32,8 @@ public:
     // Whether a path (as Windows writes it) names something on this machine; set by the checker
     // for the files named through the configuration's own folder.
     std::function<bool(const std::wstring& path)> fileExists;
+    // The run log's file as the configuration makes it (empty when off), once it is known.
+    std::wstring logPath;
 
 private:
     const DiagnosticSink* sink = nullptr;

@@ -353,6 +353,8 @@ TEST(CheckTool, AFolderCommandTheInstallerRefusesIsAnError)
     EXPECT_EQ(RunCheck({LoaderPath(path)}, MachineTable(), out, err), kCheckExitWarnings);
     EXPECT_NE(err.find(":1:71: error: %HOMESHARE% expands to nothing here"), std::string::npos) << err;
     EXPECT_NE(out.find("loads with 1 error(s) and 1 warning(s).\n"), std::string::npos) << out;
+    // The summary marks what the installer will refuse.
+    EXPECT_NE(out.find("dirdelete \"\\tmp\\victim\" (refused: %HOMESHARE% expanded to nothing"), std::string::npos) << out;
     out.clear();
     err.clear();
     EXPECT_EQ(RunCheck({L"--var", L"HOMESHARE=\\\\srv\\home", LoaderPath(path)}, MachineTable(), out, err),

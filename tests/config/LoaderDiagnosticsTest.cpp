@@ -192,6 +192,10 @@ TEST_F(LoaderDiagnostics, VariablesCommandsAndFilesBesideTheConfiguration)
         {"<file command='execute' program='%VARNEKITE%\\setup.exe'/>",
          {{1, 34, L"\"%VARNEKITE%\\setup.exe\" is not there beside the configuration"}}},
         {"<file command='execute' program='%VARNEKITE%\\present.exe'/>", {}},
+        {"<file command='dircopy' directory='D:\\Tools'/>", {{1, 1, L"dircopy without a target: the command is refused"}}},
+        {"<file command='dirdelete'/>", {{1, 1, L"dirdelete without a directory: the command is refused"}}},
+        {"<file command='execute' program='%VARNEKITE%\\present.exe' directory='%VARNEKITE%\\work'/>",
+         {{1, 70, L"\"%VARNEKITE%\\work\" is not there beside the configuration"}}},
         {"<file command='execute' program='%WINDIR%\\regedit.exe' hide='false' arguments='/s'/>", {}},
         {"<file command='execute' program='C:\\a.exe' wait='all' success='0;1' timeout='-1'/>",
          {{1, 50, L"wait \"all\" is neither tree nor process"},
@@ -297,4 +301,20 @@ TEST_F(LoaderDiagnostics, CharacterReferencesInValuesAreNoMistake)
                                     "</Varnekite>")),
               LoadOutcome::Loaded);
     ExpectExactly({}, "references");
+}
+
+// A delete or move of the folder that holds the run log is said: the log stays, and so do the
+// folders that hold it.
+TEST_F(LoaderDiagnostics, AFolderCommandOnTheLogsFolderIsSaid)
+{
+    ASSERT_EQ(CheckText(WithColours("<Varnekite><config>$C<log path='C:\\Logs\\setup.log'/></config><items>"
+                                    "<item name='a'><file command='dirdelete' directory='C:\\Logs'/>"
+                                    "<file command='dirmove' directory='C:\\' target='D:\\x'/></item></items></Varnekite>")),
+              LoadOutcome::Loaded);
+    ASSERT_FALSE(diagnostics.empty());
+    EXPECT_NE(Listing().find("\"C:\\Logs\" holds the run log \"C:\\Logs\\setup.log\": the log and the folders that "
+                             "hold it are left where they are"),
+              std::string::npos)
+        << Listing();
+    EXPECT_EQ(Listing().find("\"C:\\\" holds the run log"), std::string::npos) << "a root is refused, not said to hold it";
 }

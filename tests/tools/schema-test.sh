@@ -49,6 +49,7 @@ mistakes=(
   'files|<config>'"$colours"'</config><items><item name="a"><files command="dirdelete" directory="C:\x"/></item></items>'
   'comand|<config>'"$colours"'</config><items><item name="a"><file comand="dirdelete" directory="C:\x"/></item></items>'
   'exec|<config>'"$colours"'</config><items><item name="a"><file command="exec" program="x.exe"/></item></items>'
+  'all|<config>'"$colours"'</config><items><item name="a"><file command="execute" program="x.exe" wait="all"/></item></items>'
 )
 for mistake in "${mistakes[@]}"; do
   name=${mistake%%|*}
@@ -61,7 +62,7 @@ for mistake in "${mistakes[@]}"; do
   fi
 done
 # The command kinds in any letter case, as the installer reads them; the editors' attributes.
-good='<Varnekite xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance" xsi:noNamespaceSchemaLocation="Varnekite.xsd"><items><item name="a"><file command="DirMove" directory="C:\a" target="C:\b"/><file command="EXECUTE" program="x" hide="True"/></item></items></Varnekite>'
+good='<Varnekite xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance" xsi:noNamespaceSchemaLocation="Varnekite.xsd"><items><item name="a"><file command="DirMove" directory="C:\a" target="C:\b"/><file command="EXECUTE" program="x" hide="True" wait="Tree"/></item></items></Varnekite>'
 echo "$good" | xmllint --noout --schema "$schema" - 2>/dev/null || fail "refused: $good"
 
 rm -f /tmp/vk-schema-$$.txt

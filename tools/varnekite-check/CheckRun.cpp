@@ -5,6 +5,7 @@
 #include "SchemaXsd.h"
 #include "SettingsJson.h"
 #include "commands/CommandKinds.h"
+#include "commands/FolderCommands.h"
 #include "commands/FolderPaths.h"
 #include "xml/AsciiText.h"
 #include "config/CommandRegistry.h"
@@ -42,6 +43,9 @@ void DescribeCommand(std::string& out, const InstallCommand& command)
         out += " (waits at most " + std::to_string(command.timeoutSeconds) + " s)";
     if (command.waitForTree)
         out += " (waits for every process it starts)";
+    const std::wstring refusal = RefusalOf(command);
+    if (!refusal.empty())
+        out += " (" + Utf8FromWide(refusal) + ")";
     if (!command.successCodes.empty()) {
         std::string codes;
         for (uint32_t code : command.successCodes)

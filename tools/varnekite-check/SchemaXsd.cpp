@@ -54,10 +54,27 @@ std::string IntegerType(const SchemaAttribute& attribute)
     return type + "</xs:restriction></xs:simpleType>\n      ";
 }
 
+// A text that may be one of a few words, in any ASCII letter case.
+std::string ChoiceType(std::string_view choices)
+{
+    std::string pattern;
+    for (size_t start = 0; start <= choices.size();) {
+        size_t end = choices.find('|', start);
+        if (end == std::string_view::npos)
+            end = choices.size();
+        pattern += (pattern.empty() ? "" : "|") + AnyCase(choices.substr(start, end - start));
+        start = end + 1;
+    }
+    return "\n        <xs:simpleType><xs:restriction base=\"xs:string\"><xs:pattern value=\"" + pattern +
+           "\"/></xs:restriction></xs:simpleType>\n      ";
+}
+
 // The XML Schema type of a value: named types for the shared formats, an inline restriction
-// for integers with bounds ("" when the type is inline).
+// for integers with bounds and for choices ("" when the type is inline).
 std::string TypeOf(const SchemaAttribute& attribute)
 {
+    if (!attribute.choices.empty())
+        return ChoiceType(attribute.choices);
     switch (attribute.kind) {
     case ValueKind::Text: return "xs:string";
     case ValueKind::Path: return "path";
