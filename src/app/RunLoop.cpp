@@ -2,6 +2,9 @@
 
 #include "commands/InstallState.h"
 #include "config/CommandRegistry.h"
+#include "xml/AsciiText.h"
+
+#include <algorithm>
 
 #include <chrono>
 #include <cstdio>
@@ -113,13 +116,61 @@ void ShowPreviewProgress(InstallState& state, int percent)
 {
     InstallProgress& progress = state.progress;
     const InstallSettings& settings = state.settings;
-    const float overall = static_cast<float>(percent < 0 ? 0 : percent > 100 ? 100 : percent);
-    progress.currentItem = 0;
-    const ItemCommands::List first = settings.itemCommands.Of(0);
-    progress.currentCommand = first.size() > 0 ? static_cast<int32_t>(first[0]) : 0;
-    // Every bar at the same share, so that each shows what its colours look like part filled.
-    progress.itemPercent = overall;
-    progress.commandPercent = overall;
-    progress.filePercent = overall;
-    progress.overallPercent = overall;
+    const double wanted = percent < 0 ? 0.0 : percent > 100 ? 100.0 : percent;
+    progress.ResetByteCounters();
+    progress.SetCurrentFileName(std::wstring());
+    progress.commandPercent = 0.0f;
+    progress.filePercent = 0.0f;
+    const size_t items = settings.items.size();
+
+    // The command running at that point of the list: the last whose start is not beyond it,
+    // with how far into it the list is. Without any command, the item the share falls in.
+    int32_t item = items == 0 ? 0 : static_cast<int32_t>(std::min(static_cast<size_t>(wanted * items / 100.0), items - 1));
+    int32_t command = -1;
+    float itemShare = 0.0f;
+    double into = 0.0;
+    for (size_t a = 0; a < items; ++a) {
+        const ItemCommands::List list = settings.itemCommands.Of(a);
+        const int count = static_cast<int>(list.size());
+        for (int position = 0; position < count; ++position) {
+            const float share = ItemPercent(position, count);
+            const double start = OverallPercent(static_cast<int>(a), items, share);
+            if (start > wanted)
+                break;
+            item = static_cast<int32_t>(a);
+            command = static_cast<int32_t>(list[static_cast<size_t>(position)]);
+            itemShare = share;
+            const double width = 100.0 / static_cast<double>(items) / count;
+            into = std::min(1.0, (wanted - start) / width);
+        }
+    }
+    progress.currentItem = item;
+    progress.currentCommand = command < 0 ? 0 : command;
+    if (wanted >= 100.0) { // the end of the list, as the window shows it before it goes
+        progress.itemPercent = 100.0f;
+        progress.overallPercent = 100.0f;
+        return;
+    }
+    progress.itemPercent = command < 0 ? static_cast<float>(wanted * items - 100.0 * item) : itemShare;
+    progress.overallPercent = command < 0 ? static_cast<float>(wanted) : OverallPercent(item, items, itemShare);
+    if (command < 0)
+        return;
+
+    // A folder command shows a file on its way and the bytes so far; a copy or move counts them.
+    const InstallCommand& running = settings.commands[static_cast<size_t>(command)];
+    const bool copies = EqualsIgnoreAsciiCase(running.commandName, L"dircopy") ||
+                        EqualsIgnoreAsciiCase(running.commandName, L"dirmove");
+    if (copies || EqualsIgnoreAsciiCase(running.commandName, L"dirdelete"))
+        progress.SetCurrentFileName(L"data1.cab");
+    if (copies) {
+        constexpr uint64_t kCommandBytes = 48ull << 20;
+        constexpr uint64_t kFileBytes = 12ull << 20;
+        const auto part = [into](uint64_t whole) { return static_cast<uint64_t>(static_cast<double>(whole) * into); };
+        progress.commandBytesTotal = kCommandBytes;
+        progress.commandBytesDone = part(kCommandBytes);
+        progress.fileBytesTotal = kFileBytes;
+        progress.fileBytesDone = part(kFileBytes);
+        progress.commandPercent = static_cast<float>(into * 100.0);
+        progress.filePercent = static_cast<float>(into * 100.0);
+    }
 }

@@ -44,7 +44,9 @@ std::wstring CommandLogName(size_t index, const InstallCommand& command);
 // "1.25 s".
 std::wstring Seconds(double seconds);
 
-// The state a preview of the window shows: the first item's first command running, and the whole
-// list, the item, the command and its file each `percent` done (held to 0 to 100). At 0 it is the
-// window of a run that has just started its first command.
+// The state a preview of the window shows for the list `percent` done (held to 0 to 100), as a
+// run would show it then: the command running at that point, the item and the list as far as
+// its start, and for a copy or move a file on its way ("data1.cab") with the bytes so far; a
+// delete shows the file, a program nothing more. At 0 it is a run that has just started its
+// first command; at 100, the end of the list.
 void ShowPreviewProgress(InstallState& state, int percent);

@@ -207,23 +207,39 @@ TEST(RunLoopScale, ALongListRunsInLinearTime)
     EXPECT_EQ(ranCount, 200000);
 }
 
-// The preview shows the state a run is in as its first command starts, every share at the
-// percentage asked for.
-TEST(RunLoopPreview, FirstItemRunningAtThePercentageHeldTo0To100)
+// The preview shows what a run shows at the percentage asked for: the command running then,
+// the list and the item as far as its start, and for a copy a file on its way.
+TEST(RunLoopPreview, TheCommandRunningAtThatShareAsTheWindowWouldShowIt)
 {
     InstallState state;
     state.settings.items = {L"first", L"second"};
     state.settings.commands = {Command(0, L"execute"), Command(0, L"dircopy"), Command(1, L"dirdelete")};
     state.settings.itemCommands = ItemCommands(2, state.settings.commands);
-    state.progress.currentItem = 1;
-    state.progress.currentCommand = 2;
-    struct Case { int asked; float shown; };
-    for (const Case c : {Case{0, 0.0f}, Case{40, 40.0f}, Case{-5, 0.0f}, Case{150, 100.0f}}) {
+    struct Case
+    {
+        int asked;
+        int32_t item, command;
+        float overall, itemShare, commandShare;
+        const wchar_t* file;
+        uint64_t bytesDone;
+    };
+    const Case cases[] = {
+        {-5, 0, 0, 0.0f, 0.0f, 0.0f, L"", 0},
+        {0, 0, 0, 0.0f, 0.0f, 0.0f, L"", 0},
+        {40, 0, 1, 25.0f, 50.0f, 60.0f, L"data1.cab", (48ull << 20) * 6 / 10}, // 60% into the copy
+        {60, 1, 2, 50.0f, 0.0f, 0.0f, L"data1.cab", 0},                         // a delete counts no bytes
+        {150, 1, 2, 100.0f, 100.0f, 0.0f, L"", 0},                              // the end of the list
+    };
+    for (const Case& c : cases) {
         ShowPreviewProgress(state, c.asked);
-        EXPECT_EQ(state.progress.currentItem, 0);
-        EXPECT_EQ(state.progress.currentCommand, 0);
-        for (float share : {state.progress.overallPercent.load(), state.progress.itemPercent.load(),
-                            state.progress.commandPercent.load(), state.progress.filePercent.load()})
-            EXPECT_EQ(share, c.shown) << c.asked;
+        const InstallProgress& progress = state.progress;
+        EXPECT_EQ(progress.currentItem, c.item) << c.asked;
+        EXPECT_EQ(progress.currentCommand, c.command) << c.asked;
+        EXPECT_EQ(progress.overallPercent.load(), c.overall) << c.asked;
+        EXPECT_EQ(progress.itemPercent.load(), c.itemShare) << c.asked;
+        EXPECT_NEAR(progress.commandPercent.load(), c.commandShare, 0.01f) << c.asked;
+        EXPECT_EQ(progress.CurrentFileName(), c.file) << c.asked;
+        EXPECT_NEAR(static_cast<double>(progress.commandBytesDone.load()), static_cast<double>(c.bytesDone), 2.0) << c.asked;
+        EXPECT_EQ(progress.fileBytesTotal.load() > 0, c.bytesDone > 0) << c.asked;
     }
 }
