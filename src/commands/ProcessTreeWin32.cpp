@@ -1,0 +1,82 @@
+#include "commands/ProcessTreeWin32.h"
+
+#include "commands/MessageWaitWin32.h"
+
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+namespace {
+
+DWORD Remaining(ULONGLONG deadline)
+{
+    if (deadline == 0)
+        return INFINITE;
+    const ULONGLONG now = GetTickCount64();
+    return now >= deadline ? 0 : static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, INFINITE - 1));
+}
+
+std::vector<PROCESSENTRY32W> Processes()
+{
+    std::vector<PROCESSENTRY32W> processes;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return processes;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        processes.push_back(entry);
+    CloseHandle(snapshot);
+    return processes;
+}
+
+} // namespace
+
+ULONGLONG CreationTime(HANDLE process)
+{
+    FILETIME created = {}, exited = {}, kernel = {}, user = {};
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user))
+        return 0;
+    return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
+bool WaitForDescendants(DWORD root, ULONGLONG rootCreated, ULONGLONG deadline)
+{
+    std::map<DWORD, ULONGLONG> family = {{root, rootCreated}}; // id -> creation time
+    for (;;) {
+        const std::vector<PROCESSENTRY32W> processes = Processes();
+        std::vector<HANDLE> running;
+        for (bool grown = true; grown;) {
+            grown = false;
+            for (const PROCESSENTRY32W& process : processes) {
+                const auto parent = family.find(process.th32ParentProcessID);
+                if (parent == family.end() || family.count(process.th32ProcessID) != 0)
+                    continue;
+                HANDLE handle = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process.th32ProcessID);
+                if (handle == nullptr)
+                    continue;
+                const ULONGLONG created = CreationTime(handle);
+                if (created < parent->second) {
+                    CloseHandle(handle);
+                    continue;
+                }
+                family[process.th32ProcessID] = created;
+                running.push_back(handle);
+                grown = true;
+            }
+        }
+        if (running.empty())
+            return true;
+        bool inTime = true;
+        for (HANDLE handle : running) {
+            if (inTime && WaitPumpingMessages(handle, Remaining(deadline)) == WaitEnd::TimedOut)
+                inTime = false;
+            CloseHandle(handle);
+        }
+        if (!inTime)
+            return false;
+        // What they started meanwhile is looked for once more.
+    }
+}
