@@ -2,6 +2,11 @@
 
 bool NobodyCanAnswer()
 {
+    // Session 0 belongs to services: its window station may be "visible", yet no one ever sees
+    // it (Windows Vista and later keep users out of it).
+    DWORD session = 0;
+    if (ProcessIdToSessionId(GetCurrentProcessId(), &session) && session == 0)
+        return true;
     USEROBJECTFLAGS flags = {};
     HWINSTA station = GetProcessWindowStation();
     if (station == nullptr || !GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof(flags), nullptr))

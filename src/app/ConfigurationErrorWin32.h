@@ -12,7 +12,8 @@
 
 constexpr UINT kConfigurationErrorExitCode = 0xFFFFFFFFu;
 
-// Whether this process runs in a window station nobody sees.
+// Whether nobody can see this process's windows: session 0 (services), or a window station that
+// is not visible.
 bool NobodyCanAnswer();
 
 // The log gets "configuration error: " and the message (`log` may be null); then

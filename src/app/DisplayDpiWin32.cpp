@@ -17,3 +17,16 @@ int WindowDpi(HWND window)
         ReleaseDC(window, screen);
     return dpi > 0 ? dpi : 96;
 }
+
+int FrameThickness(HWND window, int dpi)
+{
+    using AdjustForDpi = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+    static const auto adjustForDpi = reinterpret_cast<AdjustForDpi>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
+    const auto extended = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
+    RECT frame = {0, 0, 0, 0};
+    const BOOL adjusted = adjustForDpi != nullptr ? adjustForDpi(&frame, style, FALSE, extended, static_cast<UINT>(dpi))
+                                                  : AdjustWindowRectEx(&frame, style, FALSE, extended);
+    return adjusted && frame.left <= 0 ? -frame.left : 1;
+}

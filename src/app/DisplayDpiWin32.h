@@ -6,6 +6,10 @@
 
 int WindowDpi(HWND window);
 
+// The thickness of the window's frame on each side at `dpi`: per monitor where Windows scales
+// the frame itself (AdjustWindowRectExForDpi, Windows 10 1607 and later), else the system's.
+int FrameThickness(HWND window, int dpi);
+
 #ifndef WM_DPICHANGED
 #define WM_DPICHANGED 0x02E0
 #endif

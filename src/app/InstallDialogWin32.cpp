@@ -104,8 +104,10 @@ void InstallDialog::OnInitDialog()
         return;
     main.StartRepaintTimer();
 
-    // During the fade-in each panel paints once, measures itself and calls PlaceWindows. On a
-    // system without the animation the dialog manager shows the window after this message.
+    // The window is measured and placed before it is shown: Windows captures the window for the
+    // animation from its first paint, which must already be at its place and size. On a system
+    // without the animation the dialog manager shows the window after this message.
+    MeasurePanels();
     AnimateWindowIfAvailable(window, kFadeMilliseconds, kFadeInFlags);
 
     if (!thread.Start()) {
@@ -119,10 +121,13 @@ void InstallDialog::LoadConfigurationLogged()
 {
     startTicks = GetTickCount64();
     log = &runLog;
-    wchar_t module[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, module, MAX_PATH);
+    const std::wstring module = ProgramPath();
     runLog.Write(L"==== Varnekite " VARNEKITE_VERSION " started: \"" + std::wstring(module) + L"\"");
     runLog.Write(L"command line: " + std::wstring(GetCommandLineW()));
+    BOOL wow64 = FALSE;
+    if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64)
+        runLog.Write(L"runs as a 32-bit program on 64-bit Windows: System32 is SysWOW64 for it and Program Files is "
+                     L"Program Files (x86); %WINDIR%\\Sysnative and %ProgramW6432% name the 64-bit folders");
 
     PathVariables table;
     BuildPathVariables(table, Win32PathVariableSource());
@@ -228,7 +233,8 @@ void InstallDialog::PlaceWindows()
 
     WindowLayout layout;
     if (!ComputeWindowLayout(ScalePixels(settings.windowWidth, dpi), settings.windowPosition, header.Height(), main.Height(),
-                             footer.Height(), {workArea.left, workArea.top, workArea.right, workArea.bottom}, layout))
+                             footer.Height(), {workArea.left, workArea.top, workArea.right, workArea.bottom}, layout,
+                             FrameThickness(window, dpi)))
         return;
 
     const auto move = [](HWND target, const PanelRect& r) {
@@ -289,6 +295,9 @@ void InstallDialog::OnListDone()
     }
     LogRunEnd(result.exitCode);
     runLog.Finish();
+    // The worker posted its last message and is ending (COM released): the process ends after
+    // it, not in the middle of it; a worker that does not end in time is not waited for.
+    thread.WaitUntilEnded(5000);
     ExitProcess(result.exitCode);
 }
 

@@ -64,6 +64,8 @@ private:
     void HideForeignWindow();
     void ShowForeignWindowAgain();
     void OnListDone(); // on the window thread, once the worker has run the list
+    // Paints each panel once off the screen: they measure themselves and the window is placed.
+    void MeasurePanels();
     void OnDpiChanged(int newDpi);
     void PreparePanel(PanelWindow& panel); // owner, measurement, fonts, antialias
 

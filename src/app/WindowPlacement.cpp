@@ -19,7 +19,7 @@ int Saturate(int64_t value)
 } // namespace
 
 bool ComputeWindowLayout(int windowWidth, int windowPosition, int headerHeight, int mainHeight,
-                         int footerHeight, const WorkArea& work, WindowLayout& layout)
+                         int footerHeight, const WorkArea& work, WindowLayout& layout, int border)
 {
     if (headerHeight < 0 || mainHeight < 0 || footerHeight < 0)
         return false;
@@ -30,8 +30,9 @@ bool ComputeWindowLayout(int windowWidth, int windowPosition, int headerHeight, 
     layout.main = {0, headerHeight, windowWidth, mainHeight};
     layout.footer = {0, Saturate(static_cast<int64_t>(headerHeight) + mainHeight), windowWidth, footerHeight};
 
-    const int64_t outerWidth = w + 2;
-    const int64_t outerHeight = h + 2;
+    const int64_t frame = 2 * int64_t{border < 0 ? 0 : border};
+    const int64_t outerWidth = w + frame;
+    const int64_t outerHeight = h + frame;
 
     const int code = (windowPosition >= kTopLeft && windowPosition <= kBottomRight)
                          ? windowPosition : kFallbackWindowPosition;
@@ -43,13 +44,13 @@ bool ComputeWindowLayout(int windowWidth, int windowPosition, int headerHeight, 
     if (column == 1)
         x = work.left + (int64_t{work.right} - work.left) / 2 - outerWidth / 2;
     else if (column == 2)
-        x = work.right - w - 2;
+        x = work.right - w - frame;
 
     int64_t y = work.top;
     if (row == 1)
         y = work.top + (int64_t{work.bottom} - work.top) / 2 - outerHeight / 2;
     else if (row == 2)
-        y = work.bottom - h - 2;
+        y = work.bottom - h - frame;
 
     layout.window = {Saturate(x), Saturate(y), Saturate(outerWidth), Saturate(outerHeight)};
     return true;

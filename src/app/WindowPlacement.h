@@ -36,11 +36,13 @@ struct WindowLayout
     PanelRect header; // in the window's client area
     PanelRect main;
     PanelRect footer;
-    PanelRect window; // on the screen; the panels plus a one-pixel border on each side
+    PanelRect window; // on the screen; the panels plus the border on each side
 };
 
 // False while any panel height is negative (not measured yet): nothing is placed then. The
 // window sits in the work area: codes 0, 3, 6 at its left edge, 0, 1, 2 at its top, 2, 5, 8 at
 // its right and 6, 7, 8 at its bottom, the others centred in it.
+// `border` is the window frame's thickness on each side: one pixel at 96 DPI, as the system
+// scales it at others.
 bool ComputeWindowLayout(int windowWidth, int windowPosition, int headerHeight, int mainHeight,
-                         int footerHeight, const WorkArea& work, WindowLayout& layout);
+                         int footerHeight, const WorkArea& work, WindowLayout& layout, int border = 1);

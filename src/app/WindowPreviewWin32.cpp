@@ -1,6 +1,7 @@
 // The preview of the progress window: the dialog made from its template but never shown, each
-// panel painted once to measure itself (which lays the window out), then every panel painted
-// into one picture at its place inside the window's border, and the picture saved as PNG.
+// panel painted once off the screen to measure itself (which lays the window out, as the run
+// does before it shows the window), then every panel painted into one picture at its place
+// inside the window's border, and the picture saved as PNG.
 #include "app/InstallDialogWin32.h"
 
 #include "app/ResourceIds.h"
@@ -79,6 +80,14 @@ bool SavePng(HBITMAP bitmap, const std::wstring& path, std::wstring& error)
 
 } // namespace
 
+void InstallDialog::MeasurePanels()
+{
+    // Each panel measures itself on its first paint; the last to do so lays the window out.
+    const PictureCanvas scratch(1, 1);
+    for (HWND panel : {header.Window(), main.Window(), footer.Window()})
+        PaintPanelInto(panel, scratch.Dc(), 0, 0);
+}
+
 bool InstallDialog::SavePreview(HINSTANCE moduleInstance, const InstallSettings& loaded, int percent,
                                 const std::wstring& pngPath, std::wstring& error)
 {
@@ -91,13 +100,7 @@ bool InstallDialog::SavePreview(HINSTANCE moduleInstance, const InstallSettings&
         return false;
     }
     ShowPreviewProgress(*this, percent);
-
-    // Each panel measures itself on its first paint; the last to do so lays the window out.
-    {
-        const PictureCanvas scratch(1, 1);
-        for (HWND panel : {header.Window(), main.Window(), footer.Window()})
-            PaintPanelInto(panel, scratch.Dc(), 0, 0);
-    }
+    MeasurePanels();
     bool saved = false;
     RECT frame = {};
     GetWindowRect(window, &frame);

@@ -19,6 +19,11 @@ void WorkerThread::Join()
     JoinThread();
 }
 
+bool WorkerThread::WaitUntilEnded(DWORD milliseconds) const
+{
+    return thread == nullptr || WaitForSingleObject(thread, milliseconds) != WAIT_TIMEOUT;
+}
+
 void WorkerThread::JoinThread()
 {
     if (thread == nullptr)

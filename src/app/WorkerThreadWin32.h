@@ -25,6 +25,9 @@ public:
     // Asks the thread to stop, waits for it without a time limit and releases its handle.
     // Nothing happens when no thread is held.
     virtual void Join();
+    // Waits at most `milliseconds` for the thread to end (it has posted its last message and
+    // returns); true when it has, or none runs.
+    bool WaitUntilEnded(DWORD milliseconds) const;
     bool StopRequested() const { return stopRequested; }
 
 protected:

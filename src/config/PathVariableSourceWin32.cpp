@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <vector>
 
@@ -14,18 +15,33 @@ const wchar_t kSetupKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Setu
 
 } // namespace
 
+std::wstring ProgramPath()
+{
+    // The call cuts a path longer than the buffer (a program deep in a long-path tree): the
+    // buffer grows until the whole path fits, up to the longest path Windows has.
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (length == 0)
+            return std::wstring();
+        if (length < path.size() || path.size() >= 32768) {
+            // Older systems leave a path that fills the buffer unterminated.
+            path.resize(wcsnlen(path.c_str(), std::min<size_t>(length, path.size())));
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
 std::wstring Win32PathVariableSource::ModuleFileName() const
 {
-    wchar_t path[kBufferUnits] = {};
-    GetModuleFileNameW(nullptr, path, kBufferUnits);
-    // Older systems leave a path that fills the buffer unterminated.
-    return std::wstring(path, wcsnlen(path, kBufferUnits));
+    return ProgramPath();
 }
 
 std::wstring Win32PathVariableSource::SourcePath() const
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSetupKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSetupKey, 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
         return std::wstring();
 
     wchar_t data[kBufferUnits] = {};

@@ -70,3 +70,24 @@ TEST(WindowPlacement, ExtremeWidthsDoNotOverflow)
 }
 
 } // namespace
+
+namespace {
+
+// A frame the system scales (two pixels at 192 DPI) widens the window on each side and keeps
+// it inside the work area at every edge.
+TEST(WindowPlacement, AScaledFrameWidensTheWindowOnEachSide)
+{
+    struct Case { int code; int x, y; };
+    const WorkArea work{0, 0, 1000, 800};
+    for (const Case c : {Case{0, 0, 0}, Case{8, 1000 - 400 - 4, 800 - 120 - 4}, Case{4, 500 - 202, 400 - 62}}) {
+        WindowLayout layout;
+        ASSERT_TRUE(ComputeWindowLayout(400, c.code, 20, 70, 30, work, layout, 2));
+        EXPECT_EQ(layout.window.width, 404) << c.code;
+        EXPECT_EQ(layout.window.height, 124) << c.code;
+        EXPECT_EQ(layout.window.x, c.x) << c.code;
+        EXPECT_EQ(layout.window.y, c.y) << c.code;
+        EXPECT_EQ(layout.main.y, 20) << "panels stay in the client area";
+    }
+}
+
+} // namespace
