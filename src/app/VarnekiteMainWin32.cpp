@@ -1,7 +1,9 @@
-// The entry point of Varnekite.exe and GDI+, which is started before it. The entry point initialises COM and the common controls and shows
-// the progress window modally; the process normally ends inside that call (from the worker
-// when the list is done, or on a configuration error), so what follows it runs only when the
-// window could not be created or the worker could not start.
+// The entry point of Varnekite.exe. It first limits where DLLs come from, then starts GDI+,
+// initialises COM and the common controls and shows the progress window modally; the process
+// normally ends inside that call (from the worker when the list is done, or on a
+// configuration error), so what follows it runs only when the window could not be created or
+// the worker could not start.
+#include "app/DllSearchWin32.h"
 #include "app/InstallDialogWin32.h"
 #include "config/AnsiText.h"
 #include "config/AnsiTextWin32.h"
@@ -10,12 +12,12 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-// Started before the entry point runs and shut down after it has returned, when no window is
-// left that could paint.
-static GdiplusSession gdiplusSession;
-
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
+    SearchDllsOnlyInSystem32();
+    // Started here, after the DLL search is limited, and shut down when no window is left that
+    // could paint (never from DLL unloading: the normal end leaves through ExitProcess).
+    const GdiplusSession gdiplusSession;
     UseAnsiDecoder(WidenAnsiWin32); // display texts in the installing user's code page
     CoInitialize(nullptr);
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -145,6 +147,56 @@ TEST(ExecutableIdentity, ManifestNamesTheVersionRunsAsInvokerAndListsWindows7To1
     }
     // The installer's window uses version 6 of the common controls.
     EXPECT_NE(ManifestOf(ExePath(VARNEKITE_EXE_PATH)).find("Microsoft.Windows.Common-Controls"), std::string::npos);
+}
+
+// The DLLs each executable imports, by name, from its PE import table.
+std::vector<std::string> ImportsOf(const std::wstring& exe)
+{
+    std::vector<std::string> imports;
+    HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    if (module == nullptr)
+        return imports;
+    const auto base = reinterpret_cast<const BYTE*>(module);
+    const auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
+         directory.VirtualAddress != 0 && entry->Name != 0; ++entry) {
+        std::string name = reinterpret_cast<const char*>(base + entry->Name);
+        for (char& c : name)
+            c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+        imports.push_back(name);
+    }
+    FreeLibrary(module);
+    return imports;
+}
+
+// Run elevated from a folder users can write, nothing the executables load may come from
+// there: every import is a system DLL the loader takes from System32 (KnownDLLs), or GDI+,
+// which the manifest takes from the side-by-side store.
+TEST(ExecutableIdentity, EveryImportComesFromTheSystemNeverFromBesideTheProgram)
+{
+    const char* const system[] = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll",
+                                  "shlwapi.dll",  "ole32.dll",  "comctl32.dll", "msvcrt.dll", "version.dll",
+                                  "gdiplus.dll"};
+    for (const Executable& executable : kExecutables) {
+        SCOPED_TRACE(testing::Message() << executable.path);
+        const std::vector<std::string> imports = ImportsOf(ExePath(executable.path));
+        ASSERT_FALSE(imports.empty()) << "no import table read";
+        for (const std::string& import : imports) {
+            bool known = false;
+            for (const char* name : system)
+                known = known || import == name || import.rfind("api-ms-win-", 0) == 0;
+            EXPECT_TRUE(known) << import;
+        }
+        const bool gdiplus = std::find(imports.begin(), imports.end(), "gdiplus.dll") != imports.end();
+        if (gdiplus) {
+            EXPECT_NE(ManifestOf(ExePath(executable.path)).find("name=\"Microsoft.Windows.GdiPlus\""), std::string::npos)
+                << "GDI+ is imported but not taken from the side-by-side store";
+        }
+    }
+    // Where Windows 10 1607 knows PerMonitor but not yet PerMonitorV2, it takes the second.
+    EXPECT_NE(ManifestOf(ExePath(VARNEKITE_EXE_PATH)).find(">PerMonitorV2, PerMonitor<"), std::string::npos);
 }
 
 #ifdef __MINGW32__

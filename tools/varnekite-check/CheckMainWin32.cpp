@@ -1,6 +1,7 @@
 // varnekite-check on Windows: the wide command line and this machine's path variables (module
 // folder, setup source path, environment), output as UTF-8.
 #include "CheckRun.h"
+#include "app/DllSearchWin32.h"
 #include "app/InstallDialogWin32.h"
 #include "config/AnsiText.h"
 #include "config/AnsiTextWin32.h"
@@ -18,6 +19,7 @@
 
 int main()
 {
+    SearchDllsOnlyInSystem32();
     UseAnsiDecoder(WidenAnsiWin32); // display texts as the installer on this machine reads them
     std::vector<std::wstring> arguments;
     int count = 0;
