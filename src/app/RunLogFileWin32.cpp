@@ -4,6 +4,8 @@
 #include "commands/FileSystemWin32.h"
 #include "commands/FolderPaths.h"
 
+#include <aclapi.h>
+
 LogClock LogClockNow()
 {
     SYSTEMTIME utc = {};
@@ -51,10 +53,70 @@ void RunLogFile::Finish()
     queue->Flush(std::chrono::seconds(2));
 }
 
+namespace {
+
+// Whether the process runs as the system (LocalSystem: a service, a deployment agent).
+bool RunsAsSystem()
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    DWORD size = 0;
+    const bool system = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
+                        IsWellKnownSid(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, WinLocalSystemSid);
+    CloseHandle(token);
+    return system;
+}
+
+// Whether the file's owner is someone the run may trust with its log: the running user, the
+// system or the administrators. A file someone else made first could be read by them, or be
+// a way to make the run write elsewhere.
+bool OwnedByUsOrTheSystem(HANDLE file)
+{
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                        &descriptor) != ERROR_SUCCESS)
+        return true; // a file system without owners (FAT, a share that does not say): nothing to check
+    bool trusted = IsWellKnownSid(owner, WinLocalSystemSid) || IsWellKnownSid(owner, WinBuiltinAdministratorsSid);
+    if (!trusted) {
+        HANDLE token = nullptr;
+        BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+        DWORD size = 0;
+        if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+            trusted = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
+                      EqualSid(owner, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);
+            CloseHandle(token);
+        }
+    }
+    LocalFree(descriptor);
+    return trusted;
+}
+
+} // namespace
+
 std::wstring RunLogFile::DefaultPath()
 {
+    // GetTempPath2W (Windows 11, and 10 with its 2022 updates) gives the system a temporary
+    // folder of its own that users cannot write; GetTempPathW gives it C:\Windows\Temp, where any
+    // user could make the log first. Without the first, the system logs in the Windows logs
+    // folder, which only administrators can write.
+    using GetTempPath2Fn = DWORD(WINAPI*)(DWORD, LPWSTR);
+    static const auto getTempPath2 = reinterpret_cast<GetTempPath2Fn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTempPath2W")));
     wchar_t folder[MAX_PATH + 1] = {};
-    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+    DWORD length = 0;
+    if (getTempPath2 != nullptr) {
+        length = getTempPath2(MAX_PATH + 1, folder);
+    } else if (RunsAsSystem()) {
+        const UINT windows = GetWindowsDirectoryW(folder, MAX_PATH + 1);
+        if (windows == 0 || windows > MAX_PATH - 7)
+            return std::wstring();
+        return std::wstring(folder, windows) + L"\\Logs\\Varnekite.log";
+    } else {
+        length = GetTempPathW(MAX_PATH + 1, folder);
+    }
     if (length == 0 || length > MAX_PATH)
         return std::wstring();
     return std::wstring(folder, length) + L"Varnekite.log";
@@ -99,21 +161,60 @@ void RunLogFile::WriteNow(const std::string& lines)
         Append(lines);
 }
 
+// Opens the log at `logPath` for appending, or refuses it (null): a link (one the run would
+// write through), a file with a second name elsewhere (a hard link), or one owned by someone
+// else than the running user, the system or the administrators. Opened without following a
+// link, so what is checked is what is written.
+HANDLE RunLogFile::OpenChecked(const std::wstring& logPath, DWORD disposition, std::wstring& refusal)
+{
+    HANDLE opened = CreateFileW(ExtendedLengthPath(logPath).c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, disposition,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (opened == INVALID_HANDLE_VALUE)
+        return INVALID_HANDLE_VALUE;
+    BY_HANDLE_FILE_INFORMATION info = {};
+    FileSystemWin32 fileSystem;
+    if (!fileSystem.OpenedItself(opened, logPath))
+        refusal = L"it is a link";
+    else if (GetFileInformationByHandle(opened, &info) && info.nNumberOfLinks > 1)
+        refusal = L"it has another name elsewhere (a hard link)";
+    else if (!OwnedByUsOrTheSystem(opened))
+        refusal = L"it belongs to someone else";
+    if (refusal.empty())
+        return opened;
+    CloseHandle(opened);
+    return INVALID_HANDLE_VALUE;
+}
+
 bool RunLogFile::OpenFile()
 {
-    const std::wstring extended = ExtendedLengthPath(path);
     const std::wstring normal = NormalizePath(path);
     const size_t cut = normal.find_last_of(L'\\');
     if (cut != std::wstring::npos && cut > PathRootLength(normal))
         FileSystemWin32().CreateFolderTree(normal.substr(0, cut));
-    file = CreateFileW(extended.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::wstring refusal;
+    file = OpenChecked(path, OPEN_ALWAYS, refusal);
+    std::string note;
+    if (!refusal.empty()) {
+        // A new file of this run's own beside the refused one, never one someone else made.
+        const std::wstring refused = path;
+        path = RefusedLogPath(refused, GetCurrentProcessId());
+        {
+            const std::lock_guard<std::mutex> guard(openedLock); // what the folder commands leave alone
+            opened = path;
+        }
+        std::wstring again;
+        file = OpenChecked(path, CREATE_NEW, again);
+        note = LogLines(LogClockNow(), GetCurrentProcessId(),
+                        L"the log \"" + refused + L"\" is not used: " + refusal + L"; this run logs here");
+    }
     if (file == INVALID_HANDLE_VALUE)
         return false;
     LARGE_INTEGER length = {};
     size = GetFileSizeEx(file, &length) ? static_cast<uint64_t>(length.QuadPart) : 0;
     if (size >= kLogSizeLimit)
         StartAnew();
+    Append(note);
     return file != INVALID_HANDLE_VALUE;
 }
 
@@ -124,9 +225,9 @@ void RunLogFile::StartAnew()
     file = INVALID_HANDLE_VALUE;
     MoveFileExW(ExtendedLengthPath(path).c_str(), ExtendedLengthPath(PreviousLogPath(path)).c_str(),
                 MOVEFILE_REPLACE_EXISTING);
-    file = CreateFileW(ExtendedLengthPath(path).c_str(), FILE_APPEND_DATA,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Someone may have put a link in its place meanwhile: the new file is checked as the first.
+    std::wstring refusal;
+    file = OpenChecked(path, OPEN_ALWAYS, refusal);
     LARGE_INTEGER length = {};
     size = file != INVALID_HANDLE_VALUE && GetFileSizeEx(file, &length) ? static_cast<uint64_t>(length.QuadPart) : 0;
 }

@@ -42,6 +42,7 @@ private:
     void WriteNow(const std::string& lines);
     void Append(const std::string& bytes);
     bool OpenFile();
+    static HANDLE OpenChecked(const std::wstring& path, DWORD disposition, std::wstring& refusal);
     void StartAnew();
 
     std::wstring path;

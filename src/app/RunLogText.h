@@ -29,3 +29,6 @@ std::string LogLines(const LogClock& clock, uint32_t processId, const std::wstri
 constexpr uint64_t kLogSizeLimit = 10u * 1024u * 1024u;
 // "C:\Windows\Temp\Varnekite.log" keeps its previous file as "C:\Windows\Temp\Varnekite.log.1".
 std::wstring PreviousLogPath(const std::wstring& path);
+// Where a run logs when the file at `path` may not be used (a link, someone else's): a file
+// of its own beside it, "C:\x\Varnekite.log" -> "C:\x\Varnekite-1234.log".
+std::wstring RefusedLogPath(const std::wstring& path, uint32_t processId);

@@ -30,6 +30,10 @@ public:
     std::unique_ptr<FolderHold> MakeAndHoldFolder(const std::wstring& path, bool& created) override;
     std::wstring FailureReason() override;
 
+    // Whether `handle`, opened on `path` with FILE_FLAG_OPEN_REPARSE_POINT, is a plain file or
+    // folder at that path: no link itself, and not reached through one (as Wine opens links).
+    bool OpenedItself(HANDLE handle, const std::wstring& path) { return WhatWasOpened(handle, path) == Found::Itself; }
+
 private:
     enum class Found { Itself, Link, Elsewhere, Nothing };
     // What `handle` (opened on `path` without following a link at its end) is: the object the

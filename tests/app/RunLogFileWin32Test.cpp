@@ -103,4 +103,40 @@ TEST_F(RunLogFileTest, APathItCannotUseOrNoPathWritesNothingAndStopsNothing)
     EXPECT_EQ(Read(folder + L"\\file"), "a file where a folder would be");
 }
 
+// A log that is a link, or that has a second name elsewhere, is not written: the run logs in a
+// file of its own beside it and says why, and what the link leads to stays as it was. The
+// build makes the links on the Linux side (Windows code cannot under Wine).
+TEST_F(RunLogFileTest, ALogThatIsALinkOrHasAnotherNameIsNotWritten)
+{
+#ifdef VARNEKITE_LOG_LINKS
+    const std::wstring links = VARNEKITE_LOG_LINKS;
+#else
+    const std::wstring links;
+#endif
+    if (links.empty() || GetFileAttributesW((links + L"\\symbolic.log").c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "no prepared links";
+    struct Case { const wchar_t* name; const wchar_t* elsewhere; const char* why; };
+    const Case cases[] = {
+        {L"symbolic.log", L"outside-symbolic.txt", "it is a link"},
+        {L"hard.log", L"outside-hard.txt", "it has another name elsewhere (a hard link)"},
+    };
+    for (const Case& c : cases) {
+        const std::wstring logPath = links + L"\\" + c.name;
+        const std::wstring own = RefusedLogPath(logPath, GetCurrentProcessId());
+        DeleteFileW(own.c_str());
+        {
+            RunLogFile log;
+            log.Open(logPath);
+            log.Write(L"secret");
+            log.Finish(); // the file is opened on the log's own thread
+            EXPECT_EQ(log.Path(), own);
+        }
+        EXPECT_EQ(Read(links + L"\\" + c.elsewhere), "precious\n");
+        const std::string text = Read(own);
+        EXPECT_NE(text.find(std::string("is not used: ") + c.why + "; this run logs here"), std::string::npos) << text;
+        EXPECT_NE(text.find("] secret\r\n"), std::string::npos) << text;
+        DeleteFileW(own.c_str());
+    }
+}
+
 } // namespace

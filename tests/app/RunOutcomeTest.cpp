@@ -75,6 +75,8 @@ TEST(RunLogText, StampedUtf8LinesWithTheUtcOffset)
     EXPECT_EQ(LogLines(clock, 1, L"Error opening: \r\nC:\\x.xml"),
               "2026-12-07 09:05:03.042 +00:00 [1] Error opening: \r\n2026-12-07 09:05:03.042 +00:00 [1] C:\\x.xml\r\n");
     EXPECT_EQ(PreviousLogPath(L"C:\\Windows\\Temp\\Varnekite.log"), L"C:\\Windows\\Temp\\Varnekite.log.1");
+    EXPECT_EQ(RefusedLogPath(L"C:\\Windows\\Temp\\Varnekite.log", 1234), L"C:\\Windows\\Temp\\Varnekite-1234.log");
+    EXPECT_EQ(RefusedLogPath(L"C:\\logs.d\\setup", 7), L"C:\\logs.d\\setup-7");
 }
 
 } // namespace
