@@ -94,7 +94,8 @@ public:
     // at `to` is replaced itself: its target is never written.
     virtual bool CopyOneFile(const std::wstring& from, const std::wstring& to, InstallProgress* progress) = 0;
     // Moves one file or folder (a rename on one volume); flags from MoveFlag. A link at `to`
-    // is replaced itself, and a link at `from` moves as the link or not at all.
+    // is replaced itself, and a link at `from` moves as the link or not at all. What moves
+    // takes the permissions of its new folder, as a copy does, not those of its old one.
     virtual bool MoveOneFile(const std::wstring& from, const std::wstring& to, uint32_t flags,
                              InstallProgress* progress) = 0;
     // The identity of what `path` names, links followed; false when nothing is there.

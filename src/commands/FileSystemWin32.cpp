@@ -11,6 +11,7 @@
 #include "commands/FolderCommands.h"
 #include "commands/FolderPaths.h"
 
+#include <aclapi.h>
 #include <winternl.h>
 
 #include <cstring>
@@ -87,6 +88,20 @@ bool SameText(std::wstring_view a, std::wstring_view b)
 {
     return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
            CSTR_EQUAL;
+}
+
+// A moved file or folder takes the security its new folder gives, as a copy does: the rights it
+// carried from its old folder (a staging folder users could write) do not come along into a
+// protected one. An empty explicit list, no longer protected: what remains is inherited; for
+// a folder the system passes the inheritance on to everything inside it.
+void InheritFromNewFolder(const std::wstring& path)
+{
+    ACL empty;
+    if (!InitializeAcl(&empty, sizeof empty, ACL_REVISION))
+        return;
+    std::wstring name = ExtendedLengthPath(path);
+    SetNamedSecurityInfoW(&name[0], SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION,
+                          nullptr, nullptr, &empty, nullptr);
 }
 
 // Deletes what `handle` is (opened with DELETE access) when it is closed.
@@ -343,14 +358,19 @@ bool FileSystemWin32::MoveOneFile(const std::wstring& from, const std::wstring& 
     const std::wstring source = ExtendedLengthPath(from);
     const std::wstring destination = ExtendedLengthPath(to);
     if (MoveFileWithProgressW(source.c_str(), destination.c_str(), CopyProgress, progress,
-                              flags & ~MoveFlag::ReplaceExisting))
+                              flags & ~MoveFlag::ReplaceExisting)) {
+        InheritFromNewFolder(to);
         return true;
+    }
     const DWORD error = GetLastError();
     if ((flags & MoveFlag::ReplaceExisting) == 0 || (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS))
         return false;
     if (!ClearForReplacement(to))
         return false;
-    return MoveFileWithProgressW(source.c_str(), destination.c_str(), CopyProgress, progress, flags) != FALSE;
+    if (!MoveFileWithProgressW(source.c_str(), destination.c_str(), CopyProgress, progress, flags))
+        return false;
+    InheritFromNewFolder(to);
+    return true;
 }
 
 bool FileSystemWin32::Identify(const std::wstring& path, FileIdentity& identity)
