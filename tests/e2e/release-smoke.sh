@@ -30,6 +30,9 @@ for exe in Varnekite.exe varnekite-check.exe; do
   x86_64-w64-mingw32-objdump -f "$folder/$exe" | grep -q "file format $format" || fail "$exe is not $format"
 done
 
+# The 32-bit programs run only under the 32-bit Wine: without it, say so rather than misread them.
+[ "$format" != pei-i386 ] || vk_wine32_installed ||
+  fail "cannot run: the 32-bit Wine (wine32:i386) is not installed (scripts/setup.sh says why)"
 vk_wine_start
 cd "$folder"
 said=$(timeout 60 wine varnekite-check.exe --version | tr -d '\r')
