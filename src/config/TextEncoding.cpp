@@ -152,27 +152,16 @@ bool IsMultibyteUtf8(std::string_view bytes)
 
 namespace {
 
-// A character reference at raw[at] ("&#228;", "&#xE4;"): its character and length, or false.
+// A character reference at raw[at] ("&#228;", "&#xE4;"): its character and length, or false
+// for none or a number that names no character.
 bool CharacterReference(std::string_view raw, size_t at, char32_t& c, size_t& length)
 {
-    size_t i = at + 2;
-    const bool hex = i < raw.size() && (raw[i] == 'x' || raw[i] == 'X');
-    if (hex)
-        ++i;
-    const size_t digitsStart = i;
-    uint64_t value = 0;
-    for (; i < raw.size() && i - digitsStart < 10; ++i) {
-        const char d = raw[i];
-        const int digit = AsciiDigitValue(d, hex);
-        if (digit < 0)
-            break;
-        value = value * (hex ? 16 : 10) + static_cast<uint64_t>(digit);
-    }
-    if (i == digitsStart || i >= raw.size() || raw[i] != ';' || value > 0x10FFFF ||
-        !IsCharacter(static_cast<char32_t>(value)))
+    unsigned long long value = 0;
+    const size_t found = CharacterReferenceAt(raw, at, value);
+    if (found == 0 || value > 0x10FFFF || !IsCharacter(static_cast<char32_t>(value)))
         return false;
     c = static_cast<char32_t>(value);
-    length = i + 1 - at;
+    length = found;
     return true;
 }
 

@@ -66,3 +66,27 @@ inline bool StartsWithIgnoreAsciiCase(std::string_view text, std::string_view pr
 {
     return text.size() >= prefix.size() && EqualsIgnoreAsciiCase(text.substr(0, prefix.size()), prefix);
 }
+
+// A character reference at text[at] ("&#228;", "&#xE4;"): the number it names and the
+// reference's length (the ';' included), or 0 when none stands there. Up to ten digits are
+// read, so every number that can name a character fits; whether it does is the caller's.
+inline size_t CharacterReferenceAt(std::string_view text, size_t at, unsigned long long& value)
+{
+    if (at + 2 > text.size() || text[at] != '&' || text[at + 1] != '#')
+        return 0;
+    size_t i = at + 2;
+    const bool hex = i < text.size() && (text[i] == 'x' || text[i] == 'X');
+    if (hex)
+        ++i;
+    const size_t digits = i;
+    value = 0;
+    for (; i < text.size() && i - digits < 10; ++i) {
+        const int digit = AsciiDigitValue(text[i], hex);
+        if (digit < 0)
+            break;
+        value = value * (hex ? 16 : 10) + static_cast<unsigned long long>(digit);
+    }
+    if (i == digits || i >= text.size() || text[i] != ';')
+        return 0;
+    return i + 1 - at;
+}

@@ -302,24 +302,12 @@ namespace {
 // length of the reference; 0 when there is none.
 size_t AsciiReference(std::string_view text, size_t at, char& c)
 {
-    size_t i = at + 2;
-    if (i > text.size() || text[at + 1] != '#')
-        return 0;
-    const bool hex = i < text.size() && (text[i] == 'x' || text[i] == 'X');
-    if (hex)
-        ++i;
-    const size_t digits = i;
-    unsigned value = 0;
-    for (; i < text.size() && i - digits < 8; ++i) {
-        const int digit = AsciiDigitValue(text[i], hex);
-        if (digit < 0)
-            break;
-        value = value * (hex ? 16 : 10) + static_cast<unsigned>(digit);
-    }
-    if (i == digits || i >= text.size() || text[i] != ';' || value == 0 || value >= 0x80)
+    unsigned long long value = 0;
+    const size_t length = CharacterReferenceAt(text, at, value);
+    if (length == 0 || value == 0 || value >= 0x80)
         return 0;
     c = static_cast<char>(value);
-    return i + 1 - at;
+    return length;
 }
 
 } // namespace
