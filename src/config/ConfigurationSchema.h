@@ -25,7 +25,7 @@ struct SchemaAttribute
     std::string_view documentation;
     int minimum = -2147483647 - 1; // integers: the values that make sense
     int maximum = 2147483647;
-    std::string_view choices;      // text: the words it may be ("tree|process"), any letter case
+    std::string_view choices = {}; // text: the words it may be ("tree|process"), any letter case
 };
 
 struct SchemaElement
