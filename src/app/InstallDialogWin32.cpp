@@ -7,7 +7,7 @@
 #include "app/RunResult.h"
 #include "app/SystemVersionWin32.h"
 #include "app/WindowPlacement.h"
-#include "commands/CommandKindsWin32.h"
+#include "commands/CommandKinds.h"
 #include "config/ConfigurationLoader.h"
 #include "config/PathVariableSourceWin32.h"
 #include "display/PanelLayout.h"
@@ -66,7 +66,9 @@ INT_PTR InstallDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM)
 
 void InstallDialog::OnInitDialog()
 {
-    RegisterCommandKindsWin32(handlers);
+    RegisterCommandKinds(handlers);
+    fileSystem = &windowsFiles;
+    launcher = &windowsPrograms;
     progress.ResetByteCounters();
     ShowWindow(window, SW_HIDE);
     SetIcons();

@@ -8,6 +8,8 @@
 #include "commands/InstallState.h"
 #include "app/RunLogFileWin32.h"
 #include "app/WorkerThreadWin32.h"
+#include "commands/FileSystemWin32.h"
+#include "commands/ProcessLauncherWin32.h"
 #include "config/CommandRegistry.h"
 #include "display/FooterPanelWin32.h"
 #include "display/HeaderPanelWin32.h"
@@ -80,6 +82,8 @@ private:
     ULONGLONG startTicks = 0;
     int dpi = 96; // of the monitor the window is on
     CommandRegistry handlers;
+    FileSystemWin32 windowsFiles;         // what the folder commands act on
+    ProcessLauncherWin32 windowsPrograms; // what starts and waits for programs
     // Last, so destroyed first: the worker is joined while everything it uses still exists.
-    InstallThread thread{*this, handlers, *this};
+    InstallThread thread{*this, *this};
 };

@@ -47,7 +47,7 @@ void RunOneCommand(const CommandHandler& handler, InstallState& state, int index
 
 } // namespace
 
-void RunInstallList(InstallState& state, const CommandRegistry& handlers, RunLoopObserver& observer)
+void RunInstallList(InstallState& state, RunLoopObserver& observer)
 {
     // The lists are complete before the worker starts and nobody changes them while it runs.
     const std::vector<std::wstring>& items = state.settings.items;
@@ -75,7 +75,7 @@ void RunInstallList(InstallState& state, const CommandRegistry& handlers, RunLoo
             progress.overallPercent = OverallPercent(static_cast<int>(a), items.size(), itemPercent);
             observer.InvalidateFooter();
 
-            const CommandHandler* handler = handlers.FindHandler(command.commandName);
+            const CommandHandler* handler = command.kind;
             const std::wstring name = CommandLogName(k, command);
             if (handler == nullptr || handler->run == nullptr) {
                 state.Log(name + L" passed over: no command of this kind runs here");
@@ -158,9 +158,9 @@ void ShowPreviewProgress(InstallState& state, int percent)
 
     // A folder command shows a file on its way and the bytes so far; a copy or move counts them.
     const InstallCommand& running = settings.commands[static_cast<size_t>(command)];
-    const bool copies = EqualsIgnoreAsciiCase(running.commandName, L"dircopy") ||
-                        EqualsIgnoreAsciiCase(running.commandName, L"dirmove");
-    if (copies || EqualsIgnoreAsciiCase(running.commandName, L"dirdelete"))
+    const DetailKind detail = running.kind != nullptr ? running.kind->detail : DetailKind::None;
+    const bool copies = detail == DetailKind::Copy || detail == DetailKind::Move;
+    if (copies || detail == DetailKind::Delete)
         progress.SetCurrentFileName(L"data1.cab");
     if (copies) {
         constexpr uint64_t kCommandBytes = 48ull << 20;

@@ -9,7 +9,6 @@
 
 struct InstallCommand;
 
-class CommandRegistry;
 class InstallState;
 
 // What the loop asks of the window before each command; both may be called from the worker.
@@ -29,15 +28,14 @@ float ItemPercent(int position, int count);
 // itemCount, computed in double precision; 0 when there are no items.
 float OverallPercent(int item, size_t itemCount, float itemPercent);
 
-// Runs every item's commands through `handlers`, in order, on the calling thread. An item runs
-// the commands settings.itemCommands gives it (the `file` elements of its own element); a
-// command whose kind is
-// unknown or has no run callback is passed over, and one that throws counts as a failed command:
+// Runs every item's commands, in order, on the calling thread, each through the run callback
+// of the kind it was loaded with. An item runs the commands settings.itemCommands gives it (the
+// `file` elements of its own element); a command whose kind is unknown or has no run callback is passed over, and one that throws counts as a failed command:
 // the list goes on. After the last command it publishes 100% for the item and the whole list.
 // Returns when the whole list has run. Each command's outcome is in state.outcomes (a kind that
 // reports none counts as succeeded, one that throws as failed); with a log, each item and each
 // command's start, end, duration and outcome are written to it.
-void RunInstallList(InstallState& state, const CommandRegistry& handlers, RunLoopObserver& observer);
+void RunInstallList(InstallState& state, RunLoopObserver& observer);
 
 // "command 3 dircopy": how the log names the command at `index`.
 std::wstring CommandLogName(size_t index, const InstallCommand& command);

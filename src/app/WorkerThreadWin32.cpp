@@ -54,7 +54,7 @@ DWORD InstallThread::Run()
     // The shell's execute and the extensions it loads want COM on the calling thread:
     // apartment-threaded, without the OLE1/DDE the shell does not need.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    RunInstallList(state, handlers, host);
+    RunInstallList(state, host);
     if (SUCCEEDED(com))
         CoUninitialize();
     host.ListDone();

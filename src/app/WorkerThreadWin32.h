@@ -8,7 +8,6 @@
 
 #include <atomic>
 
-class CommandRegistry;
 class InstallState;
 
 class WorkerThread
@@ -52,13 +51,12 @@ public:
     virtual void ListDone() = 0;
 };
 
-// Runs the install list of `state` with `handlers`, then tells the host the list is done.
+// Runs the install list of `state`, then tells the host the list is done.
 // Everything it is given must outlive it: its destructor joins the thread.
 class InstallThread : public WorkerThread
 {
 public:
-    InstallThread(InstallState& state, const CommandRegistry& handlers, InstallRunHost& host)
-        : state(state), handlers(handlers), host(host)
+    InstallThread(InstallState& state, InstallRunHost& host) : state(state), host(host)
     {
     }
     ~InstallThread() override;
@@ -68,7 +66,6 @@ protected:
 
 private:
     InstallState& state;
-    const CommandRegistry& handlers;
     InstallRunHost& host;
 };
 

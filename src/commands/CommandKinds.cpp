@@ -47,16 +47,9 @@ const std::vector<SchemaAttribute>& SingleDirectoryAttributes()
     return attributes;
 }
 
-const CommandKind* FindCommandKind(const std::wstring& name)
+void RegisterCommandKinds(CommandRegistry& registry, bool runs)
 {
     for (const CommandKind& kind : kCommandKinds)
-        if (EqualsIgnoreAsciiCase(name, kind.name))
-            return &kind;
-    return nullptr;
-}
-
-void RegisterCommandKinds(CommandRegistry& registry, const CommandKindRuns& runs)
-{
-    for (size_t i = 0; i < sizeof kCommandKinds / sizeof kCommandKinds[0]; ++i)
-        registry.Append({kCommandKinds[i].name, runs.run[i], kCommandKinds[i].parse, kCommandKinds[i].attributes()});
+        registry.Append({kind.name, runs ? kind.run : nullptr, kind.parse, kind.attributes(), kind.detail,
+                         kind.folderPaths, kind.takesApart});
 }

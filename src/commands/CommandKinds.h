@@ -1,32 +1,27 @@
 // The table of the installer's four command kinds, in their fixed order execute, dircopy,
 // dirmove, dirdelete: the name a `file` element's command attribute gives (ASCII case ignored),
-// the parse callback that fills the command, and what the window shows while it runs. This is
-// the one list of kinds: adding one touches this table and the kind's own code. The run
-// callbacks are the platform's (CommandKindsWin32.h); without them the kinds load and check only.
+// the parse callback that fills the command, the run callback that carries it out, what the
+// window shows while it runs and what its folder arguments are. This is the one list of kinds:
+// adding one touches this table and the kind's own code. Registered, each row becomes the kind
+// its commands hold (InstallCommand::kind).
 #pragma once
 
 #include "commands/ParseCallbacks.h"
+#include "commands/RunCallbacks.h"
 #include "config/CommandRegistry.h"
 
 #include <string>
 #include <vector>
 
-// What the line under the running item shows while a command of the kind runs.
-enum class DetailKind
-{
-    Execute, // the program's display name
-    Copy,    // the copy template, with a file bar
-    Move,    // the move template, with a file bar
-    Delete,  // the delete template, no bar
-    None,    // a name that is no kind: an empty line
-};
-
 struct CommandKind
 {
     const wchar_t* name;
     ParseCommandFn parse;
+    RunCommandFn run;
     DetailKind detail;
     const std::vector<SchemaAttribute>& (*attributes)(); // what its `file` element reads
+    int folderPaths;  // its first arguments that name folders: a source, and a target
+    bool takesApart;  // its first folder is emptied and removed
 };
 
 const std::vector<SchemaAttribute>& ExecuteAttributes();
@@ -34,20 +29,22 @@ const std::vector<SchemaAttribute>& DirectoryPairAttributes();
 const std::vector<SchemaAttribute>& SingleDirectoryAttributes();
 
 inline constexpr CommandKind kCommandKinds[] = {
-    {L"execute", ParseExecute, DetailKind::Execute, ExecuteAttributes},
-    {L"dircopy", ParseDirectoryPair, DetailKind::Copy, DirectoryPairAttributes},
-    {L"dirmove", ParseDirectoryPair, DetailKind::Move, DirectoryPairAttributes},
-    {L"dirdelete", ParseSingleDirectory, DetailKind::Delete, SingleDirectoryAttributes},
+    {L"execute", ParseExecute, RunExecute, DetailKind::Execute, ExecuteAttributes, 0, false},
+    {L"dircopy", ParseDirectoryPair, RunDirCopy, DetailKind::Copy, DirectoryPairAttributes, 2, false},
+    {L"dirmove", ParseDirectoryPair, RunDirMove, DetailKind::Move, DirectoryPairAttributes, 2, true},
+    {L"dirdelete", ParseSingleDirectory, RunDirDelete, DetailKind::Delete, SingleDirectoryAttributes, 1, true},
 };
 
-// The run callbacks, in the table's order.
-struct CommandKindRuns
+// The row whose run callback is `run`: a run callback asks what its own kind does here, so that
+// the table stays the one place that says it.
+inline const CommandKind& KindRunBy(RunCommandFn run)
 {
-    RunCommandFn run[sizeof kCommandKinds / sizeof kCommandKinds[0]] = {};
-};
+    for (const CommandKind& kind : kCommandKinds)
+        if (kind.run == run)
+            return kind;
+    return kCommandKinds[0];
+}
 
-// The kind of that name, ASCII case ignored; null for any other name.
-const CommandKind* FindCommandKind(const std::wstring& name);
-
-// Appends the kinds to the registry in the table's order, with `runs` as their run callbacks.
-void RegisterCommandKinds(CommandRegistry& registry, const CommandKindRuns& runs = CommandKindRuns());
+// Appends the kinds to the registry in the table's order. Without `runs` (the checker, which
+// runs nothing) they load and check only.
+void RegisterCommandKinds(CommandRegistry& registry, bool runs = true);

@@ -122,6 +122,9 @@ public:
     // Why the last call that failed on this thread failed, as the system says it; asked right
     // after the failure. Empty when the file system cannot say.
     virtual std::wstring FailureReason() { return std::wstring(); }
+    // Called before each folder command: what the file system remembers of folders it has
+    // seen (their final paths) is forgotten, since between commands they may have changed.
+    virtual void BeginCommand() {}
 
     // Whether both paths exist and name the same file or folder, however they are spelled.
     bool SameObject(const std::wstring& a, const std::wstring& b)

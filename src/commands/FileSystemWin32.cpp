@@ -499,3 +499,9 @@ std::wstring FileSystemWin32::FailureReason()
         return refusal;
     return SystemMessage(GetLastError());
 }
+
+void FileSystemWin32::BeginCommand()
+{
+    const std::lock_guard<std::mutex> guard(finalFoldersLock);
+    finalFolders.clear();
+}

@@ -29,6 +29,7 @@ public:
     std::unique_ptr<FolderHold> HoldFolder(const std::wstring& path) override;
     std::unique_ptr<FolderHold> MakeAndHoldFolder(const std::wstring& path, bool& created) override;
     std::wstring FailureReason() override;
+    void BeginCommand() override;
 
     // Whether `handle`, opened on `path` with FILE_FLAG_OPEN_REPARSE_POINT, is a plain file or
     // folder at that path: no link itself, and not reached through one (as Wine opens links).

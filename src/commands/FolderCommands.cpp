@@ -10,6 +10,7 @@
 #include "commands/CopyPool.h"
 #include "commands/FileSet.h"
 #include "commands/FolderPaths.h"
+#include "config/CommandRegistry.h"
 #include "xml/AsciiText.h"
 
 #include <optional>
@@ -595,14 +596,16 @@ void RemoveEmptiedFolders(FileSystem& fileSystem, const FileSet& set, const Rena
 
 std::wstring RefusalOf(const InstallCommand& command)
 {
+    return command.kind != nullptr ? RefusalOf(command, command.kind->folderPaths, command.kind->takesApart)
+                                   : RefusalOf(command, 0, false);
+}
+
+std::wstring RefusalOf(const InstallCommand& command, int folderPaths, bool takenApart)
+{
     if (!command.emptyVariable.empty())
         return L"refused: %" + command.emptyVariable +
                L"% expanded to nothing, which would leave a path on whatever drive is current";
-    const bool pair = EqualsIgnoreAsciiCase(command.commandName, L"dircopy") ||
-                      EqualsIgnoreAsciiCase(command.commandName, L"dirmove");
-    const bool takenApart = EqualsIgnoreAsciiCase(command.commandName, L"dirdelete") ||
-                            EqualsIgnoreAsciiCase(command.commandName, L"dirmove");
-    const size_t paths = pair ? 2 : takenApart ? 1 : 0;
+    const size_t paths = folderPaths > 0 ? static_cast<size_t>(folderPaths) : 0;
     for (size_t i = 0; i < paths; ++i) {
         const std::wstring text = i < command.arguments.size() ? command.arguments[i] : std::wstring();
         std::wstring refusal = TextRefusal(text);

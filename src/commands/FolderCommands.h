@@ -77,7 +77,11 @@ uint32_t CopyProgress(InstallProgress& progress, uint64_t totalFileSize, uint64_
 // variable in them expanded to nothing, which leaves a path on whatever drive is current
 // ("%HOMESHARE%\\x" becomes "\\x"), a path that is empty or written on the current drive, or a
 // delete or move of a root as written. Empty when it may run (the disk may still refuse it).
+// `folderPaths` and `takesApart` are what its kind does (CommandHandler); the first form reads
+// them from the kind the command was loaded with, the second is for a run callback, which
+// knows what it does whatever kind the command holds.
 std::wstring RefusalOf(const InstallCommand& command);
+std::wstring RefusalOf(const InstallCommand& command, int folderPaths, bool takesApart);
 
 // part × 100 / whole as a percentage between 0 and 100; 0 when `whole` is 0.
 float PercentOf(uint64_t part, uint64_t whole);

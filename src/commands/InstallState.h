@@ -15,6 +15,8 @@
 #include <vector>
 
 class CopySlot;
+class FileSystem;
+class ProcessLauncher;
 
 class InstallProgress
 {
@@ -67,5 +69,9 @@ public:
     InstallSettings settings;
     InstallProgress progress;
     RunLog* log = nullptr;
+    // Where the commands act: the Win32 ones in the program, in-memory and scripted ones in
+    // the tests. Without them a command fails with a reason instead of acting.
+    FileSystem* fileSystem = nullptr;
+    ProcessLauncher* launcher = nullptr;
     std::vector<CommandOutcome> outcomes; // one per command, made when the run starts
 };

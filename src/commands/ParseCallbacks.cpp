@@ -6,6 +6,7 @@
 #include "commands/ParseCallbacks.h"
 
 #include "commands/FolderPaths.h"
+#include "config/CommandRegistry.h"
 #include "config/ElementReader.h"
 #include "config/ValueFormats.h"
 #include "xml/XmlDocument.h"
@@ -171,7 +172,7 @@ void ParseDirectoryPair(ElementReader& reader, InstallCommand& command)
     command.emptyVariable = emptyInSource.empty() ? emptyInTarget : emptyInSource;
     command.threads = std::clamp(ParseInteger(NarrowBytes(reader.Text("threads"))), 1, kMaxCopyThreads);
     if (reader.Report().On())
-        CheckFolderPair(reader, command, EqualsIgnoreAsciiCase(command.commandName, L"dirmove"), emptyInSource,
+        CheckFolderPair(reader, command, command.kind != nullptr && command.kind->takesApart, emptyInSource,
                         emptyInTarget);
 }
 

@@ -302,6 +302,7 @@ void ReadFileElement(ElementReader& reader, const CommandRegistry& handlers, siz
         CheckFileElement(reader, handlers, handler, command.commandName);
     if (handler == nullptr || handler->parse == nullptr)
         return;
+    command.kind = handler;
     handler->parse(reader, command);
     settings.commands.push_back(std::move(command));
 }

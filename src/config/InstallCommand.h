@@ -9,8 +9,11 @@
 // The most files one dircopy or dirmove copies at once (its `threads` attribute).
 constexpr int kMaxCopyThreads = 16;
 
+struct CommandHandler;
+
 struct InstallCommand
 {
+    const CommandHandler* kind = nullptr; // its kind in the registry it was loaded with
     size_t item = 0;           // the item element it stands in (its index in the item list)
     std::wstring displayName;  // execute: `name`, shown while it runs; empty for other kinds
     std::wstring commandName;  // the `command` attribute as written

@@ -147,8 +147,7 @@ float ItemBarPercent(float itemPercent, float commandPercent, int commandCount)
     return itemPercent + commandPercent / static_cast<float>(commandCount);
 }
 
-DetailKind DetailKindOf(const std::wstring& commandName)
+DetailKind DetailKindOf(const InstallCommand& command)
 {
-    const CommandKind* kind = FindCommandKind(commandName);
-    return kind != nullptr ? kind->detail : DetailKind::None;
+    return command.kind != nullptr ? command.kind->detail : DetailKind::None;
 }

@@ -4,7 +4,7 @@
 // itself, so the texts are the same on every platform and in every locale.
 #pragma once
 
-#include "commands/CommandKinds.h"
+#include "config/CommandRegistry.h"
 #include "config/InstallCommand.h"
 
 #include <cstdint>
@@ -57,4 +57,4 @@ float ItemBarPercent(float itemPercent, float commandPercent, int commandCount);
 
 // What the line under the running item shows for a command of that name (ASCII case ignored):
 // the kind table's detail, None for a name that is no kind.
-DetailKind DetailKindOf(const std::wstring& commandName);
+DetailKind DetailKindOf(const InstallCommand& command);

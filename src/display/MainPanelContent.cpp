@@ -46,7 +46,7 @@ CurrentItemContent ComposeCurrentItem(const InstallSettings& settings, const Mai
     const InstallCommand& command = settings.commands[static_cast<size_t>(commandIndex)];
     if (command.item != static_cast<size_t>(itemIndex))
         return content; // the previous item's command, until the worker publishes this item's first
-    content.detail = DetailKindOf(command.commandName);
+    content.detail = DetailKindOf(command);
     switch (content.detail) {
     case DetailKind::Execute:
         content.detailText = command.displayName;

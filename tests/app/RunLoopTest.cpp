@@ -1,5 +1,7 @@
+#include "CommandKindsForTests.h"
 #include "commands/InstallState.h"
 #include "app/RunLoop.h"
+#include "commands/CommandKinds.h"
 #include "config/CommandRegistry.h"
 
 #include <gtest/gtest.h>
@@ -81,7 +83,8 @@ protected:
         state.settings.items = std::move(items);
         state.settings.commands = std::move(commands);
         state.settings.itemCommands = ItemCommands(state.settings.items.size(), state.settings.commands);
-        RunInstallList(state, handlers, recorder);
+        GiveKinds(state.settings.commands, handlers);
+        RunInstallList(state, recorder);
     }
 
     InstallState state;
@@ -195,6 +198,7 @@ TEST(RunLoopScale, ALongListRunsInLinearTime)
     state.settings.itemCommands = ItemCommands(state.settings.items.size(), state.settings.commands);
     CommandRegistry handlers;
     handlers.Append({L"count", [](InstallState&, int) { ++ranCount; }, nullptr});
+    GiveKinds(state.settings.commands, handlers);
     struct Silent : RunLoopObserver
     {
         void InvalidateMainPanel() override {}
@@ -202,7 +206,7 @@ TEST(RunLoopScale, ALongListRunsInLinearTime)
     } silent;
     ranCount = 0;
     const auto start = std::chrono::steady_clock::now();
-    RunInstallList(state, handlers, silent);
+    RunInstallList(state, silent);
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 10.0); // a hang guard
     EXPECT_EQ(ranCount, 200000);
 }
@@ -215,6 +219,9 @@ TEST(RunLoopPreview, TheCommandRunningAtThatShareAsTheWindowWouldShowIt)
     state.settings.items = {L"first", L"second"};
     state.settings.commands = {Command(0, L"execute"), Command(0, L"dircopy"), Command(1, L"dirdelete")};
     state.settings.itemCommands = ItemCommands(2, state.settings.commands);
+    CommandRegistry kinds;
+    RegisterCommandKinds(kinds, false);
+    GiveKinds(state.settings.commands, kinds);
     struct Case
     {
         int asked;

@@ -1,6 +1,7 @@
 // The run loop on a worker thread while the window thread reads what it publishes, the way the
 // panels do. Run under ThreadSanitizer (the tsan preset) a value read without its atomic or its
 // lock is reported as a race; in the other builds the test checks what the reader saw.
+#include "CommandKindsForTests.h"
 #include "app/RunLoop.h"
 #include "commands/FakeFileSystem.h"
 #include "commands/FolderCommands.h"
@@ -52,6 +53,7 @@ TEST(RunLoopThreads, PanelsReadWhatTheWorkerPublishesWhole)
     state.settings.itemCommands = ItemCommands(state.settings.items.size(), state.settings.commands);
     CommandRegistry handlers;
     handlers.Append({L"copy", CopyCommand, nullptr});
+    GiveKinds(state.settings.commands, handlers);
     Invalidations invalidations;
 
     // The worker starts once the reader reads, so that the two overlap.
@@ -60,7 +62,7 @@ TEST(RunLoopThreads, PanelsReadWhatTheWorkerPublishesWhole)
     std::thread worker([&]() {
         while (!reading)
             std::this_thread::yield();
-        RunInstallList(state, handlers, invalidations);
+        RunInstallList(state, invalidations);
         done = true;
     });
     // The panels' reading: a snapshot of the main panel's values, the footer's percentage.

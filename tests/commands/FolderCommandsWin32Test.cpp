@@ -10,7 +10,7 @@
 #include "commands/FileSet.h"
 #include "commands/FolderCommands.h"
 #include "commands/FolderPaths.h"
-#include "commands/RunCallbacksWin32.h"
+#include "commands/RunCallbacks.h"
 
 #include <gtest/gtest.h>
 
@@ -62,6 +62,7 @@ class FolderCommandsWin32Test : public testing::Test
 protected:
     void SetUp() override
     {
+        state.fileSystem = &files;
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
         root = std::wstring(temp) + L"vk-folder-commands-" + std::to_wstring(GetCurrentProcessId());
@@ -107,6 +108,7 @@ protected:
     }
 
     std::wstring root;
+    FileSystemWin32 files;
     InstallState state;
 };
 

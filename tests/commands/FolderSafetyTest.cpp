@@ -8,6 +8,7 @@
 #include "commands/FakeFileSystem.h"
 #include "commands/FolderPaths.h"
 #include "commands/InstallState.h"
+#include "commands/RunCallbacks.h"
 
 #include <gtest/gtest.h>
 
@@ -387,3 +388,52 @@ TEST_F(FolderSafetyTest, TheRunsOwnLogIsLeftWhereItIs)
 }
 
 } // namespace
+
+// The run callbacks as the run loop calls them: a callback refuses what its own kind must not
+// do whatever kind the command holds (a delete of a drive root, an emptied variable), says what
+// was done in one summary, and fails instead of acting where no file system was given.
+TEST(FolderCommandRuns, EachCallbackRefusesForItsOwnKindAndSummarisesWhatItDid)
+{
+    struct Case
+    {
+        const char* what;
+        void (*run)(InstallState&, int);
+        std::vector<std::wstring> arguments;
+        const wchar_t* emptyVariable;
+        bool withFileSystem;
+        CommandResult result;
+        const wchar_t* summary;
+    };
+    const Case cases[] = {
+        {"a copy counts its files and bytes", RunDirCopy, {L"C:\\src", L"D:\\dst"}, L"", true,
+         CommandResult::Succeeded, L"2 file(s) (9 bytes) copied"},
+        {"a move counts them too", RunDirMove, {L"C:\\src", L"D:\\moved"}, L"", true, CommandResult::Succeeded,
+         L"2 file(s) (9 bytes) moved"},
+        {"a delete of a drive root is refused before anything", RunDirDelete, {L"C:\\"}, L"", true,
+         CommandResult::Failed, L"nothing done"},
+        {"a move out of a drive root too", RunDirMove, {L"C:\\", L"D:\\moved"}, L"", true, CommandResult::Failed,
+         L"nothing done"},
+        {"a variable that expanded to nothing refuses the command", RunDirCopy, {L"\\src", L"D:\\dst"},
+         L"SOURCE", true, CommandResult::Failed, L"nothing done"},
+        {"no file system, nothing done", RunDirDelete, {L"C:\\src"}, L"", false, CommandResult::Failed,
+         L"nothing done"},
+    };
+    for (const Case& c : cases) {
+        FakeFileSystem fs;
+        fs.AddFile(L"C:\\src\\a.txt", "alpha");
+        fs.AddFile(L"C:\\src\\sub\\b.txt", "beta");
+        const Paths before = fs.Tree(L"C:\\");
+        InstallState state;
+        state.fileSystem = c.withFileSystem ? &fs : nullptr;
+        InstallCommand command; // no kind: the callback knows its own
+        command.arguments = c.arguments;
+        command.emptyVariable = c.emptyVariable;
+        state.settings.commands = {command};
+        state.outcomes.assign(1, CommandOutcome());
+        c.run(state, 0);
+        EXPECT_EQ(state.outcomes[0].result, c.result) << c.what;
+        EXPECT_EQ(state.outcomes[0].summary, c.summary) << c.what;
+        if (c.result == CommandResult::Failed)
+            EXPECT_EQ(fs.Tree(L"C:\\"), before) << c.what;
+    }
+}

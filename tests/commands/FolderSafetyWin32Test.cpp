@@ -6,8 +6,9 @@
 #include "Win32FileText.h"
 #include "Win32RemoveTree.h"
 
+#include "commands/FileSystemWin32.h"
 #include "commands/InstallState.h"
-#include "commands/RunCallbacksWin32.h"
+#include "commands/RunCallbacks.h"
 
 #include <gtest/gtest.h>
 
@@ -50,6 +51,7 @@ class FolderSafetyWin32Test : public testing::Test
 protected:
     void SetUp() override
     {
+        state.fileSystem = &files;
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
         root = std::wstring(temp) + L"vk-folder-safety-" + std::to_wstring(GetCurrentProcessId());
@@ -94,6 +96,7 @@ protected:
 
     std::wstring root;
     LinesLog log;
+    FileSystemWin32 files;
     InstallState state;
 };
 

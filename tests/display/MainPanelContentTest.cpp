@@ -1,5 +1,7 @@
 #include "display/MainPanelContent.h"
 
+#include "CommandKindsForTests.h"
+#include "commands/CommandKinds.h"
 #include "commands/InstallState.h"
 
 #include <gtest/gtest.h>
@@ -29,6 +31,8 @@ protected:
             Command(3, L"dirdelete"),
         };
         settings.itemCommands = ItemCommands(settings.items.size(), settings.commands);
+        RegisterCommandKinds(kinds, false);
+        GiveKinds(settings.commands, kinds);
         settings.copyText = L"Copying %1% %2%/%3% (%4%)";
         settings.moveText = L"Moving %1%";
         settings.deleteText = L"Deleting %1%";
@@ -43,6 +47,7 @@ protected:
         return ComposeCurrentItem(settings, snapshot, item);
     }
 
+    CommandRegistry kinds;
     InstallSettings settings;
     MainPanelSnapshot snapshot;
 };

@@ -1,6 +1,8 @@
 // The panels painted for real under GDI+: each panel is attached to a STATIC child of a
 // popup window, painted into a 32-bit bitmap through WM_PRINTCLIENT (the path the fade-in
 // takes) or WM_PAINT, and checked pixel by pixel.
+#include "CommandKindsForTests.h"
+#include "commands/CommandKinds.h"
 #include "commands/InstallState.h"
 #include "display/FooterPanelWin32.h"
 #include "display/HeaderPanelWin32.h"
@@ -272,6 +274,9 @@ TEST_F(PanelPaint, MainPanelDrawsTheRowsTheItemBarAndTheFileBar)
         host.state.settings.commands.push_back(command);
     }
     host.state.settings.itemCommands = ItemCommands(host.state.settings.items.size(), host.state.settings.commands);
+    CommandRegistry kinds;
+    RegisterCommandKinds(kinds, false);
+    GiveKinds(host.state.settings.commands, kinds);
     host.state.settings.copyText = L"Copying %1% (%4%)";
     MainPanelSettings settings;
     static_cast<PanelSettings&>(settings) = Colours(0xFF000000, 0xFF808080);

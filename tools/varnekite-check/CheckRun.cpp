@@ -203,7 +203,7 @@ int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& ma
     loadOptions.fileExists = host.exists;
 
     CommandRegistry handlers;
-    RegisterCommandKinds(handlers);
+    RegisterCommandKinds(handlers, false); // it runs nothing
     InstallSettings settings;
     std::wstring fault;
     const std::wstring commandLine = L"varnekite-check <" + options.configPath;

@@ -1,5 +1,6 @@
 // The run callbacks of the four command kinds. They carry out commands[commandIndex] of the
-// install state on the worker thread. Windows only: they drive the shell and the file system.
+// install state on the worker thread, through the state's file system and process launcher
+// (the Win32 ones in the program; in-memory and scripted ones in the tests).
 #pragma once
 
 class InstallState;

@@ -1,9 +1,10 @@
 // The run callbacks of "dircopy", "dirmove" and "dirdelete": they read their command's
-// arguments and run the folder commands on the Win32 file system.
-#include "commands/RunCallbacksWin32.h"
+// arguments and run the folder commands on the install state's file system (the Win32 one in
+// the program, an in-memory one in the tests), logging what each did.
+#include "commands/RunCallbacks.h"
 
+#include "commands/CommandKinds.h"
 #include "commands/InstallState.h"
-#include "commands/FileSystemWin32.h"
 #include "commands/FolderCommands.h"
 
 #include <cwchar>
@@ -49,7 +50,7 @@ std::wstring ByteCount(uint64_t bytes)
 // Runs one folder command with an outcome that logs each failure as it happens, then records
 // what the command did: "12 files (3.1 MB) copied, 1 failed".
 template <typename Run>
-void RunFolderCommand(InstallState& state, int commandIndex, const wchar_t* done, Run run)
+void RunFolderCommand(InstallState& state, int commandIndex, const wchar_t* done, const CommandKind& kind, Run run)
 {
     const std::wstring target = Argument(state, commandIndex, 1);
     state.Log(L"  folder \"" + Argument(state, commandIndex, 0) + L"\"" +
@@ -62,11 +63,14 @@ void RunFolderCommand(InstallState& state, int commandIndex, const wchar_t* done
         state.Log(L"  passed over: " + path + L": " + reason);
     };
     const std::wstring refusal = commandIndex >= 0 && static_cast<size_t>(commandIndex) < state.settings.commands.size()
-                                     ? RefusalOf(state.settings.commands[static_cast<size_t>(commandIndex)])
+                                     ? RefusalOf(state.settings.commands[static_cast<size_t>(commandIndex)], kind.folderPaths,
+                                                 kind.takesApart)
                                      : std::wstring();
-    if (refusal.empty()) {
-        FileSystemWin32 fileSystem;
-        run(fileSystem, outcome);
+    if (state.fileSystem == nullptr) {
+        outcome.Refused(L"refused: no file system here");
+    } else if (refusal.empty()) {
+        state.fileSystem->BeginCommand();
+        run(*state.fileSystem, outcome);
     } else {
         outcome.Refused(refusal);
     }
@@ -84,10 +88,10 @@ void RunFolderCommand(InstallState& state, int commandIndex, const wchar_t* done
 
 } // namespace
 
-// FileSystemWin32 holds no state of its own, so its calls may come from several threads.
+// The file system's calls may come from several threads (the copy threads of one command).
 void RunDirCopy(InstallState& state, int commandIndex)
 {
-    RunFolderCommand(state, commandIndex, L"copied", [&](FileSystemWin32& fileSystem, FolderOutcome& outcome) {
+    RunFolderCommand(state, commandIndex, L"copied", KindRunBy(RunDirCopy), [&](FileSystem& fileSystem, FolderOutcome& outcome) {
         CopyFolderTreeWithThreads(fileSystem, state.progress, Argument(state, commandIndex, 0),
                                   Argument(state, commandIndex, 1), Threads(state, commandIndex), &outcome,
                                   state.log != nullptr ? state.log->Path() : std::wstring());
@@ -96,7 +100,7 @@ void RunDirCopy(InstallState& state, int commandIndex)
 
 void RunDirMove(InstallState& state, int commandIndex)
 {
-    RunFolderCommand(state, commandIndex, L"moved", [&](FileSystemWin32& fileSystem, FolderOutcome& outcome) {
+    RunFolderCommand(state, commandIndex, L"moved", KindRunBy(RunDirMove), [&](FileSystem& fileSystem, FolderOutcome& outcome) {
         MoveFolderTreeWithThreads(fileSystem, state.progress, Argument(state, commandIndex, 0),
                                   Argument(state, commandIndex, 1), Threads(state, commandIndex), &outcome,
                                   state.log != nullptr ? state.log->Path() : std::wstring());
@@ -105,7 +109,7 @@ void RunDirMove(InstallState& state, int commandIndex)
 
 void RunDirDelete(InstallState& state, int commandIndex)
 {
-    RunFolderCommand(state, commandIndex, L"deleted", [&](FileSystemWin32& fileSystem, FolderOutcome& outcome) {
+    RunFolderCommand(state, commandIndex, L"deleted", KindRunBy(RunDirDelete), [&](FileSystem& fileSystem, FolderOutcome& outcome) {
         DeleteFolderTree(fileSystem, state.progress, Argument(state, commandIndex, 0), &outcome,
                          state.log != nullptr ? state.log->Path() : std::wstring());
     });

@@ -1,0 +1,212 @@
+#include "commands/ProcessLauncherWin32.h"
+
+#include "commands/MessageWaitWin32.h"
+#include "commands/ProcessTreeWin32.h"
+#include "commands/ProgramStart.h"
+#include "commands/SystemMessageWin32.h"
+
+#include <shellapi.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+
+namespace {
+
+// Whether the program must leave the job Varnekite itself runs in (a deployment agent's, a
+// scheduler's) to join its own: only where jobs cannot nest, before Windows 8. Elsewhere it
+// nests, and the agent can still stop the whole tree. `note` says which, for the log.
+bool MustBreakAway(std::wstring& note)
+{
+    BOOL inJob = FALSE;
+    if (!IsProcessInJob(GetCurrentProcess(), nullptr, &inJob) || !inJob)
+        return false;
+    OSVERSIONINFOEXW eight = {};
+    eight.dwOSVersionInfoSize = sizeof eight;
+    eight.dwMajorVersion = 6;
+    eight.dwMinorVersion = 2;
+    const DWORDLONG atLeast = VerSetConditionMask(VerSetConditionMask(0, VER_MAJORVERSION, VER_GREATER_EQUAL),
+                                                  VER_MINORVERSION, VER_GREATER_EQUAL);
+    if (VerifyVersionInfoW(&eight, VER_MAJORVERSION | VER_MINORVERSION, atLeast)) {
+        note = L"its job nests in the job Varnekite runs in";
+        return false;
+    }
+    note = L"it leaves the job Varnekite runs in, where that is allowed (this Windows cannot nest jobs)";
+    return true;
+}
+
+ULONGLONG Deadline(uint32_t milliseconds)
+{
+    return milliseconds == 0 ? 0 : GetTickCount64() + milliseconds;
+}
+
+DWORD Remaining(ULONGLONG deadline)
+{
+    if (deadline == 0)
+        return INFINITE;
+    const ULONGLONG now = GetTickCount64();
+    return now >= deadline ? 0 : static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, INFINITE - 1));
+}
+
+} // namespace
+
+bool ProcessLauncherWin32::FolderExists(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::wstring ProcessLauncherWin32::CurrentFolder()
+{
+    std::wstring current(MAX_PATH, L'\0');
+    DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(current.size()), &current[0]);
+    if (length >= current.size()) { // a long current folder: the length needed
+        current.resize(length);
+        length = GetCurrentDirectoryW(static_cast<DWORD>(current.size()), &current[0]);
+    }
+    current.resize(length < current.size() ? length : 0);
+    return current;
+}
+
+bool ProcessLauncherWin32::OpenJob(std::wstring& why, std::wstring& note)
+{
+    // Processes started with permission to leave it (CREATE_BREAKAWAY_FROM_JOB) are not waited for.
+    job = CreateJobObjectW(nullptr, nullptr);
+    if (job == nullptr) {
+        why = L"no job: " + SystemMessage(GetLastError());
+        return false;
+    }
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_BREAKAWAY_OK;
+    SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+    breakaway = MustBreakAway(note);
+    return true;
+}
+
+bool ProcessLauncherWin32::StartCommandLine(const std::wstring& commandLine, const std::wstring& folder, bool hidden,
+                                            uint32_t& error, std::wstring& lost)
+{
+    // Suspended while it joins the job: nothing it starts escapes the job before it is in.
+    std::wstring line = commandLine;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(hidden ? SW_HIDE : SW_SHOW);
+    const wchar_t* directory = folder.empty() ? nullptr : folder.c_str();
+    const DWORD suspended = job != nullptr ? CREATE_SUSPENDED : 0;
+    PROCESS_INFORMATION started = {};
+    bool ok = breakaway && CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE,
+                                          suspended | CREATE_BREAKAWAY_FROM_JOB, nullptr, directory, &startup, &started);
+    if (!ok)
+        ok = CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, suspended, nullptr, directory, &startup,
+                            &started) != FALSE;
+    if (!ok) {
+        error = GetLastError();
+        return false;
+    }
+    if (job != nullptr) {
+        if (!AssignProcessToJobObject(job, started.hProcess))
+            lost = L"it could not join the job: " + SystemMessage(GetLastError());
+        ResumeThread(started.hThread);
+    }
+    CloseHandle(started.hThread);
+    process = started.hProcess;
+    return true;
+}
+
+std::wstring ProcessLauncherWin32::OpenVerb(const std::wstring& file, const std::wstring& parameters)
+{
+    wchar_t verb[2048];
+    DWORD length = sizeof verb / sizeof verb[0];
+    if (AssocQueryStringW(ASSOCF_NOTRUNCATE | ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_COMMAND, file.c_str(), L"open",
+                          verb, &length) != S_OK)
+        return std::wstring();
+    // Verbs are often written with variables ("%SystemRoot%\System32\msiexec.exe /i \"%1\"").
+    wchar_t expanded[4096];
+    const DWORD size = ExpandEnvironmentStringsW(verb, expanded, sizeof expanded / sizeof expanded[0]);
+    return VerbCommandLine(size > 0 && size <= sizeof expanded / sizeof expanded[0] ? expanded : verb, file, parameters);
+}
+
+bool ProcessLauncherWin32::StartThroughShell(const std::wstring& file, const std::wstring& parameters,
+                                             const std::wstring& folder, bool hidden, uint32_t& error, bool& started,
+                                             std::wstring& lost)
+{
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof(info);
+    // No error box from the shell and no zone prompt for a downloaded file: nobody is there to
+    // answer (the configuration's author chose the program). The launch completes before the
+    // call returns (no hand-off to a shell thread that the end of the process could cut off);
+    // the worker has COM initialised for the shell extensions that handle documents and verbs.
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC | SEE_MASK_NOZONECHECKS;
+    info.lpFile = file.c_str();
+    info.lpParameters = parameters.c_str();
+    info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
+    info.nShow = hidden ? SW_HIDE : SW_SHOW;
+    if (!ShellExecuteExW(&info)) {
+        error = GetLastError();
+        return false;
+    }
+    process = info.hProcess;
+    started = process != nullptr;
+    // What the shell started can only join the job now: what it started meanwhile is not in it.
+    if (job != nullptr && process != nullptr && !AssignProcessToJobObject(job, process))
+        lost = L"it could not join the job: " + SystemMessage(GetLastError());
+    return true;
+}
+
+uint32_t ProcessLauncherWin32::ProcessId()
+{
+    return process != nullptr ? GetProcessId(process) : 0;
+}
+
+ProcessLauncher::Waited ProcessLauncherWin32::Wait(bool tree, bool byParentId, uint32_t milliseconds, uint32_t& error)
+{
+    const ULONGLONG deadline = Deadline(milliseconds);
+    switch (WaitPumpingMessages(process, Remaining(deadline))) {
+    case WaitEnd::Signalled: break;
+    case WaitEnd::TimedOut: return Waited::TimedOut;
+    case WaitEnd::Failed: error = GetLastError(); return Waited::Failed;
+    }
+    if (!tree)
+        return Waited::Ended;
+    if (byParentId || job == nullptr)
+        return WaitForDescendants(GetProcessId(process), CreationTime(process), deadline) ? Waited::Ended
+                                                                                          : Waited::TimedOut;
+    for (;;) {
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
+        if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting, sizeof(accounting),
+                                       nullptr) ||
+            accounting.ActiveProcesses == 0)
+            return Waited::Ended;
+        const DWORD left = Remaining(deadline);
+        if (left == 0)
+            return Waited::TimedOut;
+        WaitPumpingMessages(nullptr, std::min<DWORD>(left, 100));
+    }
+}
+
+bool ProcessLauncherWin32::ExitCode(uint32_t& code, uint32_t& error)
+{
+    DWORD exitCode = 0;
+    if (process == nullptr || !GetExitCodeProcess(process, &exitCode)) {
+        error = GetLastError();
+        return false;
+    }
+    code = exitCode;
+    return true;
+}
+
+void ProcessLauncherWin32::Close()
+{
+    if (process != nullptr)
+        CloseHandle(process);
+    if (job != nullptr)
+        CloseHandle(job); // the job ends with its last handle; processes still in it run on
+    process = nullptr;
+    job = nullptr;
+    breakaway = false;
+}
+
+std::wstring ProcessLauncherWin32::ErrorText(uint32_t error)
+{
+    return SystemMessage(error);
+}
