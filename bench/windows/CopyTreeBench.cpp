@@ -24,8 +24,8 @@ int wmain(int argc, wchar_t** argv)
     CopyFolderTreeWithThreads(fileSystem, progress, argv[1], argv[2], threads);
     QueryPerformanceCounter(&end);
     std::printf("copied %llu of %llu bytes with %d thread(s) in %.1f ms\n",
-                static_cast<unsigned long long>(progress.finishedFilesBytes.load()),
-                static_cast<unsigned long long>(progress.commandBytesTotal.load()), threads,
+                static_cast<unsigned long long>(progress.Snapshot().commandBytesDone),
+                static_cast<unsigned long long>(progress.Snapshot().commandBytesTotal), threads,
                 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart));
     return 0;
 }

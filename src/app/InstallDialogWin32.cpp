@@ -69,7 +69,7 @@ void InstallDialog::OnInitDialog()
     RegisterCommandKinds(handlers);
     fileSystem = &windowsFiles;
     launcher = &windowsPrograms;
-    progress.ResetByteCounters();
+    progress.Publish(ProgressSnapshot());
     ShowWindow(window, SW_HIDE);
     SetIcons();
 
@@ -90,16 +90,10 @@ void InstallDialog::OnInitDialog()
     header.ApplySettings(settings.header);
     PreparePanel(header);
 
-    progress.overallPercent = 0.0f;
     footer.SetText(settings.completeText);
     footer.ApplySettings(settings.footer);
     PreparePanel(footer);
 
-    progress.itemPercent = 0.0f;
-    progress.commandPercent = 0.0f;
-    progress.filePercent = 0.0f;
-    progress.currentCommand = 0;
-    progress.currentItem = 0;
     main.ApplyMainSettings(settings.main);
     PreparePanel(main);
     if (previewing)

@@ -56,7 +56,6 @@ void RunInstallList(InstallState& state, RunLoopObserver& observer)
     state.outcomes.assign(commands.size(), CommandOutcome());
 
     for (size_t a = 0; a < items.size(); ++a) {
-        progress.currentItem = static_cast<int32_t>(a);
         const ItemCommands::List itemCommands = state.settings.itemCommands.Of(a);
         const int count = static_cast<int>(itemCommands.size());
         state.Log(L"item " + std::to_wstring(a + 1) + L"/" + std::to_wstring(items.size()) + L" \"" + items[a] +
@@ -65,14 +64,10 @@ void RunInstallList(InstallState& state, RunLoopObserver& observer)
             const size_t k = itemCommands[static_cast<size_t>(position)];
             const InstallCommand& command = commands[k];
 
-            progress.currentCommand = static_cast<int32_t>(k);
-            progress.filePercent = 0.0f;
-            progress.commandPercent = 0.0f;
             const float itemPercent = ItemPercent(position, count);
-            progress.itemPercent = itemPercent;
+            progress.StartCommand(static_cast<int32_t>(a), static_cast<int32_t>(k), itemPercent,
+                                  OverallPercent(static_cast<int>(a), items.size(), itemPercent));
             observer.InvalidateMainPanel();
-
-            progress.overallPercent = OverallPercent(static_cast<int>(a), items.size(), itemPercent);
             observer.InvalidateFooter();
 
             const CommandHandler* handler = command.kind;
@@ -92,11 +87,8 @@ void RunInstallList(InstallState& state, RunLoopObserver& observer)
     }
 
     // The whole list has run: the window shows it complete before it goes.
-    progress.itemPercent = 100.0f;
-    progress.commandPercent = 0.0f;
-    progress.filePercent = 0.0f;
+    progress.EndList(items.empty() ? 0 : static_cast<int32_t>(items.size() - 1));
     observer.InvalidateMainPanel();
-    progress.overallPercent = 100.0f;
     observer.InvalidateFooter();
 }
 
@@ -117,10 +109,7 @@ void ShowPreviewProgress(InstallState& state, int percent)
     InstallProgress& progress = state.progress;
     const InstallSettings& settings = state.settings;
     const double wanted = percent < 0 ? 0.0 : percent > 100 ? 100.0 : percent;
-    progress.ResetByteCounters();
-    progress.SetCurrentFileName(std::wstring());
-    progress.commandPercent = 0.0f;
-    progress.filePercent = 0.0f;
+    ProgressSnapshot shown;
     const size_t items = settings.items.size();
 
     // The command running at that point of the list: the last whose start is not beyond it,
@@ -144,33 +133,32 @@ void ShowPreviewProgress(InstallState& state, int percent)
             into = std::min(1.0, (wanted - start) / width);
         }
     }
-    progress.currentItem = item;
-    progress.currentCommand = command < 0 ? 0 : command;
+    shown.currentItem = item;
+    shown.currentCommand = command < 0 ? 0 : command;
     if (wanted >= 100.0) { // the end of the list, as the window shows it before it goes
-        progress.itemPercent = 100.0f;
-        progress.overallPercent = 100.0f;
-        return;
+        shown.itemPercent = 100.0f;
+        shown.overallPercent = 100.0f;
+        return progress.Publish(shown);
     }
-    progress.itemPercent = command < 0 ? static_cast<float>(wanted * items - 100.0 * item) : itemShare;
-    progress.overallPercent = command < 0 ? static_cast<float>(wanted) : OverallPercent(item, items, itemShare);
+    shown.itemPercent = command < 0 ? static_cast<float>(wanted * items - 100.0 * item) : itemShare;
+    shown.overallPercent = command < 0 ? static_cast<float>(wanted) : OverallPercent(item, items, itemShare);
     if (command < 0)
-        return;
+        return progress.Publish(shown);
 
     // A folder command shows a file on its way and the bytes so far; a copy or move counts them.
     const InstallCommand& running = settings.commands[static_cast<size_t>(command)];
     const DetailKind detail = running.kind != nullptr ? running.kind->detail : DetailKind::None;
     const bool copies = detail == DetailKind::Copy || detail == DetailKind::Move;
     if (copies || detail == DetailKind::Delete)
-        progress.SetCurrentFileName(L"data1.cab");
+        shown.fileName = L"data1.cab";
     if (copies) {
         constexpr uint64_t kCommandBytes = 48ull << 20;
         constexpr uint64_t kFileBytes = 12ull << 20;
         const auto part = [into](uint64_t whole) { return static_cast<uint64_t>(static_cast<double>(whole) * into); };
-        progress.commandBytesTotal = kCommandBytes;
-        progress.commandBytesDone = part(kCommandBytes);
-        progress.fileBytesTotal = kFileBytes;
-        progress.fileBytesDone = part(kFileBytes);
-        progress.commandPercent = static_cast<float>(into * 100.0);
-        progress.filePercent = static_cast<float>(into * 100.0);
+        shown.commandBytesTotal = kCommandBytes;
+        shown.commandBytesDone = part(kCommandBytes);
+        shown.fileBytesTotal = kFileBytes;
+        shown.fileBytesDone = part(kFileBytes);
     }
+    progress.Publish(shown);
 }

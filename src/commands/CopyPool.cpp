@@ -1,14 +1,7 @@
 #include "commands/CopyPool.h"
 
-#include "commands/FolderCommands.h"
-
 #include <algorithm>
 #include <utility>
-
-void CopySlot::Chunk(uint64_t fileSize, uint64_t transferred)
-{
-    pool->Chunk(index, fileSize, transferred);
-}
 
 CopyPool::CopyPool(InstallProgress& progress, int threads, const ThreadStarter& startThread) : progress(progress)
 {
@@ -16,14 +9,9 @@ CopyPool::CopyPool(InstallProgress& progress, int threads, const ThreadStarter& 
     if (count == 1)
         return;
     capacity = kQueuedPerWorker * static_cast<size_t>(count);
-    for (int i = 0; i < count; ++i) {
-        auto worker = std::make_unique<Worker>();
-        worker->slot.pool = this;
-        worker->slot.index = static_cast<size_t>(i);
-        worker->progress.slot = &worker->slot;
-        workers.push_back(std::move(worker));
-    }
-    // Started only once every slot is in place: a worker reads nothing that is still changing.
+    for (int i = 0; i < count; ++i)
+        workers.push_back(std::make_unique<Worker>(*this));
+    // Started only once every worker is in place: a worker reads nothing that is still changing.
     // A thread the system cannot start ends the starting; the workers after it go.
     size_t started = 0;
     for (const auto& worker : workers) {
@@ -59,9 +47,13 @@ CopyPool::~CopyPool()
 void CopyPool::Run(const std::wstring& name, uint64_t bytes, Job job)
 {
     if (workers.empty()) {
-        progress.SetCurrentFileName(name);
-        job(progress);
-        progress.finishedFilesBytes += bytes;
+        {
+            const std::lock_guard<std::mutex> guard(lock);
+            Start(caller, name, bytes);
+        }
+        job(caller);
+        const std::lock_guard<std::mutex> guard(lock);
+        Finish(caller, bytes);
         return;
     }
     std::unique_lock<std::mutex> guard(lock);
@@ -78,17 +70,16 @@ void CopyPool::Run(const std::wstring& name, uint64_t bytes, Job job)
 
 void CopyPool::Show(const std::wstring& name)
 {
-    if (workers.empty())
-        progress.SetCurrentFileName(name);
+    if (!workers.empty())
+        return;
+    const std::lock_guard<std::mutex> guard(lock);
+    Start(caller, name, 0);
 }
 
 void CopyPool::Count(uint64_t bytes)
 {
-    progress.finishedFilesBytes += bytes;
-    if (workers.empty())
-        return;
-    std::lock_guard<std::mutex> guard(lock);
-    Publish();
+    const std::lock_guard<std::mutex> guard(lock);
+    Finish(caller, bytes);
 }
 
 void CopyPool::Wait()
@@ -112,43 +103,47 @@ void CopyPool::Work(Worker& worker)
             room.notify_one();
         // Taken from the queue and shown under one lock: the window's file is the one that
         // started last, in the order the files were handed out.
-        newest = worker.slot.index;
-        worker.inFlight = 0;
-        progress.SetCurrentFileName(next.name);
-        progress.fileBytesDone = 0;
-        progress.fileBytesTotal = next.bytes;
-        progress.filePercent = 0.0f;
+        Start(worker.lane, next.name, next.bytes);
         guard.unlock();
 
-        next.job(worker.progress);
+        next.job(worker.lane);
         next.job = nullptr; // what the job holds (open folders) goes before the file counts as done
 
         guard.lock();
-        worker.inFlight = 0;
-        progress.finishedFilesBytes += next.bytes;
-        Publish();
+        Finish(worker.lane, next.bytes);
         if (--unfinished == 0)
             idle.notify_all();
     }
 }
 
-void CopyPool::Chunk(size_t index, uint64_t fileSize, uint64_t transferred)
+void CopyPool::Chunk(Lane& lane, uint64_t fileSize, uint64_t transferred)
 {
-    std::lock_guard<std::mutex> guard(lock);
-    workers[index]->inFlight = transferred;
-    if (index == newest) {
-        progress.fileBytesDone = transferred;
-        progress.fileBytesTotal = fileSize;
-        progress.filePercent = PercentOf(transferred, fileSize);
-    }
-    Publish();
+    const std::lock_guard<std::mutex> guard(lock);
+    lane.inFlight = transferred;
+    Publish(&lane, fileSize);
 }
 
-void CopyPool::Publish()
+void CopyPool::Start(Lane& lane, const std::wstring& name, uint64_t bytes)
 {
-    uint64_t done = progress.finishedFilesBytes.load();
+    newest = &lane;
+    lane.inFlight = 0;
+    progress.ShowFile(name, bytes);
+}
+
+void CopyPool::Finish(Lane& lane, uint64_t bytes)
+{
+    lane.inFlight = 0;
+    finished += bytes;
+    Publish(nullptr);
+}
+
+void CopyPool::Publish(const Lane* moved, uint64_t fileSize)
+{
+    uint64_t done = finished + caller.inFlight;
     for (const auto& worker : workers)
-        done += worker->inFlight;
-    progress.commandBytesDone = done;
-    progress.commandPercent = PercentOf(done, progress.commandBytesTotal.load());
+        done += worker->lane.inFlight;
+    if (moved != nullptr && moved == newest)
+        progress.SetBytes(done, moved->inFlight, fileSize);
+    else
+        progress.SetCommandBytes(done);
 }

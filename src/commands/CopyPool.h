@@ -2,11 +2,12 @@
 // attribute). The command's own thread goes through its file set as before and hands each file
 // to the pool; files start in the order they were handed out. With one thread the pool runs
 // each job at once on the caller's thread with the command's own progress, exactly as a plain
-// loop would. With more, each worker has a progress of its own whose chunks the pool sums into
-// the command's: the finished files plus the bytes of every copy in flight, while the file bar
-// and the current file name follow the file started last.
+// loop would. Each copy tells the pool of its chunks (it is the copies' ChunkListener); the pool
+// publishes the command's bytes, the finished files plus the bytes of every copy in flight,
+// while the file bar and the current file name follow the file started last.
 #pragma once
 
+#include "commands/FileSystem.h"
 #include "commands/InstallState.h"
 #include "config/InstallCommand.h"
 
@@ -20,27 +21,11 @@
 #include <thread>
 #include <vector>
 
-class CopyPool;
-
-// A worker's place in its pool: the progress a worker's copy reports to points here
-// (InstallProgress::slot), and CopyProgress passes the chunks on.
-class CopySlot
-{
-public:
-    // A finished chunk of the slot's current file: `transferred` of `fileSize` bytes.
-    void Chunk(uint64_t fileSize, uint64_t transferred);
-
-private:
-    friend class CopyPool;
-    CopyPool* pool = nullptr;
-    size_t index = 0;
-};
-
 class CopyPool
 {
 public:
-    // One file's copy or move; `progress` is what it reports its chunks to.
-    using Job = std::function<void(InstallProgress& progress)>;
+    // One file's copy or move; `listener` is what it tells of its chunks.
+    using Job = std::function<void(ChunkListener& listener)>;
 
     // Jobs queued per worker before the caller waits; it goes on once half of them started.
     // Caller and workers then rarely wait for each other, and every such wait costs a round
@@ -75,11 +60,22 @@ public:
     // Counts the bytes of an entry the caller handled itself or passed over as finished.
     void Count(uint64_t bytes);
 
+    // What a copy or move the caller makes itself, outside Run, tells of its chunks; they
+    // count until the caller counts the entry.
+    ChunkListener& CallerListener() { return caller; }
+
     // Waits until every job handed out has finished.
     void Wait();
 
 private:
-    friend class CopySlot;
+    // Where one copy at a time tells its chunks: a worker's, or the caller's.
+    struct Lane : ChunkListener
+    {
+        explicit Lane(CopyPool& pool) : pool(pool) {}
+        void ChunkDone(uint64_t fileSize, uint64_t transferred) override { pool.Chunk(*this, fileSize, transferred); }
+        CopyPool& pool;
+        uint64_t inFlight = 0; // bytes of the current file copied so far
+    };
     struct Pending
     {
         std::wstring name;
@@ -88,27 +84,33 @@ private:
     };
     struct Worker
     {
-        InstallProgress progress; // what the worker's copies report to; its `slot` leads here
-        CopySlot slot;
-        uint64_t inFlight = 0; // bytes of the current file copied so far
+        explicit Worker(CopyPool& pool) : lane(pool) {}
+        Lane lane;
         std::thread thread;
     };
 
     void Work(Worker& worker);
-    void Chunk(size_t index, uint64_t fileSize, uint64_t transferred);
-    // The command's bytes: finished files plus every copy in flight. Called with `lock` held.
-    void Publish();
+    void Chunk(Lane& lane, uint64_t fileSize, uint64_t transferred);
+    // The file `lane` starts is the one shown. Called with `lock` held.
+    void Start(Lane& lane, const std::wstring& name, uint64_t bytes);
+    // The file `lane` worked on is done: its whole size counts. Called with `lock` held.
+    void Finish(Lane& lane, uint64_t bytes);
+    // The command's bytes: finished files plus every copy in flight, with the shown file's when
+    // `moved` is the lane shown. Called with `lock` held.
+    void Publish(const Lane* moved, uint64_t fileSize = 0);
 
     InstallProgress& progress;
     std::vector<std::unique_ptr<Worker>> workers;
-    std::mutex lock; // everything below, and the sums written into `progress`
+    std::mutex lock; // everything below, and the order of what is published into `progress`
+    Lane caller{*this};
+    const Lane* newest = &caller; // the lane whose file is shown
+    uint64_t finished = 0;        // bytes of the entries done
     std::condition_variable ready; // a job was queued, or the pool ends
     std::condition_variable room;  // the queue is down to half, for a waiting caller
     std::condition_variable idle;  // every job handed out has finished
     std::deque<Pending> queue;
     size_t capacity = 0;   // jobs queued at most
     size_t unfinished = 0; // queued and running
-    size_t newest = 0;     // the worker that started a file last
     size_t sleeping = 0;   // workers waiting for a job
     bool callerWaiting = false;
     bool ending = false;

@@ -10,7 +10,16 @@
 #include <string>
 #include <string_view>
 
-class InstallProgress;
+// Hears how far a copy or move has come: after each finished chunk, `transferred` of the
+// file's `fileSize` bytes. The file system tells it and knows nothing of who listens.
+class ChunkListener
+{
+public:
+    virtual void ChunkDone(uint64_t fileSize, uint64_t transferred) = 0;
+
+protected:
+    ~ChunkListener() = default;
+};
 
 // The platform's file attribute bits the commands look at.
 namespace FileAttribute {
@@ -90,14 +99,15 @@ public:
     // Creates the folder and every missing folder above it. True only when the folder did not
     // exist before and exists now.
     virtual bool CreateFolderTree(const std::wstring& path) = 0;
-    // Copies one file over whatever file is at `to`, reporting chunks to CopyProgress. A link
-    // at `to` is replaced itself: its target is never written.
-    virtual bool CopyOneFile(const std::wstring& from, const std::wstring& to, InstallProgress* progress) = 0;
+    // Copies one file over whatever file is at `to`, telling `listener` (when given) of each
+    // chunk. A link at `to` is replaced itself: its target is never written.
+    virtual bool CopyOneFile(const std::wstring& from, const std::wstring& to, ChunkListener* listener) = 0;
     // Moves one file or folder (a rename on one volume); flags from MoveFlag. A link at `to`
     // is replaced itself, and a link at `from` moves as the link or not at all. What moves
     // takes the permissions of its new folder, as a copy does, not those of its old one.
+    // A move that has to copy tells `listener` of each chunk.
     virtual bool MoveOneFile(const std::wstring& from, const std::wstring& to, uint32_t flags,
-                             InstallProgress* progress) = 0;
+                             ChunkListener* listener) = 0;
     // The identity of what `path` names, links followed; false when nothing is there.
     virtual bool Identify(const std::wstring& path, FileIdentity& identity) = 0;
     // The path of what `path` names as the platform finally resolves it (links, drive aliases

@@ -1,21 +1,18 @@
 // Win32 file system for the folder commands: a find handle per folder with sizes and attributes
-// straight from the find data, the platform's copy and move with CopyProgress, folder trees made
-// one folder at a time. Every path goes to the platform in its extended-length form ("\\?\"),
+// straight from the find data, the platform's copy and move telling a ChunkListener, folder
+// trees made one folder at a time. Every path goes to the platform in its extended-length form ("\\?\"),
 // so trees deeper than MAX_PATH work on every Windows whatever its long-path policy, and a
 // name that ends in a dot or a space stays that name.
 #include "commands/FileSystemWin32.h"
 
 #include "commands/SystemMessageWin32.h"
 
-#include "commands/InstallState.h"
-#include "commands/FolderCommands.h"
 #include "commands/FolderPaths.h"
 
 #include <aclapi.h>
 #include <winternl.h>
 
 #include <cstring>
-
 
 namespace {
 
@@ -147,13 +144,14 @@ private:
 
 } // namespace
 
-DWORD CALLBACK CopyProgress(LARGE_INTEGER totalFileSize, LARGE_INTEGER totalBytesTransferred, LARGE_INTEGER,
+DWORD CALLBACK ChunkRoutine(LARGE_INTEGER totalFileSize, LARGE_INTEGER totalBytesTransferred, LARGE_INTEGER,
                             LARGE_INTEGER, DWORD, DWORD callbackReason, HANDLE, HANDLE, LPVOID data)
 {
-    if (data == nullptr)
-        return PROGRESS_CONTINUE;
-    return CopyProgress(*static_cast<InstallProgress*>(data), static_cast<uint64_t>(totalFileSize.QuadPart),
-                        static_cast<uint64_t>(totalBytesTransferred.QuadPart), callbackReason);
+    // A stream switch reports the bytes so far again; only a finished chunk moves them.
+    if (data != nullptr && callbackReason == CALLBACK_CHUNK_FINISHED)
+        static_cast<ChunkListener*>(data)->ChunkDone(static_cast<uint64_t>(totalFileSize.QuadPart),
+                                                     static_cast<uint64_t>(totalBytesTransferred.QuadPart));
+    return PROGRESS_CONTINUE;
 }
 
 std::wstring FileSystemWin32::FinalFolderOf(const std::wstring& path)
@@ -320,25 +318,26 @@ bool FileSystemWin32::CreateFolderTree(const std::wstring& path)
     return CreateDirectoryW(ExtendedLengthPath(folder).c_str(), nullptr) != FALSE;
 }
 
-bool FileSystemWin32::CopyOneFile(const std::wstring& from, const std::wstring& to, InstallProgress* progress)
+bool FileSystemWin32::CopyOneFile(const std::wstring& from, const std::wstring& to, ChunkListener* listener)
 {
     // CopyFileExW writes through a link at its destination. Only a new file is made blind
     // (one call, as before); what is already there is checked, and a link removed itself.
     refusal = nullptr;
+    const LPPROGRESS_ROUTINE routine = listener != nullptr ? ChunkRoutine : nullptr;
     const std::wstring source = ExtendedLengthPath(from);
     const std::wstring destination = ExtendedLengthPath(to);
-    if (CopyFileExW(source.c_str(), destination.c_str(), CopyProgress, progress, nullptr, COPY_FILE_FAIL_IF_EXISTS))
+    if (CopyFileExW(source.c_str(), destination.c_str(), routine, listener, nullptr, COPY_FILE_FAIL_IF_EXISTS))
         return true;
     const DWORD error = GetLastError();
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
         return false;
     if (!ClearForReplacement(to))
         return false;
-    return CopyFileExW(source.c_str(), destination.c_str(), CopyProgress, progress, nullptr, 0) != FALSE;
+    return CopyFileExW(source.c_str(), destination.c_str(), routine, listener, nullptr, 0) != FALSE;
 }
 
 bool FileSystemWin32::MoveOneFile(const std::wstring& from, const std::wstring& to, uint32_t flags,
-                                  InstallProgress* progress)
+                                  ChunkListener* listener)
 {
     // The source moves as itself: a link by a rename only (a copy would take what it leads
     // to), and nothing a link reached after all.
@@ -355,9 +354,10 @@ bool FileSystemWin32::MoveOneFile(const std::wstring& from, const std::wstring& 
     }
     // Across volumes a replacement is a copy over the destination, which writes through a
     // link there: replacing waits until the destination is known not to be one.
+    const LPPROGRESS_ROUTINE routine = listener != nullptr ? ChunkRoutine : nullptr;
     const std::wstring source = ExtendedLengthPath(from);
     const std::wstring destination = ExtendedLengthPath(to);
-    if (MoveFileWithProgressW(source.c_str(), destination.c_str(), CopyProgress, progress,
+    if (MoveFileWithProgressW(source.c_str(), destination.c_str(), routine, listener,
                               flags & ~MoveFlag::ReplaceExisting)) {
         InheritFromNewFolder(to);
         return true;
@@ -367,7 +367,7 @@ bool FileSystemWin32::MoveOneFile(const std::wstring& from, const std::wstring& 
         return false;
     if (!ClearForReplacement(to))
         return false;
-    if (!MoveFileWithProgressW(source.c_str(), destination.c_str(), CopyProgress, progress, flags))
+    if (!MoveFileWithProgressW(source.c_str(), destination.c_str(), routine, listener, flags))
         return false;
     InheritFromNewFolder(to);
     return true;

@@ -1,5 +1,5 @@
-// The FileSystem interface on the Win32 file functions, and CopyProgress as the platform's
-// copy-progress routine. Windows only.
+// The FileSystem interface on the Win32 file functions, and ChunkRoutine, the platform's
+// copy-progress routine that tells a ChunkListener. Windows only.
 #pragma once
 
 #include "commands/FileSystem.h"
@@ -19,9 +19,9 @@ public:
     bool RemoveFile(const std::wstring& path) override;
     bool RemoveFolder(const std::wstring& path) override;
     bool CreateFolderTree(const std::wstring& path) override;
-    bool CopyOneFile(const std::wstring& from, const std::wstring& to, InstallProgress* progress) override;
+    bool CopyOneFile(const std::wstring& from, const std::wstring& to, ChunkListener* listener) override;
     bool MoveOneFile(const std::wstring& from, const std::wstring& to, uint32_t flags,
-                     InstallProgress* progress) override;
+                     ChunkListener* listener) override;
     bool Identify(const std::wstring& path, FileIdentity& identity) override;
     std::wstring FinalPath(const std::wstring& path) override;
     bool SameName(std::wstring_view a, std::wstring_view b) override;
@@ -53,8 +53,8 @@ private:
     std::unordered_map<std::wstring, std::wstring> finalFolders;
 };
 
-// LPPROGRESS_ROUTINE for CopyFileExW and MoveFileWithProgressW; `data` is the InstallProgress.
-// Always continues.
-DWORD CALLBACK CopyProgress(LARGE_INTEGER totalFileSize, LARGE_INTEGER totalBytesTransferred,
+// LPPROGRESS_ROUTINE for CopyFileExW and MoveFileWithProgressW; `data` is the ChunkListener,
+// told of each finished chunk (nothing else). Always continues.
+DWORD CALLBACK ChunkRoutine(LARGE_INTEGER totalFileSize, LARGE_INTEGER totalBytesTransferred,
                             LARGE_INTEGER streamSize, LARGE_INTEGER streamBytesTransferred, DWORD streamNumber,
                             DWORD callbackReason, HANDLE sourceFile, HANDLE destinationFile, LPVOID data);

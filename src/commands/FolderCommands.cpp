@@ -448,7 +448,7 @@ public:
         uint64_t total = root.entry.size;
         for (const FileEntry& entry : set.Entries())
             total += entry.size;
-        progress.commandBytesTotal = total;
+        progress.StartBytes(total);
     }
 
     bool Usable() const { return !source.empty() && !target.empty(); }
@@ -618,39 +618,11 @@ std::wstring RefusalOf(const InstallCommand& command, int folderPaths, bool take
     return std::wstring();
 }
 
-float PercentOf(uint64_t part, uint64_t whole)
-{
-    if (whole == 0)
-        return 0.0f;
-    const double percent = static_cast<double>(part) * 100.0 / static_cast<double>(whole);
-    return static_cast<float>(percent > 100.0 ? 100.0 : percent);
-}
-
-uint32_t CopyProgress(InstallProgress& progress, uint64_t totalFileSize, uint64_t totalBytesTransferred,
-                      uint32_t callbackReason)
-{
-    constexpr uint32_t kChunkFinished = 0; // CALLBACK_CHUNK_FINISHED
-    constexpr uint32_t kContinue = 0;      // PROGRESS_CONTINUE
-    if (callbackReason != kChunkFinished)
-        return kContinue;
-    if (progress.slot != nullptr) {
-        progress.slot->Chunk(totalFileSize, totalBytesTransferred);
-        return kContinue;
-    }
-    progress.fileBytesDone = totalBytesTransferred;
-    progress.fileBytesTotal = totalFileSize;
-    const uint64_t commandDone = progress.finishedFilesBytes.load() + totalBytesTransferred;
-    progress.commandBytesDone = commandDone;
-    progress.filePercent = PercentOf(totalBytesTransferred, totalFileSize);
-    progress.commandPercent = PercentOf(commandDone, progress.commandBytesTotal.load());
-    return kContinue;
-}
-
 void CopyFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& source,
                                const std::wstring& target, int threads, FolderOutcome* outcome,
                                const std::wstring& keep)
 {
-    progress.ResetByteCounters();
+    progress.StartBytes(0);
     FolderTransfer transfer(fileSystem, progress, source, target, true);
     if (!transfer.MayGoAhead(outcome))
         return;
@@ -681,9 +653,9 @@ void CopyFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress
             return;
         }
         pool.Run(entry.GetFileName(), entry.size,
-                 [&fileSystem, &entry, to, arrival, outcome, holds = destination.Holds()](InstallProgress& slot) {
+                 [&fileSystem, &entry, to, arrival, outcome, holds = destination.Holds()](ChunkListener& chunks) {
                      ReplaceFile(fileSystem, entry, to, arrival, outcome,
-                                 [&]() { return fileSystem.CopyOneFile(entry.path, to, &slot); });
+                                 [&]() { return fileSystem.CopyOneFile(entry.path, to, &chunks); });
                  });
     };
     if (transfer.root.found)
@@ -709,7 +681,7 @@ void MoveFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress
                                const std::wstring& target, int threads, FolderOutcome* outcome,
                                const std::wstring& keep)
 {
-    progress.ResetByteCounters();
+    progress.StartBytes(0);
     // A root is never taken apart, however it is written.
     std::wstring refusal;
     const std::wstring resolved = ResolvedPath(fileSystem, source, refusal);
@@ -753,7 +725,7 @@ void MoveFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress
             // as the link, by a rename, or stays. A folder that holds the kept file is not
             // renamed: the file stays where it is.
             pool->Show(entry.GetFileName());
-            if (!kept.Holds(entry.path) && fileSystem.MoveOneFile(entry.path, to, MoveFlag::CopyAllowed, &progress)) {
+            if (!kept.Holds(entry.path) && fileSystem.MoveOneFile(entry.path, to, MoveFlag::CopyAllowed, &pool->CallerListener())) {
                 renamed.Add(entry.path);
                 if (NeedsReset(entry.attributes))
                     fileSystem.SetAttributes(to, FileAttribute::Normal);
@@ -773,7 +745,7 @@ void MoveFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress
         if (entry.IsLink()) {
             // A file link moves as the link by a rename on one volume; it is never copied.
             pool->Show(entry.GetFileName());
-            if (!fileSystem.MoveOneFile(entry.path, to, MoveFlag::ReplaceExisting, &progress))
+            if (!fileSystem.MoveOneFile(entry.path, to, MoveFlag::ReplaceExisting, &pool->CallerListener()))
                 PassedOver(outcome, entry.path, L"a link that cannot be renamed into the target: left where it is");
             pool->Count(entry.size);
             return;
@@ -782,10 +754,10 @@ void MoveFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress
         // is by then.
         pool->Run(entry.GetFileName(), entry.size,
                   [&fileSystem, &entry, to, arrival, outcome, from = chain ? chain->Last() : HeldChain(),
-                   into = destination.Holds()](InstallProgress& slot) {
+                   into = destination.Holds()](ChunkListener& chunks) {
                       ReplaceFile(fileSystem, entry, to, arrival, outcome, [&]() {
                           return fileSystem.MoveOneFile(entry.path, to,
-                                                        MoveFlag::ReplaceExisting | MoveFlag::CopyAllowed, &slot);
+                                                        MoveFlag::ReplaceExisting | MoveFlag::CopyAllowed, &chunks);
                       });
                   });
     };
@@ -825,7 +797,7 @@ void MoveFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std
 void DeleteFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& folderText,
                       FolderOutcome* outcome, const std::wstring& keep)
 {
-    progress.ResetByteCounters();
+    progress.StartBytes(0);
     std::wstring refusal;
     const std::wstring folder = ResolvedPath(fileSystem, folderText, refusal);
     // An empty text would delete at the current drive's root.
@@ -833,7 +805,7 @@ void DeleteFolderTree(FileSystem& fileSystem, InstallProgress& progress, const s
         return Refuse(outcome, refusal);
     const NamedFolder named = LookUp(fileSystem, folder);
     const auto removeOne = [&](const FileEntry& entry) {
-        progress.SetCurrentFileName(entry.GetFileName());
+        progress.ShowFile(entry.GetFileName(), 0);
         bool removed = false;
         // A link loses only itself; resetting its attributes could reach what it leads to.
         if (!entry.IsLink())

@@ -1,7 +1,7 @@
 // The three folder commands (copy, move and delete a folder tree) as plain algorithms over the
-// FileSystem interface, and CopyProgress, which turns the platform's copy progress into the
-// install progress the window paints. The Win32 run callbacks call these with the real file
-// system; the tests call them with an in-memory one.
+// FileSystem interface, publishing their bytes into the install progress the window paints.
+// The run callbacks call these with the state's file system (the Win32 one in the program);
+// the tests call them with an in-memory one.
 //
 // Safety rules the commands keep, beyond walking their file set:
 // - every path is first made absolute and normal the way the platform resolves it ("/", "."
@@ -67,12 +67,6 @@ void MoveFolderTreeWithThreads(FileSystem& fileSystem, InstallProgress& progress
 void DeleteFolderTree(FileSystem& fileSystem, InstallProgress& progress, const std::wstring& folder,
                       FolderOutcome* outcome = nullptr, const std::wstring& keep = std::wstring());
 
-// The platform's progress report for one chunk of a copy or move. Only a finished chunk
-// (reason 0) changes anything; a progress with a slot passes it on to its pool. Returns the
-// platform's "continue" (0).
-uint32_t CopyProgress(InstallProgress& progress, uint64_t totalFileSize, uint64_t totalBytesTransferred,
-                      uint32_t callbackReason);
-
 // Why a configured folder command must not run at all, whatever its paths name now: a
 // variable in them expanded to nothing, which leaves a path on whatever drive is current
 // ("%HOMESHARE%\\x" becomes "\\x"), a path that is empty or written on the current drive, or a
@@ -83,5 +77,3 @@ uint32_t CopyProgress(InstallProgress& progress, uint64_t totalFileSize, uint64_
 std::wstring RefusalOf(const InstallCommand& command);
 std::wstring RefusalOf(const InstallCommand& command, int folderPaths, bool takesApart);
 
-// part × 100 / whole as a percentage between 0 and 100; 0 when `whole` is 0.
-float PercentOf(uint64_t part, uint64_t whole);

@@ -1,23 +1,80 @@
 #include "commands/InstallState.h"
 
-void InstallProgress::ResetByteCounters()
+#include <utility>
+
+float PercentOf(uint64_t part, uint64_t whole)
 {
-    commandBytesDone = 0;
-    finishedFilesBytes = 0;
-    commandBytesTotal = 0;
-    fileBytesDone = 0;
-    fileBytesTotal = 0;
+    if (whole == 0)
+        return 0.0f;
+    const double percent = static_cast<double>(part) * 100.0 / static_cast<double>(whole);
+    return static_cast<float>(percent > 100.0 ? 100.0 : percent);
 }
 
-void InstallProgress::SetCurrentFileName(const std::wstring& name)
+ProgressSnapshot InstallProgress::Snapshot() const
 {
-    std::wstring replacement = name; // allocate outside the lock so the painter never waits on it
-    std::lock_guard<std::mutex> guard(fileNameLock);
-    currentFileName.swap(replacement);
+    const std::lock_guard<std::mutex> guard(lock);
+    return current;
 }
 
-std::wstring InstallProgress::CurrentFileName() const
+float InstallProgress::OverallPercent() const
 {
-    std::lock_guard<std::mutex> guard(fileNameLock);
-    return currentFileName;
+    const std::lock_guard<std::mutex> guard(lock);
+    return current.overallPercent;
+}
+
+void InstallProgress::StartCommand(int32_t item, int32_t command, float itemPercent, float overallPercent)
+{
+    std::wstring old; // freed once the lock is let go
+    const std::lock_guard<std::mutex> guard(lock);
+    old.swap(current.fileName);
+    current = ProgressSnapshot{item, command, overallPercent, itemPercent};
+}
+
+void InstallProgress::EndList(int32_t lastItem)
+{
+    std::wstring old;
+    const std::lock_guard<std::mutex> guard(lock);
+    old.swap(current.fileName);
+    current = ProgressSnapshot{lastItem, current.currentCommand, 100.0f, 100.0f};
+}
+
+void InstallProgress::StartBytes(uint64_t commandTotal)
+{
+    std::wstring old;
+    const std::lock_guard<std::mutex> guard(lock);
+    old.swap(current.fileName);
+    current.commandBytesDone = 0;
+    current.commandBytesTotal = commandTotal;
+    current.fileBytesDone = 0;
+    current.fileBytesTotal = 0;
+}
+
+void InstallProgress::ShowFile(const std::wstring& name, uint64_t size)
+{
+    std::wstring replacement = name; // allocated outside the lock, so the painter never waits on it
+    const std::lock_guard<std::mutex> guard(lock);
+    current.fileName.swap(replacement);
+    current.fileBytesDone = 0;
+    current.fileBytesTotal = size;
+}
+
+void InstallProgress::SetCommandBytes(uint64_t commandDone)
+{
+    const std::lock_guard<std::mutex> guard(lock);
+    current.commandBytesDone = commandDone;
+}
+
+void InstallProgress::SetBytes(uint64_t commandDone, uint64_t fileDone, uint64_t fileTotal)
+{
+    const std::lock_guard<std::mutex> guard(lock);
+    current.commandBytesDone = commandDone;
+    current.fileBytesDone = fileDone;
+    current.fileBytesTotal = fileTotal;
+}
+
+void InstallProgress::Publish(const ProgressSnapshot& values)
+{
+    ProgressSnapshot replacement = values; // the old values go once the lock is let go
+    const std::lock_guard<std::mutex> guard(lock);
+    std::swap(current, replacement);
 }

@@ -1,55 +1,70 @@
 // The install state shared by the worker thread (the only writer of the progress values) and
-// the window thread (which paints them). Every value is read whole: numbers are atomics, the
-// current file name sits behind a short lock. Settings and lists are complete before the
-// worker starts and read-only afterwards.
+// the window thread (which paints them). The progress is read as one snapshot. Settings and
+// lists are complete before the worker starts and read-only afterwards.
 #pragma once
 
 #include "commands/CommandOutcome.h"
 #include "commands/RunLog.h"
 #include "config/Settings.h"
 
-#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
 #include <vector>
 
-class CopySlot;
 class FileSystem;
 class ProcessLauncher;
 
+// part × 100 / whole as a percentage between 0 and 100; 0 when `whole` is 0.
+float PercentOf(uint64_t part, uint64_t whole);
+
+// One reading of the progress, as the window paints it: every value from the same moment.
+struct ProgressSnapshot
+{
+    int32_t currentItem = 0;
+    int32_t currentCommand = 0;
+    float overallPercent = 0.0f; // the whole list, before the current command
+    float itemPercent = 0.0f;    // the current item's commands before the current one
+    // The current folder command's bytes (copy and move count them; delete leaves them at 0):
+    // finished files plus the transferred part of the files in flight, of its whole file set.
+    uint64_t commandBytesDone = 0;
+    uint64_t commandBytesTotal = 0;
+    // The file shown (the one started last): its transferred bytes, its size, its name.
+    uint64_t fileBytesDone = 0;
+    uint64_t fileBytesTotal = 0;
+    std::wstring fileName;
+
+    // The percentages are derived here and nowhere else.
+    float CommandPercent() const { return PercentOf(commandBytesDone, commandBytesTotal); }
+    float FilePercent() const { return PercentOf(fileBytesDone, fileBytesTotal); }
+};
+
+// The progress the worker publishes and the window reads: one snapshot behind one short lock,
+// so a reading never mixes two moments. Each call sets what changed together.
 class InstallProgress
 {
 public:
-    // Bytes of the current folder command (copy and move keep them current; delete zeroes them).
-    std::atomic<uint64_t> commandBytesDone{0};   // finished files plus the current file's transferred part
-    std::atomic<uint64_t> finishedFilesBytes{0}; // the current command's handled entries
-    std::atomic<uint64_t> commandBytesTotal{0};  // the whole file set
-    std::atomic<uint64_t> fileBytesDone{0};      // the current file's transferred bytes
-    std::atomic<uint64_t> fileBytesTotal{0};     // the current file's size
+    ProgressSnapshot Snapshot() const;
+    float OverallPercent() const; // the footer's one value, without copying the rest
 
-    // Published by the run loop before each command.
-    std::atomic<int32_t> currentItem{0};
-    std::atomic<int32_t> currentCommand{0};
-    std::atomic<float> overallPercent{0.0f}; // the whole list, before the current command
-    std::atomic<float> itemPercent{0.0f};    // the current item's commands before the current one
-    std::atomic<float> commandPercent{0.0f}; // the current command's bytes
-    std::atomic<float> filePercent{0.0f};    // the current file's bytes
-
-    // Sets the five byte counters to 0.
-    void ResetByteCounters();
-
-    void SetCurrentFileName(const std::wstring& name);
-    std::wstring CurrentFileName() const;
-
-    // Set on the progress that one of several copies running at once reports to: its chunks
-    // then go to the pool that sums them into the command's progress (CopyPool.h). Null on
-    // the command's own progress.
-    CopySlot* slot = nullptr;
+    // The run loop, before a command: where the list stands; the command's bytes and file are
+    // reset, so nothing a command before it left shows.
+    void StartCommand(int32_t item, int32_t command, float itemPercent, float overallPercent);
+    // The run loop, once the list has run: `lastItem` and the whole list done.
+    void EndList(int32_t lastItem);
+    // A folder command, as it starts: its whole file set's bytes, none done, no file shown.
+    void StartBytes(uint64_t commandTotal);
+    // The file (or folder) now worked on, none of its `size` bytes done yet.
+    void ShowFile(const std::wstring& name, uint64_t size);
+    // The command's bytes done; with the file's bytes when the shown file moved.
+    void SetCommandBytes(uint64_t commandDone);
+    void SetBytes(uint64_t commandDone, uint64_t fileDone, uint64_t fileTotal);
+    // Everything at once: the preview's made-up moment, and the tests'.
+    void Publish(const ProgressSnapshot& values);
 
 private:
-    mutable std::mutex fileNameLock;
-    std::wstring currentFileName;
+    mutable std::mutex lock;
+    ProgressSnapshot current;
 };
 
 // What run callbacks receive: the main window's settings, lists and progress, and where they

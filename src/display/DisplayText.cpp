@@ -2,7 +2,7 @@
 // whose rounding and wide-string conversions differ between C runtimes.
 #include "display/DisplayText.h"
 
-
+#include "commands/InstallState.h"
 
 #include <cmath>
 #include <cstdio>
@@ -89,16 +89,7 @@ std::wstring FormatSize(uint64_t bytes)
 
 std::wstring FilePercentText(uint64_t fileBytesDone, uint64_t fileBytesTotal)
 {
-    double percent = 0.0;
-    if (fileBytesTotal != 0) {
-        percent = static_cast<double>(fileBytesDone) * 100.0 / static_cast<double>(fileBytesTotal);
-    }
-    // The two counters are read one after the other while the worker moves to the next file;
-    // a done count from one file over the size of another must not read as "350%".
-    if (percent > 100.0) {
-        percent = 100.0;
-    }
-    return WidenAscii(FormatFixed(percent, 0) + "%");
+    return WidenAscii(FormatFixed(static_cast<double>(PercentOf(fileBytesDone, fileBytesTotal)), 0) + "%");
 }
 
 void ReplaceAll(std::wstring& text, const std::wstring& placeholder, const std::wstring& value)

@@ -5,15 +5,16 @@
 
 MainPanelSnapshot TakeMainPanelSnapshot(const InstallProgress& progress)
 {
+    ProgressSnapshot now = progress.Snapshot();
     MainPanelSnapshot snapshot;
-    snapshot.currentItem = progress.currentItem.load();
-    snapshot.currentCommand = progress.currentCommand.load();
-    snapshot.itemPercent = progress.itemPercent.load();
-    snapshot.commandPercent = progress.commandPercent.load();
-    snapshot.filePercent = progress.filePercent.load();
-    snapshot.file.fileBytesDone = progress.fileBytesDone.load();
-    snapshot.file.fileBytesTotal = progress.fileBytesTotal.load();
-    snapshot.file.fileName = progress.CurrentFileName();
+    snapshot.currentItem = now.currentItem;
+    snapshot.currentCommand = now.currentCommand;
+    snapshot.itemPercent = now.itemPercent;
+    snapshot.commandPercent = now.CommandPercent();
+    snapshot.filePercent = now.FilePercent();
+    snapshot.file.fileBytesDone = now.fileBytesDone;
+    snapshot.file.fileBytesTotal = now.fileBytesTotal;
+    snapshot.file.fileName = std::move(now.fileName);
     return snapshot;
 }
 

@@ -29,7 +29,7 @@ void FooterPanel::Paint(HDC dc, const RECT& client)
 {
     Canvas canvas(*this, dc, client);
     const RectF layout = canvas.Layout();
-    const float overall = owner != nullptr ? owner->State().progress.overallPercent.load() : 0.0f;
+    const float overall = owner != nullptr ? owner->State().progress.OverallPercent() : 0.0f;
     const float percent = DrawablePercent(overall);
     const std::wstring shown = FooterText(percent, text);
 

@@ -24,12 +24,16 @@ public:
     explicit RecordingObserver(const InstallProgress& progress) : progress(progress) {}
     void InvalidateMainPanel() override
     {
-        Write("main %d %d %g", progress.currentItem.load(), progress.currentCommand.load(),
-              static_cast<double>(progress.itemPercent));
+        const ProgressSnapshot now = progress.Snapshot();
+        Write("main %d %d %g", now.currentItem, now.currentCommand, static_cast<double>(now.itemPercent));
     }
-    void InvalidateFooter() override { Write("footer %g", static_cast<double>(progress.overallPercent)); }
-    void Ran(int index) { Write("run %d of %d", index, progress.currentItem.load()); }
-    void Shares() { Write("shares %g %g", static_cast<double>(progress.commandPercent), static_cast<double>(progress.filePercent)); }
+    void InvalidateFooter() override { Write("footer %g", static_cast<double>(progress.OverallPercent())); }
+    void Ran(int index) { Write("run %d of %d", index, progress.Snapshot().currentItem); }
+    void Shares()
+    {
+        const ProgressSnapshot now = progress.Snapshot();
+        Write("shares %g %g", static_cast<double>(now.CommandPercent()), static_cast<double>(now.FilePercent()));
+    }
     Log Runs() const
     {
         Log runs;
@@ -72,7 +76,7 @@ protected:
         handlers.Append({L"execute", [](InstallState&, int index) { observer->Ran(index); }, nullptr});
         handlers.Append({L"dirdelete", nullptr, nullptr}); // a kind without a run callback
         // A command that leaves its byte percentages behind; the next command must start from 0.
-        handlers.Append({L"spoil", [](InstallState& s, int) { s.progress.commandPercent = 77.0f; s.progress.filePercent = 66.0f; }, nullptr});
+        handlers.Append({L"spoil", [](InstallState& s, int) { s.progress.StartBytes(100); s.progress.SetBytes(77, 66, 100); }, nullptr});
         handlers.Append({L"throw", [](InstallState&, int) { throw std::runtime_error("command failed"); }, nullptr});
         handlers.Append({L"shares", [](InstallState&, int) { observer->Shares(); }, nullptr});
     }
@@ -122,9 +126,10 @@ TEST_F(RunLoopTest, AThrowingCommandDoesNotStopTheListAndByteSharesStartAtZero)
     Run({L"x", L"y"}, {Command(0, L"spoil"), Command(0, L"throw"), Command(1, L"execute"), Command(1, L"shares")});
     EXPECT_EQ(recorder.Runs(), (Log{"run 2 of 1"}));
     EXPECT_EQ(recorder.log[recorder.log.size() - 3], "shares 0 0"); // what the spoiler left is gone
-    EXPECT_EQ(state.progress.currentItem, 1); // the last item is current when the run ends
-    EXPECT_FLOAT_EQ(state.progress.commandPercent, 0.0f);
-    EXPECT_FLOAT_EQ(state.progress.filePercent, 0.0f);
+    const ProgressSnapshot end = state.progress.Snapshot();
+    EXPECT_EQ(end.currentItem, 1); // the last item is current when the run ends
+    EXPECT_FLOAT_EQ(end.CommandPercent(), 0.0f);
+    EXPECT_FLOAT_EQ(end.FilePercent(), 0.0f);
 }
 
 // The log a run leaves: each item, each command's start and end with its outcome, kinds that do
@@ -239,14 +244,14 @@ TEST(RunLoopPreview, TheCommandRunningAtThatShareAsTheWindowWouldShowIt)
     };
     for (const Case& c : cases) {
         ShowPreviewProgress(state, c.asked);
-        const InstallProgress& progress = state.progress;
+        const ProgressSnapshot progress = state.progress.Snapshot();
         EXPECT_EQ(progress.currentItem, c.item) << c.asked;
         EXPECT_EQ(progress.currentCommand, c.command) << c.asked;
-        EXPECT_EQ(progress.overallPercent.load(), c.overall) << c.asked;
-        EXPECT_EQ(progress.itemPercent.load(), c.itemShare) << c.asked;
-        EXPECT_NEAR(progress.commandPercent.load(), c.commandShare, 0.01f) << c.asked;
-        EXPECT_EQ(progress.CurrentFileName(), c.file) << c.asked;
-        EXPECT_NEAR(static_cast<double>(progress.commandBytesDone.load()), static_cast<double>(c.bytesDone), 2.0) << c.asked;
-        EXPECT_EQ(progress.fileBytesTotal.load() > 0, c.bytesDone > 0) << c.asked;
+        EXPECT_EQ(progress.overallPercent, c.overall) << c.asked;
+        EXPECT_EQ(progress.itemPercent, c.itemShare) << c.asked;
+        EXPECT_NEAR(progress.CommandPercent(), c.commandShare, 0.01f) << c.asked;
+        EXPECT_EQ(progress.fileName, c.file) << c.asked;
+        EXPECT_NEAR(static_cast<double>(progress.commandBytesDone), static_cast<double>(c.bytesDone), 2.0) << c.asked;
+        EXPECT_EQ(progress.fileBytesTotal > 0, c.bytesDone > 0) << c.asked;
     }
 }

@@ -70,7 +70,7 @@ TEST(RunLoopThreads, PanelsReadWhatTheWorkerPublishesWhole)
     while (!done || reads == 0) {
         reading = true;
         const MainPanelSnapshot snapshot = TakeMainPanelSnapshot(state.progress);
-        const float overall = state.progress.overallPercent.load();
+        const float overall = state.progress.OverallPercent();
         EXPECT_GE(snapshot.currentItem, 0);
         EXPECT_LT(snapshot.currentItem, kItems);
         EXPECT_LE(snapshot.file.fileBytesDone, 30u); // the largest file
@@ -83,7 +83,7 @@ TEST(RunLoopThreads, PanelsReadWhatTheWorkerPublishesWhole)
     worker.join();
     fileSystem = nullptr;
     EXPECT_EQ(invalidations.count.load(), 2 * kItems + 2); // two per command, two for the end
-    EXPECT_EQ(state.progress.currentItem.load(), kItems - 1);
+    EXPECT_EQ(state.progress.Snapshot().currentItem, kItems - 1);
     EXPECT_EQ(files.Tree(L"D:\\dst").size(), static_cast<size_t>(kItems * (kFiles + 1)));
 }
 

@@ -1,6 +1,6 @@
 #include "commands/CopyPool.h"
 
-#include "commands/FolderCommands.h"
+#include "commands/InstallState.h"
 
 #include <gtest/gtest.h>
 
@@ -25,10 +25,10 @@ public:
 
     CopyPool::Job Job(size_t index)
     {
-        return [this, index](InstallProgress& progress) {
+        return [this, index](ChunkListener& listener) {
             std::unique_lock<std::mutex> guard(lock);
             started[index] = true;
-            given[index] = &progress;
+            given[index] = &listener;
             changed.notify_all();
             changed.wait(guard, [&]() { return open[index]; });
         };
@@ -51,8 +51,8 @@ public:
         open.assign(open.size(), true);
         changed.notify_all();
     }
-    // The progress job `index` reports to (it has started).
-    InstallProgress& Given(size_t index)
+    // What job `index` tells of its chunks (it has started).
+    ChunkListener& Given(size_t index)
     {
         std::lock_guard<std::mutex> guard(lock);
         return *given[index];
@@ -63,7 +63,7 @@ private:
     std::condition_variable changed;
     std::vector<bool> started;
     std::vector<bool> open;
-    std::vector<InstallProgress*> given;
+    std::vector<ChunkListener*> given;
 };
 
 // Lets every job finish and the handing-out thread end, also when an assertion returns early.
@@ -83,21 +83,31 @@ TEST(CopyPool, OneThreadRunsEachJobAtOnceOnTheCallersThreadWithTheCommandsProgre
 {
     for (int threads : {1, 0, -5}) {
         InstallProgress progress;
+        progress.StartBytes(20);
         CopyPool pool(progress, threads);
         EXPECT_EQ(pool.Workers(), 0u);
         const std::thread::id caller = std::this_thread::get_id();
         bool ran = false;
-        pool.Run(L"a.txt", 7, [&](InstallProgress& reported) {
+        pool.Run(L"a.txt", 8, [&](ChunkListener& listener) {
             ran = true;
             EXPECT_EQ(std::this_thread::get_id(), caller);
-            EXPECT_EQ(&reported, &progress);
-            EXPECT_EQ(progress.CurrentFileName(), L"a.txt");
-            EXPECT_EQ(progress.finishedFilesBytes.load(), 0u);
+            EXPECT_EQ(&listener, &pool.CallerListener());
+            EXPECT_EQ(progress.Snapshot().fileName, L"a.txt");
+            listener.ChunkDone(8, 2);
+            const ProgressSnapshot now = progress.Snapshot();
+            EXPECT_EQ(now.commandBytesDone, 2u);
+            EXPECT_EQ(now.FilePercent(), 25.0f);
+            EXPECT_EQ(now.CommandPercent(), 10.0f);
         });
         EXPECT_TRUE(ran);
-        EXPECT_EQ(progress.finishedFilesBytes.load(), 7u);
+        EXPECT_EQ(progress.Snapshot().commandBytesDone, 8u); // the whole file, once it is done
         pool.Show(L"folder");
-        EXPECT_EQ(progress.CurrentFileName(), L"folder");
+        EXPECT_EQ(progress.Snapshot().fileName, L"folder");
+        // A file the caller moves itself counts its chunks until the caller counts it.
+        pool.CallerListener().ChunkDone(10, 5);
+        EXPECT_EQ(progress.Snapshot().commandBytesDone, 13u);
+        pool.Count(10);
+        EXPECT_EQ(progress.Snapshot().commandBytesDone, 18u);
     }
     InstallProgress progress;
     EXPECT_EQ(CopyPool(progress, 2).Workers(), 2u);
@@ -150,8 +160,7 @@ TEST(CopyPool, JobsStartInTheOrderTheyWereHandedOut)
     EXPECT_EQ(handedOut, kJobs);
     gates.OpenAll();
     pool.Wait();
-    EXPECT_EQ(progress.finishedFilesBytes.load(), kJobs);
-    EXPECT_EQ(progress.commandBytesDone.load(), kJobs);
+    EXPECT_EQ(progress.Snapshot().commandBytesDone, kJobs);
 }
 
 // The command's bytes are the finished files plus every copy's chunks so far; the file bar and
@@ -160,41 +169,43 @@ TEST(CopyPool, JobsStartInTheOrderTheyWereHandedOut)
 TEST(CopyPool, ProgressSumsTheCopiesInFlightAndShowsTheFileStartedLast)
 {
     InstallProgress progress;
-    progress.commandBytesTotal = 1000;
-    progress.finishedFilesBytes = 100; // entries the caller handled itself
+    progress.StartBytes(1000);
     Gates gates(2);
     CopyPool pool(progress, 2);
+    pool.Count(100); // entries the caller handled itself
     Release release{gates};
     pool.Run(L"a.bin", 400, gates.Job(0));
     ASSERT_TRUE(gates.StartedAre({true, false}));
-    InstallProgress& a = gates.Given(0);
-    EXPECT_NE(&a, &progress);
-    CopyProgress(a, 400, 100, 0);
-    EXPECT_EQ(progress.CurrentFileName(), L"a.bin");
-    EXPECT_EQ(progress.commandBytesDone.load(), 200u);
-    EXPECT_EQ(progress.fileBytesDone.load(), 100u);
-    EXPECT_EQ(progress.filePercent.load(), 25.0f);
+    ChunkListener& a = gates.Given(0);
+    EXPECT_NE(&a, &pool.CallerListener());
+    a.ChunkDone(400, 100);
+    ProgressSnapshot now = progress.Snapshot();
+    EXPECT_EQ(now.fileName, L"a.bin");
+    EXPECT_EQ(now.commandBytesDone, 200u);
+    EXPECT_EQ(now.fileBytesDone, 100u);
+    EXPECT_EQ(now.FilePercent(), 25.0f);
 
     pool.Run(L"b.bin", 200, gates.Job(1));
     ASSERT_TRUE(gates.StartedAre({true, true}));
-    InstallProgress& b = gates.Given(1);
-    EXPECT_EQ(progress.CurrentFileName(), L"b.bin");
-    EXPECT_EQ(progress.fileBytesDone.load(), 0u);
-    EXPECT_EQ(progress.fileBytesTotal.load(), 200u);
-    CopyProgress(b, 200, 50, 0);
-    CopyProgress(a, 400, 300, 0);
-    CopyProgress(a, 400, 400, 1); // a stream switch changes nothing
-    EXPECT_EQ(progress.commandBytesDone.load(), 100u + 300u + 50u);
-    EXPECT_EQ(progress.commandPercent.load(), 45.0f);
-    EXPECT_EQ(progress.fileBytesDone.load(), 50u); // still b's bar
-    EXPECT_EQ(progress.filePercent.load(), 25.0f);
+    ChunkListener& b = gates.Given(1);
+    now = progress.Snapshot();
+    EXPECT_EQ(now.fileName, L"b.bin");
+    EXPECT_EQ(now.fileBytesDone, 0u);
+    EXPECT_EQ(now.fileBytesTotal, 200u);
+    b.ChunkDone(200, 50);
+    a.ChunkDone(400, 300);
+    now = progress.Snapshot();
+    EXPECT_EQ(now.commandBytesDone, 100u + 300u + 50u);
+    EXPECT_EQ(now.CommandPercent(), 45.0f);
+    EXPECT_EQ(now.fileBytesDone, 50u); // still b's bar
+    EXPECT_EQ(now.FilePercent(), 25.0f);
 
     gates.Open(1); // b is done: its whole size counts, a's chunks still do
     gates.Open(0);
     pool.Wait();
-    EXPECT_EQ(progress.finishedFilesBytes.load(), 700u);
-    EXPECT_EQ(progress.commandBytesDone.load(), 700u);
-    EXPECT_EQ(progress.commandPercent.load(), 70.0f);
+    now = progress.Snapshot();
+    EXPECT_EQ(now.commandBytesDone, 700u);
+    EXPECT_EQ(now.CommandPercent(), 70.0f);
 }
 
 // A thread the system cannot start never ends the process: the pool goes on with the workers
@@ -215,10 +226,10 @@ TEST(CopyPool, AWorkerThatCannotStartIsLeftOut)
             CopyPool pool(progress, 4, starter);
             EXPECT_EQ(pool.Workers(), static_cast<size_t>(canStart));
             for (int i = 0; i < 50; ++i)
-                pool.Run(L"f" + std::to_wstring(i), 10, [&ran](InstallProgress&) { ++ran; });
+                pool.Run(L"f" + std::to_wstring(i), 10, [&ran](ChunkListener&) { ++ran; });
         }
         EXPECT_EQ(ran.load(), 50);
-        EXPECT_EQ(progress.finishedFilesBytes.load(), 500u);
+        EXPECT_EQ(progress.Snapshot().commandBytesDone, 500u);
     }
 }
 

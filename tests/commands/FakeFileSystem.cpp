@@ -1,7 +1,5 @@
 #include "commands/FakeFileSystem.h"
 
-#include "commands/InstallState.h"
-#include "commands/FolderCommands.h"
 #include "commands/FolderPaths.h"
 #include "xml/AsciiText.h"
 
@@ -56,14 +54,13 @@ std::wstring Join(const std::wstring& parent, const std::wstring& part)
     return parent + L"\\" + Fold(part);
 }
 
-// A copy's progress as the platform reports it: a stream switch, then two finished chunks.
-void ReportCopy(InstallProgress* progress, uint64_t size)
+// A copy's chunks as the platform tells them: two finished halves.
+void ReportCopy(ChunkListener* listener, uint64_t size)
 {
-    if (progress == nullptr)
+    if (listener == nullptr)
         return;
-    CopyProgress(*progress, size, 0, 1);
-    CopyProgress(*progress, size, size / 2, 0);
-    CopyProgress(*progress, size, size, 0);
+    listener->ChunkDone(size, size / 2);
+    listener->ChunkDone(size, size);
 }
 
 } // namespace
@@ -437,19 +434,19 @@ bool FakeFileSystem::CreateFolderTree(const std::wstring& path)
 }
 
 bool FakeFileSystem::Arrive(const Node& source, const std::wstring& key, const std::wstring& name,
-                            InstallProgress* progress)
+                            ChunkListener* listener)
 {
     Node copy = source;
     copy.name = name;
     copy.id = ++lastId;
     copy.locked = false;
     copy.attributes = (source.attributes | FileAttribute::Archive) & ~FileAttribute::Normal;
-    ReportCopy(progress, source.content.size());
+    ReportCopy(listener, source.content.size());
     nodes[key] = copy;
     return true;
 }
 
-bool FakeFileSystem::CopyOneFile(const std::wstring& from, const std::wstring& to, InstallProgress* progress)
+bool FakeFileSystem::CopyOneFile(const std::wstring& from, const std::wstring& to, ChunkListener* listener)
 {
     const std::lock_guard<std::recursive_mutex> guard(mutex);
     Log(L"Copy " + from + L" -> " + to);
@@ -465,11 +462,11 @@ bool FakeFileSystem::CopyOneFile(const std::wstring& from, const std::wstring& t
             return false;
         name = existing->second.name;
     }
-    return Arrive(nodes.at(sourceKey), key, name, progress);
+    return Arrive(nodes.at(sourceKey), key, name, listener);
 }
 
 bool FakeFileSystem::MoveOneFile(const std::wstring& from, const std::wstring& to, uint32_t flags,
-                                 InstallProgress* progress)
+                                 ChunkListener* listener)
 {
     const std::lock_guard<std::recursive_mutex> guard(mutex);
     Log(L"Move " + from + L" -> " + to);
@@ -506,7 +503,7 @@ bool FakeFileSystem::MoveOneFile(const std::wstring& from, const std::wstring& t
     // is opened for deletion first, so a file held open is not even copied; a link cannot go.
     if (source.IsFolder() || source.IsLink() || source.locked || !(flags & MoveFlag::CopyAllowed))
         return false;
-    Arrive(source, key, name, progress);
+    Arrive(source, key, name, listener);
     if (source.Pinned())
         return false; // the copy arrived, the source stays beside it
     nodes.erase(sourceKey);

@@ -66,9 +66,9 @@ public:
     bool RemoveFile(const std::wstring& path) override;
     bool RemoveFolder(const std::wstring& path) override;
     bool CreateFolderTree(const std::wstring& path) override;
-    bool CopyOneFile(const std::wstring& from, const std::wstring& to, InstallProgress* progress) override;
+    bool CopyOneFile(const std::wstring& from, const std::wstring& to, ChunkListener* listener) override;
     bool MoveOneFile(const std::wstring& from, const std::wstring& to, uint32_t flags,
-                     InstallProgress* progress) override;
+                     ChunkListener* listener) override;
     bool Identify(const std::wstring& path, FileIdentity& identity) override;
     std::wstring FinalPath(const std::wstring& path) override;
     bool SameName(std::wstring_view a, std::wstring_view b) override;
@@ -111,7 +111,7 @@ private:
     std::wstring EnsureFolders(const std::vector<std::wstring>& parts, size_t count, bool* createdLast = nullptr);
     void AddNode(const std::wstring& path, Node node);
     std::pair<Nodes::const_iterator, Nodes::const_iterator> Under(const std::wstring& key) const; // strictly below
-    bool Arrive(const Node& source, const std::wstring& key, const std::wstring& name, InstallProgress* progress);
+    bool Arrive(const Node& source, const std::wstring& key, const std::wstring& name, ChunkListener* listener);
     std::wstring DisplayPath(const std::wstring& key) const;
     void Log(std::wstring call);
 

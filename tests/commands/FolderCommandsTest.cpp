@@ -1,4 +1,5 @@
 #include "commands/FolderCommands.h"
+#include "commands/CopyPool.h"
 #include "commands/FolderPaths.h"
 
 #include "commands/InstallState.h"
@@ -63,10 +64,10 @@ TEST_F(FolderCommandsTest, CopyPutsTheTreeUnderTheSourceNameWhateverTheListingOr
         EXPECT_EQ(one.Attributes(L"C:\\src\\a.txt"), kReadOnly);
         EXPECT_EQ(one.Tree(L"C:\\src"), (Paths{L"a.txt", L"empty\\", L"sub\\", L"sub\\b.txt", L"sub\\outer\\",
                                              L"sub\\outer\\inner\\"}));
-        EXPECT_EQ(counted.finishedFilesBytes.load(), 9u);
-        EXPECT_EQ(counted.commandBytesTotal.load(), 9u);
-        EXPECT_EQ(counted.commandBytesDone.load(), 9u);
-        EXPECT_EQ(counted.commandPercent.load(), 100.0f);
+        const ProgressSnapshot now = counted.Snapshot();
+        EXPECT_EQ(now.commandBytesTotal, 9u);
+        EXPECT_EQ(now.commandBytesDone, 9u);
+        EXPECT_EQ(now.CommandPercent(), 100.0f);
     }
 }
 
@@ -79,7 +80,7 @@ TEST_F(FolderCommandsTest, CopyOfATrailingSeparatorOrMissingSourceLandsInTheTarg
     CopyFolderTree(fs, progress, L"C:\\missing", L"D:\\new");
     EXPECT_EQ(fs.Attributes(L"D:\\new"), kFolder);
     EXPECT_EQ(fs.Tree(L"D:\\new"), Paths{});
-    EXPECT_EQ(progress.commandBytesTotal.load(), 0u);
+    EXPECT_EQ(progress.Snapshot().commandBytesTotal, 0u);
 }
 
 // Nothing is deleted to make room: a file whose copy fails leaves the previous one in place.
@@ -95,36 +96,39 @@ TEST_F(FolderCommandsTest, CopyGoesPastFilesItCannotCopyKeepsTheirPreviousCopies
     EXPECT_EQ(fs.Tree(L"D:\\dst"), (Paths{L"src\\", L"src\\a.txt", L"src\\b.txt", L"src\\c.txt"}));
     EXPECT_EQ(fs.Content(L"D:\\dst\\src\\a.txt"), std::string(10, 'a'));
     EXPECT_EQ(fs.Content(L"D:\\dst\\src\\c.txt"), "previous");
-    EXPECT_EQ(progress.commandBytesTotal.load(), 60u);
-    EXPECT_EQ(progress.finishedFilesBytes.load(), 60u);
-    EXPECT_EQ(progress.commandBytesDone.load(), 30u); // the last chunk reported: a (10) + all of b
-    EXPECT_EQ(progress.fileBytesDone.load(), 20u);
-    EXPECT_EQ(progress.fileBytesTotal.load(), 20u);
-    EXPECT_EQ(progress.commandPercent.load(), 50.0f);
-    EXPECT_EQ(progress.CurrentFileName(), L"c.txt");
+    const ProgressSnapshot now = progress.Snapshot();
+    EXPECT_EQ(now.commandBytesTotal, 60u);
+    EXPECT_EQ(now.commandBytesDone, 60u); // every file handled counts, copied or not
+    EXPECT_EQ(now.CommandPercent(), 100.0f);
+    EXPECT_EQ(now.fileName, L"c.txt"); // the failed copy told no chunk
+    EXPECT_EQ(now.fileBytesDone, 0u);
+    EXPECT_EQ(now.fileBytesTotal, 30u);
 }
 
-TEST_F(FolderCommandsTest, CopyProgressFollowsOnlyFinishedChunks)
+// The chunks a copy tells move the command's and the file's bytes; the percentages come from
+// the bytes of one snapshot, never beyond 100 and 0 without a size.
+TEST_F(FolderCommandsTest, ChunksMoveTheBytesAndThePercentagesComeFromThem)
 {
-    progress.commandBytesTotal = 1000;
-    progress.finishedFilesBytes = 600;
-    struct Case { uint64_t total, done; uint32_t reason; uint64_t commandDone; float file, command; };
+    progress.StartBytes(1000);
+    CopyPool pool(progress, 1);
+    pool.Count(600);
+    struct Case { uint64_t total, done; uint64_t commandDone; float file, command; };
     const Case cases[] = {
-        {400, 100, 0, 700, 25.0f, 70.0f},
-        {400, 400, 1, 700, 25.0f, 70.0f}, // a stream switch changes nothing
-        {400, 400, 0, 1000, 100.0f, 100.0f},
-        {0, 0, 0, 600, 0.0f, 60.0f}, // a zero divisor reads 0, not the previous or an undefined value
-        {5000000000ull, 2500000000ull, 0, 2500000600ull, 50.0f, 100.0f}, // a grown file stays at 100
+        {400, 100, 700, 25.0f, 70.0f},
+        {400, 400, 1000, 100.0f, 100.0f},
+        {0, 0, 600, 0.0f, 60.0f}, // a zero divisor reads 0, not the previous or an undefined value
+        {5000000000ull, 2500000000ull, 2500000600ull, 50.0f, 100.0f}, // a grown file stays at 100
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(CopyProgress(progress, c.total, c.done, c.reason), 0u);
-        EXPECT_EQ(progress.commandBytesDone.load(), c.commandDone);
-        EXPECT_EQ(progress.filePercent.load(), c.file);
-        EXPECT_EQ(progress.commandPercent.load(), c.command);
+        pool.CallerListener().ChunkDone(c.total, c.done);
+        const ProgressSnapshot now = progress.Snapshot();
+        EXPECT_EQ(now.commandBytesDone, c.commandDone);
+        EXPECT_EQ(now.FilePercent(), c.file);
+        EXPECT_EQ(now.CommandPercent(), c.command);
     }
-    progress.commandBytesTotal = 0;
-    CopyProgress(progress, 10, 5, 0);
-    EXPECT_EQ(progress.commandPercent.load(), 0.0f);
+    progress.StartBytes(0);
+    pool.CallerListener().ChunkDone(10, 5);
+    EXPECT_EQ(progress.Snapshot().CommandPercent(), 0.0f);
 }
 
 // ---- what the commands must never do ----
@@ -272,7 +276,7 @@ TEST_F(FolderCommandsTest, ADestinationInsideTheSourceIsLeftOutOfTheCopyAndTheMo
     EXPECT_EQ(moved.Tree(L"C:\\data"), (Paths{L"backup\\", L"backup\\data\\", L"backup\\data\\a.txt",
                                               L"backup\\data\\only-old.txt"}));
     EXPECT_EQ(moved.Content(L"C:\\data\\backup\\data\\a.txt"), "new");
-    EXPECT_EQ(progress.commandBytesTotal.load(), 3u);
+    EXPECT_EQ(progress.Snapshot().commandBytesTotal, 3u);
 }
 
 // What another program does between the walk and the delete cannot turn the delete elsewhere.
@@ -374,7 +378,7 @@ TEST_F(FolderCommandsTest, MoveCarriesEveryFileAndRemovesTheSource)
             EXPECT_EQ(one.Content(into + L"\\sub\\deep\\c.txt"), "gamma");
             EXPECT_EQ(one.Attributes(into + L"\\sub\\deep\\c.txt"), kNormal);
             EXPECT_FALSE(one.Exists(L"C:\\src"));
-            EXPECT_EQ(counted.finishedFilesBytes.load(), 14u);
+            EXPECT_EQ(counted.Snapshot().commandBytesDone, 14u);
         }
     }
 }
@@ -473,15 +477,14 @@ TEST_F(FolderCommandsTest, DeleteRemovesReadOnlyAndHiddenContentButKeepsALockedF
     fs.AddFile(L"C:\\old\\held\\c.txt", "c");
     fs.Lock(L"C:\\old\\held\\c.txt");
     fs.AddFile(L"C:\\older.txt", "neighbour");
-    progress.commandBytesDone = 5;
-    progress.commandBytesTotal = 5;
+    progress.StartBytes(5);
+    progress.SetCommandBytes(5);
     DeleteFolderTree(fs, progress, L"C:\\old");
     EXPECT_EQ(fs.Tree(L"C:\\old"), (Paths{L"held\\", L"held\\c.txt"}));
     EXPECT_TRUE(fs.Exists(L"C:\\older.txt"));
-    EXPECT_EQ(progress.commandBytesDone.load() + progress.commandBytesTotal.load() +
-                  progress.finishedFilesBytes.load() + progress.fileBytesDone.load() + progress.fileBytesTotal.load(),
-              0u);
-    EXPECT_EQ(progress.CurrentFileName(), L"old");
+    const ProgressSnapshot now = progress.Snapshot();
+    EXPECT_EQ(now.commandBytesDone + now.commandBytesTotal + now.fileBytesDone + now.fileBytesTotal, 0u);
+    EXPECT_EQ(now.fileName, L"old");
 }
 
 TEST_F(FolderCommandsTest, DeleteWithATrailingSeparatorKeepsTheFolderAndOfAMissingOneChangesNothing)
@@ -714,9 +717,11 @@ TEST_F(FolderCommandsTest, ThreadsLeaveWhatOneThreadLeavesWithTheSameCalls)
             scenario.make(one);
             std::atomic<bool> running{true};
             std::thread window([&]() { // reads what it paints while the copies run (for the tsan preset)
-                while (running)
-                    PercentOf(counted.commandBytesDone + counted.fileBytesDone,
-                              counted.CurrentFileName().size() + counted.fileBytesTotal + counted.commandBytesTotal);
+                while (running) {
+                    const ProgressSnapshot now = counted.Snapshot();
+                    EXPECT_LE(now.commandBytesDone, now.commandBytesTotal);
+                    EXPECT_LE(now.fileBytesDone, now.fileBytesTotal);
+                }
             });
             FolderOutcome outcome;
             std::vector<std::wstring> failed;
@@ -742,11 +747,11 @@ TEST_F(FolderCommandsTest, ThreadsLeaveWhatOneThreadLeavesWithTheSameCalls)
                 EXPECT_EQ(calls, oneByOneCalls);
                 EXPECT_EQ(outcomeSeen, oneByOneOutcome);
                 EXPECT_EQ(failed, oneByOneFailed);
-                EXPECT_EQ(counted.commandBytesDone.load(), counted.commandBytesTotal.load());
             }
             EXPECT_EQ(one.HeldFolders(), 0);
-            EXPECT_GT(counted.commandBytesTotal.load(), 0u);
-            EXPECT_EQ(counted.finishedFilesBytes.load(), counted.commandBytesTotal.load());
+            const ProgressSnapshot done = counted.Snapshot();
+            EXPECT_GT(done.commandBytesTotal, 0u);
+            EXPECT_EQ(done.commandBytesDone, done.commandBytesTotal);
         }
     }
 }

@@ -124,8 +124,8 @@ TEST_F(FolderCommandsWin32Test, CopyArrivesWithNormalAttributesOverAReadOnlyFile
     for (const wchar_t* copied : {L"dst\\src\\a.txt", L"dst\\src\\h.txt"})
         EXPECT_EQ(Unwanted(Path(copied)), 0u) << testing::PrintToString(std::wstring(copied));
     EXPECT_NE(Unwanted(Path(L"src\\a.txt")), 0u);
-    EXPECT_EQ(state.progress.commandBytesTotal.load(), 15u); // sizes from the find data
-    EXPECT_EQ(state.progress.finishedFilesBytes.load(), 15u);
+    EXPECT_EQ(state.progress.Snapshot().commandBytesTotal, 15u); // sizes from the find data
+    EXPECT_EQ(state.progress.Snapshot().commandBytesDone, 15u);
 
     // With a trailing separator the content lands in the target itself, made with its parents.
     Run(RunDirCopy, Path(L"src\\"), Path(L"new\\deep"));
@@ -205,22 +205,23 @@ TEST_F(FolderCommandsWin32Test, SizesOver4GiBComeWholeFromTheFindData)
     EXPECT_EQ(set[0].size, 5000000000ull);
 }
 
-TEST_F(FolderCommandsWin32Test, CopyProgressRoutineHandsOverFinishedChunks)
+TEST_F(FolderCommandsWin32Test, TheProgressRoutineHandsOverOnlyFinishedChunks)
 {
-    InstallProgress& progress = state.progress;
-    progress.commandBytesTotal = 200;
-    progress.finishedFilesBytes = 100;
+    struct Heard : ChunkListener
+    {
+        void ChunkDone(uint64_t fileSize, uint64_t transferred) override { chunks.emplace_back(fileSize, transferred); }
+        std::vector<std::pair<uint64_t, uint64_t>> chunks;
+    } heard;
     LARGE_INTEGER total, done, zero;
     total.QuadPart = 50;
     done.QuadPart = 25;
     zero.QuadPart = 0;
-    const std::pair<DWORD, uint64_t> calls[] = {{CALLBACK_STREAM_SWITCH, 0}, {CALLBACK_CHUNK_FINISHED, 125}};
-    for (const auto& [reason, commandDone] : calls) {
-        EXPECT_EQ(CopyProgress(total, done, zero, zero, 1, reason, nullptr, nullptr, &progress),
+    for (DWORD reason : {DWORD{CALLBACK_STREAM_SWITCH}, DWORD{CALLBACK_CHUNK_FINISHED}})
+        EXPECT_EQ(ChunkRoutine(total, done, zero, zero, 1, reason, nullptr, nullptr, &heard),
                   static_cast<DWORD>(PROGRESS_CONTINUE));
-        EXPECT_EQ(progress.commandBytesDone.load(), commandDone);
-    }
-    EXPECT_EQ(progress.filePercent.load(), 50.0f);
+    EXPECT_EQ(ChunkRoutine(total, done, zero, zero, 1, CALLBACK_CHUNK_FINISHED, nullptr, nullptr, nullptr),
+              static_cast<DWORD>(PROGRESS_CONTINUE));
+    EXPECT_EQ(heard.chunks, (std::vector<std::pair<uint64_t, uint64_t>>{{50, 25}}));
 }
 
 // The real file system for looking, with every change written down instead of made: what the
@@ -232,11 +233,11 @@ public:
     bool RemoveFile(const std::wstring& path) override { return Note(L"RemoveFile " + path); }
     bool RemoveFolder(const std::wstring& path) override { return Note(L"RemoveFolder " + path); }
     bool CreateFolderTree(const std::wstring& path) override { return Note(L"CreateFolderTree " + path); }
-    bool CopyOneFile(const std::wstring& from, const std::wstring&, InstallProgress*) override
+    bool CopyOneFile(const std::wstring& from, const std::wstring&, ChunkListener*) override
     {
         return Note(L"Copy " + from);
     }
-    bool MoveOneFile(const std::wstring& from, const std::wstring&, uint32_t, InstallProgress*) override
+    bool MoveOneFile(const std::wstring& from, const std::wstring&, uint32_t, ChunkListener*) override
     {
         return Note(L"Move " + from);
     }
@@ -423,7 +424,7 @@ TEST_F(FolderCommandsWin32Test, ThreadsLeaveTheTreesOneThreadLeavesHeldFilesIncl
         for (HANDLE handle : held)
             CloseHandle(handle);
         trees[threads] = {TreeOf(Path(copied)), TreeOf(Path(moved)), TreeOf(Path(L"t" + n))};
-        EXPECT_EQ(state.progress.finishedFilesBytes.load(), state.progress.commandBytesTotal.load());
+        EXPECT_EQ(state.progress.Snapshot().commandBytesDone, state.progress.Snapshot().commandBytesTotal);
     }
     EXPECT_EQ(trees[4], trees[1]);
     EXPECT_EQ(trees[1][0].size(), 9u + 72u);

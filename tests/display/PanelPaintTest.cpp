@@ -237,7 +237,9 @@ TEST_F(PanelPaint, FooterBarFillFollowsTheOverallPercentage)
     const Case cases[] = {{37.4f, 37.4f}, {std::strtof("nan", nullptr), 0.0f}, {1e9f, 100.0f}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.percent);
-        host.state.progress.overallPercent = c.percent;
+        ProgressSnapshot values;
+        values.overallPercent = c.percent;
+        host.state.progress.Publish(values);
         PixelBuffer buffer(kWidth, kHeight);
         buffer.PrintClient(control);
         ASSERT_GT(footer.TextWidth(), 0);
@@ -292,8 +294,11 @@ TEST_F(PanelPaint, MainPanelDrawsTheRowsTheItemBarAndTheFileBar)
     Prepare(main, control);
     main.ApplyMainSettings(settings);
     InstallProgress& progress = host.state.progress;
-    progress.currentItem = 9;
-    progress.filePercent = 25.0f;
+    ProgressSnapshot values;
+    values.currentItem = 9;
+    values.fileBytesDone = 1; // a quarter of the file
+    values.fileBytesTotal = 4;
+    values.commandBytesTotal = 1;
     struct Case { int command; float itemPercent, commandPercent; bool fileBar; };
     const Case cases[] = {
         {18, 0.0f, 100.0f, true},  // the copy of item 9, one of two commands: the item bar at 50
@@ -301,9 +306,10 @@ TEST_F(PanelPaint, MainPanelDrawsTheRowsTheItemBarAndTheFileBar)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.command);
-        progress.currentCommand = c.command;
-        progress.itemPercent = c.itemPercent;
-        progress.commandPercent = c.commandPercent;
+        values.currentCommand = c.command;
+        values.itemPercent = c.itemPercent;
+        values.commandBytesDone = c.commandPercent > 0.0f ? 1 : 0; // the whole command, or none of it
+        progress.Publish(values);
         PixelBuffer buffer(kWidth, kHeight);
         buffer.PrintClient(control);
         EXPECT_EQ(host.layouts, 1);
@@ -433,10 +439,13 @@ TEST_F(PanelPaint, TimerRepaintsTheVisibleMainPanelAtOnceWhenProgressMoved)
     };
     EXPECT_EQ(readsInTick(MainPanel::kRepaintTimerId + 1), 0) << "other timers do nothing";
     EXPECT_EQ(readsInTick(MainPanel::kRepaintTimerId), 1) << "nothing moved since the last paint: no repaint";
-    host.state.progress.fileBytesDone = 4096;
+    ProgressSnapshot moved = host.state.progress.Snapshot();
+    moved.fileBytesDone = 4096;
+    host.state.progress.Publish(moved);
     EXPECT_GE(readsInTick(MainPanel::kRepaintTimerId), 2) << "the repaint happened inside the timer message";
     EXPECT_EQ(readsInTick(MainPanel::kRepaintTimerId), 1) << "painted state is current again";
-    host.state.progress.SetCurrentFileName(L"next.dat");
+    moved.fileName = L"next.dat";
+    host.state.progress.Publish(moved);
     EXPECT_GE(readsInTick(MainPanel::kRepaintTimerId), 2) << "a new file name repaints";
     KillTimer(control, MainPanel::kRepaintTimerId);
 }
