@@ -189,9 +189,9 @@ HANDLE RunLogFile::OpenChecked(const std::wstring& logPath, DWORD disposition, s
 bool RunLogFile::OpenFile()
 {
     const std::wstring normal = NormalizePath(path);
-    const size_t cut = normal.find_last_of(L'\\');
-    if (cut != std::wstring::npos && cut > PathRootLength(normal))
-        FileSystemWin32().CreateFolderTree(normal.substr(0, cut));
+    const std::wstring_view folder = ParentPath(normal);
+    if (folder.size() > PathRootLength(normal))
+        FileSystemWin32().CreateFolderTree(std::wstring(folder));
     std::wstring refusal;
     file = OpenChecked(path, OPEN_ALWAYS, refusal);
     std::string note;

@@ -1,5 +1,6 @@
 #include "app/RunLogText.h"
 
+#include "commands/FolderPaths.h"
 #include "config/TextEncoding.h"
 
 #include <cstdio>
@@ -42,7 +43,7 @@ std::wstring PreviousLogPath(const std::wstring& path)
 
 std::wstring RefusedLogPath(const std::wstring& path, uint32_t processId)
 {
-    const size_t name = path.find_last_of(L"\\/") + 1; // 0 without a folder
+    const size_t name = FolderPart(path).size();
     const size_t dot = path.rfind(L'.');
     const size_t cut = dot != std::wstring::npos && dot > name ? dot : path.size();
     return path.substr(0, cut) + L"-" + std::to_wstring(processId) + path.substr(cut);

@@ -10,6 +10,8 @@
 // stable sort of whole paths, and to one-by-one inserts if the set was not in order to begin with.
 #include "commands/FileSet.h"
 
+#include "commands/FolderPaths.h"
+
 #include <algorithm>
 #include <iterator>
 #include <utility>
@@ -32,11 +34,6 @@ bool FileEntry::IsLink() const
 
 namespace {
 
-size_t LastSeparator(const std::wstring& path)
-{
-    return path.find_last_of(L"\\/");
-}
-
 bool IsWholeNameMatch(const std::wstring& pattern)
 {
     // Under the platform's rules "*.*" matches every name, with or without a dot.
@@ -47,14 +44,12 @@ bool IsWholeNameMatch(const std::wstring& pattern)
 
 std::wstring FileEntry::GetFolder() const
 {
-    const size_t cut = LastSeparator(path);
-    return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
+    return std::wstring(FolderPart(path));
 }
 
 std::wstring FileEntry::GetFileName() const
 {
-    const size_t cut = LastSeparator(path);
-    return cut == std::wstring::npos ? path : path.substr(cut + 1);
+    return std::wstring(LastPathPart(path));
 }
 
 bool PathLess(const std::wstring& a, const std::wstring& b)
@@ -105,8 +100,7 @@ size_t FileSet::AddPath(FileSystem& fileSystem, const std::wstring& path, Insert
     FileEntry entry;
     fileSystem.Enumerate(path, [&](const FoundFile& found) {
         // "/" separates too: cutting only at "\" would turn C:/src into a relative "src".
-        const size_t cut = path.find_last_of(L"\\/");
-        entry.path = cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
+        entry.path = FolderPart(path);
         entry.path.append(found.name);
         entry.attributes = found.attributes;
         entry.size = found.size;

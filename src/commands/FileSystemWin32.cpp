@@ -191,7 +191,7 @@ FileSystemWin32::Found FileSystemWin32::WhatWasOpened(HANDLE handle, const std::
     if (final.empty() || folder.empty())
         return Found::Itself;
     const std::wstring_view named = WithoutTrailingSeparators(path);
-    std::wstring_view name = named.substr(named.find_last_of(L"\\/") + 1);
+    std::wstring_view name = LastPathPart(named);
     const std::wstring_view folderPart = WithoutTrailingSeparators(folder);
     const std::wstring_view finalView(final);
     if (finalView.size() <= folderPart.size() || !IsPathSeparator(finalView[folderPart.size()]) ||

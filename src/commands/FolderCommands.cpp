@@ -203,7 +203,7 @@ std::wstring FolderText(std::wstring_view path)
 // The folder a path lies in, by the same rule.
 std::wstring FolderOf(std::wstring_view path)
 {
-    return FolderText(path.substr(0, path.find_last_of(L"\\/") + 1));
+    return FolderText(FolderPart(path));
 }
 
 // One held folder and the held folders above it: whoever keeps the last one keeps them all,
@@ -544,8 +544,8 @@ public:
             return false;
         }
         arrival.folderIsNew = folder->created;
-        const std::wstring_view name = std::wstring_view(destination).substr(destination.find_last_of(L"\\/") + 1);
-        arrival.replacesMarked = !folder->marked.empty() && folder->marked.count(FoldedName(name)) != 0;
+        arrival.replacesMarked =
+            !folder->marked.empty() && folder->marked.count(FoldedName(LastPathPart(destination))) != 0;
         return true;
     }
 

@@ -256,11 +256,21 @@ std::wstring ArrivalFolder(View source, View target)
     if (source.empty() || EndsWithSeparator(source) || IsRootOrRelative(NormalizePath(source)))
         return std::wstring(target);
     const View folder = WithoutTrailingSeparators(source);
-    return JoinPath(target, folder.substr(folder.find_last_of(L"\\/") + 1));
+    return JoinPath(target, LastPathPart(folder));
 }
 
 View ParentPath(View path)
 {
     const size_t cut = path.find_last_of(L"\\/");
     return cut == View::npos ? View() : path.substr(0, cut);
+}
+
+View FolderPart(View path)
+{
+    return path.substr(0, path.size() - LastPathPart(path).size());
+}
+
+View LastPathPart(View path)
+{
+    return path.substr(path.find_last_of(L"\\/") + 1); // npos + 1 is 0: the whole path
 }

@@ -61,8 +61,12 @@ bool EndsWithSeparator(std::wstring_view path);
 // base + "\" + tail, without doubling the separator between them.
 std::wstring JoinPath(std::wstring_view base, std::wstring_view tail);
 
-// Everything before the last separator; empty without one.
+// The three parts the last separator ("\" or "/") makes of a path: everything before it
+// (empty without one), everything up to and with it (empty without one), and the name after
+// it (the whole path without one).
 std::wstring_view ParentPath(std::wstring_view path);
+std::wstring_view FolderPart(std::wstring_view path);
+std::wstring_view LastPathPart(std::wstring_view path);
 
 // The folder a copy or move of `source` into `target` fills: target\<the source's last name>,
 // or `target` itself for a source ending in a separator (its content only) or a drive root.

@@ -128,8 +128,7 @@ void CheckFolderPair(const ElementReader& reader, const InstallCommand& command,
     const std::wstring arrival = ArrivalFolder(source, target);
     if (!source.empty() && !target.empty() && arrival != target && emptyInSource.empty() && emptyInTarget.empty()) {
         const std::wstring_view targetFolder = WithoutTrailingSeparators(target);
-        const std::wstring_view targetName = targetFolder.substr(targetFolder.find_last_of(L"\\/") + 1);
-        if (EqualsIgnoreAsciiCase(targetName, std::wstring_view(arrival).substr(arrival.find_last_of(L'\\') + 1)))
+        if (EqualsIgnoreAsciiCase(LastPathPart(targetFolder), LastPathPart(arrival)))
             Warn(reader, "target",
                  L"the files arrive in \"" + arrival + L"\": the source's folder goes inside the target (write "
                  L"the target's parent, or end the source with \\ to copy only its content)");

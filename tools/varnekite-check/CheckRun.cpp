@@ -95,8 +95,7 @@ void PointVarnekiteAtTheConfiguration(PathVariables& table, const std::wstring& 
 
 std::wstring ConfigurationFolder(const std::wstring& fullPath)
 {
-    const size_t separator = fullPath.find_last_of(L"\\/");
-    return separator == std::wstring::npos ? std::wstring() : fullPath.substr(0, separator + 1);
+    return std::wstring(FolderPart(fullPath));
 }
 
 std::string FormatDiagnostic(const std::wstring& file, const Diagnostic& diagnostic)
