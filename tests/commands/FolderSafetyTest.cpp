@@ -433,7 +433,8 @@ TEST(FolderCommandRuns, EachCallbackRefusesForItsOwnKindAndSummarisesWhatItDid)
         c.run(state, 0);
         EXPECT_EQ(state.outcomes[0].result, c.result) << c.what;
         EXPECT_EQ(state.outcomes[0].summary, c.summary) << c.what;
-        if (c.result == CommandResult::Failed)
+        if (c.result == CommandResult::Failed) {
             EXPECT_EQ(fs.Tree(L"C:\\"), before) << c.what;
+        }
     }
 }

@@ -1,0 +1,1 @@
+// The object the precompiled GoogleTest header is made for; the test executables reuse it.
