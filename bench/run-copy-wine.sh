@@ -18,10 +18,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 rounds=${ROUNDS:-3}
 big_rounds=${BIG_ROUNDS:-10}
-cmake --preset mingw64 >/dev/null
-cmake --build --preset mingw64 -j2 --target CopyTreeBench >/dev/null
+# shellcheck source=scripts/common.sh
+source scripts/common.sh
+vk_build mingw64 CopyTreeBench >/dev/null
 exe=$(pwd)/build/mingw64/bench/windows/CopyTreeBench.exe
 
+# shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
 # A console program needs no display; start a persistent server unless one runs for this prefix.
 server_running() {
@@ -49,7 +51,6 @@ cleanup() {
   if [ -n "${vk_xvfb_pid:-}" ]; then kill "$vk_xvfb_pid" 2>/dev/null || true; fi
 }
 trap cleanup EXIT
-win() { echo "Z:${1//\//\\}"; }
 
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 # time_ms <command...>: runs it quietly and prints its wall time in ms.
@@ -79,7 +80,7 @@ compare() {
   local best=()
   for i in "${!threads[@]}"; do best[i]=999999999; done
   run_xcopy() {
-    t=$(time_ms wine xcopy /E /I /H /Y "$(win "$source")" "$(win "$work/xcopy/src")")
+    t=$(time_ms wine xcopy /E /I /H /Y "$(vk_win_path "$source")" "$(vk_win_path "$work/xcopy/src")")
     expect_files "$work/xcopy" "$expected" xcopy
     rm -rf "$work/xcopy"
     (( t < best_xcopy )) && best_xcopy=$t
@@ -88,7 +89,7 @@ compare() {
   for round in $(seq "$rounds"); do
     (( round % 2 == 0 )) && run_xcopy
     for i in "${!threads[@]}"; do
-      t=$(time_ms wine "$exe" "$(win "$source")" "$(win "$work/ours")" "${threads[i]}")
+      t=$(time_ms wine "$exe" "$(vk_win_path "$source")" "$(vk_win_path "$work/ours")" "${threads[i]}")
       expect_files "$work/ours" "$expected" "ours (${threads[i]} threads)"
       rm -rf "$work/ours"
       (( t < best[i] )) && best[i]=$t
@@ -173,12 +174,15 @@ per_file() {
   rm -rf "$work/counted" "$work/counted-none"
   awk -v r="$run" -v s="$start" 'BEGIN { printf "%.2f", (r - s) / 300 }'
 }
-ours_requests=$(per_file ours wine "$exe" "$(win "$work/empty")" "$(win "$work/counted-none")" -- \
-  wine "$exe" "$(win "$work/small")" "$(win "$work/counted")")
-ours4_requests=$(per_file "ours (4 threads)" wine "$exe" "$(win "$work/empty")" "$(win "$work/counted-none")" 4 -- \
-  wine "$exe" "$(win "$work/small")" "$(win "$work/counted")" 4)
-xcopy_requests=$(per_file xcopy wine xcopy /E /I /H /Y "$(win "$work/empty")" "$(win "$work/counted-none")" -- \
-  wine xcopy /E /I /H /Y "$(win "$work/small")" "$(win "$work/counted")")
+ours_requests=$(per_file ours \
+  wine "$exe" "$(vk_win_path "$work/empty")" "$(vk_win_path "$work/counted-none")" -- \
+  wine "$exe" "$(vk_win_path "$work/small")" "$(vk_win_path "$work/counted")")
+ours4_requests=$(per_file "ours (4 threads)" \
+  wine "$exe" "$(vk_win_path "$work/empty")" "$(vk_win_path "$work/counted-none")" 4 -- \
+  wine "$exe" "$(vk_win_path "$work/small")" "$(vk_win_path "$work/counted")" 4)
+xcopy_requests=$(per_file xcopy \
+  wine xcopy /E /I /H /Y "$(vk_win_path "$work/empty")" "$(vk_win_path "$work/counted-none")" -- \
+  wine xcopy /E /I /H /Y "$(vk_win_path "$work/small")" "$(vk_win_path "$work/counted")")
 WINEPREFIX=$trace_prefix wineserver -k >/dev/null 2>&1 || true
 wait "$trace_pid" 2>/dev/null || true
 trace_pid=

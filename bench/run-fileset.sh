@@ -4,8 +4,10 @@
 # Target: at most 1.5. Needs the `bench` preset built (scripts/bench.sh does that).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=scripts/common.sh
+source scripts/common.sh
 binary=build/bench/bench/FileSetBench
-[ -x "$binary" ] || { cmake --preset bench >/dev/null && cmake --build --preset bench -j2 --target FileSetBench; }
+[ -x "$binary" ] || vk_build bench FileSetBench
 json=$(mktemp)
 trap 'rm -f "$json"' EXIT
 "$binary" --benchmark_out="$json" --benchmark_out_format=json "$@"

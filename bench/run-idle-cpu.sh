@@ -4,6 +4,7 @@
 # beside the same figure for a minimal Win32 window program in the same run, and the share of
 # the prefix's wineserver (which carries Wine's messages and timers) during each measurement.
 #   VARNEKITE_BENCH_FULL=1  measure a whole minute instead of 12 s
+# shellcheck source=bench/win32-common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/win32-common.sh"
 settle=2
 measure=12

@@ -6,15 +6,17 @@
 # the program's own operator new. About half a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=scripts/common.sh
+source scripts/common.sh
 native=build/bench/bench/LoadBench
-[ -x "$native" ] || { cmake --preset bench >/dev/null && cmake --build --preset bench -j2 --target LoadBench; }
+[ -x "$native" ] || vk_build bench LoadBench
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$native" "$work"
 
-cmake --preset mingw64 >/dev/null
-cmake --build --preset mingw64 -j2 --target LoadBench >/dev/null
+vk_build mingw64 LoadBench >/dev/null
+# shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
 [ -d "$WINEPREFIX" ] || vk_start_display
 vk_wine_prepare_prefix
-wine build/mingw64/bench/windows/LoadBench.exe "Z:${work//\//\\}"
+wine build/mingw64/bench/windows/LoadBench.exe "$(vk_win_path "$work")"

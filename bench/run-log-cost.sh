@@ -4,11 +4,13 @@
 # target (at most 1.05). Builds build/mingw64's RunLogCostBench.exe if needed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake --preset mingw64 >/dev/null
-cmake --build --preset mingw64 -j2 --target RunLogCostBench >/dev/null
+# shellcheck source=scripts/common.sh
+source scripts/common.sh
+vk_build mingw64 RunLogCostBench >/dev/null
 exe=$(pwd)/build/mingw64/bench/windows/RunLogCostBench.exe
+# shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
 vk_wine_prepare_prefix >/dev/null
 work=$(mktemp -d /dev/shm/vk-log-cost.XXXXXX 2>/dev/null || mktemp -d)
 trap 'rm -rf "$work"' EXIT
-wine "$exe" "Z:${work//\//\\}\\tree" "${FILES:-20000}" "${ROUNDS:-3}" | tr -d '\r'
+wine "$exe" "$(vk_win_path "$work/tree")" "${FILES:-20000}" "${ROUNDS:-3}" | tr -d '\r'

@@ -4,6 +4,7 @@
 # class and paints one colour, both under the same Wine in the same run. The probe polls a
 # screen pixel inside the new window every millisecond until it shows the header colour.
 #   VARNEKITE_BENCH_FULL=1  15 runs each instead of 5
+# shellcheck source=bench/win32-common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/win32-common.sh"
 runs=5
 vk_write_config 60000

@@ -4,10 +4,9 @@
 # the reader keeps for the 20 MB document.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=scripts/common.sh
+source scripts/common.sh
 bench=build/bench/bench/XmlReaderBench
-if [ ! -x "$bench" ]; then
-  cmake --preset bench >/dev/null
-  cmake --build --preset bench --target XmlReaderBench
-fi
+[ -x "$bench" ] || vk_build bench XmlReaderBench
 # Interleaving the repetitions gives both parsers the same share of a busy machine.
 "$bench" --benchmark_min_time=0.2 --benchmark_enable_random_interleaving=true "$@"

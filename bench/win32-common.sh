@@ -5,16 +5,17 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 vk_bench_root=$(pwd)
+# shellcheck source=scripts/common.sh
+source scripts/common.sh
 
-cmake --preset mingw64 >/dev/null
-cmake --build --preset mingw64 -j "$(nproc)" --target Varnekite VarnekiteProbe MinimalWindow >/dev/null
+vk_build mingw64 Varnekite VarnekiteProbe MinimalWindow >/dev/null
 
 vk_bench_dir=$(mktemp -d /tmp/varnekite-bench.XXXXXX)
+# shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
 trap 'vk_wine_stop; rm -rf "$vk_bench_dir"' EXIT
 vk_wine_start
 
-vk_win_path() { echo "Z:${1//\//\\}"; }
 vk_exe=$(vk_win_path "$vk_bench_root/build/mingw64/src/app/Varnekite.exe")
 vk_probe_unix=$vk_bench_root/build/mingw64/tools/win32-probe/VarnekiteProbe.exe
 vk_probe=$(vk_win_path "$vk_probe_unix")

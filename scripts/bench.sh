@@ -3,9 +3,10 @@
 # measured in the same run. Benchmarks measure, they do not judge: a benchmark that cannot run
 # is reported by name and makes this script exit non-zero only with VARNEKITE_STRICT_BENCH=1.
 set -uo pipefail
-cd "$(dirname "$0")/.."
-cmake --preset bench >/dev/null || exit 1
-cmake --build --preset bench -j "${VARNEKITE_JOBS:-$(nproc)}" || exit 1
+cd "$(dirname "$0")/.." || exit 1
+# shellcheck source=scripts/common.sh
+source scripts/common.sh
+vk_build bench || exit 1
 failed=()
 for script in bench/run-*.sh; do
   [ -f "$script" ] || continue

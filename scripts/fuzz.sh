@@ -3,10 +3,11 @@
 # Usage: scripts/fuzz.sh [seconds per target]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=scripts/common.sh
+source scripts/common.sh
 seconds=${1:-60}
 
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "${VARNEKITE_JOBS:-$(nproc)}"
+vk_build fuzz
 
 status=0
 for target in build/fuzz/fuzz/fuzz_*; do

@@ -14,15 +14,15 @@ config=$(readlink -f "$1")
 picture=$(readlink -m "$2")
 shift 2
 cd "$(dirname "$0")/.."
-export LANG=C.UTF-8 LC_ALL=C.UTF-8
+# shellcheck source=scripts/common.sh
+source scripts/common.sh
 
 bash scripts/setup.sh
-cmake --preset mingw64 >/dev/null
-cmake --build --preset mingw64 -j "${VARNEKITE_JOBS:-$(nproc)}" --target varnekite-check
+vk_build mingw64 varnekite-check
 
+# shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
 trap vk_wine_stop EXIT
 vk_wine_start
-# Linux paths as Wine's Z: drive names them.
-timeout 120 wine build/mingw64/tools/varnekite-check/varnekite-check.exe --preview "Z:${picture//\//\\}" "$@" \
-  "Z:${config//\//\\}"
+timeout 120 wine build/mingw64/tools/varnekite-check/varnekite-check.exe --preview "$(vk_win_path "$picture")" "$@" \
+  "$(vk_win_path "$config")"

@@ -11,8 +11,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-export LANG=C.UTF-8 LC_ALL=C.UTF-8
-jobs=${VARNEKITE_JOBS:-$(nproc)}
+# shellcheck source=scripts/common.sh
+source scripts/common.sh
 
 bash scripts/setup.sh
 
@@ -22,8 +22,7 @@ mkdir -p "$out"
 programs=(Varnekite varnekite-check)
 for preset in mingw64 mingw32; do
   echo "== Building the $preset release"
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -j "$jobs" --target "${programs[@]}"
+  vk_build "$preset" "${programs[@]}"
   (cd "build/$preset" && cpack -G ZIP -B "$out" >/dev/null)
 done
 rm -rf "$out/_CPack_Packages"
@@ -40,7 +39,7 @@ echo "== Building the executables again in build/release-check to compare"
 for preset in mingw64 mingw32; do
   again=$root/build/release-check/$preset
   cmake --preset "$preset" -B "$again" >/dev/null
-  cmake --build "$again" -j "$jobs" --target "${programs[@]}" >/dev/null
+  cmake --build "$again" -j "$VK_JOBS" --target "${programs[@]}" >/dev/null
   zip=$out/Varnekite-$version-$([ "$preset" = mingw64 ] && echo win64 || echo win32).zip
   for exe in src/app/Varnekite.exe tools/varnekite-check/varnekite-check.exe; do
     if unzip -p "$zip" "$(basename "$zip" .zip)/$(basename "$exe")" | cmp -s - "$again/$exe"; then
@@ -53,7 +52,7 @@ for preset in mingw64 mingw32; do
 done
 
 # The smoke test captures the window with the probe.
-cmake --build --preset mingw64 -j "$jobs" --target VarnekiteProbe >/dev/null
+vk_build mingw64 VarnekiteProbe >/dev/null
 for zip in "${zips[@]}"; do
   bash tests/e2e/release-smoke.sh "$zip" "$version" "$root/build/mingw64/tools/win32-probe/VarnekiteProbe.exe" || status=1
 done

@@ -9,12 +9,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-export LANG=C.UTF-8 LC_ALL=C.UTF-8
-jobs=${VARNEKITE_JOBS:-$(nproc)}
+# shellcheck source=scripts/common.sh
+source scripts/common.sh
 
 bash scripts/setup.sh
-cmake --preset mingw64 >/dev/null
-cmake --build --preset mingw64 -j "$jobs" --target Varnekite VarnekiteProbe
+vk_build mingw64 Varnekite VarnekiteProbe
 
 example=$root/build/example
 rm -rf "$example"
@@ -22,6 +21,7 @@ mkdir -p "$example"
 cp build/mingw64/src/app/Varnekite.exe "$example/"
 cp -r examples/. "$example/"
 
+# shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
 trap vk_wine_stop EXIT
 vk_wine_start
@@ -31,7 +31,7 @@ rm -f "$picture"
 echo "== Running $example/Varnekite.exe under Wine (DISPLAY=$DISPLAY)"
 (cd "$example" && exec timeout 300 wine Varnekite.exe) &
 program=$!
-wine build/mingw64/tools/win32-probe/VarnekiteProbe.exe capture "Z:${picture//\//\\}" \
+wine build/mingw64/tools/win32-probe/VarnekiteProbe.exe capture "$(vk_win_path "$picture")" \
   "${VARNEKITE_CAPTURE_DELAY_MS:-5000}" 30000 || echo "(no picture taken)"
 
 set +e

@@ -5,18 +5,17 @@
 #   VARNEKITE_JOBS  parallel build and test jobs (default: the number of processors)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-export LANG=C.UTF-8 LC_ALL=C.UTF-8
-jobs=${VARNEKITE_JOBS:-$(nproc)}
+# shellcheck source=scripts/common.sh
+source scripts/common.sh
 started=$SECONDS
-cmake --preset native >/dev/null
-cmake --build --preset native -j "$jobs"
-ctest --preset native -j "$jobs" --output-on-failure
+vk_build native
+ctest --preset native -j "$VK_JOBS" --output-on-failure
 if [ "${1:-}" = --windows ]; then
-  cmake --preset mingw64 >/dev/null
-  cmake --build --preset mingw64 -j "$jobs"
+  vk_build mingw64
+  # shellcheck source=scripts/wine-env.sh
   source scripts/wine-env.sh
   trap vk_wine_stop EXIT
   vk_wine_start
-  ctest --preset mingw64 -j "$jobs" -L "unit|win32" --output-on-failure
+  ctest --preset mingw64 -j "$VK_JOBS" -L "unit|win32" --output-on-failure
 fi
 echo "== quick tier passed ($((SECONDS - started)) s)"

@@ -7,44 +7,38 @@
 #   VARNEKITE_JOBS          parallel build and test jobs (default: the number of processors)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$(pwd)
-# Wine needs a UTF-8 locale for non-ASCII file names (the tests make some): set, not inherited.
-export LANG=C.UTF-8 LC_ALL=C.UTF-8
+# shellcheck source=scripts/common.sh
+source scripts/common.sh
 
 bash scripts/setup.sh
 export VARNEKITE_SETUP_DONE=1
-jobs=${VARNEKITE_JOBS:-$(nproc)}
-export VARNEKITE_JOBS=$jobs
 status=0
 started=$SECONDS
 
 step() { echo; echo "== $* ($((SECONDS - started)) s)"; }
 
 step "Native build and tests (ASan + UBSan)"
-cmake --preset native >/dev/null
-cmake --build --preset native -j "$jobs"
-ctest --preset native -j "$jobs" || status=1
+vk_build native
+ctest --preset native -j "$VK_JOBS" || status=1
 
 step "Native tests under ThreadSanitizer"
-cmake --preset tsan >/dev/null
-cmake --build --preset tsan -j "$jobs"
-ctest --preset tsan -j "$jobs" || status=1
+vk_build tsan
+ctest --preset tsan -j "$VK_JOBS" || status=1
 
 step "Windows builds (mingw64, mingw32)"
-cmake --preset mingw64 >/dev/null
-cmake --build --preset mingw64 -j "$jobs"
-cmake --preset mingw32 >/dev/null
-cmake --build --preset mingw32 -j "$jobs"
+vk_build mingw64
+vk_build mingw32
 
 step "Windows tests under Wine (x86_64)"
+# shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
 trap vk_wine_stop EXIT
 vk_wine_start
-ctest --preset mingw64 -j "$jobs" || status=1
+ctest --preset mingw64 -j "$VK_JOBS" || status=1
 
 step "Windows tests under 32-bit Wine (i686)"
 if vk_wine32_installed; then
-  ctest --preset mingw32 -j "$jobs" || status=1
+  ctest --preset mingw32 -j "$VK_JOBS" || status=1
 else
   # A tier that cannot run is not a pass: scripts/setup.sh said above why wine32 is missing.
   echo "== FAILED: the 32-bit Wine (wine32:i386) is not installed, so the i686 tests cannot run" >&2

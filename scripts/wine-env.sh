@@ -1,20 +1,18 @@
 #!/usr/bin/env bash
 # Source this file: it prepares a quiet Wine prefix for running and testing the Windows build,
 # reused between runs but checked each time it is used, and a virtual X display when there is
-# none.
+# none. It sources common.sh (the locale, the job count, vk_win_path, vk_build) for its callers.
 #   VARNEKITE_WINEPREFIX  prefix to use (default: build/wineprefix in the repository)
 #   VARNEKITE_NO_FONTS=1  leave the prefix without fonts (tests of the font fallback)
 #   VARNEKITE_PROBE       the VarnekiteProbe.exe that checks the fonts (default: the mingw64
 #                         build's, built when missing)
 
-vk_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# shellcheck source=scripts/common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 export WINEPREFIX=${VARNEKITE_WINEPREFIX:-$vk_root/build/wineprefix}
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
-# Wine turns Windows file names into Linux ones through the locale: without a UTF-8 locale it
-# cannot create a file named "Папка". C.UTF-8 exists on every Debian; set it, never inherit it.
-export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
 vk_wine_reg() { wine reg add "$@" /f >/dev/null 2>&1; }
 
@@ -51,8 +49,7 @@ vk_wine_probe() {
   local probe=${VARNEKITE_PROBE:-$vk_root/build/mingw64/tools/win32-probe/VarnekiteProbe.exe}
   if [ ! -f "$probe" ] && [ -z "${VARNEKITE_PROBE:-}" ]; then
     echo "== Building VarnekiteProbe.exe to check the Wine prefix's fonts" >&2
-    (cd "$vk_root" && cmake --preset mingw64 >/dev/null &&
-       cmake --build --preset mingw64 -j "${VARNEKITE_JOBS:-$(nproc)}" --target VarnekiteProbe >/dev/null) >&2 || true
+    vk_build mingw64 VarnekiteProbe >/dev/null || true
   fi
   echo "$probe"
 }

@@ -14,6 +14,7 @@ case "$name" in
   *-win32) format=pei-i386 ;;
   *) echo "$name: not a win64 or win32 package"; exit 1 ;;
 esac
+# shellcheck source=scripts/wine-env.sh
 source "$(dirname "$0")/../../scripts/wine-env.sh"
 work=$(mktemp -d /tmp/varnekite-release.XXXXXX)
 trap 'vk_wine_stop; rm -rf "$work"' EXIT
@@ -42,7 +43,7 @@ timeout 60 wine varnekite-check.exe >/dev/null || fail "varnekite-check does not
 picture=$work/window.png
 timeout 300 wine Varnekite.exe &
 program=$!
-shown=$(wine "$probe" capture "Z:${picture//\//\\}" 1000 30000 | tr -d '\r') || true
+shown=$(wine "$probe" capture "$(vk_win_path "$picture")" 1000 30000 | tr -d '\r') || true
 set +e
 wait "$program"
 code=$?

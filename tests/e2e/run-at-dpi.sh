@@ -9,11 +9,13 @@
 set -euo pipefail
 test_exe=$1
 export VARNEKITE_WINEPREFIX=$2
+# shellcheck source=scripts/wine-env.sh
 source "$(dirname "$0")/../../scripts/wine-env.sh"
 results=$(mktemp /tmp/varnekite-dpi.XXXXXX)
 trap 'vk_wine_stop; rm -f "$results"' EXIT
 vk_wine_start
-export VARNEKITE_DPI_RESULTS="Z:${results//\//\\}"
+VARNEKITE_DPI_RESULTS=$(vk_win_path "$results")
+export VARNEKITE_DPI_RESULTS
 
 for dpi in 96 144 192; do
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1

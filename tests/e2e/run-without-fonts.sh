@@ -8,12 +8,12 @@ exe=$1
 marker=$2
 export VARNEKITE_WINEPREFIX=$3
 export VARNEKITE_NO_FONTS=1
+# shellcheck source=scripts/wine-env.sh
 source "$(dirname "$0")/../../scripts/wine-env.sh"
 work=$(mktemp -d /tmp/varnekite-nofonts.XXXXXX)
 trap 'vk_wine_stop; rm -rf "$work"' EXIT
 vk_wine_start
 
-win() { echo "Z:${1//\//\\}"; }
 cat > "$work/config.xml" <<XML
 <Varnekite>
   <config>
@@ -21,14 +21,14 @@ cat > "$work/config.xml" <<XML
     <strings><title>No fonts</title><complete>complete</complete><copy>Copying %1%</copy></strings>
   </config>
   <items>
-    <item name="One"><file command="execute" name="Marker" program="$(win "$marker")" arguments='append "$(win "$work/markers.txt")" ran' hide="true"/></item>
+    <item name="One"><file command="execute" name="Marker" program="$(vk_win_path "$marker")" arguments='append "$(vk_win_path "$work/markers.txt")" ran' hide="true"/></item>
     <item name="Two"/>
   </items>
 </Varnekite>
 XML
 
 set +e
-timeout 60 wine "$exe" "<$(win "$work/config.xml")"
+timeout 60 wine "$exe" "<$(vk_win_path "$work/config.xml")"
 code=$?
 set -e
 echo "exit code: $code (Wine passes the low byte; a crash gives 5, a time-out 124)"
