@@ -94,6 +94,7 @@ public:
     ScopedWindowDc& operator=(const ScopedWindowDc&) = delete;
 
     HDC Get() const { return dc; }
+    bool Valid() const { return dc != nullptr; }
 
 private:
     HWND window;
