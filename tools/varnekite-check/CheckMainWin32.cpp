@@ -6,28 +6,37 @@
 #include "config/AnsiText.h"
 #include "config/AnsiTextWin32.h"
 #include "config/PathVariableSourceWin32.h"
+#include "config/ScopedWin32.h"
 #include "display/GdiplusSessionWin32.h"
 
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
 #include <shellapi.h>
 
 #include <cstdio>
 #include <fcntl.h>
 #include <io.h>
 
+namespace {
+
+// The arguments after the program's name, as Windows splits the wide command line.
+std::vector<std::wstring> CommandLineArguments()
+{
+    std::vector<std::wstring> arguments;
+    int count = 0;
+    const ScopedLocalMemory<LPWSTR*> argv(CommandLineToArgvW(GetCommandLineW(), &count));
+    for (int i = 1; argv.Valid() && i < count; ++i)
+        arguments.push_back(argv.Get()[i]);
+    return arguments;
+}
+
+} // namespace
+
 int main()
 {
     SearchDllsOnlyInSystem32();
     UseAnsiDecoder(WidenAnsiWin32); // display texts as the installer on this machine reads them
-    std::vector<std::wstring> arguments;
-    int count = 0;
-    if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count)) {
-        for (int i = 1; i < count; ++i)
-            arguments.push_back(argv[i]);
-        LocalFree(argv);
-    }
+    const std::vector<std::wstring> arguments = CommandLineArguments();
 
     PathVariables table;
     BuildPathVariables(table, Win32PathVariableSource());
@@ -48,16 +57,11 @@ int main()
     // The installer's own window, drawn into a picture.
     host.preview = [](const InstallSettings& settings, const std::wstring& pngPath, int percent, std::wstring& error) {
         const GdiplusSession gdiplus;
-        CoInitialize(nullptr);
+        const ComApartment com(COINIT_APARTMENTTHREADED); // as CoInitialize; ends before GDI+
         INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
         InitCommonControlsEx(&controls);
-        bool saved = false;
-        {
-            InstallDialog dialog;
-            saved = dialog.SavePreview(GetModuleHandleW(nullptr), settings, percent, pngPath, error);
-        }
-        CoUninitialize();
-        return saved;
+        InstallDialog dialog;
+        return dialog.SavePreview(GetModuleHandleW(nullptr), settings, percent, pngPath, error);
     };
     std::string out;
     std::string err;
