@@ -5,9 +5,9 @@
 // name that ends in a dot or a space stays that name.
 #include "commands/FileSystemWin32.h"
 
-#include "commands/SystemMessageWin32.h"
-
 #include "commands/FolderPaths.h"
+#include "commands/FullPathWin32.h"
+#include "commands/SystemMessageWin32.h"
 #include "config/ScopedWin32.h"
 
 #include <aclapi.h>
@@ -393,17 +393,7 @@ bool FileSystemWin32::SameName(std::wstring_view a, std::wstring_view b)
 
 std::wstring FileSystemWin32::FullPath(const std::wstring& path)
 {
-    std::wstring full(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
-        if (length == 0)
-            return std::wstring();
-        if (length < full.size()) {
-            full.resize(length);
-            return full;
-        }
-        full.resize(length); // the length needed, terminator included
-    }
+    return FullPathName(path);
 }
 
 std::unique_ptr<FolderHold> FileSystemWin32::HoldFolder(const std::wstring& path)

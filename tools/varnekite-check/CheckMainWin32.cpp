@@ -3,6 +3,7 @@
 #include "CheckRun.h"
 #include "app/DllSearchWin32.h"
 #include "app/InstallDialogWin32.h"
+#include "commands/FullPathWin32.h"
 #include "config/AnsiText.h"
 #include "config/AnsiTextWin32.h"
 #include "config/PathVariableSourceWin32.h"
@@ -43,15 +44,8 @@ int main()
 
     CheckHost host;
     host.fullPath = [](const std::wstring& path) {
-        const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-        if (length == 0)
-            return path;
-        std::wstring full(length, L'\0');
-        const DWORD written = GetFullPathNameW(path.c_str(), length, &full[0], nullptr);
-        if (written == 0 || written >= length)
-            return path;
-        full.resize(written);
-        return full;
+        const std::wstring full = FullPathName(path);
+        return full.empty() ? path : full;
     };
     host.exists = [](const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; };
     // The installer's own window, drawn into a picture.
