@@ -53,17 +53,31 @@ void RunLogFile::Finish()
 
 namespace {
 
+// The user the process runs as, from its token; no SID when the token cannot be read.
+class RunningUser
+{
+public:
+    RunningUser()
+    {
+        HANDLE opened = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened))
+            return;
+        const ScopedHandle token(opened);
+        DWORD size = 0;
+        known = GetTokenInformation(token.Get(), TokenUser, buffer, sizeof buffer, &size) != FALSE;
+    }
+    PSID Sid() const { return known ? reinterpret_cast<const TOKEN_USER*>(buffer)->User.Sid : nullptr; }
+
+private:
+    alignas(TOKEN_USER) BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    bool known = false;
+};
+
 // Whether the process runs as the system (LocalSystem: a service, a deployment agent).
 bool RunsAsSystem()
 {
-    HANDLE opened = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened))
-        return false;
-    const ScopedHandle token(opened);
-    BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-    DWORD size = 0;
-    return GetTokenInformation(token.Get(), TokenUser, buffer, sizeof buffer, &size) &&
-           IsWellKnownSid(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, WinLocalSystemSid);
+    const RunningUser user;
+    return user.Sid() != nullptr && IsWellKnownSid(user.Sid(), WinLocalSystemSid);
 }
 
 // Whether the file's owner is someone the run may trust with its log: the running user, the
@@ -79,14 +93,8 @@ bool OwnedByUsOrTheSystem(HANDLE file)
     const ScopedLocalMemory<PSECURITY_DESCRIPTOR> descriptor(allocated);
     if (IsWellKnownSid(owner, WinLocalSystemSid) || IsWellKnownSid(owner, WinBuiltinAdministratorsSid))
         return true;
-    HANDLE opened = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened))
-        return false;
-    const ScopedHandle token(opened);
-    BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-    DWORD size = 0;
-    return GetTokenInformation(token.Get(), TokenUser, buffer, sizeof buffer, &size) &&
-           EqualSid(owner, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);
+    const RunningUser user;
+    return user.Sid() != nullptr && EqualSid(owner, user.Sid());
 }
 
 } // namespace
