@@ -1,5 +1,7 @@
 #include "app/DisplayDpiWin32.h"
 
+#include "config/ScopedWin32.h"
+
 int WindowDpi(HWND window)
 {
     // Looked up at run time: the program also runs on Windows 7 and 8, which lack it.
@@ -11,10 +13,8 @@ int WindowDpi(HWND window)
         if (dpi > 0)
             return static_cast<int>(dpi);
     }
-    HDC screen = GetDC(window);
-    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-    if (screen != nullptr)
-        ReleaseDC(window, screen);
+    const ScopedWindowDc screen(window);
+    const int dpi = screen.Valid() ? GetDeviceCaps(screen.Get(), LOGPIXELSX) : 96;
     return dpi > 0 ? dpi : 96;
 }
 

@@ -43,9 +43,7 @@ RunLogFile::RunLogFile()
 
 RunLogFile::~RunLogFile()
 {
-    queue.reset();
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
+    queue.reset(); // its thread may still write: it ends before the file member closes
 }
 
 void RunLogFile::Finish()
@@ -55,18 +53,31 @@ void RunLogFile::Finish()
 
 namespace {
 
+// The user the process runs as, from its token; no SID when the token cannot be read.
+class RunningUser
+{
+public:
+    RunningUser()
+    {
+        HANDLE opened = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened))
+            return;
+        const ScopedHandle token(opened);
+        DWORD size = 0;
+        known = GetTokenInformation(token.Get(), TokenUser, buffer, sizeof buffer, &size) != FALSE;
+    }
+    PSID Sid() const { return known ? reinterpret_cast<const TOKEN_USER*>(buffer)->User.Sid : nullptr; }
+
+private:
+    alignas(TOKEN_USER) BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    bool known = false;
+};
+
 // Whether the process runs as the system (LocalSystem: a service, a deployment agent).
 bool RunsAsSystem()
 {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return false;
-    BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-    DWORD size = 0;
-    const bool system = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
-                        IsWellKnownSid(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, WinLocalSystemSid);
-    CloseHandle(token);
-    return system;
+    const RunningUser user;
+    return user.Sid() != nullptr && IsWellKnownSid(user.Sid(), WinLocalSystemSid);
 }
 
 // Whether the file's owner is someone the run may trust with its log: the running user, the
@@ -74,24 +85,16 @@ bool RunsAsSystem()
 // a way to make the run write elsewhere.
 bool OwnedByUsOrTheSystem(HANDLE file)
 {
-    PSID owner = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    PSID owner = nullptr; // points into the descriptor
+    PSECURITY_DESCRIPTOR allocated = nullptr;
     if (GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
-                        &descriptor) != ERROR_SUCCESS)
+                        &allocated) != ERROR_SUCCESS)
         return true; // a file system without owners (FAT, a share that does not say): nothing to check
-    bool trusted = IsWellKnownSid(owner, WinLocalSystemSid) || IsWellKnownSid(owner, WinBuiltinAdministratorsSid);
-    if (!trusted) {
-        HANDLE token = nullptr;
-        BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-        DWORD size = 0;
-        if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-            trusted = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
-                      EqualSid(owner, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);
-            CloseHandle(token);
-        }
-    }
-    LocalFree(descriptor);
-    return trusted;
+    const ScopedLocalMemory<PSECURITY_DESCRIPTOR> descriptor(allocated);
+    if (IsWellKnownSid(owner, WinLocalSystemSid) || IsWellKnownSid(owner, WinBuiltinAdministratorsSid))
+        return true;
+    const RunningUser user;
+    return user.Sid() != nullptr && EqualSid(owner, user.Sid());
 }
 
 } // namespace
@@ -157,7 +160,7 @@ void RunLogFile::WriteNow(const std::string& lines)
 {
     if (waiting)
         pending += lines;
-    else if (file != INVALID_HANDLE_VALUE)
+    else if (file.Valid())
         Append(lines);
 }
 
@@ -165,25 +168,25 @@ void RunLogFile::WriteNow(const std::string& lines)
 // write through), a file with a second name elsewhere (a hard link), or one owned by someone
 // else than the running user, the system or the administrators. Opened without following a
 // link, so what is checked is what is written.
-HANDLE RunLogFile::OpenChecked(const std::wstring& logPath, DWORD disposition, std::wstring& refusal)
+ScopedHandle RunLogFile::OpenChecked(const std::wstring& logPath, DWORD disposition, std::wstring& refusal)
 {
-    HANDLE opened = CreateFileW(ExtendedLengthPath(logPath).c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, disposition,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (opened == INVALID_HANDLE_VALUE)
-        return INVALID_HANDLE_VALUE;
+    ScopedHandle opened(CreateFileW(ExtendedLengthPath(logPath).c_str(),
+                                    FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, disposition,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!opened.Valid())
+        return opened;
     BY_HANDLE_FILE_INFORMATION info = {};
     FileSystemWin32 fileSystem;
-    if (!fileSystem.OpenedItself(opened, logPath))
+    if (!fileSystem.OpenedItself(opened.Get(), logPath))
         refusal = L"it is a link";
-    else if (GetFileInformationByHandle(opened, &info) && info.nNumberOfLinks > 1)
+    else if (GetFileInformationByHandle(opened.Get(), &info) && info.nNumberOfLinks > 1)
         refusal = L"it has another name elsewhere (a hard link)";
-    else if (!OwnedByUsOrTheSystem(opened))
+    else if (!OwnedByUsOrTheSystem(opened.Get()))
         refusal = L"it belongs to someone else";
-    if (refusal.empty())
-        return opened;
-    CloseHandle(opened);
-    return INVALID_HANDLE_VALUE;
+    if (!refusal.empty())
+        opened.Reset();
+    return opened;
 }
 
 bool RunLogFile::OpenFile()
@@ -208,39 +211,38 @@ bool RunLogFile::OpenFile()
         note = LogLines(LogClockNow(), GetCurrentProcessId(),
                         L"the log \"" + refused + L"\" is not used: " + refusal + L"; this run logs here");
     }
-    if (file == INVALID_HANDLE_VALUE)
+    if (!file.Valid())
         return false;
     LARGE_INTEGER length = {};
-    size = GetFileSizeEx(file, &length) ? static_cast<uint64_t>(length.QuadPart) : 0;
+    size = GetFileSizeEx(file.Get(), &length) ? static_cast<uint64_t>(length.QuadPart) : 0;
     if (size >= kLogSizeLimit)
         StartAnew();
     Append(note);
-    return file != INVALID_HANDLE_VALUE;
+    return file.Valid();
 }
 
 void RunLogFile::StartAnew()
 {
     // The full file becomes the previous one (replacing the one before), and a new one starts.
-    CloseHandle(file);
-    file = INVALID_HANDLE_VALUE;
+    file.Reset();
     MoveFileExW(ExtendedLengthPath(path).c_str(), ExtendedLengthPath(PreviousLogPath(path)).c_str(),
                 MOVEFILE_REPLACE_EXISTING);
     // Someone may have put a link in its place meanwhile: the new file is checked as the first.
     std::wstring refusal;
     file = OpenChecked(path, OPEN_ALWAYS, refusal);
     LARGE_INTEGER length = {};
-    size = file != INVALID_HANDLE_VALUE && GetFileSizeEx(file, &length) ? static_cast<uint64_t>(length.QuadPart) : 0;
+    size = file.Valid() && GetFileSizeEx(file.Get(), &length) ? static_cast<uint64_t>(length.QuadPart) : 0;
 }
 
 void RunLogFile::Append(const std::string& bytes)
 {
-    if (bytes.empty() || file == INVALID_HANDLE_VALUE)
+    if (bytes.empty() || !file.Valid())
         return;
     if (size + bytes.size() > kLogSizeLimit && size > 0)
         StartAnew();
-    if (file == INVALID_HANDLE_VALUE)
+    if (!file.Valid())
         return;
     DWORD written = 0;
-    if (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+    if (WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
         size += written;
 }

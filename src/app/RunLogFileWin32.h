@@ -9,8 +9,7 @@
 #include "app/LogQueue.h"
 #include "app/RunLogText.h"
 #include "commands/RunLog.h"
-
-#include <windows.h>
+#include "config/ScopedWin32.h"
 
 #include <cstdint>
 #include <memory>
@@ -42,11 +41,11 @@ private:
     void WriteNow(const std::string& lines);
     void Append(const std::string& bytes);
     bool OpenFile();
-    static HANDLE OpenChecked(const std::wstring& path, DWORD disposition, std::wstring& refusal);
+    static ScopedHandle OpenChecked(const std::wstring& path, DWORD disposition, std::wstring& refusal);
     void StartAnew();
 
     std::wstring path;
-    HANDLE file = INVALID_HANDLE_VALUE;
+    ScopedHandle file;
     bool waiting = true; // the path is not known yet
     std::string pending;
     uint64_t size = 0;

@@ -7,10 +7,10 @@
 #include "app/InstallDialogWin32.h"
 #include "config/AnsiText.h"
 #include "config/AnsiTextWin32.h"
+#include "config/ScopedWin32.h"
 #include "display/GdiplusSessionWin32.h"
 
 #include <commctrl.h>
-#include <objbase.h>
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
@@ -19,7 +19,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     // could paint (never from DLL unloading: the normal end leaves through ExitProcess).
     const GdiplusSession gdiplusSession;
     UseAnsiDecoder(WidenAnsiWin32); // display texts in the installing user's code page
-    CoInitialize(nullptr);
+    const ComApartment com(COINIT_APARTMENTTHREADED); // as CoInitialize; ends before GDI+
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
 
@@ -28,7 +28,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
         InstallDialog dialog;
         result = dialog.Show(instance, GetActiveWindow());
     } // joins the worker if one runs
-
-    CoUninitialize();
     return static_cast<int>(result);
 }

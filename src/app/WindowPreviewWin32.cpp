@@ -6,6 +6,7 @@
 
 #include "app/ResourceIds.h"
 #include "app/RunLoop.h"
+#include "config/ScopedWin32.h"
 
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;
@@ -22,32 +23,30 @@ class PictureCanvas
 public:
     PictureCanvas(int width, int height)
     {
-        HDC screen = GetDC(nullptr);
-        dc = CreateCompatibleDC(screen);
-        bitmap = CreateCompatibleBitmap(screen, width, height);
-        ReleaseDC(nullptr, screen);
-        if (dc != nullptr && bitmap != nullptr)
-            previous = SelectObject(dc, bitmap);
+        {
+            const ScopedWindowDc screen(nullptr);
+            dc.Reset(CreateCompatibleDC(screen.Get()));
+            bitmap.Reset(CreateCompatibleBitmap(screen.Get(), width, height));
+        }
+        if (dc.Valid() && bitmap.Valid())
+            previous = SelectObject(dc.Get(), bitmap.Get());
     }
     ~PictureCanvas()
     {
+        // The bitmap is selected out before the members delete it, then the context.
         if (previous != nullptr)
-            SelectObject(dc, previous);
-        if (bitmap != nullptr)
-            DeleteObject(bitmap);
-        if (dc != nullptr)
-            DeleteDC(dc);
+            SelectObject(dc.Get(), previous);
     }
     PictureCanvas(const PictureCanvas&) = delete;
     PictureCanvas& operator=(const PictureCanvas&) = delete;
 
     bool Ready() const { return previous != nullptr; }
-    HDC Dc() const { return dc; }
-    HBITMAP Bitmap() const { return bitmap; }
+    HDC Dc() const { return dc.Get(); }
+    HBITMAP Bitmap() const { return bitmap.Get(); }
 
 private:
-    HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;
+    ScopedMemoryDc dc;
+    ScopedGdiObject<HBITMAP> bitmap; // declared after the context: deleted before it
     HGDIOBJ previous = nullptr;
 };
 

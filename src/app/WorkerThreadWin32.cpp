@@ -1,7 +1,5 @@
 #include "app/WorkerThreadWin32.h"
 
-#include <objbase.h>
-
 WorkerThread::~WorkerThread()
 {
     JoinThread();
@@ -10,8 +8,8 @@ WorkerThread::~WorkerThread()
 bool WorkerThread::Start()
 {
     stopRequested = false;
-    thread = CreateThread(nullptr, 0, ThreadProcedure, this, 0, nullptr);
-    return thread != nullptr;
+    thread.Reset(CreateThread(nullptr, 0, ThreadProcedure, this, 0, nullptr));
+    return thread.Valid();
 }
 
 void WorkerThread::Join()
@@ -21,17 +19,16 @@ void WorkerThread::Join()
 
 bool WorkerThread::WaitUntilEnded(DWORD milliseconds) const
 {
-    return thread == nullptr || WaitForSingleObject(thread, milliseconds) != WAIT_TIMEOUT;
+    return !thread.Valid() || WaitForSingleObject(thread.Get(), milliseconds) != WAIT_TIMEOUT;
 }
 
 void WorkerThread::JoinThread()
 {
-    if (thread == nullptr)
+    if (!thread.Valid())
         return;
     stopRequested = true;
-    WaitForSingleObject(thread, INFINITE);
-    if (CloseHandle(thread))
-        thread = nullptr;
+    WaitForSingleObject(thread.Get(), INFINITE);
+    thread.Close(); // a handle the system would not close stays held
 }
 
 DWORD WINAPI WorkerThread::ThreadProcedure(void* parameter)
@@ -53,10 +50,10 @@ DWORD InstallThread::Run()
 {
     // The shell's execute and the extensions it loads want COM on the calling thread:
     // apartment-threaded, without the OLE1/DDE the shell does not need.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    RunInstallList(state, host);
-    if (SUCCEEDED(com))
-        CoUninitialize();
+    {
+        const ComApartment com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+        RunInstallList(state, host);
+    }
     host.ListDone();
     return 0;
 }

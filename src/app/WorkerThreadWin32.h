@@ -3,8 +3,7 @@
 #pragma once
 
 #include "app/RunLoop.h"
-
-#include <windows.h>
+#include "config/ScopedWin32.h"
 
 #include <atomic>
 
@@ -38,7 +37,7 @@ protected:
 private:
     static DWORD WINAPI ThreadProcedure(void* parameter);
 
-    HANDLE thread = nullptr;
+    ScopedHandle thread;
     std::atomic<bool> stopRequested{false};
 };
 

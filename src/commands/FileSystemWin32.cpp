@@ -5,9 +5,10 @@
 // name that ends in a dot or a space stays that name.
 #include "commands/FileSystemWin32.h"
 
-#include "commands/SystemMessageWin32.h"
-
 #include "commands/FolderPaths.h"
+#include "commands/FullPathWin32.h"
+#include "commands/SystemMessageWin32.h"
+#include "config/ScopedWin32.h"
 
 #include <aclapi.h>
 #include <winternl.h>
@@ -20,27 +21,6 @@ uint64_t Combine(DWORD high, DWORD low)
 {
     return (static_cast<uint64_t>(high) << 32) | low;
 }
-
-struct FindHandle
-{
-    HANDLE handle;
-    ~FindHandle()
-    {
-        if (handle != INVALID_HANDLE_VALUE)
-            FindClose(handle);
-    }
-};
-
-struct FileHandle
-{
-    HANDLE handle;
-    ~FileHandle()
-    {
-        if (handle != INVALID_HANDLE_VALUE)
-            CloseHandle(handle);
-    }
-    bool Valid() const { return handle != INVALID_HANDLE_VALUE; }
-};
 
 // A reparse point whose tag is a name surrogate stands for another name: a junction or a
 // symbolic link. Others (deduplicated, compressed or cloud files) are the data they hold.
@@ -136,10 +116,10 @@ bool IsPlainFolder(HANDLE handle, const std::wstring& extended)
 class FolderHoldWin32 : public FolderHold
 {
 public:
-    explicit FolderHoldWin32(HANDLE handle) : file{handle} {}
+    explicit FolderHoldWin32(HANDLE handle) : file(handle) {}
 
 private:
-    FileHandle file;
+    ScopedHandle file;
 };
 
 } // namespace
@@ -165,10 +145,10 @@ std::wstring FileSystemWin32::FinalFolderOf(const std::wstring& path)
     }
     // "C:" alone would name the current folder on C:; its root is meant.
     const size_t rootLength = PathRootLength(path);
-    FileHandle handle{Open(folder.size() < rootLength ? path.substr(0, rootLength) : folder, 0, false)};
+    const ScopedHandle handle(Open(folder.size() < rootLength ? path.substr(0, rootLength) : folder, 0, false));
     if (!handle.Valid())
         return std::wstring();
-    std::wstring final = FinalPathOf(handle.handle);
+    std::wstring final = FinalPathOf(handle.Get());
     if (final.empty())
         return final;
     const std::lock_guard<std::mutex> guard(finalFoldersLock);
@@ -208,9 +188,9 @@ bool FileSystemWin32::Enumerate(const std::wstring& pattern, const Visitor& visi
 {
     WIN32_FIND_DATAW data;
     // Basic information skips the short names; a large fetch reads more names per call.
-    FindHandle find{FindFirstFileExW(ExtendedLengthPath(pattern).c_str(), FindExInfoBasic, &data,
-                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH)};
-    if (find.handle == INVALID_HANDLE_VALUE)
+    const ScopedFindHandle find(FindFirstFileExW(ExtendedLengthPath(pattern).c_str(), FindExInfoBasic, &data,
+                                                 FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!find.Valid())
         return false;
     do {
         FoundFile found;
@@ -222,7 +202,7 @@ bool FileSystemWin32::Enumerate(const std::wstring& pattern, const Visitor& visi
         found.size = Combine(data.nFileSizeHigh, data.nFileSizeLow);
         if (!visit(found))
             break;
-    } while (FindNextFileW(find.handle, &data));
+    } while (FindNextFileW(find.Get(), &data));
     return true;
 }
 
@@ -230,71 +210,71 @@ bool FileSystemWin32::SetAttributes(const std::wstring& path, uint32_t attribute
 {
     // Through a handle on the object itself: SetFileAttributesW would change what a link leads to.
     refusal = nullptr;
-    FileHandle file{Open(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, true)};
+    const ScopedHandle file(Open(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, true));
     if (!file.Valid())
         return false;
-    if (WhatWasOpened(file.handle, path) != Found::Itself)
+    if (WhatWasOpened(file.Get(), path) != Found::Itself)
         return Refuse(kThroughLink);
     FILE_BASIC_INFO basic = {}; // times of 0 stay as they are
     basic.FileAttributes = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
-    return SetFileInformationByHandle(file.handle, FileBasicInfo, &basic, sizeof basic) != FALSE;
+    return SetFileInformationByHandle(file.Get(), FileBasicInfo, &basic, sizeof basic) != FALSE;
 }
 
 bool FileSystemWin32::RemoveFile(const std::wstring& path)
 {
     refusal = nullptr;
-    FileHandle file{Open(path, DELETE | FILE_READ_ATTRIBUTES, true)};
+    const ScopedHandle file(Open(path, DELETE | FILE_READ_ATTRIBUTES, true));
     if (!file.Valid())
         return false;
     BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(file.handle, &info))
+    if (!GetFileInformationByHandle(file.Get(), &info))
         return false;
-    const Found found = WhatWasOpened(file.handle, path);
+    const Found found = WhatWasOpened(file.Get(), path);
     if (found == Found::Elsewhere)
         return Refuse(kThroughLink);
     if (found == Found::Itself && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         SetLastError(ERROR_ACCESS_DENIED); // as DeleteFileW says of a folder
         return false;
     }
-    return DeleteOnClose(file.handle); // the file, or the link itself
+    return DeleteOnClose(file.Get()); // the file, or the link itself
 }
 
 bool FileSystemWin32::RemoveFolder(const std::wstring& path)
 {
     refusal = nullptr;
-    FileHandle folder{Open(path, DELETE | FILE_READ_ATTRIBUTES, true)};
+    const ScopedHandle folder(Open(path, DELETE | FILE_READ_ATTRIBUTES, true));
     if (!folder.Valid())
         return false;
     BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(folder.handle, &info))
+    if (!GetFileInformationByHandle(folder.Get(), &info))
         return false;
     if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         SetLastError(ERROR_DIRECTORY);
         return false;
     }
-    if (WhatWasOpened(folder.handle, path) == Found::Elsewhere)
+    if (WhatWasOpened(folder.Get(), path) == Found::Elsewhere)
         return Refuse(kThroughLink);
-    return DeleteOnClose(folder.handle); // only an empty folder, or the link itself
+    return DeleteOnClose(folder.Get()); // only an empty folder, or the link itself
 }
 
 bool FileSystemWin32::RemoveLinkItself(const std::wstring& path)
 {
-    FileHandle link{Open(path, DELETE | FILE_READ_ATTRIBUTES, true)};
+    const ScopedHandle link(Open(path, DELETE | FILE_READ_ATTRIBUTES, true));
     if (!link.Valid())
         return false;
-    if (WhatWasOpened(link.handle, path) != Found::Link)
+    if (WhatWasOpened(link.Get(), path) != Found::Link)
         return Refuse(kThroughLink);
-    return DeleteOnClose(link.handle);
+    return DeleteOnClose(link.Get());
 }
 
 bool FileSystemWin32::ClearForReplacement(const std::wstring& to)
 {
     Found found = Found::Nothing;
     {
-        FileHandle there{Open(to, FILE_READ_ATTRIBUTES, true)};
+        const ScopedHandle there(Open(to, FILE_READ_ATTRIBUTES, true));
         if (!there.Valid())
             return true; // nothing there now, or nothing this call can open: the copy decides
-        found = WhatWasOpened(there.handle, to);
+        found = WhatWasOpened(there.Get(), to);
     }
     if (found == Found::Elsewhere)
         return Refuse(kThroughLink);
@@ -343,10 +323,10 @@ bool FileSystemWin32::MoveOneFile(const std::wstring& from, const std::wstring& 
     // to), and nothing a link reached after all.
     refusal = nullptr;
     {
-        FileHandle source{Open(from, FILE_READ_ATTRIBUTES, true)};
+        const ScopedHandle source(Open(from, FILE_READ_ATTRIBUTES, true));
         if (!source.Valid())
             return false;
-        const Found found = WhatWasOpened(source.handle, from);
+        const Found found = WhatWasOpened(source.Get(), from);
         if (found == Found::Elsewhere)
             return Refuse(kThroughLink);
         if (found == Found::Link)
@@ -375,7 +355,7 @@ bool FileSystemWin32::MoveOneFile(const std::wstring& from, const std::wstring& 
 
 bool FileSystemWin32::Identify(const std::wstring& path, FileIdentity& identity)
 {
-    FileHandle file{Open(path, FILE_READ_ATTRIBUTES, false)};
+    const ScopedHandle file(Open(path, FILE_READ_ATTRIBUTES, false));
     if (!file.Valid())
         return false;
     // The 128-bit identity where the system has it (Windows 8 and later; ReFS needs it).
@@ -385,14 +365,14 @@ bool FileSystemWin32::Identify(const std::wstring& path, FileIdentity& identity)
         BYTE id[16];
     } full;
     constexpr auto kFileIdInfo = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);
-    if (GetFileInformationByHandleEx(file.handle, kFileIdInfo, &full, sizeof full)) {
+    if (GetFileInformationByHandleEx(file.Get(), kFileIdInfo, &full, sizeof full)) {
         identity.volume = full.volume;
         std::memcpy(&identity.low, full.id, 8);
         std::memcpy(&identity.high, full.id + 8, 8);
         return true;
     }
     BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(file.handle, &info))
+    if (!GetFileInformationByHandle(file.Get(), &info))
         return false;
     identity.volume = info.dwVolumeSerialNumber;
     identity.high = 0;
@@ -402,8 +382,8 @@ bool FileSystemWin32::Identify(const std::wstring& path, FileIdentity& identity)
 
 std::wstring FileSystemWin32::FinalPath(const std::wstring& path)
 {
-    FileHandle file{Open(path, 0, false)};
-    return file.Valid() ? FinalPathOf(file.handle) : std::wstring();
+    const ScopedHandle file(Open(path, 0, false));
+    return file.Valid() ? FinalPathOf(file.Get()) : std::wstring();
 }
 
 bool FileSystemWin32::SameName(std::wstring_view a, std::wstring_view b)
@@ -413,17 +393,7 @@ bool FileSystemWin32::SameName(std::wstring_view a, std::wstring_view b)
 
 std::wstring FileSystemWin32::FullPath(const std::wstring& path)
 {
-    std::wstring full(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
-        if (length == 0)
-            return std::wstring();
-        if (length < full.size()) {
-            full.resize(length);
-            return full;
-        }
-        full.resize(length); // the length needed, terminator included
-    }
+    return FullPathName(path);
 }
 
 std::unique_ptr<FolderHold> FileSystemWin32::HoldFolder(const std::wstring& path)

@@ -70,14 +70,14 @@ std::wstring ProcessLauncherWin32::CurrentFolder()
 bool ProcessLauncherWin32::OpenJob(std::wstring& why, std::wstring& note)
 {
     // Processes started with permission to leave it (CREATE_BREAKAWAY_FROM_JOB) are not waited for.
-    job = CreateJobObjectW(nullptr, nullptr);
-    if (job == nullptr) {
+    job.Reset(CreateJobObjectW(nullptr, nullptr));
+    if (!job.Valid()) {
         why = L"no job: " + SystemMessage(GetLastError());
         return false;
     }
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_BREAKAWAY_OK;
-    SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+    SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
     breakaway = MustBreakAway(note);
     return true;
 }
@@ -92,7 +92,7 @@ bool ProcessLauncherWin32::StartCommandLine(const std::wstring& commandLine, con
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(hidden ? SW_HIDE : SW_SHOW);
     const wchar_t* directory = folder.empty() ? nullptr : folder.c_str();
-    const DWORD suspended = job != nullptr ? CREATE_SUSPENDED : 0;
+    const DWORD suspended = job.Valid() ? CREATE_SUSPENDED : 0;
     PROCESS_INFORMATION started = {};
     bool ok = breakaway && CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE,
                                           suspended | CREATE_BREAKAWAY_FROM_JOB, nullptr, directory, &startup, &started);
@@ -103,13 +103,13 @@ bool ProcessLauncherWin32::StartCommandLine(const std::wstring& commandLine, con
         error = GetLastError();
         return false;
     }
-    if (job != nullptr) {
-        if (!AssignProcessToJobObject(job, started.hProcess))
+    const ScopedHandle thread(started.hThread);
+    process.Reset(started.hProcess);
+    if (job.Valid()) {
+        if (!AssignProcessToJobObject(job.Get(), process.Get()))
             lost = L"it could not join the job: " + SystemMessage(GetLastError());
-        ResumeThread(started.hThread);
+        ResumeThread(thread.Get());
     }
-    CloseHandle(started.hThread);
-    process = started.hProcess;
     return true;
 }
 
@@ -145,35 +145,35 @@ bool ProcessLauncherWin32::StartThroughShell(const std::wstring& file, const std
         error = GetLastError();
         return false;
     }
-    process = info.hProcess;
-    started = process != nullptr;
+    process.Reset(info.hProcess);
+    started = process.Valid();
     // What the shell started can only join the job now: what it started meanwhile is not in it.
-    if (job != nullptr && process != nullptr && !AssignProcessToJobObject(job, process))
+    if (job.Valid() && process.Valid() && !AssignProcessToJobObject(job.Get(), process.Get()))
         lost = L"it could not join the job: " + SystemMessage(GetLastError());
     return true;
 }
 
 uint32_t ProcessLauncherWin32::ProcessId()
 {
-    return process != nullptr ? GetProcessId(process) : 0;
+    return process.Valid() ? GetProcessId(process.Get()) : 0;
 }
 
 ProcessLauncher::Waited ProcessLauncherWin32::Wait(bool tree, bool byParentId, uint32_t milliseconds, uint32_t& error)
 {
     const ULONGLONG deadline = Deadline(milliseconds);
-    switch (WaitPumpingMessages(process, Remaining(deadline))) {
+    switch (WaitPumpingMessages(process.Get(), Remaining(deadline))) {
     case WaitEnd::Signalled: break;
     case WaitEnd::TimedOut: return Waited::TimedOut;
     case WaitEnd::Failed: error = GetLastError(); return Waited::Failed;
     }
     if (!tree)
         return Waited::Ended;
-    if (byParentId || job == nullptr)
-        return WaitForDescendants(GetProcessId(process), CreationTime(process), deadline) ? Waited::Ended
+    if (byParentId || !job.Valid())
+        return WaitForDescendants(GetProcessId(process.Get()), CreationTime(process.Get()), deadline) ? Waited::Ended
                                                                                           : Waited::TimedOut;
     for (;;) {
         JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
-        if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting, sizeof(accounting),
+        if (!QueryInformationJobObject(job.Get(), JobObjectBasicAccountingInformation, &accounting, sizeof(accounting),
                                        nullptr) ||
             accounting.ActiveProcesses == 0)
             return Waited::Ended;
@@ -187,7 +187,7 @@ ProcessLauncher::Waited ProcessLauncherWin32::Wait(bool tree, bool byParentId, u
 bool ProcessLauncherWin32::ExitCode(uint32_t& code, uint32_t& error)
 {
     DWORD exitCode = 0;
-    if (process == nullptr || !GetExitCodeProcess(process, &exitCode)) {
+    if (!process.Valid() || !GetExitCodeProcess(process.Get(), &exitCode)) {
         error = GetLastError();
         return false;
     }
@@ -197,12 +197,8 @@ bool ProcessLauncherWin32::ExitCode(uint32_t& code, uint32_t& error)
 
 void ProcessLauncherWin32::Close()
 {
-    if (process != nullptr)
-        CloseHandle(process);
-    if (job != nullptr)
-        CloseHandle(job); // the job ends with its last handle; processes still in it run on
-    process = nullptr;
-    job = nullptr;
+    process.Reset();
+    job.Reset(); // the job ends with its last handle; processes still in it run on
     breakaway = false;
 }
 

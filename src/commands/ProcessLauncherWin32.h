@@ -4,8 +4,7 @@
 #pragma once
 
 #include "commands/ProcessLauncher.h"
-
-#include <windows.h>
+#include "config/ScopedWin32.h"
 
 class ProcessLauncherWin32 : public ProcessLauncher
 {
@@ -30,7 +29,7 @@ public:
     std::wstring ErrorText(uint32_t error) override;
 
 private:
-    HANDLE process = nullptr;
-    HANDLE job = nullptr;
+    ScopedHandle process;
+    ScopedHandle job; // Close (the destructor's too) closes it after the process
     bool breakaway = false; // leave the launcher's own job (only where jobs cannot nest)
 };

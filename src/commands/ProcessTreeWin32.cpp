@@ -1,11 +1,13 @@
 #include "commands/ProcessTreeWin32.h"
 
 #include "commands/MessageWaitWin32.h"
+#include "config/ScopedWin32.h"
 
 #include <tlhelp32.h>
 
 #include <algorithm>
 #include <map>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -21,14 +23,13 @@ DWORD Remaining(ULONGLONG deadline)
 std::vector<PROCESSENTRY32W> Processes()
 {
     std::vector<PROCESSENTRY32W> processes;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
+    const ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.Valid())
         return processes;
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
         processes.push_back(entry);
-    CloseHandle(snapshot);
     return processes;
 }
 
@@ -47,33 +48,32 @@ bool WaitForDescendants(DWORD root, ULONGLONG rootCreated, ULONGLONG deadline)
     std::map<DWORD, ULONGLONG> family = {{root, rootCreated}}; // id -> creation time
     for (;;) {
         const std::vector<PROCESSENTRY32W> processes = Processes();
-        std::vector<HANDLE> running;
+        std::vector<ScopedHandle> running;
         for (bool grown = true; grown;) {
             grown = false;
             for (const PROCESSENTRY32W& process : processes) {
                 const auto parent = family.find(process.th32ParentProcessID);
                 if (parent == family.end() || family.count(process.th32ProcessID) != 0)
                     continue;
-                HANDLE handle = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process.th32ProcessID);
-                if (handle == nullptr)
+                ScopedHandle handle(
+                    OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process.th32ProcessID));
+                if (!handle.Valid())
                     continue;
-                const ULONGLONG created = CreationTime(handle);
-                if (created < parent->second) {
-                    CloseHandle(handle);
+                const ULONGLONG created = CreationTime(handle.Get());
+                if (created < parent->second)
                     continue;
-                }
                 family[process.th32ProcessID] = created;
-                running.push_back(handle);
+                running.push_back(std::move(handle));
                 grown = true;
             }
         }
         if (running.empty())
             return true;
         bool inTime = true;
-        for (HANDLE handle : running) {
-            if (inTime && WaitPumpingMessages(handle, Remaining(deadline)) == WaitEnd::TimedOut)
+        for (ScopedHandle& handle : running) {
+            if (inTime && WaitPumpingMessages(handle.Get(), Remaining(deadline)) == WaitEnd::TimedOut)
                 inTime = false;
-            CloseHandle(handle);
+            handle.Reset();
         }
         if (!inTime)
             return false;

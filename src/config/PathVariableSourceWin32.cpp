@@ -2,6 +2,8 @@
 // the machine's registry, and the process environment. Any failure gives an empty value.
 #include "config/PathVariableSourceWin32.h"
 
+#include "config/ScopedWin32.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -40,16 +42,16 @@ std::wstring Win32PathVariableSource::ModuleFileName() const
 
 std::wstring Win32PathVariableSource::SourcePath() const
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSetupKey, 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSetupKey, 0, KEY_READ | KEY_WOW64_64KEY, &opened) != ERROR_SUCCESS)
         return std::wstring();
+    const ScopedRegistryKey key(opened);
 
     wchar_t data[kBufferUnits] = {};
     DWORD type = 0;
     DWORD size = sizeof(data);
-    const LONG status = RegQueryValueExW(key, L"SourcePath", nullptr, &type,
+    const LONG status = RegQueryValueExW(key.Get(), L"SourcePath", nullptr, &type,
                                          reinterpret_cast<BYTE*>(data), &size);
-    RegCloseKey(key);
 
     // Only a string of whole UTF-16 units that ends with its NUL is taken; the value is read
     // verbatim, so REG_EXPAND_SZ references stay as they are.

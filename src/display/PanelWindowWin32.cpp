@@ -3,6 +3,7 @@
 // owns. GDI+ failures are passed over: whatever cannot be made is simply not drawn.
 #include "display/PanelWindowWin32.h"
 
+#include "config/ScopedWin32.h"
 #include "display/PanelLayout.h"
 
 using namespace Gdiplus;
@@ -88,54 +89,53 @@ public:
     // when width and height are positive.
     MemoryCanvas(HDC target, int width, int height) : dc(CreateCompatibleDC(target))
     {
-        if (dc != nullptr && width > 0 && height > 0) {
-            bitmap = CreateCompatibleBitmap(target, width, height);
-            if (bitmap != nullptr)
-                previous = SelectObject(dc, bitmap);
+        if (dc.Valid() && width > 0 && height > 0) {
+            bitmap.Reset(CreateCompatibleBitmap(target, width, height));
+            if (bitmap.Valid())
+                previous = SelectObject(dc.Get(), bitmap.Get());
         }
     }
     ~MemoryCanvas()
     {
-        if (bitmap != nullptr) {
-            SelectObject(dc, previous);
-            DeleteObject(bitmap);
-        }
-        if (dc != nullptr)
-            DeleteDC(dc);
+        // The bitmap is selected out before the members delete it, then the context.
+        if (bitmap.Valid())
+            SelectObject(dc.Get(), previous);
     }
     MemoryCanvas(const MemoryCanvas&) = delete;
     MemoryCanvas& operator=(const MemoryCanvas&) = delete;
-    HDC Dc() const { return dc; }
-    bool HasBitmap() const { return bitmap != nullptr; }
+    HDC Dc() const { return dc.Get(); }
+    bool HasBitmap() const { return bitmap.Valid(); }
 
 private:
-    HDC dc;
-    HBITMAP bitmap = nullptr;
+    ScopedMemoryDc dc;
+    ScopedGdiObject<HBITMAP> bitmap; // declared after the context: deleted before it
     HGDIOBJ previous = nullptr;
 };
 
 // The whole file in a memory stream, the file closed again; null when it cannot be read.
 IStream* ReadFileIntoStream(const std::wstring& path)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return nullptr;
-    LARGE_INTEGER size{};
     HGLOBAL memory = nullptr;
-    // A picture larger than 256 MiB is no panel picture; such a file is not read.
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < (256LL << 20))
-        memory = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(size.QuadPart));
     bool read = false;
-    if (memory != nullptr) {
-        if (void* bytes = GlobalLock(memory)) {
-            DWORD got = 0;
-            read = ReadFile(file, bytes, static_cast<DWORD>(size.QuadPart), &got, nullptr) &&
-                   got == static_cast<DWORD>(size.QuadPart);
-            GlobalUnlock(memory);
+    {
+        const ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.Valid())
+            return nullptr;
+        LARGE_INTEGER size{};
+        // A picture larger than 256 MiB is no panel picture; such a file is not read.
+        if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0 && size.QuadPart < (256LL << 20))
+            memory = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(size.QuadPart));
+        if (memory != nullptr) {
+            if (void* bytes = GlobalLock(memory)) {
+                DWORD got = 0;
+                read = ReadFile(file.Get(), bytes, static_cast<DWORD>(size.QuadPart), &got, nullptr) &&
+                       got == static_cast<DWORD>(size.QuadPart);
+                GlobalUnlock(memory);
+            }
         }
     }
-    CloseHandle(file);
     IStream* stream = nullptr;
     if (!read || CreateStreamOnHGlobal(memory, TRUE, &stream) != S_OK) {
         if (memory != nullptr)

@@ -3,61 +3,59 @@
 #include "CheckRun.h"
 #include "app/DllSearchWin32.h"
 #include "app/InstallDialogWin32.h"
+#include "commands/FullPathWin32.h"
 #include "config/AnsiText.h"
 #include "config/AnsiTextWin32.h"
 #include "config/PathVariableSourceWin32.h"
+#include "config/ScopedWin32.h"
 #include "display/GdiplusSessionWin32.h"
 
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
 #include <shellapi.h>
 
 #include <cstdio>
 #include <fcntl.h>
 #include <io.h>
 
+namespace {
+
+// The arguments after the program's name, as Windows splits the wide command line.
+std::vector<std::wstring> CommandLineArguments()
+{
+    std::vector<std::wstring> arguments;
+    int count = 0;
+    const ScopedLocalMemory<LPWSTR*> argv(CommandLineToArgvW(GetCommandLineW(), &count));
+    for (int i = 1; argv.Valid() && i < count; ++i)
+        arguments.push_back(argv.Get()[i]);
+    return arguments;
+}
+
+} // namespace
+
 int main()
 {
     SearchDllsOnlyInSystem32();
     UseAnsiDecoder(WidenAnsiWin32); // display texts as the installer on this machine reads them
-    std::vector<std::wstring> arguments;
-    int count = 0;
-    if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count)) {
-        for (int i = 1; i < count; ++i)
-            arguments.push_back(argv[i]);
-        LocalFree(argv);
-    }
+    const std::vector<std::wstring> arguments = CommandLineArguments();
 
     PathVariables table;
     BuildPathVariables(table, Win32PathVariableSource());
 
     CheckHost host;
     host.fullPath = [](const std::wstring& path) {
-        const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-        if (length == 0)
-            return path;
-        std::wstring full(length, L'\0');
-        const DWORD written = GetFullPathNameW(path.c_str(), length, &full[0], nullptr);
-        if (written == 0 || written >= length)
-            return path;
-        full.resize(written);
-        return full;
+        const std::wstring full = FullPathName(path);
+        return full.empty() ? path : full;
     };
     host.exists = [](const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; };
     // The installer's own window, drawn into a picture.
     host.preview = [](const InstallSettings& settings, const std::wstring& pngPath, int percent, std::wstring& error) {
         const GdiplusSession gdiplus;
-        CoInitialize(nullptr);
+        const ComApartment com(COINIT_APARTMENTTHREADED); // as CoInitialize; ends before GDI+
         INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
         InitCommonControlsEx(&controls);
-        bool saved = false;
-        {
-            InstallDialog dialog;
-            saved = dialog.SavePreview(GetModuleHandleW(nullptr), settings, percent, pngPath, error);
-        }
-        CoUninitialize();
-        return saved;
+        InstallDialog dialog;
+        return dialog.SavePreview(GetModuleHandleW(nullptr), settings, percent, pngPath, error);
     };
     std::string out;
     std::string err;

@@ -15,6 +15,7 @@
 //       asks GDI+ for each named face and for the generic sans-serif family, and measures a
 //       text in each; prints one line per family. Exits 0 only when every one resolves to a
 //       TrueType face that measures wider than nothing (the panels draw no text otherwise).
+#include "config/ScopedWin32.h"
 #include "display/GdiplusWin32.h"
 
 #include <algorithm>
@@ -33,15 +34,13 @@ struct Found
 
 bool IsVarnekiteProcess(DWORD processId)
 {
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-    if (process == nullptr)
-        return false;
     wchar_t path[MAX_PATH] = {};
-    DWORD size = MAX_PATH;
-    const bool ok = QueryFullProcessImageNameW(process, 0, path, &size) != FALSE;
-    CloseHandle(process);
-    if (!ok)
-        return false;
+    {
+        const ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+        DWORD size = MAX_PATH;
+        if (!process.Valid() || !QueryFullProcessImageNameW(process.Get(), 0, path, &size))
+            return false;
+    }
     const wchar_t* name = wcsrchr(path, L'\\');
     return _wcsicmp(name != nullptr ? name + 1 : path, L"Varnekite.exe") == 0;
 }
@@ -95,21 +94,21 @@ int Capture(const wchar_t* outPath, DWORD delay, DWORD timeout)
     RECT rect = {};
     GetWindowRect(window, &rect);
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    SelectObject(memory, previous);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    ScopedGdiObject<HBITMAP> bitmap;
+    {
+        const ScopedWindowDc screen(nullptr);
+        const ScopedMemoryDc memory(CreateCompatibleDC(screen.Get()));
+        bitmap.Reset(CreateCompatibleBitmap(screen.Get(), width, height));
+        const HGDIOBJ previous = SelectObject(memory.Get(), bitmap.Get());
+        BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), rect.left, rect.top, SRCCOPY);
+        SelectObject(memory.Get(), previous);
+    }
 
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;
     Gdiplus::GdiplusStartup(&token, &input, nullptr);
-    const bool saved = SavePng(bitmap, outPath);
+    const bool saved = SavePng(bitmap.Get(), outPath);
     Gdiplus::GdiplusShutdown(token);
-    DeleteObject(bitmap);
     std::printf("window %dx%d at (%ld, %ld) %s\n", width, height, rect.left, rect.top, saved ? "saved" : "NOT saved");
     return saved ? 0 : 1;
 }
@@ -125,10 +124,10 @@ bool StartProcess(const std::wstring& program, const std::wstring& arguments, PR
 
 void EndProcess(PROCESS_INFORMATION& info)
 {
-    TerminateProcess(info.hProcess, 0);
-    WaitForSingleObject(info.hProcess, 5000);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
+    const ScopedHandle process(info.hProcess); // closed after the thread
+    const ScopedHandle thread(info.hThread);
+    TerminateProcess(process.Get(), 0);
+    WaitForSingleObject(process.Get(), 5000);
 }
 
 int Startup(const std::wstring& program, const std::wstring& arguments, COLORREF colour, int runs)
@@ -146,19 +145,20 @@ int Startup(const std::wstring& program, const std::wstring& arguments, COLORREF
         }
         double elapsed = -1.0;
         HWND window = WaitForVisibleWindow(info.dwProcessId, 20000, 1);
-        HDC screen = GetDC(nullptr);
-        const ULONGLONG deadline = GetTickCount64() + 20000;
-        while (window != nullptr && GetTickCount64() < deadline) {
-            RECT rect = {};
-            GetWindowRect(window, &rect);
-            if (GetPixel(screen, rect.left + 3, rect.top + 3) == colour) {
-                QueryPerformanceCounter(&now);
-                elapsed = static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
-                break;
+        {
+            const ScopedWindowDc screen(nullptr);
+            const ULONGLONG deadline = GetTickCount64() + 20000;
+            while (window != nullptr && GetTickCount64() < deadline) {
+                RECT rect = {};
+                GetWindowRect(window, &rect);
+                if (GetPixel(screen.Get(), rect.left + 3, rect.top + 3) == colour) {
+                    QueryPerformanceCounter(&now);
+                    elapsed = static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
+                    break;
+                }
+                Sleep(1);
             }
-            Sleep(1);
         }
-        ReleaseDC(nullptr, screen);
         EndProcess(info);
         std::printf("run %d: %.1f ms\n", run + 1, elapsed);
         times.push_back(elapsed);
