@@ -27,7 +27,11 @@ void InstallProgress::StartCommand(int32_t item, int32_t command, float itemPerc
     std::wstring old; // freed once the lock is let go
     const std::lock_guard<std::mutex> guard(lock);
     old.swap(current.fileName);
-    current = ProgressSnapshot{item, command, overallPercent, itemPercent};
+    current = ProgressSnapshot();
+    current.currentItem = item;
+    current.currentCommand = command;
+    current.overallPercent = overallPercent;
+    current.itemPercent = itemPercent;
 }
 
 void InstallProgress::EndList(int32_t lastItem)
@@ -35,7 +39,12 @@ void InstallProgress::EndList(int32_t lastItem)
     std::wstring old;
     const std::lock_guard<std::mutex> guard(lock);
     old.swap(current.fileName);
-    current = ProgressSnapshot{lastItem, current.currentCommand, 100.0f, 100.0f};
+    const int32_t command = current.currentCommand;
+    current = ProgressSnapshot();
+    current.currentItem = lastItem;
+    current.currentCommand = command;
+    current.overallPercent = 100.0f;
+    current.itemPercent = 100.0f;
 }
 
 void InstallProgress::StartBytes(uint64_t commandTotal)
