@@ -11,6 +11,7 @@
 #include "config/ValueFormats.h"
 #include "xml/XmlDocument.h"
 #include "xml/AsciiText.h"
+#include "xml/WideBytes.h"
 
 #include <algorithm>
 

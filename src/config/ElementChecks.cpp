@@ -4,6 +4,7 @@
 
 #include "config/ValueFormats.h"
 #include "xml/AsciiText.h"
+#include "xml/WideBytes.h"
 #include "xml/XmlDocument.h"
 
 #include <cstdio>
@@ -23,21 +24,11 @@ bool IsWholeNumber(std::string_view value)
     return true;
 }
 
-std::wstring Ascii(const std::string& text)
-{
-    return std::wstring(text.begin(), text.end());
-}
-
 std::wstring Hex(uint32_t colour)
 {
     char text[16];
     std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(colour));
-    return Ascii(text);
-}
-
-std::wstring DidYouMean(const std::string& closest)
-{
-    return closest.empty() ? std::wstring() : L" (did you mean \"" + Ascii(closest) + L"\"?)";
+    return WidenBytes(text);
 }
 
 } // namespace
@@ -88,7 +79,7 @@ void ElementReader::CheckAttributes(int32_t index, const std::vector<SchemaAttri
 {
     if (!report.On())
         return;
-    const std::wstring element = Ascii(std::string(document.ElementName(index)));
+    const std::wstring element = WidenBytes(document.ElementName(index));
     std::vector<std::string_view> names;
     for (const SchemaAttribute& attribute : known)
         names.push_back(attribute.name);
@@ -117,7 +108,7 @@ void ElementReader::CheckChildren(int32_t index, const std::vector<std::string_v
 {
     if (!report.On() || index <= 0)
         return;
-    const std::wstring parent = Ascii(std::string(document.ElementName(index)));
+    const std::wstring parent = WidenBytes(document.ElementName(index));
     const std::vector<ElementRecord>& records = document.Records();
     for (int32_t child = records[static_cast<size_t>(index)].firstChild; child != 0;
          child = records[static_cast<size_t>(child)].nextSibling) {
@@ -133,7 +124,7 @@ void ElementReader::CheckChildren(int32_t index, const std::vector<std::string_v
 
 void ElementReader::CheckValue(const SchemaAttribute& attribute, std::string_view value, int32_t offset) const
 {
-    const std::wstring name = Ascii(std::string(attribute.name));
+    const std::wstring name = WidenBytes(attribute.name);
     const std::string bytes(value);
     switch (attribute.kind) {
     case ValueKind::Integer: {
@@ -207,7 +198,6 @@ void ElementReader::CheckPathVariables(std::string_view value, int32_t offset) c
     };
     std::vector<Seen> seen;
     std::unordered_map<std::wstring, size_t> byName;
-    std::wstring upper;
     for (size_t open = value.find('%'); open != std::string_view::npos;) {
         const size_t close = value.find('%', open + 1);
         if (close == std::string_view::npos)
@@ -217,9 +207,9 @@ void ElementReader::CheckPathVariables(std::string_view value, int32_t offset) c
             open = close; // not a reference; its closing '%' may open one
             continue;
         }
-        upper.clear();
-        for (char c : name)
-            upper.push_back(static_cast<wchar_t>(static_cast<unsigned char>(UpperAsciiLetter(c))));
+        std::wstring upper = WidenBytes(name);
+        for (wchar_t& c : upper)
+            c = UpperAsciiLetter(c);
         const auto known = byName.find(upper);
         const PathVariable* found = nullptr;
         if (known != byName.end()) {
@@ -242,7 +232,7 @@ void ElementReader::CheckPathVariables(std::string_view value, int32_t offset) c
     std::vector<std::string> narrowNames;
     for (const PathVariable& variable : variables)
         if (!variable.environment)
-            narrowNames.emplace_back(variable.name.begin(), variable.name.end());
+            narrowNames.push_back(NarrowBytes(variable.name));
     const std::vector<std::string_view> pathNames(narrowNames.begin(), narrowNames.end());
     for (const Seen& reference : seen) {
         std::wstring message;

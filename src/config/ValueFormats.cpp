@@ -93,21 +93,3 @@ uint32_t ParseColour(const std::string& value)
     const uint32_t alpha = digits.size() == 8 ? ParseChannel(digits, 6) : 0xFFu;
     return alpha << 24 | red << 16 | green << 8 | blue;
 }
-
-std::wstring WidenBytes(std::string_view bytes)
-{
-    std::wstring text;
-    text.reserve(bytes.size());
-    for (unsigned char byte : bytes)
-        text.push_back(static_cast<wchar_t>(byte));
-    return text;
-}
-
-std::string NarrowBytes(const std::wstring& text)
-{
-    std::string bytes;
-    bytes.reserve(text.size());
-    for (wchar_t c : text)
-        bytes.push_back(static_cast<char>(static_cast<unsigned long>(c) & 0xFFu));
-    return bytes;
-}

@@ -1,5 +1,5 @@
 // How the configuration's attribute values and texts become settings: integers, "true" flags,
-// colours, and the byte-for-byte conversions between the file's bytes and wide text.
+// colours and exit codes.
 #pragma once
 
 #include <cstdint>
@@ -25,10 +25,3 @@ bool ParseExitCode(std::string_view text, uint32_t& code);
 // Exit codes separated by commas ("0,3010,1641"). False when any entry is no exit code; the
 // valid ones are in `codes` still.
 bool ParseExitCodeList(std::string_view text, std::vector<uint32_t>& codes);
-
-// Each byte b becomes the wide character b (0-255); multi-byte sequences are never combined.
-std::wstring WidenBytes(std::string_view bytes);
-
-
-// Each wide character becomes the byte of its low 8 bits.
-std::string NarrowBytes(const std::wstring& text);

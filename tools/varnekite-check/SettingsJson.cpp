@@ -2,6 +2,7 @@
 #include "SettingsJson.h"
 
 #include "config/TextEncoding.h"
+#include "xml/WideBytes.h"
 
 #include <cstdio>
 
@@ -54,7 +55,7 @@ private:
         }
         empty = false;
         if (key != nullptr) {
-            text += JsonString(std::wstring(key, key + std::char_traits<char>::length(key)));
+            text += JsonString(WidenBytes(key));
             text += ": ";
         }
     }
