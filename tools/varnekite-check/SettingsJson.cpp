@@ -82,14 +82,9 @@ void WritePanel(JsonWriter& json, const PanelSettings& panel)
 
 } // namespace
 
-std::string Utf8FromWide(const std::wstring& text)
-{
-    return EncodeUtf8(text);
-}
-
 std::string JsonString(const std::wstring& text)
 {
-    const std::string utf8 = Utf8FromWide(text);
+    const std::string utf8 = EncodeUtf8(text);
     std::string out = "\"";
     for (unsigned char c : utf8) {
         switch (c) {
