@@ -12,18 +12,6 @@
 
 namespace {
 
-// Whether the value is what an integer attribute should be: an optional sign and digits only.
-bool IsWholeNumber(std::string_view value)
-{
-    size_t i = value.empty() ? 0 : (value[0] == '-' || value[0] == '+' ? 1 : 0);
-    if (i == value.size())
-        return false;
-    for (; i < value.size(); ++i)
-        if (value[i] < '0' || value[i] > '9')
-            return false;
-    return true;
-}
-
 std::wstring Hex(uint32_t colour)
 {
     char text[16];
@@ -130,8 +118,9 @@ void ElementReader::CheckValue(const SchemaAttribute& attribute, std::string_vie
     case ValueKind::Integer: {
         if (value.empty())
             return;
-        const int32_t number = ParseInteger(bytes);
-        if (!IsWholeNumber(value))
+        bool exact = false;
+        const int32_t number = ParseInteger(bytes, &exact);
+        if (!exact)
             report.At(offset, Severity::Warning,
                       name + L" " + Quote(value) + L" is not a whole number: it reads as " + std::to_wstring(number));
         else if (number < attribute.minimum || number > attribute.maximum)
@@ -143,23 +132,23 @@ void ElementReader::CheckValue(const SchemaAttribute& attribute, std::string_vie
                           L")");
         return;
     }
-    case ValueKind::Boolean:
-        if (!EqualsIgnoreAsciiCase(value, "true") && !EqualsIgnoreAsciiCase(value, "false"))
+    case ValueKind::Boolean: {
+        bool exact = false;
+        ParseBoolean(bytes, &exact);
+        if (!exact)
             report.At(offset, Severity::Warning,
                       name + L" " + Quote(value) + L" is not true or false: it reads as false");
         return;
+    }
     case ValueKind::Colour: {
         if (value.empty())
             return;
-        bool valid = value[0] == '#' && (value.size() == 7 || value.size() == 9);
-        for (size_t i = 1; valid && i < value.size(); ++i)
-            valid = AsciiDigitValue(value[i], true) >= 0;
-        if (!valid) {
-            const uint32_t colour = ParseColour(bytes);
+        bool exact = false;
+        const uint32_t colour = ParseColour(bytes, &exact);
+        if (!exact)
             report.At(offset, Severity::Warning,
                       L"colour " + Quote(value) + L" is not #RRGGBB or #RRGGBBAA: it becomes " + Hex(colour) +
                           ((colour >> 24) == 0 ? L" (fully transparent)" : L""));
-        }
         return;
     }
     case ValueKind::ExitCode: {
