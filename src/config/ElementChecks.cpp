@@ -2,6 +2,7 @@
 // reported where they stand. Nothing here changes what is loaded.
 #include "config/ElementReader.h"
 
+#include "config/InstallCommand.h"
 #include "config/ValueFormats.h"
 #include "xml/AsciiText.h"
 #include "xml/WideBytes.h"
@@ -162,7 +163,7 @@ void ElementReader::CheckValue(const SchemaAttribute& attribute, std::string_vie
         if (!ParseExitCodeList(value, codes))
             report.At(offset, Severity::Warning,
                       name + L" " + Quote(value) + L" is not a list of exit codes separated by commas" +
-                          (codes.empty() ? std::wstring(L": 0, 3010 and 1641 are used")
+                          (codes.empty() ? L": " + WidenBytes(ExitCodesInWords(kDefaultSuccessCodes)) + L" are used"
                                          : std::wstring(L": the others are left out")));
         return;
     }

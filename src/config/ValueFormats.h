@@ -2,7 +2,9 @@
 // colours and exit codes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,3 +34,26 @@ bool ParseExitCode(std::string_view text, uint32_t& code);
 // Exit codes separated by commas ("0,3010,1641"). False when any entry is no exit code; the
 // valid ones are in `codes` still.
 bool ParseExitCodeList(std::string_view text, std::vector<uint32_t>& codes);
+
+// Exit codes as a list attribute writes them: "0,3010,1641".
+template <typename ExitCodes>
+std::string ExitCodeListText(const ExitCodes& codes)
+{
+    std::string text;
+    for (uint32_t code : codes)
+        text += (text.empty() ? "" : ",") + std::to_string(code);
+    return text;
+}
+
+// Exit codes as a sentence names them: "0, 3010 and 1641".
+template <typename ExitCodes>
+std::string ExitCodesInWords(const ExitCodes& codes)
+{
+    std::string text;
+    size_t left = std::size(codes);
+    for (uint32_t code : codes) {
+        --left;
+        text += std::to_string(code) + (left > 1 ? ", " : left == 1 ? " and " : "");
+    }
+    return text;
+}

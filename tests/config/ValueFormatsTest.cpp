@@ -126,3 +126,27 @@ TEST(ParseExitCode, DecimalNegativeOrHexAndListsOfThem)
     EXPECT_FALSE(ParseExitCodeList("0,,x,5", codes)); // the valid ones stay
     EXPECT_EQ(codes, (std::vector<uint32_t>{0, 5}));
 }
+
+TEST(ExitCodeTexts, AsAListAttributeWritesThemAndAsASentenceNamesThem)
+{
+    struct Case { std::vector<uint32_t> codes; const char* list; const char* words; };
+    const Case cases[] = {
+        {{}, "", ""},
+        {{3010}, "3010", "3010"},
+        {{3010, 1641}, "3010,1641", "3010 and 1641"},
+        {{0, 3010, 1641}, "0,3010,1641", "0, 3010 and 1641"},
+        {{4294967295u, 0, 1, 2}, "4294967295,0,1,2", "4294967295, 0, 1 and 2"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ExitCodeListText(c.codes), c.list);
+        EXPECT_EQ(ExitCodesInWords(c.codes), c.words);
+        std::vector<uint32_t> read;
+        if (!c.codes.empty()) {
+            EXPECT_TRUE(ParseExitCodeList(ExitCodeListText(c.codes), read)) << c.list;
+            EXPECT_EQ(read, c.codes) << c.list;
+        }
+    }
+    const uint32_t array[] = {0, 3010, 1641}; // the constants are arrays
+    EXPECT_EQ(ExitCodeListText(array), "0,3010,1641");
+    EXPECT_EQ(ExitCodesInWords(array), "0, 3010 and 1641");
+}
