@@ -12,7 +12,7 @@ void CopySlot::Chunk(uint64_t fileSize, uint64_t transferred)
 
 CopyPool::CopyPool(InstallProgress& progress, int threads, const ThreadStarter& startThread) : progress(progress)
 {
-    const int count = std::clamp(threads, 1, kMaxCopyThreads);
+    const int count = std::clamp(threads, kMinCopyThreads, kMaxCopyThreads);
     if (count == 1)
         return;
     capacity = kQueuedPerWorker * static_cast<size_t>(count);

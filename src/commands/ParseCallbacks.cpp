@@ -171,7 +171,7 @@ void ParseDirectoryPair(ElementReader& reader, InstallCommand& command)
     command.arguments.push_back(reader.Path("directory", &emptyInSource));
     command.arguments.push_back(reader.Path("target", &emptyInTarget));
     command.emptyVariable = emptyInSource.empty() ? emptyInTarget : emptyInSource;
-    command.threads = std::clamp(ParseInteger(NarrowBytes(reader.Text("threads"))), 1, kMaxCopyThreads);
+    command.threads = std::clamp(ParseInteger(NarrowBytes(reader.Text("threads"))), kMinCopyThreads, kMaxCopyThreads);
     if (reader.Report().On())
         CheckFolderPair(reader, command, command.kind != nullptr && command.kind->takesApart, emptyInSource,
                         emptyInTarget);

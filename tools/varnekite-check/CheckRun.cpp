@@ -11,6 +11,7 @@
 #include "config/CommandRegistry.h"
 #include "config/ConfigurationLoader.h"
 #include "config/TextEncoding.h"
+#include "config/ValueFormats.h"
 
 #include <algorithm>
 
@@ -35,7 +36,7 @@ void DescribeCommand(std::string& out, const InstallCommand& command)
         out += " (arrives in " + Quoted(ArrivalFolder(command.arguments[0], command.arguments[1])) + ")";
     if (command.hide)
         out += " (hidden)";
-    if (command.threads != 1)
+    if (command.threads != kMinCopyThreads)
         out += " (" + std::to_string(command.threads) + " files at once)";
     if (!command.directory.empty())
         out += " (in " + Quoted(command.directory) + ")";
@@ -46,12 +47,8 @@ void DescribeCommand(std::string& out, const InstallCommand& command)
     const std::wstring refusal = RefusalOf(command);
     if (!refusal.empty())
         out += " (" + EncodeUtf8(refusal) + ")";
-    if (!command.successCodes.empty()) {
-        std::string codes;
-        for (uint32_t code : command.successCodes)
-            codes += (codes.empty() ? "" : ",") + std::to_string(code);
-        out += " (succeeds with " + codes + ")";
-    }
+    if (!command.successCodes.empty())
+        out += " (succeeds with " + ExitCodeListText(command.successCodes) + ")";
     out += "\n";
 }
 

@@ -160,7 +160,7 @@ std::string SettingsToJson(const InstallSettings& settings)
         json.String("itemName", command.item < settings.items.size() ? settings.items[command.item] : std::wstring());
         json.String("displayName", command.displayName);
         json.Boolean("hide", command.hide);
-        if (command.threads != 1) // only where a copy or move sets it
+        if (command.threads != kMinCopyThreads) // only where a copy or move sets it
             json.Integer("threads", command.threads);
         json.BeginArray("arguments");
         for (const std::wstring& argument : command.arguments)
