@@ -5,6 +5,7 @@
 #include "PosixFileSystem.h"
 
 #include "commands/FileSet.h"
+#include "xml/WideBytes.h"
 
 #include <benchmark/benchmark.h>
 
@@ -58,11 +59,6 @@ std::string MakeTree(size_t entries)
         }
     }
     return root;
-}
-
-std::wstring Wide(const std::string& text)
-{
-    return std::wstring(text.begin(), text.end());
 }
 
 size_t CountTree(FileSystem& fileSystem, const std::wstring& folder)
@@ -142,7 +138,7 @@ int main(int argc, char** argv)
     const auto started = std::chrono::steady_clock::now();
     std::vector<std::wstring> roots;
     for (size_t entries : {10000, 100000, 1000000})
-        roots.push_back(Wide(MakeTree(entries)));
+        roots.push_back(WidenBytes(MakeTree(entries)));
     std::fprintf(stderr, "trees made in %.1f s\n",
                  std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
     size_t treeIndex = 0;

@@ -6,7 +6,7 @@
 #include "SettingsJson.h"
 #include "commands/CommandKinds.h"
 #include "config/ConfigurationLoader.h"
-#include "config/ValueFormats.h"
+#include "xml/WideBytes.h"
 #include "xml/XmlDocument.h"
 
 #include <unistd.h>

@@ -9,10 +9,6 @@
 #include <cstdint>
 #include <vector>
 
-// The exit code after a list that ran to its end, whatever happened, when the configuration
-// does not ask for another.
-constexpr uint32_t kListRanExitCode = 1;
-
 struct RunResult
 {
     uint32_t exitCode = kListRanExitCode;

@@ -1,12 +1,16 @@
 #include "commands/CommandKinds.h"
 
+#include "config/InstallCommand.h"
+#include "config/ValueFormats.h"
+
 #include <cstddef>
+#include <string>
 
 namespace {
 
 SchemaAttribute Choice(std::string_view name, std::string_view documentation, std::string_view choices)
 {
-    SchemaAttribute attribute{name, ValueKind::Text, documentation};
+    SchemaAttribute attribute{name, ValueKind::Text, std::string(documentation)};
     attribute.choices = choices;
     return attribute;
 }
@@ -24,7 +28,9 @@ const std::vector<SchemaAttribute>& ExecuteAttributes()
         {"timeout", ValueKind::Integer, "Seconds to wait before going on with the list; the program keeps running (no limit).", 0},
         Choice("wait", "tree: wait until the program and every process it starts have ended; process (the default): for the program.",
                "tree|process"),
-        {"success", ValueKind::ExitCodes, "Exit codes that count as success, separated by commas (0,3010,1641; 3010 and 1641 ask for a restart)."},
+        {"success", ValueKind::ExitCodes, "Exit codes that count as success, separated by commas (" +
+                                              ExitCodeListText(kDefaultSuccessCodes) + "; " +
+                                              ExitCodesInWords(kRestartCodes) + " ask for a restart)."},
     };
     return attributes;
 }
@@ -34,7 +40,10 @@ const std::vector<SchemaAttribute>& DirectoryPairAttributes()
     static const std::vector<SchemaAttribute> attributes = {
         {"directory", ValueKind::Path, "The source folder (with a trailing backslash: its content)."},
         {"target", ValueKind::Path, "The folder the source goes into."},
-        {"threads", ValueKind::Integer, "Files copied at once, 1 to 16 (1): for SSDs, network shares and antivirus.", 1, 16},
+        {"threads", ValueKind::Integer,
+         "Files copied at once, " + std::to_string(kMinCopyThreads) + " to " + std::to_string(kMaxCopyThreads) + " (" +
+             std::to_string(kMinCopyThreads) + "): for SSDs, network shares and antivirus.",
+         kMinCopyThreads, kMaxCopyThreads},
     };
     return attributes;
 }

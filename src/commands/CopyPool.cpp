@@ -5,7 +5,7 @@
 
 CopyPool::CopyPool(InstallProgress& progress, int threads, const ThreadStarter& startThread) : progress(progress)
 {
-    const int count = std::clamp(threads, 1, kMaxCopyThreads);
+    const int count = std::clamp(threads, kMinCopyThreads, kMaxCopyThreads);
     if (count == 1)
         return;
     capacity = kQueuedPerWorker * static_cast<size_t>(count);

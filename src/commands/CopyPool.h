@@ -35,9 +35,9 @@ public:
     // Starts a worker's thread; the system's own unless a test fails it (it may throw).
     using ThreadStarter = std::function<std::thread(std::function<void()>)>;
 
-    // `threads` files at once, clamped to 1..kMaxCopyThreads, reporting into `progress`. A
-    // worker whose thread cannot be started is left out: the pool runs with those it got, and
-    // with none on the caller's thread, as with one.
+    // `threads` files at once, clamped to kMinCopyThreads..kMaxCopyThreads, reporting into
+    // `progress`. A worker whose thread cannot be started is left out: the pool runs with those
+    // it got, and with none on the caller's thread, as with one.
     CopyPool(InstallProgress& progress, int threads, const ThreadStarter& startThread = ThreadStarter());
     // Waits for every job handed out, then ends the workers.
     ~CopyPool();

@@ -11,6 +11,7 @@
 #include "config/ValueFormats.h"
 #include "xml/XmlDocument.h"
 #include "xml/AsciiText.h"
+#include "xml/WideBytes.h"
 
 #include <algorithm>
 
@@ -169,7 +170,7 @@ void ParseDirectoryPair(ElementReader& reader, InstallCommand& command)
     command.arguments.push_back(reader.Path("directory", &emptyInSource));
     command.arguments.push_back(reader.Path("target", &emptyInTarget));
     command.emptyVariable = emptyInSource.empty() ? emptyInTarget : emptyInSource;
-    command.threads = std::clamp(ParseInteger(NarrowBytes(reader.Text("threads"))), 1, kMaxCopyThreads);
+    command.threads = std::clamp(ParseInteger(NarrowBytes(reader.Text("threads"))), kMinCopyThreads, kMaxCopyThreads);
     if (reader.Report().On())
         CheckFolderPair(reader, command, command.kind != nullptr && command.kind->takesApart, emptyInSource,
                         emptyInTarget);

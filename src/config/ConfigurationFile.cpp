@@ -4,7 +4,7 @@
 // where they are bytes (elsewhere a path's characters are its bytes, see WidenBytes).
 #include "config/ConfigurationFile.h"
 
-#include "config/ValueFormats.h"
+#include "xml/WideBytes.h"
 #include "xml/XmlDocument.h"
 
 #include <filesystem>

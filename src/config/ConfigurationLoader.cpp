@@ -10,10 +10,10 @@
 #include "config/ElementReader.h"
 #include "config/ValueFormats.h"
 #include "xml/AsciiText.h"
+#include "xml/WideBytes.h"
 #include "xml/XmlDocument.h"
 
 #include <climits>
-#include <cstring>
 #include <exception>
 
 const wchar_t kErrorOpeningText[] = L"Error opening: \n";
@@ -152,8 +152,7 @@ void CheckConfigPlaces(const ElementReader& reader, int32_t config, int32_t read
         for (int32_t child : ChildrenOf(document, lastColours))
             if (document.ElementName(child) == text.panel)
                 at = child;
-        reader.WarnAt(at, L"the " + std::wstring(text.panel, text.panel + std::strlen(text.panel)) + L" " +
-                              std::wstring(text.attribute, text.attribute + std::strlen(text.attribute)) +
+        reader.WarnAt(at, L"the " + WidenBytes(text.panel) + L" " + WidenBytes(text.attribute) +
                               L" colour is fully transparent: text drawn in it is invisible");
     }
 }
@@ -272,15 +271,13 @@ void CheckFileElement(const ElementReader& reader, const CommandRegistry& handle
     if (handler == nullptr) {
         std::vector<std::string> names;
         for (const CommandHandler& known : handlers.Handlers())
-            names.emplace_back(known.name.begin(), known.name.end());
+            names.push_back(NarrowBytes(known.name));
         const std::vector<std::string_view> candidates(names.begin(), names.end());
-        const std::string written(commandName.begin(), commandName.end());
-        const std::string closest = ClosestName(written, candidates);
         reader.Report().At(reader.AttributeOffset("command"), Severity::Warning,
                            (commandName.empty() ? std::wstring(L"<file> has no command")
                                                 : L"command \"" + commandName + L"\" is not a known kind") +
                                L"; this <file> element is dropped" +
-                               (closest.empty() ? L"" : L" (did you mean \"" + std::wstring(closest.begin(), closest.end()) + L"\"?)"));
+                               DidYouMean(ClosestName(NarrowBytes(commandName), candidates)));
         // Its other attributes are those of every kind.
         for (const CommandHandler& known : handlers.Handlers())
             attributes.insert(attributes.end(), known.attributes.begin(), known.attributes.end());
@@ -419,7 +416,7 @@ LoadOutcome ReadConfigurationDocument(InstallSettings& settings, const CommandRe
     }
     if (report.On() && !file.declaredOverUtf8.empty())
         report.At(0, Severity::Warning,
-                  L"the declaration names encoding \"" + std::wstring(file.declaredOverUtf8.begin(), file.declaredOverUtf8.end()) +
+                  L"the declaration names encoding \"" + MessageText(file.declaredOverUtf8, file.encoding) +
                       L"\" but the bytes are UTF-8: texts are read in the ANSI code page (declare encoding=\"utf-8\")");
     if (!EqualsIgnoreAsciiCase(document.TagName(), "Varnekite")) {
         report.At(document.ElementOffset(document.CurrentIndex()), Severity::Error,

@@ -1,8 +1,20 @@
 #include "config/ConfigurationSchema.h"
 
+#include "config/Settings.h"
+#include "xml/WideBytes.h"
+
+#include <cstdint>
+#include <string>
+
 namespace {
 
 using K = ValueKind;
+
+// A default as the documentation shows it: "(400)".
+std::string Default(int64_t value)
+{
+    return "(" + std::to_string(value) + ")";
+}
 
 std::vector<SchemaElement> MakeSchema()
 {
@@ -27,14 +39,16 @@ std::vector<SchemaElement> MakeSchema()
           {"after", K::Integer, "Rows shown after the running item.", -1}},
          {}, false, "Which item rows the main area shows."},
         {"window", "config",
-         {{"width", K::Integer, "Width of the panels in pixels at 96 DPI (400).", 1},
-          {"position", K::Integer, "0 top left ... 4 centre ... 8 bottom right (8).", 0, 8},
-          {"fixmain", K::Integer, "Extra pixels below the item rows (0)."}},
+         {{"width", K::Integer, "Width of the panels in pixels at 96 DPI " + Default(defaults::kWindowWidth) + ".", 1},
+          {"position", K::Integer,
+           "0 top left ... 4 centre ... 8 bottom right " + Default(defaults::kWindowPosition) + ".", 0, 8},
+          {"fixmain", K::Integer, "Extra pixels below the item rows " + Default(defaults::kFixMain) + "."}},
          {}, false, "The window's size and place on the screen."},
         {"font", "config",
-         {{"face", K::Text, "Font family (Tahoma); an unknown face falls back to the system's sans-serif."},
-          {"small", K::Integer, "Size in points of the small font (8).", 1},
-          {"large", K::Integer, "Size in points of the large font (8).", 1},
+         {{"face", K::Text,
+           "Font family (" + NarrowBytes(defaults::kFontFace) + "); an unknown face falls back to the system's sans-serif."},
+          {"small", K::Integer, "Size in points of the small font " + Default(defaults::kFontSize) + ".", 1},
+          {"large", K::Integer, "Size in points of the large font " + Default(defaults::kFontSize) + ".", 1},
           {"antialias", K::Boolean, "true for antialiased text (false)."}},
          {}, false, "The fonts of the window. Write strings after font."},
         {"strings", "config", {}, {"title", "complete", "copy", "move", "delete"}, false,
@@ -65,10 +79,12 @@ std::vector<SchemaElement> MakeSchema()
                             "Without it: Varnekite.log in the temporary folder."}},
          {}, false, "The run log: what each command did, and what failed."},
         {"exit", "config",
-         {{"result", K::Boolean, "true: the exit code tells how the run went; otherwise it is always 1."},
-          {"success", K::ExitCode, "Exit code when every command succeeded (0)."},
-          {"restart", K::ExitCode, "Exit code when every command succeeded and a program asked for a restart (3010)."},
-          {"failure", K::ExitCode, "Exit code when any command failed (1603)."}},
+         {{"result", K::Boolean, "true: the exit code tells how the run went; otherwise it is always " +
+                                      std::to_string(kListRanExitCode) + "."},
+          {"success", K::ExitCode, "Exit code when every command succeeded " + Default(defaults::kExitSuccess) + "."},
+          {"restart", K::ExitCode, "Exit code when every command succeeded and a program asked for a restart " +
+                                       Default(defaults::kExitRestart) + "."},
+          {"failure", K::ExitCode, "Exit code when any command failed " + Default(defaults::kExitFailure) + "."}},
          {}, false, "The program's exit code, for deployment tools."},
         {"items", "Varnekite", {}, {"item"}, false,
          "The install list. Only the first items element after config is read."},

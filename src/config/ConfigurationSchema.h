@@ -3,6 +3,7 @@
 // the command kinds (their table says which kind reads which).
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -22,7 +23,7 @@ struct SchemaAttribute
 {
     std::string_view name;
     ValueKind kind;
-    std::string_view documentation;
+    std::string documentation; // its defaults written from the constants the program uses
     int minimum = -2147483647 - 1; // integers: the values that make sense
     int maximum = 2147483647;
     std::string_view choices = {}; // text: the words it may be ("tree|process"), any letter case

@@ -1,6 +1,7 @@
 #include "config/Diagnostics.h"
 
 #include "xml/AsciiText.h"
+#include "xml/WideBytes.h"
 
 #include <algorithm>
 #include <vector>
@@ -54,4 +55,9 @@ std::string ClosestName(std::string_view name, const std::vector<std::string_vie
         }
     }
     return std::string(best);
+}
+
+std::wstring DidYouMean(const std::string& closest)
+{
+    return closest.empty() ? std::wstring() : L" (did you mean \"" + WidenBytes(closest) + L"\"?)";
 }

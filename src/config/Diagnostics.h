@@ -54,3 +54,6 @@ private:
 // The closest of `candidates` to a name written wrongly: the same but for letter case, or at
 // most two edits away (and fewer edits than the name is long); empty when none is.
 std::string ClosestName(std::string_view name, const std::vector<std::string_view>& candidates);
+
+// How a diagnostic offers ClosestName's answer: ` (did you mean "width"?)`; nothing without one.
+std::wstring DidYouMean(const std::string& closest);

@@ -2,8 +2,10 @@
 // reported where they stand. Nothing here changes what is loaded.
 #include "config/ElementReader.h"
 
+#include "config/InstallCommand.h"
 #include "config/ValueFormats.h"
 #include "xml/AsciiText.h"
+#include "xml/WideBytes.h"
 #include "xml/XmlDocument.h"
 
 #include <cstdio>
@@ -11,33 +13,11 @@
 
 namespace {
 
-// Whether the value is what an integer attribute should be: an optional sign and digits only.
-bool IsWholeNumber(std::string_view value)
-{
-    size_t i = value.empty() ? 0 : (value[0] == '-' || value[0] == '+' ? 1 : 0);
-    if (i == value.size())
-        return false;
-    for (; i < value.size(); ++i)
-        if (value[i] < '0' || value[i] > '9')
-            return false;
-    return true;
-}
-
-std::wstring Ascii(const std::string& text)
-{
-    return std::wstring(text.begin(), text.end());
-}
-
 std::wstring Hex(uint32_t colour)
 {
     char text[16];
     std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(colour));
-    return Ascii(text);
-}
-
-std::wstring DidYouMean(const std::string& closest)
-{
-    return closest.empty() ? std::wstring() : L" (did you mean \"" + Ascii(closest) + L"\"?)";
+    return WidenBytes(text);
 }
 
 } // namespace
@@ -88,7 +68,7 @@ void ElementReader::CheckAttributes(int32_t index, const std::vector<SchemaAttri
 {
     if (!report.On())
         return;
-    const std::wstring element = Ascii(std::string(document.ElementName(index)));
+    const std::wstring element = WidenBytes(document.ElementName(index));
     std::vector<std::string_view> names;
     for (const SchemaAttribute& attribute : known)
         names.push_back(attribute.name);
@@ -117,7 +97,7 @@ void ElementReader::CheckChildren(int32_t index, const std::vector<std::string_v
 {
     if (!report.On() || index <= 0)
         return;
-    const std::wstring parent = Ascii(std::string(document.ElementName(index)));
+    const std::wstring parent = WidenBytes(document.ElementName(index));
     const std::vector<ElementRecord>& records = document.Records();
     for (int32_t child = records[static_cast<size_t>(index)].firstChild; child != 0;
          child = records[static_cast<size_t>(child)].nextSibling) {
@@ -133,14 +113,15 @@ void ElementReader::CheckChildren(int32_t index, const std::vector<std::string_v
 
 void ElementReader::CheckValue(const SchemaAttribute& attribute, std::string_view value, int32_t offset) const
 {
-    const std::wstring name = Ascii(std::string(attribute.name));
+    const std::wstring name = WidenBytes(attribute.name);
     const std::string bytes(value);
     switch (attribute.kind) {
     case ValueKind::Integer: {
         if (value.empty())
             return;
-        const int32_t number = ParseInteger(bytes);
-        if (!IsWholeNumber(value))
+        bool exact = false;
+        const int32_t number = ParseInteger(bytes, &exact);
+        if (!exact)
             report.At(offset, Severity::Warning,
                       name + L" " + Quote(value) + L" is not a whole number: it reads as " + std::to_wstring(number));
         else if (number < attribute.minimum || number > attribute.maximum)
@@ -152,23 +133,23 @@ void ElementReader::CheckValue(const SchemaAttribute& attribute, std::string_vie
                           L")");
         return;
     }
-    case ValueKind::Boolean:
-        if (!EqualsIgnoreAsciiCase(value, "true") && !EqualsIgnoreAsciiCase(value, "false"))
+    case ValueKind::Boolean: {
+        bool exact = false;
+        ParseBoolean(bytes, &exact);
+        if (!exact)
             report.At(offset, Severity::Warning,
                       name + L" " + Quote(value) + L" is not true or false: it reads as false");
         return;
+    }
     case ValueKind::Colour: {
         if (value.empty())
             return;
-        bool valid = value[0] == '#' && (value.size() == 7 || value.size() == 9);
-        for (size_t i = 1; valid && i < value.size(); ++i)
-            valid = AsciiDigitValue(value[i], true) >= 0;
-        if (!valid) {
-            const uint32_t colour = ParseColour(bytes);
+        bool exact = false;
+        const uint32_t colour = ParseColour(bytes, &exact);
+        if (!exact)
             report.At(offset, Severity::Warning,
                       L"colour " + Quote(value) + L" is not #RRGGBB or #RRGGBBAA: it becomes " + Hex(colour) +
                           ((colour >> 24) == 0 ? L" (fully transparent)" : L""));
-        }
         return;
     }
     case ValueKind::ExitCode: {
@@ -182,7 +163,7 @@ void ElementReader::CheckValue(const SchemaAttribute& attribute, std::string_vie
         if (!ParseExitCodeList(value, codes))
             report.At(offset, Severity::Warning,
                       name + L" " + Quote(value) + L" is not a list of exit codes separated by commas" +
-                          (codes.empty() ? std::wstring(L": 0, 3010 and 1641 are used")
+                          (codes.empty() ? L": " + WidenBytes(ExitCodesInWords(kDefaultSuccessCodes)) + L" are used"
                                          : std::wstring(L": the others are left out")));
         return;
     }
@@ -207,7 +188,6 @@ void ElementReader::CheckPathVariables(std::string_view value, int32_t offset) c
     };
     std::vector<Seen> seen;
     std::unordered_map<std::wstring, size_t> byName;
-    std::wstring upper;
     for (size_t open = value.find('%'); open != std::string_view::npos;) {
         const size_t close = value.find('%', open + 1);
         if (close == std::string_view::npos)
@@ -217,9 +197,9 @@ void ElementReader::CheckPathVariables(std::string_view value, int32_t offset) c
             open = close; // not a reference; its closing '%' may open one
             continue;
         }
-        upper.clear();
-        for (char c : name)
-            upper.push_back(static_cast<wchar_t>(static_cast<unsigned char>(UpperAsciiLetter(c))));
+        std::wstring upper = WidenBytes(name);
+        for (wchar_t& c : upper)
+            c = UpperAsciiLetter(c);
         const auto known = byName.find(upper);
         const PathVariable* found = nullptr;
         if (known != byName.end()) {
@@ -242,7 +222,7 @@ void ElementReader::CheckPathVariables(std::string_view value, int32_t offset) c
     std::vector<std::string> narrowNames;
     for (const PathVariable& variable : variables)
         if (!variable.environment)
-            narrowNames.emplace_back(variable.name.begin(), variable.name.end());
+            narrowNames.push_back(NarrowBytes(variable.name));
     const std::vector<std::string_view> pathNames(narrowNames.begin(), narrowNames.end());
     for (const Seen& reference : seen) {
         std::wstring message;

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-// The most files one dircopy or dirmove copies at once (its `threads` attribute).
+// How many files one dircopy or dirmove copies at once (its `threads` attribute): the fewest is
+// also what it copies when the attribute is left out.
+constexpr int kMinCopyThreads = 1;
 constexpr int kMaxCopyThreads = 16;
 
 struct CommandHandler;
@@ -18,7 +20,7 @@ struct InstallCommand
     std::wstring displayName;  // execute: `name`, shown while it runs; empty for other kinds
     std::wstring commandName;  // the `command` attribute as written
     bool hide = false;         // execute: start the program hidden
-    int threads = 1;           // dircopy/dirmove: files copied at once, 1 to 16
+    int threads = kMinCopyThreads; // dircopy/dirmove: files copied at once, up to kMaxCopyThreads
     std::vector<std::wstring> arguments; // dircopy/dirmove: source, target; dirdelete: folder; execute: program, arguments
     // dircopy/dirmove/dirdelete: a %NAME% in a path that expanded to nothing, which leaves a
     // path on whatever drive is current; the command is refused. Empty when none did.

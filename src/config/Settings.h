@@ -20,6 +20,10 @@ constexpr int32_t kWindowPosition = 8; // bottom right
 constexpr int32_t kFixMain = 0;
 constexpr wchar_t kFontFace[] = L"Tahoma";
 constexpr int32_t kFontSize = 8; // both sizes
+// The exit codes deployment tools read, where `exit result` asks for them.
+constexpr uint32_t kExitSuccess = 0;
+constexpr uint32_t kExitRestart = 3010; // a program asked for a restart
+constexpr uint32_t kExitFailure = 1603;
 } // namespace defaults
 
 // Colours (32-bit ARGB, alpha in the top byte) and picture of one panel.
@@ -49,14 +53,18 @@ struct LogSettings
     std::wstring path;      // expanded; given and empty: no log
 };
 
-// The process's exit code once the list has run: 1 always, unless `fromOutcomes` asks for one
-// that tells deployment tools how the run went.
+// The exit code after a list that ran to its end, whatever happened, when the configuration
+// does not ask for another.
+constexpr uint32_t kListRanExitCode = 1;
+
+// The process's exit code once the list has run: kListRanExitCode always, unless `fromOutcomes`
+// asks for one that tells deployment tools how the run went.
 struct ExitSettings
 {
     bool fromOutcomes = false;
-    uint32_t success = 0;
-    uint32_t restart = 3010;
-    uint32_t failure = 1603;
+    uint32_t success = defaults::kExitSuccess;
+    uint32_t restart = defaults::kExitRestart;
+    uint32_t failure = defaults::kExitFailure;
 };
 
 struct InstallSettings

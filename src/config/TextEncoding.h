@@ -30,7 +30,8 @@ bool IsMultibyteUtf8(std::string_view bytes);
 // sequence becomes U+FFFD, and decoding goes on after it.
 std::wstring DecodeUtf8(std::string_view bytes);
 
-// Wide text to UTF-8; a lone surrogate becomes U+FFFD.
+// Wide text (UTF-16 on Windows, UTF-32 elsewhere) to UTF-8; a unit that is no character (a lone
+// surrogate, a value beyond U+10FFFF) becomes U+FFFD.
 std::string EncodeUtf8(std::wstring_view text);
 
 // Bytes as they stand in the file, no markup in them (a CDATA section).

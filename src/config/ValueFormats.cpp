@@ -9,9 +9,11 @@
 namespace {
 
 // One colour channel: two characters read as strtol with base 16 would (white space, a sign,
-// then hex digits up to the first other character), keeping the low 8 bits.
-uint32_t ParseChannel(const std::string& value, size_t offset)
+// then hex digits up to the first other character), keeping the low 8 bits. `exact` stays true
+// only when both are hex digits.
+uint32_t ParseChannel(const std::string& value, size_t offset, bool& exact)
 {
+    exact = exact && AsciiDigitValue(value[offset], true) >= 0 && AsciiDigitValue(value[offset + 1], true) >= 0;
     const char pair[3] = {value[offset], value[offset + 1], '\0'};
     const long channel = std::strtol(pair, nullptr, 16);
     return static_cast<uint32_t>(static_cast<unsigned long>(channel) & 0xFFu);
@@ -19,10 +21,18 @@ uint32_t ParseChannel(const std::string& value, size_t offset)
 
 } // namespace
 
-int32_t ParseInteger(const std::string& value)
+int32_t ParseInteger(const std::string& value, bool* exact)
 {
     // strtoll, then the 32-bit bounds: long is 64 bits on some systems, 32 on Windows.
-    const long long parsed = std::strtoll(value.c_str(), nullptr, 10);
+    const char* const text = value.c_str();
+    char* end = nullptr;
+    const long long parsed = std::strtoll(text, &end, 10);
+    // Exact when strtoll read the whole text and skipped no white space first; without a digit
+    // it reads nothing at all.
+    if (exact != nullptr) {
+        const bool startsAtNumber = text[0] == '+' || text[0] == '-' || AsciiDigitValue(text[0], false) >= 0;
+        *exact = startsAtNumber && end != text && end == text + value.size();
+    }
     if (parsed > INT32_MAX)
         return INT32_MAX;
     if (parsed < INT32_MIN)
@@ -75,39 +85,33 @@ bool ParseExitCodeList(std::string_view text, std::vector<uint32_t>& codes)
     return valid;
 }
 
-bool ParseBoolean(const std::string& value)
+bool ParseBoolean(const std::string& value, bool* exact)
 {
-    return EqualsIgnoreAsciiCase(value, "true");
+    const bool parsed = EqualsIgnoreAsciiCase(value, "true");
+    if (exact != nullptr)
+        *exact = parsed || EqualsIgnoreAsciiCase(value, "false");
+    return parsed;
 }
 
-uint32_t ParseColour(const std::string& value)
+uint32_t ParseColour(const std::string& value, bool* exact)
 {
+    // As a colour is written: seven or nine characters, '#' first, then each channel's two hex
+    // digits.
+    bool written = false;
     std::string digits = value;
-    if (digits.size() == 7 || digits.size() == 9)
+    if (digits.size() == 7 || digits.size() == 9) {
+        written = digits[0] == '#';
         digits.erase(0, 1);
-    if (digits.size() != 6 && digits.size() != 8)
-        return 0;
-    const uint32_t red = ParseChannel(digits, 0);
-    const uint32_t green = ParseChannel(digits, 2);
-    const uint32_t blue = ParseChannel(digits, 4);
-    const uint32_t alpha = digits.size() == 8 ? ParseChannel(digits, 6) : 0xFFu;
-    return alpha << 24 | red << 16 | green << 8 | blue;
-}
-
-std::wstring WidenBytes(std::string_view bytes)
-{
-    std::wstring text;
-    text.reserve(bytes.size());
-    for (unsigned char byte : bytes)
-        text.push_back(static_cast<wchar_t>(byte));
-    return text;
-}
-
-std::string NarrowBytes(const std::wstring& text)
-{
-    std::string bytes;
-    bytes.reserve(text.size());
-    for (wchar_t c : text)
-        bytes.push_back(static_cast<char>(static_cast<unsigned long>(c) & 0xFFu));
-    return bytes;
+    }
+    uint32_t colour = 0;
+    if (digits.size() == 6 || digits.size() == 8) {
+        const uint32_t red = ParseChannel(digits, 0, written);
+        const uint32_t green = ParseChannel(digits, 2, written);
+        const uint32_t blue = ParseChannel(digits, 4, written);
+        const uint32_t alpha = digits.size() == 8 ? ParseChannel(digits, 6, written) : 0xFFu;
+        colour = alpha << 24 | red << 16 | green << 8 | blue;
+    }
+    if (exact != nullptr)
+        *exact = written;
+    return colour;
 }

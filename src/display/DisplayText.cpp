@@ -3,6 +3,7 @@
 #include "display/DisplayText.h"
 
 #include "commands/InstallState.h"
+#include "xml/WideBytes.h"
 
 #include <cmath>
 #include <cstdio>
@@ -67,11 +68,6 @@ std::string FormatFixed(double value, int decimals)
     return text;
 }
 
-std::wstring WidenAscii(const std::string& text)
-{
-    return std::wstring(text.begin(), text.end());
-}
-
 std::wstring FormatSize(uint64_t bytes)
 {
     static const char* const units[] = {"B", "KB", "MB", "GB", "TB"};
@@ -84,12 +80,12 @@ std::wstring FormatSize(uint64_t bytes)
         value *= 0.0009765625f;
         ++unit;
     }
-    return WidenAscii(FormatFixed(static_cast<double>(value), 1) + units[unit]);
+    return WidenBytes(FormatFixed(static_cast<double>(value), 1) + units[unit]);
 }
 
 std::wstring FilePercentText(uint64_t fileBytesDone, uint64_t fileBytesTotal)
 {
-    return WidenAscii(FormatFixed(static_cast<double>(PercentOf(fileBytesDone, fileBytesTotal)), 0) + "%");
+    return WidenBytes(FormatFixed(static_cast<double>(PercentOf(fileBytesDone, fileBytesTotal)), 0) + "%");
 }
 
 void ReplaceAll(std::wstring& text, const std::wstring& placeholder, const std::wstring& value)
@@ -122,7 +118,7 @@ std::wstring ItemLine(const std::wstring& name, int index, int itemCount)
 
 std::wstring FooterText(float overallPercent, const std::wstring& text)
 {
-    return WidenAscii(FormatFixed(static_cast<double>(overallPercent), 0)) + L"% " + text;
+    return WidenBytes(FormatFixed(static_cast<double>(overallPercent), 0)) + L"% " + text;
 }
 
 std::wstring FooterMeasureText(const std::wstring& text)

@@ -15,9 +15,6 @@
 // the exact binary value, as printf's "%.*f" does: FormatFixed(42.5, 0) is "42".
 std::string FormatFixed(double value, int decimals);
 
-// ASCII text (digits, units, signs) as wide text.
-std::wstring WidenAscii(const std::string& text);
-
 // A byte count with one decimal and the largest unit that keeps it above 1024 (B, KB, MB, GB,
 // TB): 1024 -> "1024.0B", 1025 -> "1.0KB", 2 x 1024^5 -> "2048.0TB".
 std::wstring FormatSize(uint64_t bytes);

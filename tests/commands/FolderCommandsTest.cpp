@@ -4,6 +4,7 @@
 
 #include "commands/InstallState.h"
 #include "commands/FakeFileSystem.h"
+#include "xml/WideBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -639,7 +640,7 @@ Paths Snapshot(const FakeFileSystem& fs)
         for (const std::wstring& path : fs.Tree(drive)) {
             const std::string content = fs.Content(drive + path);
             all.push_back(drive + path + L" " + std::to_wstring(fs.Attributes(drive + path)) + L" " +
-                          std::wstring(content.begin(), content.end()));
+                          WidenBytes(content));
         }
     }
     return all;

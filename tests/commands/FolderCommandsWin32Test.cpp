@@ -11,6 +11,7 @@
 #include "commands/FolderCommands.h"
 #include "commands/FolderPaths.h"
 #include "commands/RunCallbacks.h"
+#include "xml/WideBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -376,7 +377,7 @@ std::vector<std::wstring> TreeOf(const std::wstring& folder, const std::wstring&
         } else {
             const std::string text = ReadText(path);
             tree.push_back(prefix + name + L" " + std::to_wstring(Unwanted(path)) + L" " +
-                           std::wstring(text.begin(), text.end()));
+                           WidenBytes(text));
         }
     } while (FindNextFileW(find, &data));
     FindClose(find);

@@ -4,7 +4,7 @@
 
 #include "commands/CommandKinds.h"
 #include "config/ConfigurationLoader.h"
-#include "config/ValueFormats.h"
+#include "xml/WideBytes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,9 @@
-// Integers, flags, colours and the byte-for-byte text conversions of the configuration's values.
+// Integers, flags, colours and exit codes of the configuration's values.
 #include "config/ValueFormats.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 namespace {
 
@@ -44,14 +46,59 @@ TEST(ParseColour, SixOrEightDigitsAfterAnOptionalCharacter)
         EXPECT_EQ(ParseColour(c.value), c.colour) << '"' << c.value << '"';
 }
 
-TEST(TextConversions, BytesAndWideCharactersCorrespondOneToOne)
+// Whether a text is written exactly as a value of its kind, beside what the lenient reading
+// makes of it: varnekite-check warns where it is not.
+TEST(ExactValues, IntegersAreASignOrNoneThenDigitsOnly)
 {
-    const std::string bytes("a\xC3\xA9\xFF\x80", 5); // UTF-8 sequences are not combined
-    const std::wstring wide = WidenBytes(bytes);
-    EXPECT_EQ(wide, (std::wstring{L'a', wchar_t(0xC3), wchar_t(0xA9), wchar_t(0xFF), wchar_t(0x80)}));
-    EXPECT_EQ(NarrowBytes(wide), bytes);
-    // Characters above U+00FF keep only their low 8 bits.
-    EXPECT_EQ(NarrowBytes(std::wstring(1, static_cast<wchar_t>(0x0416))), std::string("\x16"));
+    struct Case { std::string value; bool exact; int32_t parsed; };
+    const Case cases[] = {
+        {"12", true, 12}, {"+5", true, 5}, {"-7", true, -7}, {"0", true, 0}, {"007", true, 7},
+        {"99999999999", true, 2147483647}, // the form is exact; the number saturates
+        {" 12", false, 12}, {"12 ", false, 12}, {"12abc", false, 12}, {"12px", false, 12}, {"abc", false, 0},
+        {"", false, 0}, {"+", false, 0}, {"-", false, 0}, {"--1", false, 0}, {"+-5", false, 0}, {"0x10", false, 0},
+        {"1.5", false, 1}, {"\t3", false, 3}, {std::string("4\0", 2), false, 4},
+    };
+    for (const Case& c : cases) {
+        bool exact = !c.exact;
+        EXPECT_EQ(ParseInteger(c.value, &exact), c.parsed) << testing::PrintToString(c.value);
+        EXPECT_EQ(exact, c.exact) << testing::PrintToString(c.value);
+    }
+}
+
+TEST(ExactValues, FlagsAreTrueOrFalseInAnyAsciiCase)
+{
+    struct Case { const char* value; bool exact; bool parsed; };
+    const Case cases[] = {
+        {"true", true, true}, {"TRUE", true, true}, {"tRuE", true, true}, {"false", true, false}, {"FALSE", true, false},
+        {"true ", false, false}, {" false", false, false}, {"1", false, false}, {"yes", false, false},
+        {"", false, false}, {"truee", false, false},
+    };
+    for (const Case& c : cases) {
+        bool exact = !c.exact;
+        EXPECT_EQ(ParseBoolean(c.value, &exact), c.parsed) << '"' << c.value << '"';
+        EXPECT_EQ(exact, c.exact) << '"' << c.value << '"';
+    }
+}
+
+TEST(ExactValues, ColoursAreAHashThenSixOrEightHexDigits)
+{
+    struct Case { const char* value; bool exact; uint32_t colour; };
+    const Case cases[] = {
+        {"#FF00FF", true, 0xFFFF00FFu}, {"#ff00ff", true, 0xFFFF00FFu}, {"#FF000080", true, 0x80FF0000u},
+        {"#00000000", true, 0x00000000u},
+        {"FF00FF", false, 0xFFFF00FFu},   // read without the '#'
+        {"xFF00FF", false, 0xFFFF00FFu},  // another first character
+        {"#FF00F", false, 0xFF00F00Fu},   // six long, nothing dropped: red reads "#F", which gives 0
+        {"#FF00FF0", false, 0xF000F00Fu}, // eight long likewise
+        {"#FF00FF ", false, 0x0F00F00Fu},
+        {"#FF0", false, 0u}, {"", false, 0u}, {"#", false, 0u},
+        {"#6B77ZZ", false, 0xFF6B7700u}, {"# F-1+F", false, 0xFF0FFF0Fu},
+    };
+    for (const Case& c : cases) {
+        bool exact = !c.exact;
+        EXPECT_EQ(ParseColour(c.value, &exact), c.colour) << '"' << c.value << '"';
+        EXPECT_EQ(exact, c.exact) << '"' << c.value << '"';
+    }
 }
 
 } // namespace
@@ -78,4 +125,28 @@ TEST(ParseExitCode, DecimalNegativeOrHexAndListsOfThem)
     codes.clear();
     EXPECT_FALSE(ParseExitCodeList("0,,x,5", codes)); // the valid ones stay
     EXPECT_EQ(codes, (std::vector<uint32_t>{0, 5}));
+}
+
+TEST(ExitCodeTexts, AsAListAttributeWritesThemAndAsASentenceNamesThem)
+{
+    struct Case { std::vector<uint32_t> codes; const char* list; const char* words; };
+    const Case cases[] = {
+        {{}, "", ""},
+        {{3010}, "3010", "3010"},
+        {{3010, 1641}, "3010,1641", "3010 and 1641"},
+        {{0, 3010, 1641}, "0,3010,1641", "0, 3010 and 1641"},
+        {{4294967295u, 0, 1, 2}, "4294967295,0,1,2", "4294967295, 0, 1 and 2"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ExitCodeListText(c.codes), c.list);
+        EXPECT_EQ(ExitCodesInWords(c.codes), c.words);
+        std::vector<uint32_t> read;
+        if (!c.codes.empty()) {
+            EXPECT_TRUE(ParseExitCodeList(ExitCodeListText(c.codes), read)) << c.list;
+            EXPECT_EQ(read, c.codes) << c.list;
+        }
+    }
+    const uint32_t array[] = {0, 3010, 1641}; // the constants are arrays
+    EXPECT_EQ(ExitCodeListText(array), "0,3010,1641");
+    EXPECT_EQ(ExitCodesInWords(array), "0, 3010 and 1641");
 }

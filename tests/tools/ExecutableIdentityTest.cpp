@@ -1,6 +1,8 @@
 // What Windows reads from the executables before running them: the version resource (Explorer's
 // file properties, installers comparing versions), the application manifest (common controls,
 // execution level, supported Windows versions) and the PE header of a reproducible build.
+#include "xml/WideBytes.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -12,18 +14,12 @@
 
 namespace {
 
-std::wstring Widen(const char* text)
-{
-    std::wstring wide;
-    for (; *text != '\0'; ++text)
-        wide += static_cast<wchar_t>(static_cast<unsigned char>(*text) == '/' ? '\\' : static_cast<unsigned char>(*text));
-    return wide;
-}
-
 // A build-tree path as Windows sees it: /work/... is Z:\work\... under Wine.
 std::wstring ExePath(const char* buildPath)
 {
-    return buildPath[0] == '/' ? L"Z:" + Widen(buildPath) : Widen(buildPath);
+    std::wstring path = WidenBytes(buildPath);
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    return buildPath[0] == '/' ? L"Z:" + path : path;
 }
 
 struct Executable
@@ -92,7 +88,7 @@ IMAGE_FILE_HEADER FileHeaderOf(const std::wstring& exe)
 
 TEST(ExecutableIdentity, VersionResourceCarriesTheProjectVersion)
 {
-    const std::wstring version = Widen(VARNEKITE_EXPECTED_VERSION);
+    const std::wstring version = WidenBytes(VARNEKITE_EXPECTED_VERSION);
     for (const Executable& executable : kExecutables) {
         const std::wstring exe = ExePath(executable.path);
         SCOPED_TRACE(testing::Message() << executable.path);
@@ -119,7 +115,7 @@ TEST(ExecutableIdentity, VersionResourceCarriesTheProjectVersion)
         EXPECT_EQ(StringValue(block, L"ProductName"), L"Varnekite");
         EXPECT_EQ(StringValue(block, L"OriginalFilename"), executable.originalFilename);
         const std::wstring description = StringValue(block, L"FileDescription");
-        EXPECT_EQ(description.compare(0, 10, L"Varnekite "), 0) << std::string(description.begin(), description.end());
+        EXPECT_EQ(description.compare(0, 10, L"Varnekite "), 0) << NarrowBytes(description);
     }
 }
 

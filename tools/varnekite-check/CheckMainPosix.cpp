@@ -3,7 +3,7 @@
 // VARNEKITE is the configuration's folder with a trailing '/'; SOURCEPATH is empty. Paths the
 // configuration writes the Windows way are looked up with '/' for '\\'.
 #include "CheckRun.h"
-#include "config/ValueFormats.h"
+#include "xml/WideBytes.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -10,6 +10,7 @@
 #include "xml/AsciiText.h"
 #include "config/CommandRegistry.h"
 #include "config/ConfigurationLoader.h"
+#include "config/TextEncoding.h"
 #include "config/ValueFormats.h"
 
 #include <algorithm>
@@ -18,12 +19,12 @@ namespace {
 
 std::string Quoted(const std::wstring& text)
 {
-    return "\"" + Utf8FromWide(text) + "\"";
+    return "\"" + EncodeUtf8(text) + "\"";
 }
 
 void DescribeCommand(std::string& out, const InstallCommand& command)
 {
-    out += "     " + Utf8FromWide(command.commandName);
+    out += "     " + EncodeUtf8(command.commandName);
     if (!command.displayName.empty())
         out += " " + Quoted(command.displayName);
     for (const std::wstring& argument : command.arguments)
@@ -35,7 +36,7 @@ void DescribeCommand(std::string& out, const InstallCommand& command)
         out += " (arrives in " + Quoted(ArrivalFolder(command.arguments[0], command.arguments[1])) + ")";
     if (command.hide)
         out += " (hidden)";
-    if (command.threads != 1)
+    if (command.threads != kMinCopyThreads)
         out += " (" + std::to_string(command.threads) + " files at once)";
     if (!command.directory.empty())
         out += " (in " + Quoted(command.directory) + ")";
@@ -45,13 +46,9 @@ void DescribeCommand(std::string& out, const InstallCommand& command)
         out += " (waits for every process it starts)";
     const std::wstring refusal = RefusalOf(command);
     if (!refusal.empty())
-        out += " (" + Utf8FromWide(refusal) + ")";
-    if (!command.successCodes.empty()) {
-        std::string codes;
-        for (uint32_t code : command.successCodes)
-            codes += (codes.empty() ? "" : ",") + std::to_string(code);
-        out += " (succeeds with " + codes + ")";
-    }
+        out += " (" + EncodeUtf8(refusal) + ")";
+    if (!command.successCodes.empty())
+        out += " (succeeds with " + ExitCodeListText(command.successCodes) + ")";
     out += "\n";
 }
 
@@ -68,14 +65,14 @@ const char* SeverityName(Severity severity)
 // The installer's own message for a fault, as a note under the diagnostics.
 std::string InstallerMessageNote(const std::wstring& file, const std::wstring& message)
 {
-    std::string note = Utf8FromWide(file) + ": note: the installer stops with this message:\n";
+    std::string note = EncodeUtf8(file) + ": note: the installer stops with this message:\n";
     size_t start = 0;
     while (start <= message.size()) {
         size_t end = message.find(L'\n', start);
         if (end == std::wstring::npos)
             end = message.size();
         const std::wstring line = message.substr(start, end - start);
-        note += (line.empty() ? std::string() : "    " + Utf8FromWide(line)) + "\n";
+        note += (line.empty() ? std::string() : "    " + EncodeUtf8(line)) + "\n";
         start = end + 1;
     }
     return note;
@@ -100,10 +97,10 @@ std::wstring ConfigurationFolder(const std::wstring& fullPath)
 
 std::string FormatDiagnostic(const std::wstring& file, const Diagnostic& diagnostic)
 {
-    std::string text = Utf8FromWide(file) + ":";
+    std::string text = EncodeUtf8(file) + ":";
     if (diagnostic.line > 0)
         text += std::to_string(diagnostic.line) + ":" + std::to_string(diagnostic.column) + ":";
-    text += " " + std::string(SeverityName(diagnostic.severity)) + ": " + Utf8FromWide(diagnostic.message) + "\n";
+    text += " " + std::string(SeverityName(diagnostic.severity)) + ": " + EncodeUtf8(diagnostic.message) + "\n";
     if (diagnostic.severity == Severity::Error && diagnostic.line > 0 && diagnostic.sourceLine != nullptr) {
         // A long line (a generated file on one line) shows the part around the column, so that
         // printing stays linear in the file however many errors it has.
@@ -114,12 +111,12 @@ std::string FormatDiagnostic(const std::wstring& file, const Diagnostic& diagnos
         const size_t to = std::min(line.size(), column + kAround);
         const std::wstring shown = (from > 0 ? L"..." : L"") + line.substr(std::min(from, line.size()), to > from ? to - from : 0) +
                                    (to < line.size() ? L"..." : L"");
-        text += Utf8FromWide(shown) + "\n";
+        text += EncodeUtf8(shown) + "\n";
         // Tabs stay tabs so that the caret lines up however the terminal shows them.
         std::wstring caret = from > 0 ? L"   " : L"";
         for (size_t i = from; i < column; ++i)
             caret += i < line.size() && line[i] == L'\t' ? L'\t' : L' ';
-        text += Utf8FromWide(caret) + "^\n";
+        text += EncodeUtf8(caret) + "^\n";
     }
     return text;
 }
@@ -164,7 +161,7 @@ int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& ma
     CheckOptions options;
     std::wstring error;
     if (!ParseCheckArguments(arguments, options, error)) {
-        err += "varnekite-check: " + Utf8FromWide(error) + "\n" + kCheckUsage;
+        err += "varnekite-check: " + EncodeUtf8(error) + "\n" + kCheckUsage;
         return kCheckExitUsage;
     }
     if (options.help) {
@@ -235,7 +232,7 @@ int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& ma
     }
     if (!options.previewPath.empty()) {
         if (!host.preview(settings, options.previewPath, options.previewPercent, error)) {
-            err += "varnekite-check: " + Utf8FromWide(error) + "\n";
+            err += "varnekite-check: " + EncodeUtf8(error) + "\n";
             return kCheckExitFatal;
         }
         out += "Preview at " + std::to_string(options.previewPercent) + "% saved to " + Quoted(options.previewPath) +

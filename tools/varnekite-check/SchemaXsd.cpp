@@ -2,8 +2,8 @@
 
 #include "commands/CommandKinds.h"
 #include "config/ConfigurationSchema.h"
-#include "config/ValueFormats.h"
 #include "xml/AsciiText.h"
+#include "xml/WideBytes.h"
 
 #include <algorithm>
 

@@ -2,6 +2,7 @@
 #include "SettingsJson.h"
 
 #include "config/TextEncoding.h"
+#include "xml/WideBytes.h"
 
 #include <cstdio>
 
@@ -54,7 +55,7 @@ private:
         }
         empty = false;
         if (key != nullptr) {
-            text += JsonString(std::wstring(key, key + std::char_traits<char>::length(key)));
+            text += JsonString(WidenBytes(key));
             text += ": ";
         }
     }
@@ -81,14 +82,9 @@ void WritePanel(JsonWriter& json, const PanelSettings& panel)
 
 } // namespace
 
-std::string Utf8FromWide(const std::wstring& text)
-{
-    return EncodeUtf8(text);
-}
-
 std::string JsonString(const std::wstring& text)
 {
-    const std::string utf8 = Utf8FromWide(text);
+    const std::string utf8 = EncodeUtf8(text);
     std::string out = "\"";
     for (unsigned char c : utf8) {
         switch (c) {
@@ -164,7 +160,7 @@ std::string SettingsToJson(const InstallSettings& settings)
         json.String("itemName", command.item < settings.items.size() ? settings.items[command.item] : std::wstring());
         json.String("displayName", command.displayName);
         json.Boolean("hide", command.hide);
-        if (command.threads != 1) // only where a copy or move sets it
+        if (command.threads != kMinCopyThreads) // only where a copy or move sets it
             json.Integer("threads", command.threads);
         json.BeginArray("arguments");
         for (const std::wstring& argument : command.arguments)

@@ -5,10 +5,6 @@
 
 #include <string>
 
-// Wide text as UTF-8. Wide text is UTF-16 on Windows and UTF-32 elsewhere; a unit that is no
-// character (a lone surrogate, a value beyond U+10FFFF) becomes U+FFFD.
-std::string Utf8FromWide(const std::wstring& text);
-
 // A JSON string literal with its quotes, escaping quotes, backslashes and control characters.
 std::string JsonString(const std::wstring& text);
 
