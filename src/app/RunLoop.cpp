@@ -2,6 +2,7 @@
 
 #include "commands/InstallState.h"
 #include "config/CommandRegistry.h"
+#include "config/ConditionEvaluation.h"
 #include "xml/AsciiText.h"
 
 #include <algorithm>
@@ -45,21 +46,80 @@ void RunOneCommand(const CommandHandler& handler, InstallState& state, int index
         outcome.result = CommandResult::Succeeded;
 }
 
+// Whether an item or a command with this rule runs; false with the reason when its condition
+// does not hold, cannot be decided or could not be read.
+bool RuleApplies(const RunRule* rule, const InstallState& state, std::wstring& why)
+{
+    if (rule == nullptr || rule->decided || rule->condition.Empty()) {
+        if (rule != nullptr && !rule->conditionProblem.empty()) {
+            why = rule->conditionProblem;
+            return false;
+        }
+        return true;
+    }
+    if (state.facts == nullptr) {
+        why = L"its condition cannot be decided: nothing here can read the machine's facts";
+        return false;
+    }
+    const ConditionDecision decision = DecideCondition(rule->condition, *state.facts);
+    if (decision.outcome == ConditionDecision::Outcome::Applies)
+        return true;
+    why = decision.outcome == ConditionDecision::Outcome::Undecided ? L"its condition cannot be decided: " + decision.reason
+                                                                    : decision.reason;
+    return false;
+}
+
+void PassOver(InstallState& state, const ItemCommands::List& list, const wchar_t* why)
+{
+    for (size_t k : list)
+        state.outcomes[k] = {CommandResult::PassedOver, why};
+}
+
+// A failure that stops the list: the rest of its item and every later item are passed over,
+// and the log says which command stopped it.
+void StopList(InstallState& state, size_t item, int position, const std::wstring& commandName)
+{
+    const InstallSettings& settings = state.settings;
+    const ItemCommands::List current = settings.itemCommands.Of(item);
+    size_t passedOver = 0;
+    for (size_t p = static_cast<size_t>(position) + 1; p < current.size(); ++p, ++passedOver)
+        state.outcomes[current[p]] = {CommandResult::PassedOver, L"the list stopped before it"};
+    for (size_t later = item + 1; later < settings.items.size(); ++later) {
+        const ItemCommands::List list = settings.itemCommands.Of(later);
+        PassOver(state, list, L"the list stopped before it");
+        passedOver += list.size();
+    }
+    state.Log(commandName + L" failed and stops the list (onfailure=\"stop\"): the " + std::to_wstring(passedOver) +
+              L" command(s) after it are passed over");
+}
+
 } // namespace
 
 void RunInstallList(InstallState& state, RunLoopObserver& observer)
 {
     // The lists are complete before the worker starts and nobody changes them while it runs.
-    const std::vector<std::wstring>& items = state.settings.items;
-    const std::vector<InstallCommand>& commands = state.settings.commands;
+    const InstallSettings& settings = state.settings;
+    const std::vector<std::wstring>& items = settings.items;
+    const std::vector<InstallCommand>& commands = settings.commands;
     InstallProgress& progress = state.progress;
     state.outcomes.assign(commands.size(), CommandOutcome());
 
-    for (size_t a = 0; a < items.size(); ++a) {
-        const ItemCommands::List itemCommands = state.settings.itemCommands.Of(a);
+    // The command whose failure stopped the list, once one has.
+    bool stopped = false;
+    for (size_t a = 0; a < items.size() && !stopped; ++a) {
+        const ItemCommands::List itemCommands = settings.itemCommands.Of(a);
         const int count = static_cast<int>(itemCommands.size());
-        state.Log(L"item " + std::to_wstring(a + 1) + L"/" + std::to_wstring(items.size()) + L" \"" + items[a] +
-                  L"\": " + std::to_wstring(count) + L" command(s)");
+        const std::wstring itemName = L"item " + std::to_wstring(a + 1) + L"/" + std::to_wstring(items.size()) +
+                                      L" \"" + items[a] + L"\"";
+        const RunRule* itemRule = settings.ItemRule(a);
+        std::wstring why;
+        if (!RuleApplies(itemRule, state, why)) {
+            // Passed over, it counts as done: the next item starts where this one would have ended.
+            state.Log(itemName + L" passed over: " + why);
+            PassOver(state, itemCommands, L"its item was passed over");
+            continue;
+        }
+        state.Log(itemName + L": " + std::to_wstring(count) + L" command(s)");
         for (int position = 0; position < count; ++position) {
             const size_t k = itemCommands[static_cast<size_t>(position)];
             const InstallCommand& command = commands[k];
@@ -76,6 +136,12 @@ void RunInstallList(InstallState& state, RunLoopObserver& observer)
                 state.Log(name + L" passed over: no command of this kind runs here");
                 continue;
             }
+            const RunRule* commandRule = settings.CommandRule(command);
+            if (!RuleApplies(commandRule, state, why)) {
+                state.outcomes[k] = {CommandResult::PassedOver, why};
+                state.Log(name + L" passed over: " + why);
+                continue;
+            }
             state.Log(name + L" started");
             const auto started = std::chrono::steady_clock::now();
             RunOneCommand(*handler, state, static_cast<int>(k));
@@ -83,10 +149,19 @@ void RunInstallList(InstallState& state, RunLoopObserver& observer)
             const CommandOutcome& outcome = state.outcomes[k];
             state.Log(name + L" ended after " + Seconds(seconds) + L": " + ResultText(outcome.result) +
                       (outcome.summary.empty() ? std::wstring() : L": " + outcome.summary));
+            if (outcome.result != CommandResult::Failed)
+                continue;
+            progress.MarkItemFailed(static_cast<int32_t>(a));
+            observer.InvalidateMainPanel();
+            if ((commandRule != nullptr && commandRule->stopOnFailure) || (itemRule != nullptr && itemRule->stopOnFailure)) {
+                StopList(state, a, position, name);
+                stopped = true;
+                break;
+            }
         }
     }
 
-    // The whole list has run: the window shows it complete before it goes.
+    // The whole list has run (or stopped): the window shows it complete before it goes.
     progress.EndList(items.empty() ? 0 : static_cast<int32_t>(items.size() - 1));
     observer.InvalidateMainPanel();
     observer.InvalidateFooter();

@@ -30,11 +30,14 @@ float OverallPercent(int item, size_t itemCount, float itemPercent);
 
 // Runs every item's commands, in order, on the calling thread, each through the run callback
 // of the kind it was loaded with. An item runs the commands settings.itemCommands gives it (the
-// `file` elements of its own element); a command whose kind is unknown or has no run callback is passed over, and one that throws counts as a failed command:
-// the list goes on. After the last command it publishes 100% for the item and the whole list.
-// Returns when the whole list has run. Each command's outcome is in state.outcomes (a kind that
-// reports none counts as succeeded, one that throws as failed); with a log, each item and each
-// command's start, end, duration and outcome are written to it.
+// `file` elements of its own element). A command whose kind is unknown or has no run callback
+// is passed over, and one that throws counts as a failed command: the list goes on. An item or
+// a command whose condition does not hold when it is reached (state.facts answers it), or
+// cannot be decided, is passed over; a failure where `onfailure` says stop passes over the
+// rest of the list. After the last command it publishes 100% for the item and the whole list.
+// Each command's outcome is in state.outcomes (a kind that reports none counts as succeeded,
+// one that throws as failed); with a log, each decision and each command's start, end,
+// duration and outcome are written to it.
 void RunInstallList(InstallState& state, RunLoopObserver& observer);
 
 // "command 3 dircopy": how the log names the command at `index`.

@@ -23,6 +23,7 @@ const wchar_t* ResultText(CommandResult result)
     case CommandResult::Succeeded: return L"succeeded";
     case CommandResult::Restart: return L"succeeded, restart needed";
     case CommandResult::Failed: return L"failed";
+    case CommandResult::PassedOver: return L"passed over";
     }
     return L"not run";
 }

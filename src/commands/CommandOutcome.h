@@ -14,6 +14,7 @@ enum class CommandResult
     Succeeded,
     Restart,   // succeeded, and a program asked for a restart
     Failed,
+    PassedOver, // its condition (or its item's) did not hold, or a failure before it stopped the list
 };
 
 struct CommandOutcome
@@ -26,5 +27,6 @@ struct CommandOutcome
 // when empty) holds it, a restart as well when it is 3010 or 1641.
 CommandResult ProgramResult(uint32_t exitCode, const std::vector<uint32_t>& successCodes);
 
-// The text of a result in the log: "succeeded", "succeeded, restart needed", "failed", "not run".
+// The text of a result in the log: "succeeded", "succeeded, restart needed", "failed", "not run",
+// "passed over".
 const wchar_t* ResultText(CommandResult result);

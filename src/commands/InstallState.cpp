@@ -1,5 +1,7 @@
 #include "commands/InstallState.h"
 
+#include <algorithm>
+
 #include <utility>
 
 float PercentOf(uint64_t part, uint64_t whole)
@@ -27,11 +29,25 @@ void InstallProgress::StartCommand(int32_t item, int32_t command, float itemPerc
     std::wstring old; // freed once the lock is let go
     const std::lock_guard<std::mutex> guard(lock);
     old.swap(current.fileName);
+    std::vector<int32_t> failed = std::move(current.failedItems);
     current = ProgressSnapshot();
+    current.failedItems = std::move(failed);
     current.currentItem = item;
     current.currentCommand = command;
     current.overallPercent = overallPercent;
     current.itemPercent = itemPercent;
+}
+
+bool ProgressSnapshot::ItemFailed(int32_t item) const
+{
+    return std::find(failedItems.begin(), failedItems.end(), item) != failedItems.end();
+}
+
+void InstallProgress::MarkItemFailed(int32_t item)
+{
+    const std::lock_guard<std::mutex> guard(lock);
+    if (!current.ItemFailed(item))
+        current.failedItems.push_back(item);
 }
 
 void InstallProgress::EndList(int32_t lastItem)
@@ -40,7 +56,9 @@ void InstallProgress::EndList(int32_t lastItem)
     const std::lock_guard<std::mutex> guard(lock);
     old.swap(current.fileName);
     const int32_t command = current.currentCommand;
+    std::vector<int32_t> failed = std::move(current.failedItems);
     current = ProgressSnapshot();
+    current.failedItems = std::move(failed);
     current.currentItem = lastItem;
     current.currentCommand = command;
     current.overallPercent = 100.0f;

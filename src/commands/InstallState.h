@@ -13,6 +13,7 @@
 #include <vector>
 
 class FileSystem;
+class MachineFacts;
 class ProcessLauncher;
 
 // part × 100 / whole as a percentage between 0 and 100; 0 when `whole` is 0.
@@ -33,7 +34,10 @@ struct ProgressSnapshot
     uint64_t fileBytesDone = 0;
     uint64_t fileBytesTotal = 0;
     std::wstring fileName;
+    // The items a command of which failed, in the order they failed; kept to the list's end.
+    std::vector<int32_t> failedItems;
 
+    bool ItemFailed(int32_t item) const;
     // The percentages are derived here and nowhere else.
     float CommandPercent() const { return PercentOf(commandBytesDone, commandBytesTotal); }
     float FilePercent() const { return PercentOf(fileBytesDone, fileBytesTotal); }
@@ -59,6 +63,8 @@ public:
     // The command's bytes done; with the file's bytes when the shown file moved.
     void SetCommandBytes(uint64_t commandDone);
     void SetBytes(uint64_t commandDone, uint64_t fileDone, uint64_t fileTotal);
+    // A command of `item` failed: the window may draw it in a colour of its own.
+    void MarkItemFailed(int32_t item);
     // Everything at once: the preview's made-up moment, and the tests'.
     void Publish(const ProgressSnapshot& values);
 
@@ -88,5 +94,8 @@ public:
     // the tests. Without them a command fails with a reason instead of acting.
     FileSystem* fileSystem = nullptr;
     ProcessLauncher* launcher = nullptr;
+    // What conditions ask; without it a condition decided at run time cannot be decided, and
+    // its item or command is passed over.
+    MachineFacts* facts = nullptr;
     std::vector<CommandOutcome> outcomes; // one per command, made when the run starts
 };

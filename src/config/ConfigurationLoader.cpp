@@ -8,6 +8,7 @@
 #include "config/ConfigurationFile.h"
 #include "config/ConfigurationSchema.h"
 #include "config/ElementReader.h"
+#include "config/RunRuleReader.h"
 #include "config/ValueFormats.h"
 #include "xml/AsciiText.h"
 #include "xml/WideBytes.h"
@@ -209,6 +210,9 @@ void ReadColours(ElementReader& reader, InstallSettings& settings)
     settings.main.foreColour = ChildColour(document, "main", "fore");
     settings.main.currentColour = ChildColour(document, "main", "current");
     settings.main.descriptionColour = ChildColour(document, "main", "description");
+    const std::string failed = document.ChildAttributeByName("main", "failed");
+    settings.main.failedColourGiven = !failed.empty();
+    settings.main.failedColour = ParseColour(failed);
     ReadImagePath(reader, "main", settings.main);
 }
 
@@ -301,6 +305,7 @@ void ReadFileElement(ElementReader& reader, const CommandRegistry& handlers, siz
         return;
     command.kind = handler;
     handler->parse(reader, command);
+    command.rule = ReadRunRule(reader, settings);
     settings.commands.push_back(std::move(command));
 }
 
@@ -329,6 +334,10 @@ void ReadItems(ElementReader& reader, const CommandRegistry& handlers, InstallSe
         document.Descend();
         settings.items.push_back(reader.Text("name"));
         const size_t item = settings.items.size() - 1;
+        if (const uint32_t rule = ReadRunRule(reader, settings)) {
+            settings.itemRules.resize(itemCount, 0); // only configurations with rules pay for them
+            settings.itemRules[item] = rule;
+        }
         const size_t commandsBefore = settings.commands.size();
         if (checking)
             CheckElement(reader, document.CurrentIndex(), SchemaOf("item", "items"));

@@ -16,6 +16,23 @@ std::string Default(int64_t value)
     return "(" + std::to_string(value) + ")";
 }
 
+SchemaAttribute RunCondition(const std::string& what)
+{
+    return {"if", K::Text,
+            "A condition: the " + what + " runs only where it holds, e.g. \"arch = x64 and model like 'Latitude 7*'\". "
+            "Facts: arch, programarch, windows, server, manufacturer, model, language, file('path'), folder('path'), "
+            "registry('key'[, 'value'[, 32|64]]), program('name'), env('NAME'); compared with = != < <= > >= "
+            "(eq ne lt le gt ge) or like; combined with and, or, not and parentheses."};
+}
+
+SchemaAttribute RunFailure(const std::string& what)
+{
+    return {"onfailure", K::Text,
+            "What a failure of the " + what + " does: continue with the list (the default) or stop it, passing over "
+            "the rest.",
+            -2147483647 - 1, 2147483647, "continue|stop"};
+}
+
 std::vector<SchemaElement> MakeSchema()
 {
     const std::vector<SchemaAttribute> textColours = {
@@ -72,6 +89,7 @@ std::vector<SchemaElement> MakeSchema()
           {"fore", K::Colour, "Colour of the items that are not running."},
           {"current", K::Colour, "Colour of the running item."},
           {"description", K::Colour, "Colour of the detail line."},
+          {"failed", K::Colour, "Colour of an item a command of which failed; without it such an item is drawn like the others."},
           {"image", K::Path, "Picture stretched over the main area; path variables allowed."}},
          {}, false, "The main area."},
         {"log", "config",
@@ -88,10 +106,14 @@ std::vector<SchemaElement> MakeSchema()
          {}, false, "The program's exit code, for deployment tools."},
         {"items", "Varnekite", {}, {"item"}, false,
          "The install list. Only the first items element after config is read."},
-        {"item", "items", {{"name", K::Text, "Shown in the main area while the item's commands run."}}, {"file"},
-         false, "One item of the list: its file elements run in order."},
-        {"file", "item", {{"command", K::Text, "execute, dircopy, dirmove or dirdelete."}}, {}, false,
-         "One command."},
+        {"item", "items",
+         {{"name", K::Text, "Shown in the main area while the item's commands run."},
+          RunCondition("item"), RunFailure("item")},
+         {"file"}, false, "One item of the list: its file elements run in order."},
+        {"file", "item",
+         {{"command", K::Text, "execute, dircopy, dirmove or dirdelete."}, RunCondition("command"),
+          RunFailure("command")},
+         {}, false, "One command."},
     };
 }
 

@@ -54,6 +54,12 @@ int32_t ElementReader::ChildAttributeOffset(const char* attribute) const
     return OffsetIn(document, document.ChildIndex(), attribute);
 }
 
+int32_t ElementReader::AttributeOffsetAt(const char* attribute, size_t index) const
+{
+    return AttributeOffset(attribute) +
+           static_cast<int32_t>(RawIndexOfDecoded(document.RawAttribute(attribute), encoding, index));
+}
+
 void ElementReader::CheckBesideConfiguration(const std::wstring& written, const std::wstring& expanded,
                                              int32_t offset) const
 {

@@ -20,6 +20,7 @@ struct InstallCommand
     std::wstring displayName;  // execute: `name`, shown while it runs; empty for other kinds
     std::wstring commandName;  // the `command` attribute as written
     bool hide = false;         // execute: start the program hidden
+    uint32_t rule = 0;         // its condition and what its failure does: settings.rules[rule - 1]; 0 for none
     int threads = kMinCopyThreads; // dircopy/dirmove: files copied at once, up to kMaxCopyThreads
     std::vector<std::wstring> arguments; // dircopy/dirmove: source, target; dirdelete: folder; execute: program, arguments
     // dircopy/dirmove/dirdelete: a %NAME% in a path that expanded to nothing, which leaves a

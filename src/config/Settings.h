@@ -2,6 +2,7 @@
 // its panels and the worker read these; nothing changes them after loading.
 #pragma once
 
+#include "config/Condition.h"
 #include "config/InstallCommand.h"
 #include "config/ItemCommands.h"
 
@@ -41,6 +42,8 @@ struct MainPanelSettings : PanelSettings
 {
     uint32_t currentColour = kOpaqueBlack;
     uint32_t descriptionColour = kOpaqueBlack;
+    bool failedColourGiven = false; // without it an item that failed is drawn like any other
+    uint32_t failedColour = kOpaqueBlack;
     int32_t showTotal = defaults::kShowTotal; // item rows shown; negative or more than the items: all
     int32_t showAfter = defaults::kShowAfter; // rows after the current item, clamped against showTotal
     int32_t fixMain = defaults::kFixMain;     // extra pixels below the rows
@@ -67,6 +70,16 @@ struct ExitSettings
     uint32_t failure = defaults::kExitFailure;
 };
 
+// When an item or a command runs, and what its failure does (its `if` and `onfailure`
+// attributes). Only elements that have either get one.
+struct RunRule
+{
+    Condition condition;          // empty: it always applies
+    std::wstring conditionProblem; // the condition could not be read (why): it never applies
+    bool stopOnFailure = false;   // a failure passes over the rest of the list
+    bool decided = false;         // the condition asked only about the machine and was decided before the run
+};
+
 struct InstallSettings
 {
     std::wstring hideWindowTitle;
@@ -79,6 +92,8 @@ struct InstallSettings
     std::vector<std::wstring> items;      // item names, in file order
     std::vector<InstallCommand> commands; // every accepted command, in file order
     ItemCommands itemCommands;            // which commands each item runs; made once the lists are complete
+    std::vector<RunRule> rules;           // of the items and commands that have one
+    std::vector<uint32_t> itemRules;      // per item, as InstallCommand::rule; empty when no item has one
 
     int32_t windowWidth = defaults::kWindowWidth;
     int32_t windowPosition = defaults::kWindowPosition;
@@ -93,4 +108,14 @@ struct InstallSettings
 
     LogSettings log;
     ExitSettings exit;
+
+    // The rule of an item or a command; nullptr for none.
+    const RunRule* ItemRule(size_t item) const
+    {
+        return item < itemRules.size() && itemRules[item] != 0 ? &rules[itemRules[item] - 1] : nullptr;
+    }
+    const RunRule* CommandRule(const InstallCommand& command) const
+    {
+        return command.rule != 0 ? &rules[command.rule - 1] : nullptr;
+    }
 };

@@ -267,3 +267,27 @@ std::wstring DecodeMarkup(std::string_view raw, TextEncoding encoding)
     out += DecodeBytes(raw.substr(plain), encoding);
     return out;
 }
+
+size_t RawIndexOfDecoded(std::string_view raw, TextEncoding encoding, size_t index)
+{
+    // Unit by unit: a reference up to its ';', a UTF-8 sequence, or one byte; each decoded on
+    // its own to count the characters it gives. Used for diagnostics only, on short values.
+    size_t decoded = 0;
+    size_t at = 0;
+    while (at < raw.size() && decoded < index) {
+        size_t length = 1;
+        if (raw[at] == '&') {
+            const size_t end = raw.find(';', at);
+            if (end != std::string_view::npos && end - at <= 12)
+                length = end - at + 1;
+        } else if (encoding == TextEncoding::Utf8) {
+            const unsigned char lead = static_cast<unsigned char>(raw[at]);
+            length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+            if (at + length > raw.size())
+                length = 1;
+        }
+        decoded += DecodeMarkup(raw.substr(at, length), encoding).size();
+        at += length;
+    }
+    return at;
+}

@@ -41,3 +41,7 @@ std::wstring DecodeBytes(std::string_view bytes, TextEncoding encoding);
 // and character references decoded, everything else through the encoding. A reference to a
 // character that cannot exist (0, a surrogate, beyond U+10FFFF) stays as written.
 std::wstring DecodeMarkup(std::string_view raw, TextEncoding encoding);
+
+// Where in `raw` the character at `index` of its decoded text (DecodeMarkup) was written, so
+// that a diagnostic about a place inside a value points into the file; raw.size() past the end.
+size_t RawIndexOfDecoded(std::string_view raw, TextEncoding encoding, size_t index);

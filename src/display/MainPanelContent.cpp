@@ -3,6 +3,8 @@
 
 #include "commands/InstallState.h"
 
+#include <algorithm>
+
 MainPanelSnapshot TakeMainPanelSnapshot(const InstallProgress& progress)
 {
     ProgressSnapshot now = progress.Snapshot();
@@ -15,7 +17,17 @@ MainPanelSnapshot TakeMainPanelSnapshot(const InstallProgress& progress)
     snapshot.file.fileBytesDone = now.fileBytesDone;
     snapshot.file.fileBytesTotal = now.fileBytesTotal;
     snapshot.file.fileName = std::move(now.fileName);
+    snapshot.failedItems = std::move(now.failedItems);
     return snapshot;
+}
+
+uint32_t ItemNameColour(const MainPanelSettings& settings, const MainPanelSnapshot& snapshot, int itemIndex)
+{
+    const bool failed = std::find(snapshot.failedItems.begin(), snapshot.failedItems.end(), itemIndex) !=
+                        snapshot.failedItems.end();
+    if (failed && settings.failedColourGiven)
+        return settings.failedColour;
+    return itemIndex == snapshot.currentItem ? settings.currentColour : settings.foreColour;
 }
 
 bool operator==(const MainPanelSnapshot& a, const MainPanelSnapshot& b)
@@ -24,7 +36,8 @@ bool operator==(const MainPanelSnapshot& a, const MainPanelSnapshot& b)
     return a.currentItem == b.currentItem && a.currentCommand == b.currentCommand &&
            a.itemPercent == b.itemPercent && a.commandPercent == b.commandPercent &&
            a.filePercent == b.filePercent && a.file.fileBytesDone == b.file.fileBytesDone &&
-           a.file.fileBytesTotal == b.file.fileBytesTotal && a.file.fileName == b.file.fileName;
+           a.file.fileBytesTotal == b.file.fileBytesTotal && a.file.fileName == b.file.fileName &&
+           a.failedItems == b.failedItems;
 }
 
 CurrentItemContent ComposeCurrentItem(const InstallSettings& settings, const MainPanelSnapshot& snapshot,

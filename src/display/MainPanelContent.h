@@ -5,7 +5,9 @@
 
 #include "display/DisplayText.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 class InstallProgress;
 struct InstallSettings;
@@ -19,6 +21,7 @@ struct MainPanelSnapshot
     float commandPercent = 0;
     float filePercent = 0;
     FileProgressText file;
+    std::vector<int32_t> failedItems;
 };
 
 MainPanelSnapshot TakeMainPanelSnapshot(const InstallProgress& progress);
@@ -26,6 +29,12 @@ MainPanelSnapshot TakeMainPanelSnapshot(const InstallProgress& progress);
 // Equal snapshots paint identical pixels: the settings never change after loading.
 bool operator==(const MainPanelSnapshot& a, const MainPanelSnapshot& b);
 inline bool operator!=(const MainPanelSnapshot& a, const MainPanelSnapshot& b) { return !(a == b); }
+
+struct MainPanelSettings;
+
+// The colour of an item's name: the running item's, or the others'; an item that failed has
+// the failed colour where one is configured.
+uint32_t ItemNameColour(const MainPanelSettings& settings, const MainPanelSnapshot& snapshot, int itemIndex);
 
 struct CurrentItemContent
 {

@@ -35,7 +35,7 @@ MainPanel::~MainPanel()
 void MainPanel::ApplyMainSettings(const MainPanelSettings& settings)
 {
     ApplySettings(settings);
-    currentColour = settings.currentColour;
+    mainSettings = settings;
     descriptionColour = settings.descriptionColour;
     showTotal = settings.showTotal;
     showAfter = settings.showAfter;
@@ -113,7 +113,7 @@ MainPanel::EntryBox MainPanel::DrawItemEntry(GpGraphics* graphics, const RectF& 
     const std::wstring& name = settings.items[static_cast<size_t>(itemIndex)];
     if (itemIndex != snapshot.currentItem) {
         const RectF box = MeasureLine(graphics, name, row);
-        DrawString(graphics, name, smallBoldFont, row, textFormat, colours.foreColour);
+        DrawString(graphics, name, smallBoldFont, row, textFormat, ItemNameColour(mainSettings, snapshot, itemIndex));
         return {box.X, box.Y, box.Width, box.Height};
     }
 
@@ -123,7 +123,7 @@ MainPanel::EntryBox MainPanel::DrawItemEntry(GpGraphics* graphics, const RectF& 
     const float barRoom = barWidth + gap; // taken from a text line for the bar beside it
     const RectF line(row.X, row.Y, row.Width - barRoom, row.Height);
     const RectF box = MeasureLine(graphics, content.line, line);
-    DrawString(graphics, content.line, smallBoldFont, line, textFormat, currentColour);
+    DrawString(graphics, content.line, smallBoldFont, line, textFormat, ItemNameColour(mainSettings, snapshot, itemIndex));
     DrawProgressBar(graphics, row.X + row.Width - barWidth, row.Y, barWidth, box.Height, content.itemBarPercent);
 
     const float indent = kDetailIndent * Scale();

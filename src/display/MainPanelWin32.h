@@ -39,7 +39,7 @@ private:
     EntryBox DrawItemEntry(Gdiplus::GpGraphics* graphics, const Gdiplus::RectF& row, int itemIndex,
                            const MainPanelSnapshot& snapshot, const InstallSettings& settings) const;
 
-    uint32_t currentColour = kOpaqueBlack;
+    MainPanelSettings mainSettings; // the item names' colours, the failed one among them
     uint32_t descriptionColour = kOpaqueBlack;
     int showTotal = -1;
     int showAfter = -1;

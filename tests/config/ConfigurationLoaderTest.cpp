@@ -359,3 +359,43 @@ TEST_F(Loader, LogExitAndHowExecuteWaits)
     EXPECT_FALSE(odd.waitForTree);
     EXPECT_TRUE(odd.successCodes.empty()); // the default codes
 }
+
+TEST_F(Loader, ConditionsAndFailureRulesOfItemsAndCommands)
+{
+    Load("<Varnekite><config><colours><main failed='#FF0000'/></colours></config><items>"
+         "<item name='a'><file command='execute' program='a.exe'/></item>"
+         "<item name='b' if=\"arch = x64\" onfailure='stop'>"
+         "<file command='execute' program='b.exe' if=\"file('%WINDIR%\\x.dll')\"/>"
+         "<file command='execute' program='c.exe' onfailure='Stop'/></item>"
+         "<item name='c' if='model = ('><file command='execute' program='d.exe'/></item></items></Varnekite>");
+    ASSERT_EQ(settings.rules.size(), 4u);
+    EXPECT_EQ(settings.itemRules, (std::vector<uint32_t>{0, 1, 4}));
+    ASSERT_EQ(settings.commands.size(), 4u);
+    EXPECT_EQ(settings.CommandRule(settings.commands[0]), nullptr);
+    EXPECT_EQ(settings.CommandRule(settings.commands[1]), &settings.rules[1]);
+
+    const RunRule& item = *settings.ItemRule(1);
+    EXPECT_TRUE(item.stopOnFailure);
+    EXPECT_TRUE(item.condition.AsksOnlyTheMachine());
+    // The paths a condition looks at expand like the commands' own.
+    const RunRule& file = settings.rules[1];
+    ASSERT_FALSE(file.condition.Empty());
+    EXPECT_EQ(file.condition.Root().arguments, (std::vector<std::wstring>{L"C:\\Windows\\x.dll"}));
+    EXPECT_FALSE(file.stopOnFailure);
+    EXPECT_TRUE(settings.rules[2].stopOnFailure);
+    EXPECT_TRUE(settings.rules[2].condition.Empty());
+    // A condition that cannot be read never applies, and says why.
+    EXPECT_TRUE(settings.rules[3].condition.Empty());
+    EXPECT_NE(settings.rules[3].conditionProblem.find(L"its condition cannot be read: a value was expected"),
+              std::wstring::npos)
+        << testing::PrintToString(settings.rules[3].conditionProblem);
+    EXPECT_TRUE(settings.main.failedColourGiven);
+    EXPECT_EQ(settings.main.failedColour, 0xFFFF0000u);
+
+    // A configuration without them pays nothing for them.
+    settings = InstallSettings();
+    Load("<Varnekite><items><item name='a'><file command='execute' program='a.exe'/></item></items></Varnekite>");
+    EXPECT_TRUE(settings.rules.empty());
+    EXPECT_TRUE(settings.itemRules.empty());
+    EXPECT_FALSE(settings.main.failedColourGiven);
+}

@@ -318,3 +318,36 @@ TEST_F(LoaderDiagnostics, AFolderCommandOnTheLogsFolderIsSaid)
         << Listing();
     EXPECT_EQ(Listing().find("\"C:\\\" holds the run log"), std::string::npos) << "a root is refused, not said to hold it";
 }
+
+// A condition's mistake is placed at the character where it stands inside the attribute, with
+// references counted as written; the element is kept, and never runs.
+TEST_F(LoaderDiagnostics, ConditionsAndFailureRulesAtTheirPlaceInsideTheAttribute)
+{
+    const std::string head = WithColours("<Varnekite><config>$C</config><items>\n");
+    const std::string command = "<file command='dirdelete' directory='C:\\x'/>";
+    struct Case { std::string item; std::vector<Expected> expected; };
+    const Case cases[] = {
+        {"<item name='a' if=\"arch = x65\">" + command, {{2, 27, L"condition: \"x65\" is no architecture"}}},
+        {"<item name='a' if=\"windows &gt;= 10 and modle = x\">" + command,
+         {{2, 41, L"unknown fact \"modle\" (did you mean \"model\"?)"}}},
+        {"<item name='a' if=\"(arch = x64\">" + command, {{2, 20, L"a \"(\" without its \")\""}}},
+        {"<item name='a' if=\"file('C:\\a.exe') ge 1.x\">" + command, {{2, 40, L"\"1.x\" is not a version"}}},
+        {"<item name='a' onfailure='halt'>" + command,
+         {{2, 27, L"onfailure is \"continue\" or \"stop\", not \"halt\""}}},
+        {"<item name='a' if='' onfailure='STOP'>" + command, {}},
+        {"<item name='a'><file command='dirdelete' directory='C:\\x' if=\"folder('C:\\x') = 1\"/>",
+         {{2, 78, L"folder stands alone"}}},
+        {"<item name='a'><file command='dirdelete' directory='C:\\x' iff='arch = x64'/>",
+         {{2, 59, L"no attribute \"iff\"; it is not read (did you mean \"if\"?)"}}},
+    };
+    for (const Case& c : cases) {
+        const std::string xml = head + c.item + "</item></items></Varnekite>";
+        ASSERT_EQ(CheckText(xml), LoadOutcome::Loaded) << xml;
+        ExpectExactly(c.expected, c.item);
+        ASSERT_EQ(settings.items.size(), 1u) << c.item;
+        ASSERT_EQ(settings.commands.size(), 1u) << c.item;
+    }
+    // Only the elements that take a condition know the attribute.
+    ASSERT_EQ(CheckText(WithColours("<Varnekite><config if='arch = x64'>$C</config></Varnekite>")), LoadOutcome::Loaded);
+    ExpectExactly({{1, 20, L"<config> has no attribute \"if\""}}, "config");
+}
