@@ -3,8 +3,9 @@
 #include "xml/AsciiText.h"
 
 const char kCheckUsage[] =
-    "usage: varnekite-check [--var NAME=VALUE]... [--strict] [--dump] [CONFIG]\n"
+    "usage: varnekite-check [--var NAME=VALUE]... [--fact FACT=VALUE]... [--strict] [--dump] [CONFIG]\n"
     "       varnekite-check [--var NAME=VALUE]... --preview OUT.png [--percent N] [CONFIG]\n"
+    "       varnekite-check --facts\n"
     "       varnekite-check --schema\n"
     "       varnekite-check --version\n";
 
@@ -74,6 +75,16 @@ bool ParseCheckArguments(const std::vector<std::wstring>& arguments, CheckOption
             ++i;
         } else if (isOption && (argument == L"--help" || argument == L"-h")) {
             options.help = true;
+        } else if (isOption && argument == L"--facts") {
+            options.printFacts = true;
+        } else if (isOption && argument == L"--fact") {
+            if (i + 1 == arguments.size()) {
+                error = L"--fact needs FACT=VALUE, e.g. --fact model=\"Latitude 7440\"";
+                return false;
+            }
+            options.facts.push_back(arguments[++i]);
+        } else if (isOption && argument.compare(0, 7, L"--fact=") == 0) {
+            options.facts.push_back(argument.substr(7));
         } else if (isOption && argument == L"--schema") {
             options.schema = true;
         } else if (isOption && argument == L"--version") {

@@ -2,6 +2,7 @@
 #include "CheckRun.h"
 
 #include "CheckArguments.h"
+#include "DescribedMachine.h"
 #include "SchemaXsd.h"
 #include "SettingsJson.h"
 #include "commands/CommandKinds.h"
@@ -9,6 +10,7 @@
 #include "commands/FolderPaths.h"
 #include "xml/AsciiText.h"
 #include "config/CommandRegistry.h"
+#include "config/ConditionEvaluation.h"
 #include "config/ConfigurationLoader.h"
 #include "config/TextEncoding.h"
 #include "config/ValueFormats.h"
@@ -50,6 +52,40 @@ void DescribeCommand(std::string& out, const InstallCommand& command)
     if (!command.successCodes.empty())
         out += " (succeeds with " + ExitCodeListText(command.successCodes) + ")";
     out += "\n";
+}
+
+// The lines under an item or a command with a condition or a stop: whether it applies on the
+// described machine, and why.
+void DescribeRule(std::string& out, const RunRule* rule, MachineFacts* facts, const char* indent, bool item)
+{
+    if (rule == nullptr)
+        return;
+    if (!rule->conditionText.empty() || !rule->conditionProblem.empty()) {
+        out += std::string(indent) + "if " + EncodeUtf8(rule->conditionText) + ": ";
+        if (!rule->conditionProblem.empty()) {
+            out += "never runs: " + EncodeUtf8(rule->conditionProblem) + "\n";
+        } else if (facts == nullptr || rule->condition.Empty()) {
+            out += "\n";
+        } else {
+            const ConditionDecision decision = DecideCondition(rule->condition, *facts);
+            // The installer decides an item's machine condition before the window shows.
+            const bool early = item && rule->condition.AsksOnlyTheMachine();
+            switch (decision.outcome) {
+            case ConditionDecision::Outcome::Applies:
+                out += early ? "listed and runs here" : "runs here (decided when reached)";
+                break;
+            case ConditionDecision::Outcome::DoesNotApply:
+                out += early ? "not listed here" : "passed over here (decided when reached)";
+                break;
+            case ConditionDecision::Outcome::Undecided:
+                out += "not decided";
+                break;
+            }
+            out += ": " + EncodeUtf8(decision.reason) + "\n";
+        }
+    }
+    if (rule->stopOnFailure)
+        out += std::string(indent) + "a failure stops the list\n";
 }
 
 const char* SeverityName(Severity severity)
@@ -121,7 +157,13 @@ std::string FormatDiagnostic(const std::wstring& file, const Diagnostic& diagnos
     return text;
 }
 
-std::string DescribeSettings(const InstallSettings& settings)
+std::string FactOption(const std::wstring& name, const std::wstring& value)
+{
+    const bool quote = value.empty() || value.find_first_of(L" \t'") != std::wstring::npos;
+    return "--fact " + EncodeUtf8(name) + "=" + (quote ? Quoted(value) : EncodeUtf8(value));
+}
+
+std::string DescribeSettings(const InstallSettings& settings, MachineFacts* facts)
 {
     std::string out;
     out += "Window: width " + std::to_string(settings.windowWidth) + ", position " +
@@ -143,8 +185,11 @@ std::string DescribeSettings(const InstallSettings& settings)
            std::to_string(settings.commands.size()) + " command(s)\n";
     for (size_t i = 0; i < settings.items.size(); ++i) {
         out += "  " + std::to_string(i + 1) + ". " + Quoted(settings.items[i]) + "\n";
-        for (size_t command : settings.itemCommands.Of(i))
+        DescribeRule(out, settings.ItemRule(i), facts, "     ", true);
+        for (size_t command : settings.itemCommands.Of(i)) {
             DescribeCommand(out, settings.commands[command]);
+            DescribeRule(out, settings.CommandRule(settings.commands[command]), facts, "       ", false);
+        }
     }
     return out;
 }
@@ -175,6 +220,22 @@ int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& ma
     if (options.schema) {
         out += SchemaXsd();
         return kCheckExitLoaded;
+    }
+    if (options.printFacts) {
+        if (!host.machineFacts) {
+            err += "varnekite-check: --facts needs the Windows build, run on the machine it describes\n";
+            return kCheckExitUsage;
+        }
+        for (const auto& [name, value] : host.machineFacts())
+            out += FactOption(name, value) + "\n";
+        return kCheckExitLoaded;
+    }
+    DescribedMachine machine;
+    for (const std::wstring& fact : options.facts) {
+        if (!machine.Add(fact, error)) {
+            err += "varnekite-check: " + EncodeUtf8(error) + "\n" + kCheckUsage;
+            return kCheckExitUsage;
+        }
     }
     if (!options.previewPath.empty() && !host.preview) {
         err += "varnekite-check: --preview needs the Windows build (scripts/preview.sh runs it under Wine)\n";
@@ -247,6 +308,11 @@ int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& ma
                (warnings == 0 ? std::string(".\n") : " and " + std::to_string(warnings) + " warning(s).\n");
     else
         out += warnings == 0 ? std::string(".\n") : " with " + std::to_string(warnings) + " warning(s).\n";
-    out += DescribeSettings(settings);
+    out += DescribeSettings(settings, &machine);
+    if (!machine.Assumed().empty()) {
+        out += "Assumed for the conditions (describe the machine with --fact):\n";
+        for (const std::wstring& assumption : machine.Assumed())
+            out += "  " + EncodeUtf8(assumption) + "\n";
+    }
     return errors > 0 || (options.strict && warnings > 0) ? kCheckExitWarnings : kCheckExitLoaded;
 }

@@ -26,6 +26,8 @@ struct CheckHost
     std::function<bool(const InstallSettings& settings, const std::wstring& pngPath, int percent,
                        std::wstring& error)>
         preview;
+    // This machine's facts, name and value, for --facts (Windows only).
+    std::function<std::vector<std::pair<std::wstring, std::wstring>>()> machineFacts;
 };
 
 // `arguments` follow the program name; `machineTable` holds this machine's path variables,
@@ -44,5 +46,11 @@ std::string FormatDiagnostic(const std::wstring& file, const Diagnostic& diagnos
 // when the installer starts beside it.
 std::wstring ConfigurationFolder(const std::wstring& fullPath);
 
-// A short human-readable account of the settings, items and commands.
-std::string DescribeSettings(const InstallSettings& settings);
+class MachineFacts;
+
+// A short human-readable account of the settings, items and commands; with `facts`, whether
+// each condition holds on that machine.
+std::string DescribeSettings(const InstallSettings& settings, MachineFacts* facts = nullptr);
+
+// "--fact model=\"Latitude 7440\"": a fact as the option that gives it.
+std::string FactOption(const std::wstring& name, const std::wstring& value);
