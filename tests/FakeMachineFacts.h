@@ -19,10 +19,16 @@ class FakeMachineFacts : public MachineFacts
 {
 public:
     FakeMachineFacts& SetMachine(Fact fact, FactAnswer answer) { return Set(MachineQuestion(fact), std::move(answer)); }
-    FakeMachineFacts& SetMachine(Fact fact, std::wstring value) { return SetMachine(fact, FactAnswer::Found(std::move(value))); }
+    FakeMachineFacts& SetMachine(Fact fact, std::wstring value)
+    {
+        return SetMachine(fact, FactAnswer::Found(std::move(value)));
+    }
 
     // A file's answer is its version resource ("" for a file without one).
-    FakeMachineFacts& SetFile(const std::wstring& path, FactAnswer answer) { return Set(L"file " + path, std::move(answer)); }
+    FakeMachineFacts& SetFile(const std::wstring& path, FactAnswer answer)
+    {
+        return Set(L"file " + path, std::move(answer));
+    }
     FakeMachineFacts& SetFile(const std::wstring& path, std::wstring version = {})
     {
         return SetFile(path, FactAnswer::Found(std::move(version)));
@@ -66,7 +72,10 @@ public:
         return *this;
     }
 
-    FakeMachineFacts& SetEnvironment(const std::wstring& name, FactAnswer answer) { return Set(L"env " + name, std::move(answer)); }
+    FakeMachineFacts& SetEnvironment(const std::wstring& name, FactAnswer answer)
+    {
+        return Set(L"env " + name, std::move(answer));
+    }
     FakeMachineFacts& SetEnvironment(const std::wstring& name, std::wstring value)
     {
         return SetEnvironment(name, FactAnswer::Found(std::move(value)));

@@ -10,7 +10,6 @@
 #include "xml/AsciiText.h"
 #include "xml/WideBytes.h"
 
-#include <cwctype>
 
 namespace {
 
@@ -64,9 +63,16 @@ struct Token
     size_t position = 0;
 };
 
+// ASCII white space only, as XML has it: the C runtimes' iswspace disagree beyond ASCII (glibc's
+// C locale knows no U+3000, Windows' does), and a condition reads the same everywhere.
+bool IsSpace(wchar_t c)
+{
+    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n';
+}
+
 bool IsWordCharacter(wchar_t c)
 {
-    return !std::iswspace(static_cast<wint_t>(c)) && c != L'(' && c != L')' && c != L',' && c != L'\'' &&
+    return !IsSpace(c) && c != L'(' && c != L')' && c != L',' && c != L'\'' &&
            c != L'=' && c != L'!' && c != L'<' && c != L'>';
 }
 
@@ -98,12 +104,21 @@ private:
 
     bool Error(size_t position, const std::wstring& why)
     {
-        if (message.empty()) {
+        if (!message.empty())
+            return false;
+        // A text without its closing quote swallows the rest of the condition, so whatever went
+        // wrong from there on is that quote.
+        if (unterminated && position >= unterminatedAt) {
+            errorPosition = unterminatedAt;
+            message = L"a text without its closing quote";
+        } else {
             errorPosition = position;
             message = why;
         }
         return false;
     }
+
+    bool IsConnective() const { return IsKeyword(L"and") || IsKeyword(L"or") || IsKeyword(L"not"); }
 
     bool IsKeyword(const wchar_t* word) const
     {
@@ -112,7 +127,7 @@ private:
 
     void Next()
     {
-        while (at < text.size() && std::iswspace(static_cast<wint_t>(text[at])))
+        while (at < text.size() && IsSpace(text[at]))
             ++at;
         token = Token();
         token.position = at;
@@ -131,6 +146,7 @@ private:
             for (;;) {
                 if (at >= text.size()) {
                     unterminated = true;
+                    unterminatedAt = token.position;
                     return;
                 }
                 if (text[at] == L'\'') {
@@ -246,7 +262,7 @@ private:
         node.position = token.position;
         if (token.kind == Token::Kind::End)
             return Error(token.position, L"a test was expected here");
-        if (token.kind != Token::Kind::Word)
+        if (token.kind != Token::Kind::Word || IsConnective())
             return Error(token.position, L"\"" + token.text + L"\" where a test was expected");
         const FactRow* row = nullptr;
         for (const FactRow& candidate : kFacts)
@@ -274,14 +290,17 @@ private:
         if (row.maxArguments == 0)
             return Error(token.position, name + L" takes nothing in parentheses");
         Next();
+        size_t lastAt = token.position;
         for (;;) {
             if (unterminated)
                 return Error(token.position, L"a text without its closing quote");
+            // Later arguments may go unquoted: the registry view is a number.
             if (token.kind == Token::Kind::Text || (token.kind == Token::Kind::Word && !node.arguments.empty()))
                 node.arguments.push_back(filter && token.kind == Token::Kind::Text ? filter(node.fact, token.text)
                                                                                      : token.text);
             else
                 return Error(token.position, L"a text in single quotes was expected here");
+            lastAt = token.position;
             Next();
             if (token.kind == Token::Kind::Close)
                 break;
@@ -290,14 +309,15 @@ private:
             Next();
         }
         if (node.arguments.size() < row.minArguments || node.arguments.size() > row.maxArguments)
-            return Error(node.position, name + L" takes " + std::to_wstring(row.minArguments) +
+            return Error(node.position, name + L" takes " +
                                             (row.maxArguments > row.minArguments
-                                                 ? L" to " + std::to_wstring(row.maxArguments)
-                                                 : std::wstring()) +
-                                            L" argument(s)");
+                                                 ? std::to_wstring(row.minArguments) + L" to " +
+                                                       std::to_wstring(row.maxArguments) + L" texts"
+                                                 : std::wstring(L"one text")) +
+                                            L" in parentheses");
         if (node.fact == Fact::Registry && node.arguments.size() == 3 && node.arguments[2] != L"32" &&
             node.arguments[2] != L"64")
-            return Error(token.position, L"a registry view is 32 or 64, not \"" + node.arguments[2] + L"\"");
+            return Error(lastAt, L"a registry view is 32 or 64, not \"" + node.arguments[2] + L"\"");
         Next();
         return true;
     }
@@ -311,7 +331,8 @@ private:
         Next();
         if (unterminated)
             return Error(token.position, L"a text without its closing quote");
-        if (token.kind != Token::Kind::Word && token.kind != Token::Kind::Text)
+        // "model = and ..." lost its value: a value that is one of these words is quoted.
+        if ((token.kind != Token::Kind::Word && token.kind != Token::Kind::Text) || IsConnective())
             return Error(token.position, L"a value was expected after the comparison");
         node.value = token.text;
         const size_t valueAt = token.position;
@@ -384,6 +405,7 @@ private:
     size_t at = 0;
     Token token;
     bool unterminated = false;
+    size_t unterminatedAt = 0; // the quote that opens the text without an end
     int depth = 0;
     size_t errorPosition = 0;
     std::wstring message;
@@ -411,7 +433,7 @@ bool ParseCondition(std::wstring_view text, Condition& condition, ConditionError
 {
     condition = Condition();
     size_t first = 0;
-    while (first < text.size() && std::iswspace(static_cast<wint_t>(text[first])))
+    while (first < text.size() && IsSpace(text[first]))
         ++first;
     if (first == text.size())
         return true;

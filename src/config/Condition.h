@@ -8,8 +8,8 @@
 // A test is a fact, alone (is it there, is it true) or compared with a value: = != < <= > >=
 // (or eq ne lt le gt ge, since "<" must be written "&lt;" in XML) and `like` (wildcards * and ?).
 // Tests combine with and, or, not and parentheses. Values are words, numbers, versions, or
-// texts in single quotes ('' is one quote inside them). Names and words compare without ASCII
-// case. The facts:
+// texts in single quotes ('' is one quote inside them; a value and, or or not is quoted). Names
+// and words compare without ASCII case. The facts:
 //   arch, programarch             x86, x64 or arm64: the machine's, and Varnekite's own build
 //   windows                       the Windows version, major.minor.build
 //   server                        true on a server edition

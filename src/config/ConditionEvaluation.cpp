@@ -44,9 +44,20 @@ const wchar_t* Relation(Comparison comparison, bool holds)
     return L"";
 }
 
-// Whether `actual` stands in the test's relation to its value; false with `why` when the two
-// cannot be compared that way (a text where a version is needed).
-bool Holds(const ConditionNode& test, const std::wstring& actual, bool& holds, std::wstring& why)
+// Why `actual`, found for `subject`, cannot be ordered against the test's value.
+std::wstring Incomparable(const std::wstring& subject, const ConditionNode& test, const std::wstring& actual)
+{
+    const bool versioned = test.fact == Fact::File || test.fact == Fact::Program;
+    if (actual.empty())
+        return subject + (versioned ? L" has no version" : L" is empty") + L" to compare with \"" + test.value +
+               L"\"";
+    return subject + (versioned ? L" version \"" : L" \"") + actual +
+           L"\" is neither a number nor a version, so it cannot be compared with \"" + test.value + L"\"";
+}
+
+// Whether `actual` stands in the test's relation to its value; false when the two cannot be
+// compared that way (a text where a version is needed).
+bool Holds(const ConditionNode& test, const std::wstring& actual, bool& holds)
 {
     const bool versions = IsVersionText(actual) && IsVersionText(test.value);
     switch (test.comparison) {
@@ -62,10 +73,8 @@ bool Holds(const ConditionNode& test, const std::wstring& actual, bool& holds, s
     default:
         break;
     }
-    if (!versions) {
-        why = Subject(test) + L" \"" + actual + L"\" is neither a number nor a version";
+    if (!versions)
         return false;
-    }
     const int order = CompareVersions(actual, test.value);
     switch (test.comparison) {
     case Comparison::Less:
@@ -107,9 +116,8 @@ ConditionDecision Compare(const ConditionNode& test, const FactAnswer& answer, c
     if (answer.status == FactAnswer::Status::Missing)
         return Decided(test.comparison == Comparison::NotEqual, subject + L" " + absent);
     bool holds = false;
-    std::wstring why;
-    if (!Holds(test, answer.value, holds, why))
-        return Undecided(why);
+    if (!Holds(test, answer.value, holds))
+        return Undecided(Incomparable(subject, test, answer.value));
     return Decided(holds, subject + L" \"" + answer.value + L"\" " + Relation(test.comparison, holds) + L" \"" +
                               test.value + L"\"");
 }
@@ -121,24 +129,31 @@ ConditionDecision DecidePrograms(const ConditionNode& test, MachineFacts& facts)
     const std::wstring subject = Subject(test);
     if (!facts.Programs(programs, why))
         return Undecided(L"the installed programs cannot be read: " + why);
+    // Any installed program of that name whose version holds will do; when none does, one whose
+    // version cannot be compared leaves it undecided, as an undecided side of an `or` does.
     const InstalledProgram* first = nullptr;
+    std::wstring incomparable;
     for (const InstalledProgram& program : programs) {
         if (!WildcardMatch(test.arguments[0], program.name))
             continue;
-        if (first == nullptr)
-            first = &program;
         if (test.comparison == Comparison::None)
             return Decided(true, L"program \"" + program.name + L"\" is installed");
-        // Any installed program of that name whose version holds will do.
         bool holds = false;
-        if (Holds(test, program.version, holds, why) && holds)
+        if (!Holds(test, program.version, holds)) {
+            if (incomparable.empty())
+                incomparable = Incomparable(L"program \"" + program.name + L"\"", test, program.version);
+            continue;
+        }
+        if (holds)
             return Decided(true, L"program \"" + program.name + L"\" version \"" + program.version + L"\" " +
                                      Relation(test.comparison, true) + L" \"" + test.value + L"\"");
+        if (first == nullptr)
+            first = &program;
     }
+    if (!incomparable.empty())
+        return Undecided(incomparable);
     if (first == nullptr)
         return Decided(test.comparison == Comparison::NotEqual, subject + L" is not installed");
-    if (test.comparison == Comparison::None)
-        return Decided(true, L"program \"" + first->name + L"\" is installed");
     return Decided(false, L"program \"" + first->name + L"\" version \"" + first->version + L"\" " +
                               Relation(test.comparison, false) + L" \"" + test.value + L"\"");
 }

@@ -66,12 +66,13 @@ bool WildcardMatch(std::wstring_view pattern, std::wstring_view text)
     size_t p = 0, t = 0;
     size_t star = std::wstring_view::npos, resume = 0;
     while (t < text.size()) {
-        if (p < pattern.size() && (pattern[p] == L'?' || FoldAscii(pattern[p]) == FoldAscii(text[t]))) {
-            ++p;
-            ++t;
-        } else if (p < pattern.size() && pattern[p] == L'*') {
+        // A star first: it is a wildcard even where the text has a star too.
+        if (p < pattern.size() && pattern[p] == L'*') {
             star = p++;
             resume = t;
+        } else if (p < pattern.size() && (pattern[p] == L'?' || FoldAscii(pattern[p]) == FoldAscii(text[t]))) {
+            ++p;
+            ++t;
         } else if (star != std::wstring_view::npos) {
             p = star + 1;
             t = ++resume;
