@@ -28,6 +28,7 @@ uint32_t ReadRunRule(ElementReader& reader, InstallSettings& settings)
     RunRule rule;
     if (hasCondition) {
         const std::wstring text = reader.Text("if");
+        rule.conditionText = text;
         const PathVariables& variables = reader.Variables();
         // The paths a condition looks at expand like the commands' paths.
         const ConditionArgumentFilter expandPaths = [&variables](Fact fact, const std::wstring& argument) {

@@ -75,6 +75,7 @@ struct ExitSettings
 struct RunRule
 {
     Condition condition;          // empty: it always applies
+    std::wstring conditionText;   // as written, for the checker's summary
     std::wstring conditionProblem; // the condition could not be read (why): it never applies
     bool stopOnFailure = false;   // a failure passes over the rest of the list
     bool decided = false;         // the condition asked only about the machine and was decided before the run
