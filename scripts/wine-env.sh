@@ -14,15 +14,32 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
 
-vk_wine_reg() { wine reg add "$@" /f >/dev/null 2>&1; }
+# A setting the prefix should have. A failure is said, never fatal: the prefix check that follows
+# decides whether the prefix can be used (and callers run under `set -e`).
+vk_wine_reg() {
+  local code=0
+  wine reg add "$@" /f >/dev/null 2>&1 || code=$?
+  [ "$code" -eq 0 ] || echo "== could not set $1 $3 in the Wine prefix (wine reg exited with $code)" >&2
+  return 0
+}
 
 # Debian's 32-bit Wine (wine32:i386) installs its loader here, beside wine64's.
 vk_wine32_installed() { [ -x /usr/lib/wine/wine ]; }
+# Why the package mirror cannot give the 32-bit Wine now, as scripts/setup.sh found; nothing
+# (and false) when it is installed or missing for any other reason.
+vk_wine32_mirror_problem() {
+  local note=$vk_root/build/wine32-unavailable
+  ! vk_wine32_installed && [ -s "$note" ] && cat "$note"
+}
 
 vk_wine_create_prefix() {
   echo "== Creating Wine prefix $WINEPREFIX"
   mkdir -p "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1 || true
+  local code=0
+  wineboot -i >/dev/null 2>&1 || code=$?
+  [ "$code" -eq 0 ] || echo "== wineboot exited with $code while creating the prefix" >&2
+  # The registry is written once the prefix's first boot has finished.
+  wineserver -w || true
   # A crash ends the process (status 5) instead of waiting on a dialog nobody can click.
   vk_wine_reg 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
   # Without a window manager, unmanaged windows avoid a 2 s wait on every hide.
@@ -34,14 +51,15 @@ vk_wine_create_prefix() {
     # Serif are drawn with Liberation Sans (package fonts-liberation).
     mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
     if compgen -G '/usr/share/wine/fonts/*.ttf' >/dev/null; then
-      cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+      cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" ||
+        echo "== could not copy Wine's fonts into the prefix" >&2
     else
       echo "== /usr/share/wine/fonts has no fonts: install fonts-wine (bash scripts/setup.sh does)" >&2
     fi
     vk_wine_reg 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /t REG_SZ /d 'Liberation Sans'
     vk_wine_reg 'HKCU\Software\Wine\Fonts\Replacements' /v 'Microsoft Sans Serif' /t REG_SZ /d 'Liberation Sans'
   fi
-  wineserver -w
+  wineserver -w || true
 }
 
 # The probe that asks GDI+ for fonts; built from the mingw64 preset when it is not there yet.

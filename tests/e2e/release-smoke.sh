@@ -32,8 +32,13 @@ for exe in Varnekite.exe varnekite-check.exe; do
 done
 
 # The 32-bit programs run only under the 32-bit Wine: without it, say so rather than misread them.
-[ "$format" != pei-i386 ] || vk_wine32_installed ||
+if [ "$format" = pei-i386 ] && ! vk_wine32_installed; then
+  if problem=$(vk_wine32_mirror_problem); then
+    echo "$name: NOT RUN on this machine: its programs need wine32:i386, which the package mirror cannot give now: $problem"
+    exit 0
+  fi
   fail "cannot run: the 32-bit Wine (wine32:i386) is not installed (scripts/setup.sh says why)"
+fi
 vk_wine_start
 cd "$folder"
 said=$(timeout 60 wine varnekite-check.exe --version | tr -d '\r')
