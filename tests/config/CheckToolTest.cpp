@@ -363,3 +363,81 @@ TEST(CheckTool, AFolderCommandTheInstallerRefusesIsAnError)
     EXPECT_EQ(err.find("error"), std::string::npos) << err;
     std::filesystem::remove(path);
 }
+
+// Conditions are decided for the machine --fact describes, each item and command marked with
+// whether it runs there and why; what no --fact gives is assumed and listed.
+TEST(CheckTool, ConditionsAreDecidedForTheDescribedMachine)
+{
+    const std::string xml =
+        "<Varnekite><items>"
+        "<item name='Runtime' onfailure='stop'><file command='execute' program='C:\\r.exe'/></item>"
+        "<item name='Latitude drivers' if=\"model like 'Latitude 7*' and arch = x64\">"
+        "<file command='execute' program='C:\\d.exe'/></item>"
+        "<item name='Agent'><file command='execute' program='C:\\a.exe' "
+        "if=\"not program('Contoso Agent*') or program('Contoso Agent*') lt 5.2\"/></item>"
+        "</items></Varnekite>";
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / "varnekite-check-conditions.xml";
+    std::ofstream(path, std::ios::binary) << xml;
+    struct Case
+    {
+        std::vector<std::wstring> facts;
+        std::vector<const char*> said;
+        bool assumes;
+    };
+    const Case cases[] = {
+        {{},
+         {"     a failure stops the list\n",
+          "     if model like 'Latitude 7*' and arch = x64: not decided: model cannot be read: not given\n",
+          "       if not program('Contoso Agent*') or program('Contoso Agent*') lt 5.2: runs here (decided when "
+          "reached): program 'Contoso Agent*' is not installed\n",
+          "Assumed for the conditions (describe the machine with --fact):\n  model (not given",
+          "  no program is installed (give --fact program('name')=version)\n"},
+         true},
+        {{L"--fact", L"model=Latitude 7440", L"--fact=ARCH=x64", L"--fact", L"program('Contoso Agent')=5.2.1"},
+         {"     if model like 'Latitude 7*' and arch = x64: listed and runs here: model \"Latitude 7440\" is like "
+          "\"Latitude 7*\" and arch \"x64\" is \"x64\"\n",
+          "passed over here (decided when reached): program \"Contoso Agent\" is installed and program \"Contoso "
+          "Agent\" version \"5.2.1\" is not below \"5.2\"\n"},
+         false},
+        {{L"--fact", L"model=OptiPlex 7010", L"--fact", L"arch=x64"},
+         {"     if model like 'Latitude 7*' and arch = x64: not listed here: model \"OptiPlex 7010\" is not like "
+          "\"Latitude 7*\"\n",
+          "Assumed for the conditions (describe the machine with --fact):\n  no program is installed"},
+         true},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::wstring> arguments = c.facts;
+        arguments.push_back(LoaderPath(path));
+        std::string out, err;
+        EXPECT_EQ(RunCheck(arguments, MachineTable(), out, err), kCheckExitLoaded) << err;
+        for (const char* said : c.said)
+            EXPECT_NE(out.find(said), std::string::npos) << said << "\n" << out;
+        EXPECT_EQ(out.find("Assumed") != std::string::npos, c.assumes) << out;
+    }
+    // A condition that cannot be read is an error: the installer never runs that element.
+    std::ofstream(path, std::ios::binary) << "<Varnekite><items><item name='a' if='arch = x65'>"
+                                             "<file command='execute' program='C:\\r.exe'/></item></items></Varnekite>";
+    std::string out, err;
+    EXPECT_EQ(RunCheck({LoaderPath(path)}, MachineTable(), out, err), kCheckExitWarnings);
+    EXPECT_NE(err.find(":1:45: error: condition: \"x65\" is no architecture"), std::string::npos) << err;
+    EXPECT_NE(out.find("if arch = x65: never runs: its condition cannot be read"), std::string::npos) << out;
+    std::filesystem::remove(path);
+
+    // Facts that cannot be facts are bad usage, said with what is wrong.
+    const std::vector<std::pair<std::wstring, const char*>> wrong = {
+        {L"modle=x", "unknown fact \"modle\" (did you mean \"model\"?)"},
+        {L"arch=amd64", "--fact arch is x86, x64 or arm64"},
+        {L"windows=eleven", "--fact windows is a version"},
+        {L"folder('C:\\x')=yes", "is true or false"},
+        {L"model", "--fact needs NAME=VALUE"},
+        {L"not model=x", "does not name a fact"},
+    };
+    for (const auto& [fact, said] : wrong) {
+        std::string usageOut, usageErr;
+        EXPECT_EQ(RunCheck({L"--fact", fact, L"x.xml"}, MachineTable(), usageOut, usageErr), kCheckExitUsage);
+        EXPECT_NE(usageErr.find(said), std::string::npos) << usageErr;
+    }
+    std::string factsOut, factsErr;
+    EXPECT_EQ(RunCheck({L"--facts"}, MachineTable(), factsOut, factsErr), kCheckExitUsage);
+    EXPECT_NE(factsErr.find("--facts needs the Windows build"), std::string::npos) << factsErr;
+}

@@ -80,6 +80,15 @@ void WritePanel(JsonWriter& json, const PanelSettings& panel)
     json.String("imagePath", panel.imagePath);
 }
 
+// A condition as written (with why it cannot be read, when it cannot) and what a failure does.
+void WriteRule(JsonWriter& json, const RunRule& rule)
+{
+    json.String("if", rule.conditionText);
+    if (!rule.conditionProblem.empty())
+        json.String("conditionProblem", rule.conditionProblem);
+    json.String("onfailure", rule.stopOnFailure ? L"stop" : L"continue");
+}
+
 } // namespace
 
 std::string JsonString(const std::wstring& text)
@@ -146,12 +155,27 @@ std::string SettingsToJson(const InstallSettings& settings)
     json.Integer("showTotal", settings.main.showTotal);
     json.Integer("showAfter", settings.main.showAfter);
     json.Integer("fixMain", settings.main.fixMain);
+    if (settings.main.failedColourGiven)
+        json.Colour("failedColour", settings.main.failedColour);
     json.EndObject();
 
     json.BeginArray("items");
     for (const std::wstring& item : settings.items)
         json.String(nullptr, item);
     json.EndArray();
+    // Only configurations with conditions or stops have these: the others dump as they did.
+    if (!settings.itemRules.empty()) {
+        json.BeginArray("itemRules");
+        for (size_t item = 0; item < settings.items.size(); ++item) {
+            if (const RunRule* rule = settings.ItemRule(item)) {
+                json.BeginObject();
+                json.String("itemName", settings.items[item]);
+                WriteRule(json, *rule);
+                json.EndObject();
+            }
+        }
+        json.EndArray();
+    }
 
     json.BeginArray("commands");
     for (const InstallCommand& command : settings.commands) {
@@ -162,6 +186,8 @@ std::string SettingsToJson(const InstallSettings& settings)
         json.Boolean("hide", command.hide);
         if (command.threads != kMinCopyThreads) // only where a copy or move sets it
             json.Integer("threads", command.threads);
+        if (const RunRule* rule = settings.CommandRule(command))
+            WriteRule(json, *rule);
         json.BeginArray("arguments");
         for (const std::wstring& argument : command.arguments)
             json.String(nullptr, argument);
