@@ -3,9 +3,11 @@
 // does. Checks that a load either succeeds or reports exactly one fault, and that every command
 // has its kind's argument count.
 #include "CheckRun.h"
+#include "DescribedMachine.h"
 #include "SettingsJson.h"
 #include "commands/CommandKinds.h"
 #include "config/ConfigurationLoader.h"
+#include "config/ItemSelection.h"
 #include "xml/WideBytes.h"
 #include "xml/XmlDocument.h"
 
@@ -80,6 +82,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string json = SettingsToJson(settings);
     Check(!json.empty() && json.front() == '{' && json.back() == '\n');
     DescribeSettings(settings);
+
+    // The conditions decided on a described machine, and the items it lists: every command
+    // stays with an item that is listed.
+    DescribedMachine machine;
+    std::wstring error;
+    for (const wchar_t* fact : {L"arch=x64", L"model=Latitude 7440", L"windows=10.0.22631", L"program('Agent')=5.1",
+                                L"folder('C:\\Setup')=true", L"registry('HKLM\\SOFTWARE\\X', 'V')=12"})
+        Check(machine.Add(fact, error));
+    DescribeSettings(settings, &machine);
+    InstallSettings selected = settings;
+    const size_t items = selected.items.size();
+    const std::vector<std::wstring> notListed = SelectItemsForMachine(selected, machine);
+    Check(selected.items.size() + notListed.size() == items);
+    for (const InstallCommand& command : selected.commands)
+        Check(command.item < selected.items.size());
 
     // The checker's load: the same settings, and every diagnostic placed inside the text.
     std::vector<Diagnostic> diagnostics;
