@@ -9,6 +9,7 @@
 #include "app/WindowPlacement.h"
 #include "commands/CommandKinds.h"
 #include "config/ConfigurationLoader.h"
+#include "config/ItemSelection.h"
 #include "config/PathVariableSourceWin32.h"
 #include "display/PanelLayout.h"
 
@@ -69,6 +70,7 @@ void InstallDialog::OnInitDialog()
     RegisterCommandKinds(handlers);
     fileSystem = &windowsFiles;
     launcher = &windowsPrograms;
+    facts = &conditionFacts;
     progress.Publish(ProgressSnapshot());
     ShowWindow(window, SW_HIDE);
     SetIcons();
@@ -125,7 +127,7 @@ void InstallDialog::LoadConfigurationLogged()
         runLog.Write(L"runs as a 32-bit program on 64-bit Windows: System32 is SysWOW64 for it and Program Files is "
                      L"Program Files (x86); %WINDIR%\\Sysnative and %ProgramW6432% name the 64-bit folders");
 
-    PathVariables table;
+    PathVariables& table = variables;
     BuildPathVariables(table, Win32PathVariableSource());
     std::wstring configPath = ConfigurationPathFromCommandLine(GetCommandLineW());
     ExpandVariables(configPath, table);
@@ -159,6 +161,15 @@ void InstallDialog::LoadConfigurationLogged()
                  L" item(s), " + std::to_wstring(settings.commands.size()) + L" command(s), " +
                  std::to_wstring(diagnostics.Kept().size() + diagnostics.More()) + L" warning(s)");
     logDiagnostics();
+    // Items whose condition asks only what the machine is are decided now, before the window
+    // is laid out for the items that apply; the facts are read only when some item asks them.
+    if (HasMachineOnlyItemConditions(settings)) {
+        const size_t before = settings.items.size();
+        for (const std::wstring& line : SelectItemsForMachine(settings, conditionFacts))
+            runLog.Write(line);
+        runLog.Write(std::to_wstring(settings.items.size()) + L" of " + std::to_wstring(before) +
+                     L" item(s) apply to this machine");
+    }
     runLog.Open(settings.log.pathGiven ? settings.log.path : RunLogFile::DefaultPath());
 }
 

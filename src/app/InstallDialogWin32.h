@@ -11,6 +11,8 @@
 #include "commands/FileSystemWin32.h"
 #include "commands/ProcessLauncherWin32.h"
 #include "config/CommandRegistry.h"
+#include "config/MachineFactsWin32.h"
+#include "config/PathVariableFacts.h"
 #include "display/FooterPanelWin32.h"
 #include "display/HeaderPanelWin32.h"
 #include "display/MainPanelWin32.h"
@@ -84,6 +86,9 @@ private:
     CommandRegistry handlers;
     FileSystemWin32 windowsFiles;         // what the folder commands act on
     ProcessLauncherWin32 windowsPrograms; // what starts and waits for programs
+    MachineFactsWin32 windowsFacts;       // what the conditions ask
+    PathVariables variables;              // the run's path variables, which env() in a condition also answers
+    PathVariableFacts conditionFacts{windowsFacts, variables};
     // Last, so destroyed first: the worker is joined while everything it uses still exists.
     InstallThread thread{*this, *this};
 };

@@ -89,3 +89,40 @@ TEST_F(CurrentItem, EachKindShowsItsDetailAndOnlyCopyAndMoveAFileBar)
 }
 
 } // namespace
+
+namespace {
+
+// A failed item keeps the failed colour through later commands and the end of the list, and
+// only where one is configured; a repaint follows the mark.
+TEST(ItemNameColour, AFailedItemIsDrawnInTheFailedColourWhereOneIsConfigured)
+{
+    MainPanelSettings colours;
+    colours.foreColour = 0xFF000001u;
+    colours.currentColour = 0xFF000002u;
+    InstallProgress progress;
+    progress.StartCommand(1, 1, 0.0f, 25.0f);
+    progress.MarkItemFailed(1);
+    const MainPanelSnapshot before = TakeMainPanelSnapshot(progress);
+    progress.StartCommand(2, 2, 0.0f, 50.0f);
+    progress.EndList(3);
+    const MainPanelSnapshot end = TakeMainPanelSnapshot(progress);
+    EXPECT_EQ(end.failedItems, (std::vector<int32_t>{1}));
+
+    struct Case { bool configured; int item; uint32_t colour; };
+    const Case cases[] = {
+        {false, 1, 0xFF000001u}, {false, 3, 0xFF000002u}, {true, 1, 0xFF0000FFu}, {true, 0, 0xFF000001u},
+        {true, 3, 0xFF000002u},
+    };
+    for (const Case& c : cases) {
+        colours.failedColourGiven = c.configured;
+        colours.failedColour = 0xFF0000FFu;
+        EXPECT_EQ(ItemNameColour(colours, end, c.item), c.colour) << c.configured << " " << c.item;
+    }
+    // The failing item is current while it fails: drawn failed at once.
+    colours.failedColourGiven = true;
+    EXPECT_EQ(ItemNameColour(colours, before, 1), 0xFF0000FFu);
+    progress.MarkItemFailed(2);
+    EXPECT_NE(TakeMainPanelSnapshot(progress), end);
+}
+
+} // namespace
