@@ -176,46 +176,29 @@ private:
             token.text += text[at++];
     }
 
-    bool Or(ConditionNode& node)
-    {
-        ConditionNode first;
-        if (!And(first))
-            return false;
-        if (!IsKeyword(L"or")) {
-            node = std::move(first);
-            return true;
-        }
-        node = ConditionNode();
-        node.kind = ConditionNode::Kind::Or;
-        node.position = first.position;
-        node.operands.push_back(std::move(first));
-        while (IsKeyword(L"or")) {
-            Next();
-            ConditionNode next;
-            if (!And(next))
-                return false;
-            node.operands.push_back(std::move(next));
-        }
-        return true;
-    }
+    bool Or(ConditionNode& node) { return Joined(node, L"or", ConditionNode::Kind::Or, &Parser::And); }
+    bool And(ConditionNode& node) { return Joined(node, L"and", ConditionNode::Kind::And, &Parser::Unary); }
 
-    bool And(ConditionNode& node)
+    // One level of the grammar: operands read by `operand`, joined by `keyword`; a single
+    // operand stands for itself.
+    bool Joined(ConditionNode& node, const wchar_t* keyword, ConditionNode::Kind kind,
+                bool (Parser::*operand)(ConditionNode&))
     {
         ConditionNode first;
-        if (!Unary(first))
+        if (!(this->*operand)(first))
             return false;
-        if (!IsKeyword(L"and")) {
+        if (!IsKeyword(keyword)) {
             node = std::move(first);
             return true;
         }
         node = ConditionNode();
-        node.kind = ConditionNode::Kind::And;
+        node.kind = kind;
         node.position = first.position;
         node.operands.push_back(std::move(first));
-        while (IsKeyword(L"and")) {
+        while (IsKeyword(keyword)) {
             Next();
             ConditionNode next;
-            if (!Unary(next))
+            if (!(this->*operand)(next))
                 return false;
             node.operands.push_back(std::move(next));
         }
