@@ -111,7 +111,7 @@ std::vector<SchemaElement> MakeSchema()
           RunCondition("item"), RunFailure("item")},
          {"file"}, false, "One item of the list: its file elements run in order."},
         {"file", "item",
-         {{"command", K::Text, "execute, dircopy, dirmove or dirdelete."}, RunCondition("command"),
+         {{"command", K::Text, "execute, dircopy, dirmove, dirdelete or msi."}, RunCondition("command"),
           RunFailure("command")},
          {}, false, "One command."},
     };

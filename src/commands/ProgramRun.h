@@ -1,0 +1,32 @@
+// Running one program under the execute command's rules, for the commands that run programs
+// (execute, and msi through msiexec): its working folder, how it starts, the wait and what a
+// time-out does, its success codes and its runs again. ExecuteCommand.cpp holds the rules.
+#pragma once
+
+#include "commands/CommandOutcome.h"
+
+#include <cstdint>
+#include <string>
+
+class InstallState;
+struct InstallCommand;
+
+// What an exit code means, for the log ("another installation is in progress"); null for a
+// code without a meaning of its own.
+using ExitCodeMeaningFn = const wchar_t* (*)(uint32_t code);
+
+struct ProgramRun
+{
+    CommandOutcome outcome;
+    bool exited = false; // the program ended and its exit code was read (of its last run)
+    uint32_t exitCode = 0;
+};
+
+// Runs `program` with `parameters` as `command` asks, through the state's launcher (which must
+// be there), each step in the run log. A program whose exit code is one of its retry codes
+// runs again after a pause, up to its attempts.
+ProgramRun RunProgram(InstallState& state, const InstallCommand& command, const std::wstring& program,
+                      const std::wstring& parameters, ExitCodeMeaningFn meaning = nullptr);
+
+// "exit code 1618 (another installation is in progress)", or without the meaning.
+std::wstring ExitCodeText(uint32_t code, ExitCodeMeaningFn meaning);
