@@ -1,6 +1,7 @@
 #include "commands/CommandOutcome.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <iterator>
 
 CommandResult ProgramResult(uint32_t exitCode, const std::vector<uint32_t>& successCodes)
@@ -26,4 +27,51 @@ const wchar_t* ResultText(CommandResult result)
     case CommandResult::PassedOver: return L"passed over";
     }
     return L"not run";
+}
+
+const wchar_t* ExitCodeMeaning(uint32_t code)
+{
+    struct Known
+    {
+        uint32_t code;
+        const wchar_t* meaning;
+    };
+    // Windows Installer's codes, which most setup programs return too, and the HRESULTs seen most.
+    static const Known known[] = {
+        {1601, L"the Windows Installer service could not be accessed"},
+        {1602, L"the user cancelled the installation"},
+        {1603, L"a fatal error during installation"},
+        {1605, L"this action is only valid for products that are installed"},
+        {1618, L"another installation is already in progress"},
+        {1619, L"the installation package could not be opened"},
+        {1620, L"the installation package could not be opened: it is not a valid package"},
+        {1622, L"the installation log file could not be opened"},
+        {1625, L"the installation is forbidden by system policy"},
+        {1633, L"the installation package is not supported on this platform"},
+        {1638, L"another version of this product is already installed"},
+        {1639, L"invalid command line argument"},
+        {1641, L"the installer has started a restart"},
+        {3010, L"a restart is required to complete the installation"},
+        {0x80070005u, L"access is denied"},
+        {0x80070002u, L"the file was not found"},
+        {0x80070643u, L"a fatal error during installation"},
+        {0x800704C7u, L"the operation was cancelled"},
+        {0xC0000005u, L"the program crashed (access violation)"},
+    };
+    for (const Known& entry : known)
+        if (entry.code == code)
+            return entry.meaning;
+    return L"";
+}
+
+std::wstring ExitCodeWithMeaning(uint32_t code)
+{
+    std::wstring text = std::to_wstring(code);
+    if (code > 0xFFFFu) { // an HRESULT or NTSTATUS reads better in hexadecimal
+        wchar_t hex[16];
+        std::swprintf(hex, sizeof hex / sizeof hex[0], L"0x%08X", static_cast<unsigned>(code));
+        text = hex;
+    }
+    const wchar_t* meaning = ExitCodeMeaning(code);
+    return *meaning != 0 ? text + L" (" + meaning + L")" : text;
 }

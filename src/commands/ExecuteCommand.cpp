@@ -103,7 +103,7 @@ void RunExecute(InstallState& state, int commandIndex)
                 outcome = {CommandResult::Failed, L"exit code unknown: " + launcher.ErrorText(exitError)};
             } else {
                 outcome.result = ProgramResult(exitCode, command.successCodes);
-                outcome.summary = L"exit code " + std::to_wstring(exitCode);
+                outcome.summary = L"exit code " + ExitCodeWithMeaning(exitCode);
             }
             break;
         }
