@@ -52,7 +52,8 @@ CommandOutcome TimedOut(InstallState& state, ProcessLauncher& launcher, const In
     const std::wstring after = L"still running after " + std::to_wstring(command.timeoutSeconds) + L" s";
     if (!command.endOnTimeout)
         return {CommandResult::Failed, after + L": no longer waited for"};
-    state.Log(L"  " + after + (command.waitForTree ? L": ending it and every process it started" : L": ending it"));
+    state.Log(LogLevel::Warning,
+              L"  " + after + (command.waitForTree ? L": ending it and every process it started" : L": ending it"));
     uint32_t ended = 0;
     uint32_t error = 0;
     if (!launcher.End(command.waitForTree, byParentId, ended, error))
@@ -63,7 +64,7 @@ CommandOutcome TimedOut(InstallState& state, ProcessLauncher& launcher, const In
 // One run: the job where the tree is waited for, the start, the wait, the exit code. The caller
 // closes the launcher after it.
 ProgramRun RunOnce(InstallState& state, ProcessLauncher& launcher, const InstallCommand& command,
-                   const std::wstring& program, const std::wstring& parameters, ExitCodeMeaningFn meaning)
+                   const std::wstring& program, const std::wstring& parameters)
 {
     ProgramRun run;
     if (program.empty()) {
@@ -126,7 +127,7 @@ ProgramRun RunOnce(InstallState& state, ProcessLauncher& launcher, const Install
         } else {
             run.exited = true;
             run.outcome.result = ProgramResult(run.exitCode, command.successCodes);
-            run.outcome.summary = ExitCodeText(run.exitCode, meaning);
+            run.outcome.summary = L"exit code " + ExitCodeWithMeaning(run.exitCode);
         }
         break;
     }
@@ -138,14 +139,8 @@ ProgramRun RunOnce(InstallState& state, ProcessLauncher& launcher, const Install
 
 } // namespace
 
-std::wstring ExitCodeText(uint32_t code, ExitCodeMeaningFn meaning)
-{
-    const wchar_t* means = meaning != nullptr ? meaning(code) : nullptr;
-    return L"exit code " + std::to_wstring(code) + (means != nullptr ? L" (" + std::wstring(means) + L")" : L"");
-}
-
 ProgramRun RunProgram(InstallState& state, const InstallCommand& command, const std::wstring& program,
-                      const std::wstring& parameters, ExitCodeMeaningFn meaning)
+                      const std::wstring& parameters)
 {
     ProcessLauncher& launcher = *state.launcher;
     const int attempts = command.retryCodes.empty() ? 1 : std::clamp(command.attempts, kMinAttempts, kMaxAttempts);
@@ -164,7 +159,7 @@ ProgramRun RunProgram(InstallState& state, const InstallCommand& command, const 
     }
 
     for (int attempt = 1;; ++attempt) {
-        ProgramRun run = RunOnce(state, launcher, command, program, parameters, meaning);
+        ProgramRun run = RunOnce(state, launcher, command, program, parameters);
         launcher.Close();
         const bool again = run.exited && attempt < attempts &&
                            std::find(command.retryCodes.begin(), command.retryCodes.end(), run.exitCode) !=
@@ -175,8 +170,8 @@ ProgramRun RunProgram(InstallState& state, const InstallCommand& command, const 
             return run;
         }
         // The pause answers the worker's messages (the launcher's), as its waits do.
-        state.Log(L"  attempt " + std::to_wstring(attempt) + L" of " + std::to_wstring(attempts) + L": " +
-                  ExitCodeText(run.exitCode, meaning) + L": trying again in " + std::to_wstring(pause) + L" s");
+        state.Log(LogLevel::Warning, L"  attempt " + std::to_wstring(attempt) + L" of " + std::to_wstring(attempts) + L": " +
+                  L"exit code " + ExitCodeWithMeaning(run.exitCode) + L": trying again in " + std::to_wstring(pause) + L" s");
         launcher.Pause(pause * 1000u);
     }
 }

@@ -50,7 +50,7 @@ void RunMsi(InstallState& state, int commandIndex)
         line += L", patches \"" + Argument(command, kMsiPatches) + L"\"";
     state.Log(line);
     for (const std::wstring& problem : properties.problems)
-        state.Log(L"  properties: " + problem);
+        state.Log(LogLevel::Warning, L"  properties: " + problem);
 
     // msiexec fails a whole install (1622) when it cannot open its log: a log that cannot be
     // written must not cost the package, so where its folder is missing none is asked for, and
@@ -58,18 +58,18 @@ void RunMsi(InstallState& state, int commandIndex)
     if (state.log != nullptr)
         install.log = MsiLogPath(state.log->Path(), install.package);
     if (!install.log.empty() && !state.launcher->FolderExists(std::wstring(FolderPart(install.log)))) {
-        state.Log(L"  msiexec's log is not written: the folder \"" + std::wstring(FolderPart(install.log)) +
+        state.Log(LogLevel::Warning, L"  msiexec's log is not written: the folder \"" + std::wstring(FolderPart(install.log)) +
                   L"\" is not there");
         install.log.clear();
     }
     if (!install.log.empty())
         state.Log(L"  msiexec's log: \"" + install.log + L"\"");
     const std::wstring msiexec = Argument(command, kMsiexec);
-    ProgramRun run = RunProgram(state, command, msiexec, MsiexecArguments(install), MsiexecCodeMeaning);
+    ProgramRun run = RunProgram(state, command, msiexec, MsiexecArguments(install));
     if (run.exited && run.exitCode == kLogFailureCode && !install.log.empty()) {
-        state.Log(L"  msiexec could not open its log: running it again without one");
+        state.Log(LogLevel::Warning, L"  msiexec could not open its log: running it again without one");
         install.log.clear();
-        run = RunProgram(state, command, msiexec, MsiexecArguments(install), MsiexecCodeMeaning);
+        run = RunProgram(state, command, msiexec, MsiexecArguments(install));
     }
     Publish(state, commandIndex, run.outcome);
 }

@@ -170,39 +170,3 @@ std::wstring MsiexecProgram(std::wstring_view windows)
         return L"msiexec.exe";
     return JoinPath(windows, L"System32\\msiexec.exe");
 }
-
-const wchar_t* MsiexecCodeMeaning(uint32_t code)
-{
-    switch (code) {
-    case 0: return L"the installation succeeded";
-    case 1601: return L"the Windows Installer service could not be reached";
-    case 1602: return L"the installation was cancelled";
-    case 1603: return L"a fatal error during the installation";
-    case 1604: return L"the installation was suspended, incomplete";
-    case 1605: return L"this action is only valid for products that are installed";
-    case 1610: return L"the product's configuration data is corrupt";
-    case 1612: return L"the installation source for this product is not available";
-    case 1613: return L"this package needs a newer Windows Installer";
-    case 1618: return L"another installation is in progress";
-    case 1619: return L"the package could not be opened";
-    case 1620: return L"the package could not be opened: it is not a valid package";
-    case 1622: return L"the installation's log file could not be opened";
-    case 1623: return L"the package's language is not supported by this system";
-    case 1624: return L"a transform could not be applied";
-    case 1625: return L"the installation is forbidden by system policy";
-    case 1632: return L"the temporary folder is full or cannot be written";
-    case 1633: return L"the package is not supported on this processor type";
-    case 1635: return L"a patch could not be opened";
-    case 1636: return L"a patch could not be opened: it is not a valid patch";
-    case 1637: return L"a patch needs a newer Windows Installer";
-    case 1638: return L"another version of this product is already installed";
-    case 1639: return L"a command-line argument is not valid";
-    case 1640: return L"only an administrator may install from a remote session";
-    case 1641: return L"the installation succeeded and started a restart";
-    case 1642: return L"a patch does not fit the product: it may be missing or another version";
-    case 1643: return L"a patch is forbidden by system policy";
-    case 1644: return L"a transform is forbidden by system policy";
-    case 3010: return L"the installation succeeded; a restart is needed to finish it";
-    }
-    return nullptr;
-}

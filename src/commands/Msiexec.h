@@ -1,6 +1,7 @@
 // Windows Installer packages, installed through msiexec: the command line an msi command makes,
-// its public properties as the configuration writes them, the verbose log's name, and what
-// msiexec's exit codes mean. Rules only; the msi command runs the result like any program.
+// its public properties as the configuration writes them, and the verbose log's name. Rules
+// only; the msi command runs the result like any program (its exit codes' meanings are
+// ExitCodeMeaning's, which every program's log line shows).
 #pragma once
 
 #include <cstdint>
@@ -64,7 +65,3 @@ std::wstring MsiLogPath(std::wstring_view runLog, std::wstring_view package);
 // trailing backslash), so that no msiexec.exe beside Varnekite or in its current folder runs
 // instead; the bare name where the Windows folder is not known.
 std::wstring MsiexecProgram(std::wstring_view windows);
-
-// What an exit code of msiexec means ("another installation is in progress"); null for a code
-// it does not give.
-const wchar_t* MsiexecCodeMeaning(uint32_t code);

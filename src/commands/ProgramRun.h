@@ -11,10 +11,6 @@
 class InstallState;
 struct InstallCommand;
 
-// What an exit code means, for the log ("another installation is in progress"); null for a
-// code without a meaning of its own.
-using ExitCodeMeaningFn = const wchar_t* (*)(uint32_t code);
-
 struct ProgramRun
 {
     CommandOutcome outcome;
@@ -26,7 +22,4 @@ struct ProgramRun
 // be there), each step in the run log. A program whose exit code is one of its retry codes
 // runs again after a pause, up to its attempts.
 ProgramRun RunProgram(InstallState& state, const InstallCommand& command, const std::wstring& program,
-                      const std::wstring& parameters, ExitCodeMeaningFn meaning = nullptr);
-
-// "exit code 1618 (another installation is in progress)", or without the meaning.
-std::wstring ExitCodeText(uint32_t code, ExitCodeMeaningFn meaning);
+                      const std::wstring& parameters);

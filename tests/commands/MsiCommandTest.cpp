@@ -91,31 +91,31 @@ TEST(MsiCommand, InstallsThroughMsiexecWithItsLogBesideTheRunLog)
     const std::wstring withoutLog = L"/i \"D:\\a.msi\" /qn /norestart";
     const Case cases[] = {
         {"the package, its lists and its properties on one command line", done, listed, L"C:\\Logs\\Varnekite.log",
-         CommandResult::Succeeded, L"exit code 0 (the installation succeeded)",
+         CommandResult::Succeeded, L"exit code 0",
          {L"folder C:\\Logs\\",
           Start(L"/i \"D:\\My Setup\\agent.msi\" /qn /norestart /l*v \"C:\\Logs\\agent.msi.log\" TRANSFORMS=\"D:\\My "
                 L"Setup\\de.mst;D:\\site.mst\" PATCH=\"D:\\fix.msp\" INSTALLDIR=\"C:\\Program Files\\A\" ALLUSERS=1"),
           L"wait 0", L"close"}},
         {"3010 succeeds and asks for a restart", restart, Package(L"D:\\a.msi"), L"C:\\Logs\\Varnekite.log",
-         CommandResult::Restart, L"exit code 3010 (the installation succeeded; a restart is needed to finish it)",
+         CommandResult::Restart, L"exit code 3010 (a restart is required to complete the installation)",
          {L"folder C:\\Logs\\", Start(withLog), L"wait 0", L"close"}},
         {"1603 fails with its meaning", fatal, Package(L"D:\\a.msi"), L"C:\\Logs\\Varnekite.log", CommandResult::Failed,
-         L"exit code 1603 (a fatal error during the installation)",
+         L"exit code 1603 (a fatal error during installation)",
          {L"folder C:\\Logs\\", Start(withLog), L"wait 0", L"close"}},
         {"a busy installer is tried again by default", busy, Package(L"D:\\a.msi"), L"C:\\Logs\\Varnekite.log",
-         CommandResult::Succeeded, L"exit code 0 (the installation succeeded), on attempt 3 of 3",
+         CommandResult::Succeeded, L"exit code 0, on attempt 3 of 3",
          {L"folder C:\\Logs\\", Start(withLog), L"wait 0", L"close", L"pause 30000", Start(withLog), L"wait 0",
           L"close", L"pause 30000", Start(withLog), L"wait 0", L"close"}},
         {"without retry codes a busy installer fails at once", busy, once, L"C:\\Logs\\Varnekite.log",
-         CommandResult::Failed, L"exit code 1618 (another installation is in progress)",
+         CommandResult::Failed, L"exit code 1618 (another installation is already in progress)",
          {L"folder C:\\Logs\\", Start(withLog), L"wait 0", L"close"}},
         {"no run log, no msiexec log", done, Package(L"D:\\a.msi"), nullptr, CommandResult::Succeeded,
-         L"exit code 0 (the installation succeeded)", {Start(withoutLog), L"wait 0", L"close"}},
+         L"exit code 0", {Start(withoutLog), L"wait 0", L"close"}},
         {"a log folder that is not there asks for no log", noLogFolder, Package(L"D:\\a.msi"),
-         L"C:\\Logs\\Varnekite.log", CommandResult::Succeeded, L"exit code 0 (the installation succeeded)",
+         L"C:\\Logs\\Varnekite.log", CommandResult::Succeeded, L"exit code 0",
          {L"folder C:\\Logs\\", Start(withoutLog), L"wait 0", L"close"}},
         {"a log msiexec cannot open costs the log, not the package", logRefused, Package(L"D:\\a.msi"),
-         L"C:\\Logs\\Varnekite.log", CommandResult::Succeeded, L"exit code 0 (the installation succeeded)",
+         L"C:\\Logs\\Varnekite.log", CommandResult::Succeeded, L"exit code 0",
          {L"folder C:\\Logs\\", Start(withLog), L"wait 0", L"close", Start(withoutLog), L"wait 0", L"close"}},
         {"no package installs nothing", done, Package(L""), L"C:\\Logs\\Varnekite.log", CommandResult::Failed,
          L"could not start: no package is named", {}},
@@ -140,6 +140,6 @@ TEST(MsiCommand, TheRunLogSaysWhatMsiexecWasGiven)
          {std::wstring(L"  package \"D:\\a.msi\""),
           std::wstring(L"  properties: \"/qb\" is no NAME=VALUE of a property: it is left out"),
           std::wstring(L"  msiexec's log: \"C:\\Logs\\a.msi.log\""),
-          std::wstring(L"  attempt 1 of 3: exit code 1618 (another installation is in progress): trying again in 5 s")})
+          std::wstring(L"  attempt 1 of 3: exit code 1618 (another installation is already in progress): trying again in 5 s")})
         EXPECT_TRUE(Holds(run.lines, line)) << testing::PrintToString(line);
 }

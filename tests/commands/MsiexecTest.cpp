@@ -127,8 +127,8 @@ TEST(Msiexec, MsiexecComesFromTheSystemFolder)
     EXPECT_EQ(MsiexecProgram(L""), L"msiexec.exe");
 }
 
-// What each code means for the run: success, success that asks for a restart, failure; and
-// that the log can name it.
+// What each of msiexec's codes means for the run: success, success that asks for a restart,
+// failure; and that the log names the well-known ones.
 TEST(Msiexec, ExitCodesAndWhatTheyMean)
 {
     struct Case
@@ -138,16 +138,15 @@ TEST(Msiexec, ExitCodesAndWhatTheyMean)
         bool named;
     };
     const Case cases[] = {
-        {0, CommandResult::Succeeded, true},    {1641, CommandResult::Restart, true},
-        {3010, CommandResult::Restart, true},   {1603, CommandResult::Failed, true},
-        {1618, CommandResult::Failed, true},    {1619, CommandResult::Failed, true},
-        {1638, CommandResult::Failed, true},    {1639, CommandResult::Failed, true},
-        {1602, CommandResult::Failed, true},    {1, CommandResult::Failed, false},
-        {1617, CommandResult::Failed, false},
+        {0, CommandResult::Succeeded, false},  {1641, CommandResult::Restart, true},
+        {3010, CommandResult::Restart, true},  {1603, CommandResult::Failed, true},
+        {1618, CommandResult::Failed, true},   {1619, CommandResult::Failed, true},
+        {1624, CommandResult::Failed, true},   {1638, CommandResult::Failed, true},
+        {1639, CommandResult::Failed, true},   {1602, CommandResult::Failed, true},
+        {1642, CommandResult::Failed, true},   {1617, CommandResult::Failed, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ProgramResult(c.code, {}), c.result) << c.code;
-        EXPECT_EQ(MsiexecCodeMeaning(c.code) != nullptr, c.named) << c.code;
+        EXPECT_EQ(*ExitCodeMeaning(c.code) != 0, c.named) << c.code;
     }
-    EXPECT_STREQ(MsiexecCodeMeaning(1618), L"another installation is in progress");
 }

@@ -248,8 +248,11 @@ int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& ma
             err += "varnekite-check: --facts needs the Windows build, run on the machine it describes\n";
             return kCheckExitUsage;
         }
+        // A fact this machine cannot tell is said, not offered as a value to copy.
         for (const auto& [name, value] : host.machineFacts())
-            out += FactOption(name, value) + "\n";
+            out += (value.rfind(L"(unknown", 0) == 0 ? "# " + EncodeUtf8(name) + " " + EncodeUtf8(value)
+                                                     : FactOption(name, value)) +
+                   "\n";
         return kCheckExitLoaded;
     }
     DescribedMachine machine;
