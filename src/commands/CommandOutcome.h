@@ -21,6 +21,9 @@ struct CommandOutcome
 {
     CommandResult result = CommandResult::NotRun;
     std::wstring summary; // one line for the log: an exit code, what was copied, why it failed
+    // The exit code of a program that ended, for the run's own exit code (RunResult.h).
+    bool exited = false;
+    uint32_t exitCode = 0;
 };
 
 // A program's result from its exit code: success when `successCodes` (kDefaultSuccessCodes

@@ -63,14 +63,11 @@ CommandOutcome TimedOut(InstallState& state, ProcessLauncher& launcher, const In
 
 // One run: the job where the tree is waited for, the start, the wait, the exit code. The caller
 // closes the launcher after it.
-ProgramRun RunOnce(InstallState& state, ProcessLauncher& launcher, const InstallCommand& command,
-                   const std::wstring& program, const std::wstring& parameters)
+CommandOutcome RunOnce(InstallState& state, ProcessLauncher& launcher, const InstallCommand& command,
+                       const std::wstring& program, const std::wstring& parameters)
 {
-    ProgramRun run;
-    if (program.empty()) {
-        run.outcome = {CommandResult::Failed, L"could not start: no program is named"};
-        return run;
-    }
+    if (program.empty())
+        return {CommandResult::Failed, L"could not start: no program is named"};
     // The tree: a job where the system gives one; what cannot join it is followed by parent ids.
     std::wstring lost;
     if (command.waitForTree) {
@@ -97,50 +94,49 @@ ProgramRun RunOnce(InstallState& state, ProcessLauncher& launcher, const Install
             started = launcher.StartThroughShell(program, parameters, command.directory, command.hide, error, process, lost);
     }
 
-    if (!started) {
-        // Missing file, no handler, a program that asks to be raised.
-        run.outcome = {CommandResult::Failed, L"could not start: " + launcher.ErrorText(error)};
-        return run;
-    }
-    if (!process) {
-        run.outcome = {CommandResult::Succeeded, L"started, no process of its own to wait for"};
-        return run;
-    }
+    // Missing file, no handler, a program that asks to be raised.
+    if (!started)
+        return {CommandResult::Failed, L"could not start: " + launcher.ErrorText(error)};
+    if (!process)
+        return {CommandResult::Succeeded, L"started, no process of its own to wait for"};
     state.Log(L"  process " + std::to_wstring(launcher.ProcessId()) + L" started");
     const bool byParentId = command.waitForTree && !lost.empty();
     if (byParentId)
         state.Log(L"  the job cannot follow the tree (" + lost + L"): its processes are followed by parent id");
+    CommandOutcome outcome;
     uint32_t waitError = 0;
     // In milliseconds, held below the 49 days a wait can count.
     const uint32_t limit = command.timeoutSeconds > 4000000u ? 4000000000u : command.timeoutSeconds * 1000u;
     switch (launcher.Wait(command.waitForTree, byParentId, limit, waitError)) {
     case ProcessLauncher::Waited::TimedOut:
-        run.outcome = TimedOut(state, launcher, command, byParentId);
+        outcome = TimedOut(state, launcher, command, byParentId);
         break;
     case ProcessLauncher::Waited::Failed:
-        run.outcome = {CommandResult::Failed, L"the wait failed: " + launcher.ErrorText(waitError)};
+        outcome = {CommandResult::Failed, L"the wait failed: " + launcher.ErrorText(waitError)};
         break;
     case ProcessLauncher::Waited::Ended: {
+        uint32_t exitCode = 0;
         uint32_t exitError = 0;
-        if (!launcher.ExitCode(run.exitCode, exitError)) {
-            run.outcome = {CommandResult::Failed, L"exit code unknown: " + launcher.ErrorText(exitError)};
+        if (!launcher.ExitCode(exitCode, exitError)) {
+            outcome = {CommandResult::Failed, L"exit code unknown: " + launcher.ErrorText(exitError)};
         } else {
-            run.exited = true;
-            run.outcome.result = ProgramResult(run.exitCode, command.successCodes);
-            run.outcome.summary = L"exit code " + ExitCodeWithMeaning(run.exitCode);
+            outcome.result = ProgramResult(exitCode, command.successCodes);
+            outcome.summary = L"exit code " + ExitCodeWithMeaning(exitCode);
+            outcome.exited = true;
+            outcome.exitCode = exitCode;
         }
         break;
     }
     }
     if (byParentId)
-        run.outcome.summary += L" (the tree was followed by parent id: " + lost + L")";
-    return run;
+        outcome.summary += L" (the tree was followed by parent id: " + lost + L")";
+    return outcome;
 }
 
 } // namespace
 
-ProgramRun RunProgram(InstallState& state, const InstallCommand& command, const std::wstring& program,
-                      const std::wstring& parameters)
+CommandOutcome RunProgram(InstallState& state, const InstallCommand& command, const std::wstring& program,
+                          const std::wstring& parameters)
 {
     ProcessLauncher& launcher = *state.launcher;
     const int attempts = command.retryCodes.empty() ? 1 : std::clamp(command.attempts, kMinAttempts, kMaxAttempts);
@@ -151,22 +147,18 @@ ProgramRun RunProgram(InstallState& state, const InstallCommand& command, const 
 
     // A working folder that is not there runs nothing: the program would run in Varnekite's own
     // folder and look there for what it was meant to find.
-    if (!command.directory.empty() && !launcher.FolderExists(command.directory)) {
-        ProgramRun run;
-        run.outcome = {CommandResult::Failed,
-                       L"could not start: the working folder \"" + command.directory + L"\" is not there"};
-        return run;
-    }
+    if (!command.directory.empty() && !launcher.FolderExists(command.directory))
+        return {CommandResult::Failed, L"could not start: the working folder \"" + command.directory + L"\" is not there"};
 
     for (int attempt = 1;; ++attempt) {
-        ProgramRun run = RunOnce(state, launcher, command, program, parameters);
+        CommandOutcome run = RunOnce(state, launcher, command, program, parameters);
         launcher.Close();
         const bool again = run.exited && attempt < attempts &&
                            std::find(command.retryCodes.begin(), command.retryCodes.end(), run.exitCode) !=
                                command.retryCodes.end();
         if (!again) {
             if (attempt > 1)
-                run.outcome.summary += L", on attempt " + std::to_wstring(attempt) + L" of " + std::to_wstring(attempts);
+                run.summary += L", on attempt " + std::to_wstring(attempt) + L" of " + std::to_wstring(attempts);
             return run;
         }
         // The pause answers the worker's messages (the launcher's), as its waits do.
@@ -186,5 +178,5 @@ void RunExecute(InstallState& state, int commandIndex)
         return Publish(state, commandIndex, {CommandResult::Failed, L"could not start: no programs run here"});
     const std::wstring program = command.arguments.size() > 0 ? command.arguments[0] : std::wstring();
     const std::wstring parameters = command.arguments.size() > 1 ? command.arguments[1] : std::wstring();
-    Publish(state, commandIndex, RunProgram(state, command, program, parameters).outcome);
+    Publish(state, commandIndex, RunProgram(state, command, program, parameters));
 }

@@ -65,11 +65,11 @@ void RunMsi(InstallState& state, int commandIndex)
     if (!install.log.empty())
         state.Log(L"  msiexec's log: \"" + install.log + L"\"");
     const std::wstring msiexec = Argument(command, kMsiexec);
-    ProgramRun run = RunProgram(state, command, msiexec, MsiexecArguments(install));
+    CommandOutcome run = RunProgram(state, command, msiexec, MsiexecArguments(install));
     if (run.exited && run.exitCode == kLogFailureCode && !install.log.empty()) {
         state.Log(LogLevel::Warning, L"  msiexec could not open its log: running it again without one");
         install.log.clear();
         run = RunProgram(state, command, msiexec, MsiexecArguments(install));
     }
-    Publish(state, commandIndex, run.outcome);
+    Publish(state, commandIndex, run);
 }

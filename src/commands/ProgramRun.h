@@ -11,15 +11,9 @@
 class InstallState;
 struct InstallCommand;
 
-struct ProgramRun
-{
-    CommandOutcome outcome;
-    bool exited = false; // the program ended and its exit code was read (of its last run)
-    uint32_t exitCode = 0;
-};
-
 // Runs `program` with `parameters` as `command` asks, through the state's launcher (which must
 // be there), each step in the run log. A program whose exit code is one of its retry codes
-// runs again after a pause, up to its attempts.
-ProgramRun RunProgram(InstallState& state, const InstallCommand& command, const std::wstring& program,
+// runs again after a pause, up to its attempts; the outcome is its last run's (with its exit
+// code where it ended).
+CommandOutcome RunProgram(InstallState& state, const InstallCommand& command, const std::wstring& program,
                       const std::wstring& parameters);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -209,6 +210,9 @@ TEST(ExecuteCommand, ARetryCodeRunsTheProgramAgainAfterAPauseUpToItsAttempts)
         const ExecuteRun run = Execute(launcher, command);
         EXPECT_EQ(run.outcome.result, c.result) << c.what;
         EXPECT_EQ(run.outcome.summary, c.summary) << c.what;
+        // The run's own exit code hears the last run's code.
+        EXPECT_TRUE(run.outcome.exited) << c.what;
+        EXPECT_EQ(run.outcome.exitCode, c.exitCodes[std::min<size_t>(c.runs, c.exitCodes.size()) - 1]) << c.what;
         std::vector<std::wstring> calls;
         for (int i = 0; i < c.runs; ++i) {
             if (i > 0)
