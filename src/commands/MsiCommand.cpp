@@ -58,8 +58,8 @@ void RunMsi(InstallState& state, int commandIndex)
     if (state.log != nullptr)
         install.log = MsiLogPath(state.log->Path(), install.package);
     if (!install.log.empty() && !state.launcher->FolderExists(std::wstring(FolderPart(install.log)))) {
-        state.Log(LogLevel::Warning, L"  msiexec's log is not written: the folder \"" + std::wstring(FolderPart(install.log)) +
-                  L"\" is not there");
+        state.Log(LogLevel::Warning, L"  msiexec's log is not written: the folder \"" +
+                                         std::wstring(FolderPart(install.log)) + L"\" is not there");
         install.log.clear();
     }
     if (!install.log.empty())

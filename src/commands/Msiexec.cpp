@@ -96,14 +96,16 @@ MsiProperties ParseMsiProperties(std::wstring_view text)
         const size_t equals = token.find(L'=');
         // The name is what stands before the first '=' as written: a quoted name is none.
         const size_t writtenEquals = written.find(L'=');
-        const std::wstring name = writtenEquals == std::wstring::npos ? std::wstring() : written.substr(0, writtenEquals);
+        const std::wstring name = writtenEquals == std::wstring::npos ? std::wstring()
+                                                                      : written.substr(0, writtenEquals);
         if (equals == std::wstring::npos || !IsPropertyName(name)) {
             read.problems.push_back(L"\"" + written + L"\" is no NAME=VALUE of a property: it is left out");
             continue;
         }
         if (!IsPublicProperty(name))
-            read.problems.push_back(L"\"" + name + L"\" is a private property (it has lower-case letters): "
-                                                    L"Windows Installer takes only public ones from the command line");
+            read.problems.push_back(L"\"" + name +
+                                    L"\" is a private property (it has lower-case letters): "
+                                    L"Windows Installer takes only public ones from the command line");
         read.properties.push_back({name, token.substr(equals + 1)});
     }
     return read;

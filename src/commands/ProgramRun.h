@@ -16,4 +16,4 @@ struct InstallCommand;
 // runs again after a pause, up to its attempts; the outcome is its last run's (with its exit
 // code where it ended).
 CommandOutcome RunProgram(InstallState& state, const InstallCommand& command, const std::wstring& program,
-                      const std::wstring& parameters);
+                          const std::wstring& parameters);

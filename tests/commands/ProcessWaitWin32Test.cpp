@@ -136,8 +136,9 @@ TEST(ProcessEnd, AProgramIsEndedAloneOrWithItsTree)
         DeleteFileW(ids.c_str());
         ProcessLauncherWin32 launcher;
         std::wstring why, note, lost;
-        if (c.job)
+        if (c.job) {
             ASSERT_TRUE(launcher.OpenJob(why, note)) << testing::PrintToString(why);
+        }
         uint32_t error = 0;
         ASSERT_TRUE(launcher.StartCommandLine(L"\"" VARNEKITE_MARKER_WRITER_PATH L"\" tree \"" + ids + L"\" 60000", L"",
                                               true, error, lost))
@@ -155,10 +156,11 @@ TEST(ProcessEnd, AProgramIsEndedAloneOrWithItsTree)
         ASSERT_TRUE(launcher.End(c.tree, c.byParentId, ended, error)) << error;
         // A console program may have a console host of its own in the tree, where the system
         // gave it one: the program and its child at least.
-        if (c.tree)
+        if (c.tree) {
             EXPECT_GE(ended, c.ended);
-        else
+        } else {
             EXPECT_EQ(ended, c.ended);
+        }
         EXPECT_FALSE(Runs(program));
         EXPECT_EQ(Runs(child), !c.tree);
         uint32_t code = 0;
