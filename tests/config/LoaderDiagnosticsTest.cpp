@@ -147,6 +147,8 @@ TEST_F(LoaderDiagnostics, ValuesThatDoNotFitTheirKind)
         {"<font antialias='TRUE'/>", {}},
         {"<exit result='true' success='x' failure='0x643'/>", {{2, 30, L"success \"x\" is not an exit code"}}},
         {"<log path='%TEMP%\\setup.log'/>", {}},
+        {"<log format='CMTrace'/>", {}},
+        {"<log format='xml'/>", {{2, 14, L"log format is \"plain\" or \"cmtrace\", not \"xml\"; the log is plain"}}},
         {"<colours><progress fore='#3366CC8'/><header fore='#FFFFFF'/><footer fore='#FFFFFF'/>"
          "<main fore='#000000' current='#000000' description='#000000'/></colours>",
          {{2, 26, L"colour \"#3366CC8\" is not #RRGGBB or #RRGGBBAA: it becomes 0xC800366C"}}},
