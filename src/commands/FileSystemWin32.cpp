@@ -7,7 +7,7 @@
 
 #include "commands/FolderPaths.h"
 #include "commands/FullPathWin32.h"
-#include "commands/SystemMessageWin32.h"
+#include "config/SystemMessageWin32.h"
 #include "config/ScopedWin32.h"
 
 #include <aclapi.h>

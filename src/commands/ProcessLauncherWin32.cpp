@@ -3,7 +3,7 @@
 #include "commands/MessageWaitWin32.h"
 #include "commands/ProcessTreeWin32.h"
 #include "commands/ProgramStart.h"
-#include "commands/SystemMessageWin32.h"
+#include "config/SystemMessageWin32.h"
 
 #include <shellapi.h>
 #include <shlwapi.h>

@@ -2,6 +2,7 @@
 
 #include "config/MachineFactText.h"
 #include "config/ScopedWin32.h"
+#include "config/SystemMessageWin32.h"
 
 #include <windows.h>
 #include <winver.h>
@@ -23,21 +24,6 @@ constexpr DWORD kRawSmbiosProvider = 0x52534D42; // 'RSMB'
 constexpr int kAttempts = 5; // for data that may grow between asking its size and reading it
 const wchar_t kBiosKey[] = L"HARDWARE\\DESCRIPTION\\System\\BIOS";
 const wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-
-// The system's text for an error, "Access is denied. (error 5)", as commands' SystemMessage
-// gives it; config sits below commands and cannot include it.
-std::wstring ErrorText(DWORD error)
-{
-    wchar_t* allocated = nullptr;
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                            FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, error, 0, reinterpret_cast<LPWSTR>(&allocated), 0, nullptr);
-    const ScopedLocalMemory<wchar_t*> text(allocated);
-    std::wstring message = length > 0 && text.Valid() ? std::wstring(text.Get(), length) : std::wstring();
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
-        message.pop_back();
-    return (message.empty() ? std::wstring() : message + L" ") + L"(error " + std::to_wstring(error) + L")";
-}
 
 bool IsNotFound(DWORD error)
 {
@@ -143,7 +129,7 @@ FactAnswer UserInterfaceLanguage()
     }
     wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};
     if (LCIDToLocaleName(MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT), name, LOCALE_NAME_MAX_LENGTH, 0) == 0)
-        return FactAnswer::Failed(ErrorText(GetLastError()));
+        return FactAnswer::Failed(SystemMessage(GetLastError()));
     return FactAnswer::Found(name);
 }
 
@@ -230,7 +216,7 @@ FactAnswer PathAnswer(const std::wstring& path, bool folder)
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
-        return IsNotFound(error) ? FactAnswer::Missing() : FactAnswer::Failed(ErrorText(error));
+        return IsNotFound(error) ? FactAnswer::Missing() : FactAnswer::Failed(SystemMessage(error));
     }
     if (((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder)
         return FactAnswer::Missing();
@@ -246,7 +232,7 @@ bool ReadUninstallKey(HKEY root, REGSAM view, const wchar_t* shown, std::vector<
     if (IsNotFound(static_cast<DWORD>(status)))
         return true;
     if (status != ERROR_SUCCESS) {
-        why = std::wstring(shown) + L": " + ErrorText(static_cast<DWORD>(status));
+        why = std::wstring(shown) + L": " + SystemMessage(static_cast<DWORD>(status));
         return false;
     }
     const ScopedRegistryKey key(opened);
@@ -261,7 +247,7 @@ bool ReadUninstallKey(HKEY root, REGSAM view, const wchar_t* shown, std::vector<
             continue;
         }
         if (status != ERROR_SUCCESS) {
-            why = std::wstring(shown) + L": " + ErrorText(static_cast<DWORD>(status));
+            why = std::wstring(shown) + L": " + SystemMessage(static_cast<DWORD>(status));
             return false;
         }
         ++index;
@@ -357,7 +343,7 @@ FactAnswer MachineFactsWin32::FirmwareString(Fact fact)
     const LONG status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kBiosKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &opened);
     if (status != ERROR_SUCCESS)
         return FactAnswer::Failed(missing + L"HKLM\\" + kBiosKey + L" cannot be read: " +
-                                  ErrorText(static_cast<DWORD>(status)));
+                                  SystemMessage(static_cast<DWORD>(status)));
     const ScopedRegistryKey key(opened);
     std::wstring value = StringValue(key.Get(), valueName);
     if (value.empty())
@@ -390,7 +376,7 @@ FactAnswer MachineFactsWin32::Registry(const std::wstring& key, bool hasName, co
     if (IsNotFound(static_cast<DWORD>(status)))
         return FactAnswer::Missing();
     if (status != ERROR_SUCCESS)
-        return FactAnswer::Failed(ErrorText(static_cast<DWORD>(status)));
+        return FactAnswer::Failed(SystemMessage(static_cast<DWORD>(status)));
     const ScopedRegistryKey opening(opened);
     if (!hasName)
         return FactAnswer::Found(std::wstring());
@@ -400,7 +386,7 @@ FactAnswer MachineFactsWin32::Registry(const std::wstring& key, bool hasName, co
     if (IsNotFound(static_cast<DWORD>(status)))
         return FactAnswer::Missing();
     if (status != ERROR_SUCCESS)
-        return FactAnswer::Failed(ErrorText(static_cast<DWORD>(status)));
+        return FactAnswer::Failed(SystemMessage(static_cast<DWORD>(status)));
     return FactAnswer::Found(RegistryDataText(type, data.data(), data.size()));
 }
 
@@ -432,7 +418,7 @@ FactAnswer MachineFactsWin32::Environment(const std::wstring& name)
             if (error == ERROR_ENVVAR_NOT_FOUND)
                 return FactAnswer::Missing();
             if (error != ERROR_SUCCESS)
-                return FactAnswer::Failed(ErrorText(error));
+                return FactAnswer::Failed(SystemMessage(error));
             return FactAnswer::Found(std::wstring()); // set, and empty
         }
         if (length < value.size()) {

@@ -1,4 +1,4 @@
-#include "commands/SystemMessageWin32.h"
+#include "config/SystemMessageWin32.h"
 
 #include "config/ScopedWin32.h"
 
