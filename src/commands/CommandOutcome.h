@@ -21,7 +21,13 @@ struct CommandOutcome
 {
     CommandResult result = CommandResult::NotRun;
     std::wstring summary; // one line for the log: an exit code, what was copied, why it failed
+    // The exit code of a program that ended, for the run's own exit code (RunResult.h).
+    bool exited = false;
+    uint32_t exitCode = 0;
 };
+
+// A program that ended with `exitCode`: its result (ProgramResult), "exit code N" and the code.
+CommandOutcome ProgramOutcome(uint32_t exitCode, const std::vector<uint32_t>& successCodes);
 
 // A program's result from its exit code: success when `successCodes` (kDefaultSuccessCodes
 // when empty) holds it, a restart as well when it is 3010 or 1641.

@@ -102,8 +102,7 @@ void RunExecute(InstallState& state, int commandIndex)
             if (!launcher.ExitCode(exitCode, exitError)) {
                 outcome = {CommandResult::Failed, L"exit code unknown: " + launcher.ErrorText(exitError)};
             } else {
-                outcome.result = ProgramResult(exitCode, command.successCodes);
-                outcome.summary = L"exit code " + std::to_wstring(exitCode);
+                outcome = ProgramOutcome(exitCode, command.successCodes);
             }
             break;
         }
