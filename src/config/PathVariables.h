@@ -12,6 +12,8 @@ struct PathVariable
     std::wstring value; // may be empty
     // Any other environment variable: these expand after all the others, together, in one pass.
     bool environment = false;
+    // Set for this run (/var, ApplyVariableOverrides), not read from the machine.
+    bool given = false;
 };
 
 // Ordered: the order is the order of substitution.

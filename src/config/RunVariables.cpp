@@ -13,12 +13,13 @@ void ApplyVariableOverrides(PathVariables& table, const PathVariables& overrides
         for (PathVariable& variable : table) {
             if (variable.name == given.name) {
                 variable.value = given.value;
+                variable.given = true;
                 found = true;
             }
         }
         // Any other name is an environment variable of the machine the run is for.
         if (!found)
-            table.push_back({given.name, given.value, !IsPathVariableName(given.name)});
+            table.push_back({given.name, given.value, !IsPathVariableName(given.name), true});
     }
 }
 

@@ -11,8 +11,8 @@
 // a path without one.
 std::wstring ConfigurationFolder(const std::wstring& fullPath);
 
-// Replaces the values of the named variables; a name that is no path variable sets an
-// environment variable (a new entry when the table has none of that name).
+// Replaces the values of the named variables and marks them given; a name that is no path
+// variable sets an environment variable (a new entry when the table has none of that name).
 void ApplyVariableOverrides(PathVariables& table, const PathVariables& overrides);
 
 // Makes `table` (the machine's variables) the run's and returns the configuration's path as
