@@ -16,16 +16,6 @@ CommandResult ProgramResult(uint32_t exitCode, const std::vector<uint32_t>& succ
     return restart ? CommandResult::Restart : CommandResult::Succeeded;
 }
 
-CommandOutcome ProgramOutcome(uint32_t exitCode, const std::vector<uint32_t>& successCodes)
-{
-    CommandOutcome outcome;
-    outcome.result = ProgramResult(exitCode, successCodes);
-    outcome.summary = L"exit code " + std::to_wstring(exitCode);
-    outcome.exited = true;
-    outcome.exitCode = exitCode;
-    return outcome;
-}
-
 const wchar_t* ResultText(CommandResult result)
 {
     switch (result) {

@@ -26,9 +26,6 @@ struct CommandOutcome
     uint32_t exitCode = 0;
 };
 
-// A program that ended with `exitCode`: its result (ProgramResult), "exit code N" and the code.
-CommandOutcome ProgramOutcome(uint32_t exitCode, const std::vector<uint32_t>& successCodes);
-
 // A program's result from its exit code: success when `successCodes` (kDefaultSuccessCodes
 // when empty) holds it, a restart as well when it is 3010 or 1641.
 CommandResult ProgramResult(uint32_t exitCode, const std::vector<uint32_t>& successCodes);

@@ -102,7 +102,10 @@ void RunExecute(InstallState& state, int commandIndex)
             if (!launcher.ExitCode(exitCode, exitError)) {
                 outcome = {CommandResult::Failed, L"exit code unknown: " + launcher.ErrorText(exitError)};
             } else {
-                outcome = ProgramOutcome(exitCode, command.successCodes);
+                outcome.exited = true;
+                outcome.exitCode = exitCode;
+                outcome.result = ProgramResult(exitCode, command.successCodes);
+                outcome.summary = L"exit code " + std::to_wstring(exitCode);
             }
             break;
         }

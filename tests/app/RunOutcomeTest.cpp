@@ -60,8 +60,12 @@ TEST(RunResult, OneUnlessAskedThenFailureRestartOrSuccessWithTheCommandThatDecid
 // success.
 TEST(RunResult, RestartStartedAndTheFailedProgramsOwnCode)
 {
+    // A program that ended with `code`, as the execute command records it.
     const auto program = [](uint32_t code, std::vector<uint32_t> success = {}) {
-        return ProgramOutcome(code, success);
+        CommandOutcome outcome{ProgramResult(code, success), L"exit code " + std::to_wstring(code)};
+        outcome.exited = true;
+        outcome.exitCode = code;
+        return outcome;
     };
     const CommandOutcome folderFailed{CommandResult::Failed, L"1 file(s) failed"};
     const CommandOutcome succeeded{CommandResult::Succeeded, L""};
@@ -100,15 +104,6 @@ TEST(RunResult, RestartStartedAndTheFailedProgramsOwnCode)
         EXPECT_EQ(result.exitCode, c.code) << c.what;
         EXPECT_EQ(result.decidingCommand, c.deciding) << c.what;
     }
-}
-
-TEST(ProgramOutcome, KeepsTheCodeForTheRunsResult)
-{
-    const CommandOutcome outcome = ProgramOutcome(1641, {});
-    EXPECT_EQ(outcome.result, CommandResult::Restart);
-    EXPECT_EQ(outcome.summary, L"exit code 1641");
-    EXPECT_TRUE(outcome.exited);
-    EXPECT_EQ(outcome.exitCode, 1641u);
 }
 
 TEST(RunLogText, StampedUtf8LinesWithTheUtcOffset)

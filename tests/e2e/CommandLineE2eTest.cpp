@@ -210,4 +210,57 @@ TEST_F(CommandLineE2e, UsageAndVersionGoToARedirectedOutput)
     }
 }
 
+// Started by a program without a console (a setup program, Explorer), /? shows the usage in a
+// message box; with /quiet it shows nothing. MarkerWriter, detached from every console, starts
+// it and appends its exit code.
+TEST_F(CommandLineE2e, UsageInAMessageBoxWhereThereIsNoConsole)
+{
+    struct Case { const wchar_t* arguments; bool box; };
+    const Case cases[] = {{L"/?", true}, {L"/? /quiet", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.arguments));
+        DeleteFileW(MarkerPath().c_str());
+        ChildProcess starter;
+        ASSERT_TRUE(starter.Start(marker, L"parent starter \"" + MarkerPath() + L"\" \"\\\"" + exe + L"\\\" " +
+                                              c.arguments + L"\"",
+                                  folder.Path(), nullptr, nullptr, DETACHED_PROCESS));
+        HWND box = nullptr;
+        WaitUntil([&]() {
+            box = FindWindowW(L"#32770", L"Varnekite");
+            return box != nullptr || !starter.Running();
+        }, c.box ? kWindowTimeout : 2000);
+        EXPECT_EQ(box != nullptr, c.box);
+        if (box != nullptr) {
+            EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)).rfind(L"Varnekite.exe [/config PATH]", 0), 0u)
+                << Narrow(WindowText(GetDlgItem(box, 0xFFFF)));
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        }
+        DWORD code = 1;
+        EXPECT_TRUE(starter.WaitForExit(kExitTimeout, code));
+        EXPECT_EQ(ReadTextFile(MarkerPath()), "exit=0\n");
+    }
+}
+
+// The codes a deployment tool reads: a program's 1641 as it is, and with failure="program" the
+// failed program's own code, never one that reads as success.
+TEST_F(CommandLineE2e, AProgramsOwnCodesReachTheDeploymentTool)
+{
+    struct Case { const char* exit; std::string items; DWORD code; };
+    const Case cases[] = {
+        {"<exit result='true'/>", Execute("exit 0") + Execute("exit 1641"), 1641},
+        {"<exit result='true' restart='0'/>", Execute("exit 3010"), 0},
+        {"<exit result='true' failure='program'/>", Execute("exit 0") + Execute("exit 1618") + Execute("exit 5"), 1618},
+        {"<exit result='true' failure='program'/>",
+         "<file command='execute' program='" + Attribute(Narrow(marker)) + "' arguments='exit 0' success='1'/>", 1603},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.exit + c.items);
+        struct Run : CommandLineE2e { void TestBody() override {} } run;
+        WriteTextFile(run.ConfigPath(), Document(c.exit, "<item name='a'>" + c.items + "</item>"));
+        run.StartWith(L"/config \"" + run.ConfigPath() + L"\"");
+        EXPECT_EQ(run.ExitCode(), c.code);
+    }
+}
+
 } // namespace
+

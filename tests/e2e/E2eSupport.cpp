@@ -93,7 +93,7 @@ ChildProcess::~ChildProcess()
 }
 
 bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder,
-                         HANDLE input, HANDLE output)
+                         HANDLE input, HANDLE output, DWORD flags)
 {
     std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
     STARTUPINFOW startup = {};
@@ -109,7 +109,7 @@ bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments,
         if (attempt > 0)
             Sleep(1000);
         std::wstring writable = commandLine; // CreateProcessW may write into its command line
-        if (CreateProcessW(exe.c_str(), &writable[0], nullptr, nullptr, handles ? TRUE : FALSE, 0, nullptr,
+        if (CreateProcessW(exe.c_str(), &writable[0], nullptr, nullptr, handles ? TRUE : FALSE, flags, nullptr,
                            folder.empty() ? nullptr : folder.c_str(), &startup, &info))
             return true;
         std::fprintf(stderr, "starting %ls refused (error %lu)\n", exe.c_str(), GetLastError());
