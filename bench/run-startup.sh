@@ -10,23 +10,40 @@ runs=5
 vk_write_config 60000
 [ "${VARNEKITE_BENCH_FULL:-0}" = 1 ] && runs=15
 
+# One measurement into $2, from the probe's arguments after it. The program the configuration
+# starts outlives each Varnekite the probe ends, and `wine` waits for every program of its
+# console: once the probe has its median, the leftovers are ended so the script goes on.
+measure() {
+  local out=$1
+  shift
+  wine "$vk_probe_unix" startup "$@" >"$out" &
+  local probe=$!
+  while kill -0 "$probe" 2>/dev/null; do
+    if grep -q median "$out"; then pkill -f 'VarnekiteProbe.exe sleep' || true; fi
+    sleep 0.5
+  done
+  cat "$out"
+}
+
 echo "== Start-up to the first painted window ($runs runs each)"
 echo "-- Varnekite.exe"
-wine "$vk_probe_unix" startup "$vk_exe" "<$vk_config" 1F3A5F "$runs" | tee "$vk_bench_dir/varnekite.txt"
+measure "$vk_bench_dir/varnekite.txt" "$vk_exe" "<$vk_config" 1F3A5F "$runs"
 echo "-- MinimalWindow.exe"
-wine "$vk_probe_unix" startup "$vk_minimal" "" 1F3A5F "$runs" | tee "$vk_bench_dir/minimal.txt"
+measure "$vk_bench_dir/minimal.txt" "$vk_minimal" "" 1F3A5F "$runs"
 v=$(awk '/median/ {print $2}' "$vk_bench_dir/varnekite.txt")
 m=$(awk '/median/ {print $2}' "$vk_bench_dir/minimal.txt")
 awk -v v="$v" -v m="$m" 'BEGIN { if (m > 0) printf "ratio Varnekite / minimal (medians): %.2f\n", v / m }'
 
 # The same configuration with 100 more items, once plain and once each with a condition: half
 # ask what the machine is (decided before the window shows, reading the firmware's tables and
-# the version), half what it has (decided when reached). Goal: within 5% of the plain one.
+# the version; every one holds, so both list the same items), half what it has (decided when
+# reached). Goal: within 5% of the plain one.
 with_items() {
   local conditions=$1 i machine dynamic
-  sed '/<\/items>/,$d' "$vk_bench_dir/waiting.xml"
+  # Five rows shown, so the window (and its header, which the probe watches) stays on the screen.
+  sed -e '/<\/items>/,$d' -e 's|<config>|<config><show total="5"/>|' "$vk_bench_dir/waiting.xml"
   for i in $(seq 1 100); do
-    machine="windows ge 6.1 and (arch = x64 or arch = x86 or arch = arm64) and not model like 'No such model $i'"
+    machine="windows ge 6.1 and (model like 'No such model $i*' or arch != arm64) and language like '*'"
     dynamic="not folder('C:\\Nowhere\\$i') and not registry('HKLM\\SOFTWARE\\Nowhere$i')"
     if [ "$conditions" = 1 ]; then
       if [ $((i % 2)) = 0 ]; then echo "    <item name=\"Item $i\" if=\"$machine\">"; else echo "    <item name=\"Item $i\" if=\"$dynamic\">"; fi
@@ -41,9 +58,9 @@ with_items() {
 with_items 0 > "$vk_bench_dir/plain.xml"
 with_items 1 > "$vk_bench_dir/conditions.xml"
 echo "-- Varnekite.exe, 101 items without conditions"
-wine "$vk_probe_unix" startup "$vk_exe" "<$(vk_win_path "$vk_bench_dir/plain.xml")" 1F3A5F "$runs" | tee "$vk_bench_dir/plain.txt"
+measure "$vk_bench_dir/plain.txt" "$vk_exe" "<$(vk_win_path "$vk_bench_dir/plain.xml")" 1F3A5F "$runs"
 echo "-- Varnekite.exe, the same with 100 conditions"
-wine "$vk_probe_unix" startup "$vk_exe" "<$(vk_win_path "$vk_bench_dir/conditions.xml")" 1F3A5F "$runs" | tee "$vk_bench_dir/conditions.txt"
+measure "$vk_bench_dir/conditions.txt" "$vk_exe" "<$(vk_win_path "$vk_bench_dir/conditions.xml")" 1F3A5F "$runs"
 p=$(awk '/median/ {print $2}' "$vk_bench_dir/plain.txt")
 c=$(awk '/median/ {print $2}' "$vk_bench_dir/conditions.txt")
 awk -v c="$c" -v p="$p" 'BEGIN { if (p > 0) printf "ratio with / without 100 conditions (medians): %.3f (goal: at most 1.05)\n", c / p }'

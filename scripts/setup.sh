@@ -21,6 +21,8 @@ packages=(
   jq procps zip unzip
   # the schema test: xmllint
   libxml2-utils
+  # the msi command's end-to-end test: a package made from a small description
+  wixl
   # a Russian locale, for the tests of a configuration in the Cyrillic ANSI code page
   locales
 )

@@ -4,6 +4,7 @@
 #include "app/ConfigurationErrorWin32.h"
 #include "app/DisplayDpiWin32.h"
 #include "app/ResourceIds.h"
+#include "app/RunHeadWin32.h"
 #include "app/RunLoop.h"
 #include "app/RunResult.h"
 #include "app/SystemVersionWin32.h"
@@ -124,6 +125,8 @@ void InstallDialog::LoadConfigurationLogged()
     const std::wstring module = ProgramPath();
     runLog.Write(L"==== Varnekite " VARNEKITE_VERSION " started: \"" + std::wstring(module) + L"\"");
     runLog.Write(L"command line: " + std::wstring(GetCommandLineW()));
+    for (const std::wstring& line : RunHeadLines(ReadRunHeadFacts(windowsFacts)))
+        runLog.Write(line);
     BOOL wow64 = FALSE;
     if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64)
         runLog.Write(L"runs as a 32-bit program on 64-bit Windows: System32 is SysWOW64 for it and Program Files is "
@@ -152,7 +155,8 @@ void InstallDialog::LoadConfigurationLogged()
     };
     const auto logDiagnostics = [&]() {
         for (const Diagnostic& d : diagnostics.Kept())
-            runLog.Write(std::wstring(d.severity == Severity::Error ? L"  error: " : L"  warning: ") +
+            runLog.Write(d.severity == Severity::Error ? LogLevel::Error : LogLevel::Warning,
+                         std::wstring(d.severity == Severity::Error ? L"  error: " : L"  warning: ") +
                          (d.line > 0 ? L"line " + std::to_wstring(d.line) + L", column " + std::to_wstring(d.column) + L": "
                                      : std::wstring()) +
                          d.message);
@@ -187,7 +191,8 @@ void InstallDialog::LoadConfigurationLogged()
         runLog.Write(std::to_wstring(settings.items.size()) + L" of " + std::to_wstring(before) +
                      L" item(s) apply to this machine");
     }
-    runLog.Open(settings.log.pathGiven ? settings.log.path : RunLogFile::DefaultPath());
+    runLog.Open(settings.log.pathGiven ? settings.log.path : RunLogFile::DefaultPath(),
+                settings.log.viewerFormat ? LogFormat::Viewer : LogFormat::Plain);
 }
 
 void InstallDialog::LogRunEnd(UINT exitCode)
@@ -227,11 +232,14 @@ void InstallDialog::HideForeignWindow()
         if (IsWindowVisible(found))
             break;
     }
-    if (found == nullptr)
+    if (found == nullptr) {
+        runLog.Write(LogLevel::Warning, L"no visible window \"" + settings.hideWindowTitle + L"\" to hide");
         return;
+    }
     // Its thread may be a setup program blocked on waiting for this one: never wait for it.
     ShowWindowAsync(found, SW_HIDE);
     hiddenWindow = found;
+    runLog.Write(L"the window \"" + settings.hideWindowTitle + L"\" is hidden while the list runs");
 }
 
 void InstallDialog::ShowForeignWindowAgain()
@@ -306,6 +314,14 @@ void InstallDialog::OnListDone()
     // Returns once the window is hidden.
     AnimateWindowIfAvailable(window, kFadeMilliseconds, kFadeOutFlags);
     ShowForeignWindowAgain();
+    if (hiddenWindow != nullptr)
+        runLog.Write(L"the window \"" + settings.hideWindowTitle + L"\" was shown again");
+    // Why this machine failed, at the bottom where it is looked for.
+    const std::vector<std::wstring> failures = FailureSummaryLines(settings, outcomes);
+    for (const std::wstring& line : failures)
+        runLog.Write(LogLevel::Error, line);
+    if (failures.empty())
+        runLog.Write(L"no command failed");
     const RunResult result = DecideRunResult(settings.exit, outcomes);
     if (settings.exit.fromOutcomes) {
         std::wstring why = L"every command succeeded";

@@ -35,9 +35,9 @@ RunLogFile::RunLogFile()
 {
     queue = std::make_unique<LogQueue>(
         [this](const std::string& lines) { WriteNow(lines); },
-        [](uint64_t dropped) {
-            return LogLines(LogClockNow(), GetCurrentProcessId(),
-                            std::to_wstring(dropped) + L" line(s) of this log were dropped: writing it could not keep up");
+        [this](uint64_t dropped) {
+            return Format(LogClockNow(), GetCurrentThreadId(), LogLevel::Warning,
+                          std::to_wstring(dropped) + L" line(s) of this log were dropped: writing it could not keep up");
         });
 }
 
@@ -125,13 +125,28 @@ std::wstring RunLogFile::DefaultPath()
     return std::wstring(folder, length) + L"Varnekite.log";
 }
 
-void RunLogFile::Open(const std::wstring& logPath)
+std::string RunLogFile::Format(const LogClock& clock, uint32_t threadId, LogLevel level, const std::wstring& text) const
+{
+    return FormatLogLines(format.load(), clock, GetCurrentProcessId(), threadId, level, text);
+}
+
+void RunLogFile::Open(const std::wstring& logPath, LogFormat logFormat)
 {
     {
         const std::lock_guard<std::mutex> guard(openedLock);
         opened = logPath;
     }
-    queue->Run([this, logPath]() { OpenNow(logPath); });
+    // The waiting lines go in the format now known, ahead of every later line: the open is
+    // queued before any Write sees openCalled.
+    const std::lock_guard<std::mutex> guard(waitingLock);
+    format = logFormat;
+    std::string waited;
+    for (const WaitingLine& line : waiting)
+        waited += Format(line.clock, line.threadId, line.level, line.text);
+    waiting.clear();
+    waiting.shrink_to_fit();
+    openCalled = true;
+    queue->Run([this, logPath, waited]() { OpenNow(logPath, waited); });
 }
 
 std::wstring RunLogFile::Path() const
@@ -140,27 +155,29 @@ std::wstring RunLogFile::Path() const
     return opened;
 }
 
-void RunLogFile::OpenNow(const std::wstring& logPath)
+void RunLogFile::OpenNow(const std::wstring& logPath, const std::string& waited)
 {
-    waiting = false;
     path = logPath;
-    std::string lines;
-    lines.swap(pending);
     if (path.empty() || !OpenFile())
         return;
-    Append(lines);
+    Append(waited);
 }
 
-void RunLogFile::Write(const std::wstring& line)
+void RunLogFile::Write(LogLevel level, const std::wstring& line)
 {
-    queue->Push(LogLines(LogClockNow(), GetCurrentProcessId(), line));
+    {
+        const std::lock_guard<std::mutex> guard(waitingLock);
+        if (!openCalled) {
+            waiting.push_back({LogClockNow(), GetCurrentThreadId(), level, line});
+            return;
+        }
+    }
+    queue->Push(Format(LogClockNow(), GetCurrentThreadId(), level, line));
 }
 
 void RunLogFile::WriteNow(const std::string& lines)
 {
-    if (waiting)
-        pending += lines;
-    else if (file.Valid())
+    if (file.Valid())
         Append(lines);
 }
 
@@ -208,8 +225,8 @@ bool RunLogFile::OpenFile()
         }
         std::wstring again;
         file = OpenChecked(path, CREATE_NEW, again);
-        note = LogLines(LogClockNow(), GetCurrentProcessId(),
-                        L"the log \"" + refused + L"\" is not used: " + refusal + L"; this run logs here");
+        note = Format(LogClockNow(), GetCurrentThreadId(), LogLevel::Warning,
+                      L"the log \"" + refused + L"\" is not used: " + refusal + L"; this run logs here");
     }
     if (!file.Valid())
         return false;

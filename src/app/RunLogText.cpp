@@ -16,10 +16,12 @@ std::string LogTimeText(const LogClock& clock)
     return text;
 }
 
-std::string LogLines(const LogClock& clock, uint32_t processId, const std::wstring& text)
+namespace {
+
+// Calls `each` with every line of `text`, a CR before its LF left out.
+template <typename Each>
+void ForEachLine(const std::wstring& text, Each each)
 {
-    const std::string stamp = LogTimeText(clock) + " [" + std::to_string(processId) + "] ";
-    std::string lines;
     size_t start = 0;
     while (true) {
         size_t end = text.find(L'\n', start);
@@ -29,11 +31,49 @@ std::string LogLines(const LogClock& clock, uint32_t processId, const std::wstri
         std::wstring line = text.substr(start, end - start);
         if (!line.empty() && line.back() == L'\r')
             line.pop_back();
-        lines += stamp + EncodeUtf8(line) + "\r\n";
+        each(line);
         if (last)
-            return lines;
+            return;
         start = end + 1;
     }
+}
+
+} // namespace
+
+std::string LogLines(const LogClock& clock, uint32_t processId, const std::wstring& text)
+{
+    const std::string stamp = LogTimeText(clock) + " [" + std::to_string(processId) + "] ";
+    std::string lines;
+    ForEachLine(text, [&](const std::wstring& line) { lines += stamp + EncodeUtf8(line) + "\r\n"; });
+    return lines;
+}
+
+std::string ViewerLogLines(const LogClock& clock, uint32_t threadId, LogLevel level, const std::wstring& text)
+{
+    const int bias = -clock.offsetMinutes;
+    char stamp[160];
+    std::snprintf(stamp, sizeof stamp,
+                  "]LOG]!><time=\"%02d:%02d:%02d.%03d%c%03d\" date=\"%02d-%02d-%04d\" component=\"Varnekite\" "
+                  "context=\"\" type=\"%d\" thread=\"%u\" file=\"\">\r\n",
+                  clock.hour, clock.minute, clock.second, clock.millisecond, bias < 0 ? '-' : '+', std::abs(bias),
+                  clock.month, clock.day, clock.year,
+                  level == LogLevel::Error ? 3 : level == LogLevel::Warning ? 2 : 1, static_cast<unsigned>(threadId));
+    std::string records;
+    ForEachLine(text, [&](const std::wstring& line) {
+        // The record's own end marker inside a text would cut it short.
+        std::string bytes = EncodeUtf8(line);
+        for (size_t at = bytes.find("]LOG]!>"); at != std::string::npos; at = bytes.find("]LOG]!>", at))
+            bytes.replace(at, 7, "]LOG] !>");
+        records += "<![LOG[" + bytes + stamp;
+    });
+    return records;
+}
+
+std::string FormatLogLines(LogFormat format, const LogClock& clock, uint32_t processId, uint32_t threadId,
+                           LogLevel level, const std::wstring& text)
+{
+    return format == LogFormat::Viewer ? ViewerLogLines(clock, threadId, level, text)
+                                       : LogLines(clock, processId, text);
 }
 
 std::wstring PreviousLogPath(const std::wstring& path)

@@ -3,6 +3,8 @@
 // CRLF-ended. A text of several lines becomes several lines with the same stamp.
 #pragma once
 
+#include "commands/RunLog.h"
+
 #include <cstdint>
 #include <string>
 
@@ -24,6 +26,25 @@ std::string LogTimeText(const LogClock& clock);
 
 // Every line of `text` with the stamp "<time> [<process id>] " in front.
 std::string LogLines(const LogClock& clock, uint32_t processId, const std::wstring& text);
+
+// How the log's lines are written: plain (the default, above), or as records the
+// configuration-manager log viewer reads (one per line, with its component, time, date, thread
+// and level): <log format="cmtrace">.
+enum class LogFormat
+{
+    Plain,
+    Viewer,
+};
+
+// Every line of `text` as one viewer record:
+// <![LOG[text]LOG]!><time="17:33:00.123-060" date="12-07-2026" component="Varnekite" context=""
+// type="1" thread="1234" file="">, the time's suffix the minutes UTC is ahead of local time
+// (Windows' time zone bias), type 1 information, 2 warning, 3 error.
+std::string ViewerLogLines(const LogClock& clock, uint32_t threadId, LogLevel level, const std::wstring& text);
+
+// The lines in the chosen format.
+std::string FormatLogLines(LogFormat format, const LogClock& clock, uint32_t processId, uint32_t threadId,
+                           LogLevel level, const std::wstring& text);
 
 // Past this size the log starts anew at the next line, keeping the last file as PreviousLogPath.
 constexpr uint64_t kLogSizeLimit = 10u * 1024u * 1024u;

@@ -89,7 +89,7 @@ void StopList(InstallState& state, size_t item, int position, const std::wstring
         PassOver(state, list, L"the list stopped before it");
         passedOver += list.size();
     }
-    state.Log(commandName + L" failed and stops the list (onfailure=\"stop\"): the " + std::to_wstring(passedOver) +
+    state.Log(LogLevel::Error, commandName + L" failed and stops the list (onfailure=\"stop\"): the " + std::to_wstring(passedOver) +
               L" command(s) after it are passed over");
 }
 
@@ -147,8 +147,9 @@ void RunInstallList(InstallState& state, RunLoopObserver& observer)
             RunOneCommand(*handler, state, static_cast<int>(k));
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
             const CommandOutcome& outcome = state.outcomes[k];
-            state.Log(name + L" ended after " + Seconds(seconds) + L": " + ResultText(outcome.result) +
-                      (outcome.summary.empty() ? std::wstring() : L": " + outcome.summary));
+            state.Log(outcome.result == CommandResult::Failed ? LogLevel::Error : LogLevel::Information,
+                      name + L" ended after " + Seconds(seconds) + L": " + ResultText(outcome.result) +
+                          (outcome.summary.empty() ? std::wstring() : L": " + outcome.summary));
             if (outcome.result != CommandResult::Failed)
                 continue;
             progress.MarkItemFailed(static_cast<int32_t>(a));

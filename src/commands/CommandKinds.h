@@ -1,5 +1,5 @@
-// The table of the installer's four command kinds, in their fixed order execute, dircopy,
-// dirmove, dirdelete: the name a `file` element's command attribute gives (ASCII case ignored),
+// The table of the installer's five command kinds, in their fixed order execute, dircopy,
+// dirmove, dirdelete, msi: the name a `file` element's command attribute gives (ASCII case ignored),
 // the parse callback that fills the command, the run callback that carries it out, what the
 // window shows while it runs and what its folder arguments are. This is the one list of kinds:
 // adding one touches this table and the kind's own code. Registered, each row becomes the kind
@@ -27,12 +27,14 @@ struct CommandKind
 const std::vector<SchemaAttribute>& ExecuteAttributes();
 const std::vector<SchemaAttribute>& DirectoryPairAttributes();
 const std::vector<SchemaAttribute>& SingleDirectoryAttributes();
+const std::vector<SchemaAttribute>& MsiAttributes();
 
 inline constexpr CommandKind kCommandKinds[] = {
     {L"execute", ParseExecute, RunExecute, DetailKind::Execute, ExecuteAttributes, 0, false},
     {L"dircopy", ParseDirectoryPair, RunDirCopy, DetailKind::Copy, DirectoryPairAttributes, 2, false},
     {L"dirmove", ParseDirectoryPair, RunDirMove, DetailKind::Move, DirectoryPairAttributes, 2, true},
     {L"dirdelete", ParseSingleDirectory, RunDirDelete, DetailKind::Delete, SingleDirectoryAttributes, 1, true},
+    {L"msi", ParseMsi, RunMsi, DetailKind::Execute, MsiAttributes, 0, false},
 };
 
 // The row whose run callback is `run`: a run callback asks what its own kind does here, so that

@@ -30,6 +30,12 @@ struct CommandOutcome
 // when empty) holds it, a restart as well when it is 3010 or 1641.
 CommandResult ProgramResult(uint32_t exitCode, const std::vector<uint32_t>& successCodes);
 
+// "1603 (a fatal error during installation)": a code with the meaning Windows or Windows
+// Installer gives it (large codes, HRESULTs, in hexadecimal), or the number alone.
+std::wstring ExitCodeWithMeaning(uint32_t code);
+// The meaning alone; empty for a code that has none known.
+const wchar_t* ExitCodeMeaning(uint32_t code);
+
 // The text of a result in the log: "succeeded", "succeeded, restart needed", "failed", "not run",
 // "passed over".
 const wchar_t* ResultText(CommandResult result);

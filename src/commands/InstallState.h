@@ -86,6 +86,11 @@ public:
         if (log != nullptr)
             log->Write(line);
     }
+    void Log(LogLevel level, const std::wstring& line) const
+    {
+        if (log != nullptr)
+            log->Write(level, line);
+    }
 
     InstallSettings settings;
     InstallProgress progress;

@@ -1,11 +1,14 @@
 // The parse callbacks: texts decoded in the file's encoding, paths expanded, through the reader.
 // With the reader's report on they also say what a command will not do as its author meant:
 // nothing to run, a path that is relative or holds "." and "..", a root or the Windows folder
-// that a command would take apart or fill, a target inside its source, and files named through
-// the configuration's own folder that are not there.
+// that a command would take apart or fill, a target inside its source, files named through
+// the configuration's own folder that are not there, a time-out action without a time-out,
+// retry codes that already succeed, and package properties msiexec would not take.
 #include "commands/ParseCallbacks.h"
 
+#include "commands/CommandOutcome.h"
 #include "commands/FolderPaths.h"
+#include "commands/Msiexec.h"
 #include "config/CommandRegistry.h"
 #include "config/ElementReader.h"
 #include "config/ValueFormats.h"
@@ -139,6 +142,36 @@ void CheckFolderPair(const ElementReader& reader, const InstallCommand& command,
 
 } // namespace
 
+void ParseProgramRules(ElementReader& reader, InstallCommand& command)
+{
+    const std::wstring onTimeout = reader.Text("ontimeout");
+    command.endOnTimeout = EqualsIgnoreAsciiCase(onTimeout, L"kill");
+    const std::wstring retry = reader.Text("retry");
+    std::vector<uint32_t> retryCodes;
+    if (!retry.empty() && (ParseExitCodeList(NarrowBytes(retry), retryCodes) || !retryCodes.empty()))
+        command.retryCodes = retryCodes;
+    const std::wstring attempts = reader.Text("attempts");
+    if (!attempts.empty())
+        command.attempts = std::clamp(ParseInteger(NarrowBytes(attempts)), kMinAttempts, kMaxAttempts);
+    const std::wstring pause = reader.Text("retrypause");
+    if (!pause.empty())
+        command.retryPauseSeconds = std::clamp(ParseInteger(NarrowBytes(pause)), 0, kMaxRetryPauseSeconds);
+    if (!reader.Report().On())
+        return;
+    if (!onTimeout.empty() && !command.endOnTimeout && !EqualsIgnoreAsciiCase(onTimeout, L"continue"))
+        Warn(reader, "ontimeout",
+             L"ontimeout \"" + onTimeout + L"\" is neither kill nor continue: the program is left running");
+    else if (command.endOnTimeout && command.timeoutSeconds == 0)
+        Warn(reader, "ontimeout", L"ontimeout=\"kill\" without a timeout never ends the program");
+    if (command.retryCodes.empty() && (!attempts.empty() || !pause.empty()))
+        Warn(reader, attempts.empty() ? "retrypause" : "attempts",
+             L"without retry codes the program runs once: attempts and retrypause do nothing");
+    for (uint32_t code : command.retryCodes)
+        if (ProgramResult(code, command.successCodes) != CommandResult::Failed)
+            Warn(reader, "retry",
+                 L"exit code " + std::to_wstring(code) + L" counts as success: a run that ends with it is not tried again");
+}
+
 void ParseExecute(ElementReader& reader, InstallCommand& command)
 {
     command.arguments.push_back(reader.Path("program"));
@@ -153,6 +186,7 @@ void ParseExecute(ElementReader& reader, InstallCommand& command)
     const std::wstring success = reader.Text("success");
     if (!success.empty())
         ParseExitCodeList(NarrowBytes(success), command.successCodes);
+    ParseProgramRules(reader, command);
     if (reader.Report().On()) {
         if (!wait.empty() && !command.waitForTree && !EqualsIgnoreAsciiCase(wait, L"process"))
             Warn(reader, "wait", L"wait \"" + wait + L"\" is neither tree nor process: only the program is waited for");
@@ -185,4 +219,43 @@ void ParseSingleDirectory(ElementReader& reader, InstallCommand& command)
     if (reader.Text("directory").empty())
         Refused(reader, "directory", L"dirdelete without a directory");
     CheckFolderPath(reader, "directory", command.arguments[0], true, false, command.emptyVariable);
+}
+
+void ParseMsi(ElementReader& reader, InstallCommand& command)
+{
+    std::wstring windows = VariableValue(reader, L"SYSTEMROOT");
+    if (windows.empty())
+        windows = VariableValue(reader, L"WINDIR");
+    command.arguments.resize(kMsiArgumentCount);
+    command.arguments[kMsiexec] = MsiexecProgram(windows);
+    command.arguments[kMsiPackage] = reader.Path("package");
+    command.arguments[kMsiTransforms] = reader.Path("transforms");
+    command.arguments[kMsiPatches] = reader.Path("patches");
+    command.arguments[kMsiProperties] = reader.Path("properties");
+    command.displayName = reader.Text("name");
+    command.hide = true; // msiexec shows nothing with /qn; nor does a window it might open first
+    const int32_t timeout = ParseInteger(NarrowBytes(reader.Text("timeout")));
+    command.timeoutSeconds = timeout > 0 ? static_cast<uint32_t>(timeout) : 0;
+    command.retryCodes = {kInstallerBusyCode};
+    ParseProgramRules(reader, command);
+    if (!reader.Report().On())
+        return;
+    if (command.arguments[kMsiPackage].empty())
+        reader.WarnAt(reader.Document().CurrentIndex(), L"msi without a package installs nothing");
+    CheckBesideConfiguration(reader, "package", command.arguments[kMsiPackage]);
+    for (const char* attribute : {"transforms", "patches"}) {
+        // Each file of a list is looked for as written, where the written and expanded lists match.
+        const std::vector<std::wstring> written = SplitFileList(reader.Text(attribute));
+        const std::vector<std::wstring> files = SplitFileList(reader.Path(attribute));
+        for (size_t i = 0; i < files.size(); ++i) {
+            if (written.size() == files.size())
+                reader.CheckBesideConfiguration(written[i], files[i], reader.AttributeOffset(attribute));
+            // Windows Installer finds a patch only by its full path.
+            if (attribute[0] == 'p' && PathRootLength(NormalizePath(files[i])) == 0 &&
+                !StartsWithVariable(written.size() == files.size() ? written[i] : std::wstring()))
+                Warn(reader, attribute, L"the patch \"" + files[i] + L"\" is not a full path: msiexec cannot find it");
+        }
+    }
+    for (const std::wstring& problem : ParseMsiProperties(command.arguments[kMsiProperties]).problems)
+        Warn(reader, "properties", problem);
 }

@@ -1,7 +1,8 @@
 // The platform's part of running a program: each call is one thing the system does (start a
-// command line, look up a document's verb, open through the shell, wait, read the exit code).
-// The execute command's rules sit above it in ExecuteCommand.cpp: which failure goes to the
-// shell, what a time-out means, what counts as success, what the log says. The program runs
+// command line, look up a document's verb, open through the shell, wait, read the exit code,
+// end a program or its tree, pause). The execute command's rules sit above it in
+// ExecuteCommand.cpp: which failure goes to the shell, what a time-out means and does, what
+// counts as success, when to try again, what the log says. The program runs
 // them on the Win32 launcher (ProcessLauncherWin32), the tests on a scripted one.
 //
 // A launcher runs one program at a time: Close lets go of it before the next.
@@ -52,6 +53,13 @@ public:
     virtual Waited Wait(bool tree, bool byParentId, uint32_t milliseconds, uint32_t& error) = 0;
     // The program's exit code, once it has ended; false with the error code.
     virtual bool ExitCode(uint32_t& code, uint32_t& error) = 0;
+    // Ends the program, and with `tree` every process of its tree: the job's, or (`byParentId`)
+    // those found by parent id. Returns once they are gone, or after a few seconds. `ended`:
+    // how many processes were still running and were ended; false with the error code when the
+    // program could not be ended.
+    virtual bool End(bool tree, bool byParentId, uint32_t& ended, uint32_t& error) = 0;
+    // Waits before a program runs again, answering the thread's messages meanwhile.
+    virtual void Pause(uint32_t milliseconds) = 0;
     // Lets go of the program and the job (what still runs in it runs on).
     virtual void Close() = 0;
 

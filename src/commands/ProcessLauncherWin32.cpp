@@ -34,6 +34,13 @@ bool MustBreakAway(std::wstring& note)
     return true;
 }
 
+// The exit code of a program ended because its time ran out: "This operation returned because
+// the timeout period expired", for whoever reads it.
+constexpr UINT kEndedExitCode = ERROR_TIMEOUT;
+// How long ending waits for the ended processes to be gone, so that the next command does not
+// meet what they held (the Windows Installer's lock, say).
+constexpr uint32_t kEndWaitMilliseconds = 10000;
+
 ULONGLONG Deadline(uint32_t milliseconds)
 {
     return milliseconds == 0 ? 0 : GetTickCount64() + milliseconds;
@@ -193,6 +200,48 @@ bool ProcessLauncherWin32::ExitCode(uint32_t& code, uint32_t& error)
     }
     code = exitCode;
     return true;
+}
+
+bool ProcessLauncherWin32::End(bool tree, bool byParentId, uint32_t& ended, uint32_t& error)
+{
+    ended = 0;
+    if (!process.Valid()) {
+        error = ERROR_INVALID_HANDLE;
+        return false;
+    }
+    const ULONGLONG deadline = Deadline(kEndWaitMilliseconds);
+    if (tree && !byParentId && job.Valid()) {
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
+        QueryInformationJobObject(job.Get(), JobObjectBasicAccountingInformation, &accounting, sizeof(accounting),
+                                  nullptr);
+        if (!TerminateJobObject(job.Get(), kEndedExitCode)) {
+            error = GetLastError();
+            return false;
+        }
+        ended = accounting.ActiveProcesses;
+        while (QueryInformationJobObject(job.Get(), JobObjectBasicAccountingInformation, &accounting,
+                                         sizeof(accounting), nullptr) &&
+               accounting.ActiveProcesses > 0 && Remaining(deadline) > 0)
+            WaitPumpingMessages(nullptr, std::min<DWORD>(Remaining(deadline), 50));
+        return true;
+    }
+    // The program first, so that it starts nothing more; then what it started, by parent id.
+    if (WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT) {
+        if (!TerminateProcess(process.Get(), kEndedExitCode)) {
+            error = GetLastError();
+            return false;
+        }
+        ended = 1;
+    }
+    if (tree)
+        ended += EndDescendants(GetProcessId(process.Get()), CreationTime(process.Get()), kEndedExitCode, deadline);
+    WaitPumpingMessages(process.Get(), Remaining(deadline));
+    return true;
+}
+
+void ProcessLauncherWin32::Pause(uint32_t milliseconds)
+{
+    WaitPumpingMessages(nullptr, milliseconds);
 }
 
 void ProcessLauncherWin32::Close()

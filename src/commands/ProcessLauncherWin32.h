@@ -1,5 +1,6 @@
 // The ProcessLauncher on Win32: CreateProcessW (suspended into a job for a tree), the registry's
-// verbs, ShellExecuteExW, and waits that answer the thread's messages (MessageWaitWin32.h).
+// verbs, ShellExecuteExW, TerminateJobObject and TerminateProcess, and waits and pauses that
+// answer the thread's messages (MessageWaitWin32.h).
 // Windows only.
 #pragma once
 
@@ -25,6 +26,8 @@ public:
     uint32_t ProcessId() override;
     Waited Wait(bool tree, bool byParentId, uint32_t milliseconds, uint32_t& error) override;
     bool ExitCode(uint32_t& code, uint32_t& error) override;
+    bool End(bool tree, bool byParentId, uint32_t& ended, uint32_t& error) override;
+    void Pause(uint32_t milliseconds) override;
     void Close() override;
     std::wstring ErrorText(uint32_t error) override;
 

@@ -4,11 +4,21 @@
 
 #include <string>
 
+// How much a line matters to whoever reads the log: a log viewer colours warnings and errors.
+enum class LogLevel
+{
+    Information,
+    Warning,
+    Error,
+};
+
 class RunLog
 {
 public:
     virtual ~RunLog() = default;
     virtual void Write(const std::wstring& line) = 0;
+    // A line of a level; a log that keeps no levels writes it like any other.
+    virtual void Write(LogLevel, const std::wstring& line) { Write(line); }
     // Gives what was written a short while to reach the log, before the process ends.
     virtual void Finish() {}
     // The file the log goes to; empty for none. The folder commands leave it where it is.

@@ -31,10 +31,17 @@ int32_t ChildInteger(XmlDocument& document, const char* element, const char* att
     return value.empty() ? fallback : ParseInteger(value);
 }
 
-// The first `log` element with a `path` attribute sets the log's path, even to nothing.
+// The first `log` element with a `path` attribute sets the log's path, even to nothing; the
+// first with a `format` its format.
 void ReadLog(ElementReader& reader, LogSettings& log)
 {
     XmlDocument& document = reader.Document();
+    document.RewindChildren();
+    const std::wstring format = reader.ChildAttributeText("log", "format");
+    log.viewerFormat = EqualsIgnoreAsciiCase(format, L"cmtrace");
+    if (reader.Report().On() && !format.empty() && !log.viewerFormat && !EqualsIgnoreAsciiCase(format, L"plain"))
+        reader.Report().At(reader.ChildAttributeOffset("format"), Severity::Warning,
+                           L"log format is \"plain\" or \"cmtrace\", not \"" + format + L"\"; the log is plain");
     document.RewindChildren();
     while (document.NextChild("log")) {
         for (const XmlDocument::AttributeSpan& span : document.Attributes(document.ChildIndex())) {

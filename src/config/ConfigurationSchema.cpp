@@ -94,7 +94,11 @@ std::vector<SchemaElement> MakeSchema()
          {}, false, "The main area."},
         {"log", "config",
          {{"path", K::Path, "The run log's file, appended to; path variables allowed. Empty turns the log off. "
-                            "Without it: Varnekite.log in the temporary folder."}},
+                            "Without it: Varnekite.log in the temporary folder."},
+          {"format", K::Text,
+           "plain (the default): one stamped line each; cmtrace: records the configuration-manager log viewer reads, "
+           "with their component, thread and level.",
+           -2147483647 - 1, 2147483647, "plain|cmtrace"}},
          {}, false, "The run log: what each command did, and what failed."},
         {"exit", "config",
          {{"result", K::Boolean, "true: the exit code tells how the run went; otherwise it is always " +
@@ -116,7 +120,7 @@ std::vector<SchemaElement> MakeSchema()
           RunCondition("item"), RunFailure("item")},
          {"file"}, false, "One item of the list: its file elements run in order."},
         {"file", "item",
-         {{"command", K::Text, "execute, dircopy, dirmove or dirdelete."}, RunCondition("command"),
+         {{"command", K::Text, "execute, dircopy, dirmove, dirdelete or msi."}, RunCondition("command"),
           RunFailure("command")},
          {}, false, "One command."},
     };

@@ -182,8 +182,9 @@ void ElementReader::CheckValue(const SchemaAttribute& attribute, std::string_vie
         if (!ParseExitCodeList(value, codes))
             report.At(offset, Severity::Warning,
                       name + L" " + Quote(value) + L" is not a list of exit codes separated by commas" +
-                          (codes.empty() ? L": " + WidenBytes(ExitCodesInWords(kDefaultSuccessCodes)) + L" are used"
-                                         : std::wstring(L": the others are left out")));
+                          (!codes.empty()          ? std::wstring(L": the others are left out")
+                           : attribute.name == "success" ? L": " + WidenBytes(ExitCodesInWords(kDefaultSuccessCodes)) + L" are used"
+                                                       : std::wstring(L": the default is used")));
         return;
     }
     case ValueKind::Path:

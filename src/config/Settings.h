@@ -54,6 +54,7 @@ struct LogSettings
 {
     bool pathGiven = false; // a `log` element with a `path` attribute
     std::wstring path;      // expanded; given and empty: no log
+    bool viewerFormat = false; // format="cmtrace": records the configuration-manager log viewer reads
 };
 
 // The exit code after a list that ran to its end, whatever happened, when the configuration

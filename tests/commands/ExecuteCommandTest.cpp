@@ -1,88 +1,17 @@
 // The execute command's rules on a scripted launcher: which failure goes on to the verb and the
 // shell, what a wait's end makes of the outcome, and what the launcher was asked to do.
+#include "ScriptedLauncher.h"
 #include "commands/CommandKinds.h"
 #include "commands/InstallState.h"
-#include "commands/ProcessLauncher.h"
 #include "commands/RunCallbacks.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 namespace {
-
-// Answers as the script says and writes down each call, so a case can check what was tried.
-class ScriptedLauncher : public ProcessLauncher
-{
-public:
-    bool folderExists = true;
-    bool jobOpens = true;
-    std::wstring jobLost;           // why what starts cannot join the job
-    uint32_t directError = 0;       // 0: the direct start works
-    std::wstring verb;              // what OpenVerb gives
-    uint32_t verbError = 0;         // 0: the verb's command line starts
-    bool shellStarts = true;
-    bool shellProcess = true;
-    Waited waited = Waited::Ended;
-    bool exitKnown = true;
-    uint32_t exitCode = 0;
-
-    std::vector<std::wstring> calls;
-
-    bool FolderExists(const std::wstring& path) override
-    {
-        calls.push_back(L"folder " + path);
-        return folderExists;
-    }
-    std::wstring CurrentFolder() override { return L"C:\\here"; }
-    bool OpenJob(std::wstring& why, std::wstring&) override
-    {
-        calls.push_back(L"job");
-        if (!jobOpens)
-            why = L"no job";
-        return jobOpens;
-    }
-    bool StartCommandLine(const std::wstring& commandLine, const std::wstring&, bool hidden, uint32_t& error,
-                          std::wstring& lost) override
-    {
-        calls.push_back(L"start " + commandLine + (hidden ? L" hidden" : L""));
-        const bool isVerb = !verb.empty() && commandLine == verb;
-        error = isVerb ? verbError : directError;
-        if (error == 0 && lost.empty())
-            lost = jobLost;
-        return error == 0;
-    }
-    std::wstring OpenVerb(const std::wstring& file, const std::wstring&) override
-    {
-        calls.push_back(L"verb " + file);
-        return verb;
-    }
-    bool StartThroughShell(const std::wstring& file, const std::wstring&, const std::wstring&, bool, uint32_t& error,
-                           bool& process, std::wstring&) override
-    {
-        calls.push_back(L"shell " + file);
-        error = shellStarts ? 0 : 1155;
-        process = shellProcess;
-        return shellStarts;
-    }
-    uint32_t ProcessId() override { return 42; }
-    Waited Wait(bool tree, bool byParentId, uint32_t milliseconds, uint32_t& error) override
-    {
-        calls.push_back(L"wait" + std::wstring(tree ? L" tree" : L"") + (byParentId ? L" by parent id" : L"") + L" " +
-                        std::to_wstring(milliseconds));
-        error = 6;
-        return waited;
-    }
-    bool ExitCode(uint32_t& code, uint32_t& error) override
-    {
-        code = exitCode;
-        error = 5;
-        return exitKnown;
-    }
-    void Close() override { calls.push_back(L"close"); }
-    std::wstring ErrorText(uint32_t error) override { return L"error " + std::to_wstring(error); }
-};
 
 struct ExecuteRun
 {
@@ -146,6 +75,10 @@ TEST(ExecuteCommand, HowTheProgramStartsAndWhatItsEndMakesOfTheOutcome)
     noFolder.folderExists = false;
     ScriptedLauncher outsideJob = plain;
     outsideJob.jobLost = L"access denied";
+    ScriptedLauncher slowOutsideJob = slow;
+    slowOutsideJob.jobLost = L"access denied";
+    ScriptedLauncher slowAndStubborn = slow;
+    slowAndStubborn.endWorks = false;
 
     InstallCommand hidden = Program(L"setup.exe", L"/q");
     hidden.hide = true;
@@ -159,16 +92,20 @@ TEST(ExecuteCommand, HowTheProgramStartsAndWhatItsEndMakesOfTheOutcome)
     tree.waitForTree = true;
     InstallCommand ownCodes = Program(L"setup.exe");
     ownCodes.successCodes = {1603};
+    InstallCommand killed = timed;
+    killed.endOnTimeout = true;
+    InstallCommand treeKilled = killed;
+    treeKilled.waitForTree = true;
 
     const Case cases[] = {
         {"an executable starts directly and its exit code decides", plain, hidden, CommandResult::Succeeded,
          L"exit code 0", {L"start \"setup.exe\" /q hidden", L"wait 0", L"close"}},
         {"a restart code is a success that asks for a restart", reboot, Program(L"setup.exe"),
-         CommandResult::Restart, L"exit code 3010", {L"start \"setup.exe\"", L"wait 0", L"close"}},
+         CommandResult::Restart, L"exit code 3010 (a restart is required to complete the installation)", {L"start \"setup.exe\"", L"wait 0", L"close"}},
         {"an exit code outside the list fails", fails, Program(L"setup.exe"), CommandResult::Failed,
-         L"exit code 1603", {L"start \"setup.exe\"", L"wait 0", L"close"}},
+         L"exit code 1603 (a fatal error during installation)", {L"start \"setup.exe\"", L"wait 0", L"close"}},
         {"the configuration's own codes replace the list", fails, ownCodes, CommandResult::Succeeded,
-         L"exit code 1603", {L"start \"setup.exe\"", L"wait 0", L"close"}},
+         L"exit code 1603 (a fatal error during installation)", {L"start \"setup.exe\"", L"wait 0", L"close"}},
         {"a refused start is the command's failure, never the shell's turn", denied, Program(L"setup.exe"),
          CommandResult::Failed, L"could not start: error 5", {L"start \"setup.exe\"", L"close"}},
         {"a document starts through its verb's command line, still directly", document, Program(L"notes.txt"),
@@ -198,6 +135,20 @@ TEST(ExecuteCommand, HowTheProgramStartsAndWhatItsEndMakesOfTheOutcome)
         {"a tree the job cannot follow is followed by parent id, and the outcome says so", outsideJob, tree,
          CommandResult::Succeeded, L"exit code 0 (the tree was followed by parent id: access denied)",
          {L"job", L"start \"setup.exe\"", L"wait tree by parent id 0", L"close"}},
+        {"ontimeout kill ends the program alone when only the program is waited for", slow, killed,
+         CommandResult::Failed, L"still running after 30 s: ended (1 process)",
+         {L"start \"setup.exe\"", L"wait 30000", L"end", L"close"}},
+        {"ontimeout kill with a tree wait ends the job's every process", slow, treeKilled, CommandResult::Failed,
+         L"still running after 30 s: ended (3 processes)",
+         {L"job", L"start \"setup.exe\"", L"wait tree 30000", L"end tree", L"close"}},
+        {"a tree the job cannot follow is ended by parent id", slowOutsideJob, treeKilled, CommandResult::Failed,
+         L"still running after 30 s: ended (3 processes) (the tree was followed by parent id: access denied)",
+         {L"job", L"start \"setup.exe\"", L"wait tree by parent id 30000", L"end tree by parent id", L"close"}},
+        {"a program that cannot be ended fails with the system's reason", slowAndStubborn, killed,
+         CommandResult::Failed, L"still running after 30 s: could not be ended: error 5",
+         {L"start \"setup.exe\"", L"wait 30000", L"end", L"close"}},
+        {"ontimeout kill ends nothing that ended in time", plain, killed, CommandResult::Succeeded, L"exit code 0",
+         {L"start \"setup.exe\"", L"wait 30000", L"close"}},
     };
     for (const Case& c : cases) {
         const ExecuteRun run = Execute(c.launcher, c.command);
@@ -221,4 +172,101 @@ TEST(ExecuteCommand, WithoutALauncherTheCommandFails)
     EXPECT_EQ(state.outcomes[0].result, CommandResult::Failed);
     RunExecute(state, 7); // an index past the list changes nothing
     EXPECT_EQ(state.outcomes.size(), 1u);
+}
+
+// retry: a program that ends with a retry code runs again after the pause (through the
+// launcher, so nothing here sleeps), up to its attempts; any other end is final at once.
+TEST(ExecuteCommand, ARetryCodeRunsTheProgramAgainAfterAPauseUpToItsAttempts)
+{
+    struct Case
+    {
+        const char* what;
+        std::vector<uint32_t> exitCodes;
+        int attempts;
+        int pauseSeconds;
+        CommandResult result;
+        std::wstring summary;
+        int runs;
+        std::wstring pause; // the pause call between two runs
+    };
+    const Case cases[] = {
+        {"busy twice, then done", {1618, 1618, 0}, 3, 30, CommandResult::Succeeded, L"exit code 0, on attempt 3 of 3", 3,
+         L"pause 30000"},
+        {"busy every time: the last run's code fails the command", {1618}, 2, 5, CommandResult::Failed,
+         L"exit code 1618 (another installation is already in progress), on attempt 2 of 2", 2, L"pause 5000"},
+        {"another failure is not tried again", {1603}, 3, 30, CommandResult::Failed,
+         L"exit code 1603 (a fatal error during installation)", 1, L""},
+        {"a success at once runs once", {0}, 3, 30, CommandResult::Succeeded, L"exit code 0", 1, L""},
+        {"a restart code after a retry keeps its restart", {1618, 3010}, 3, 0, CommandResult::Restart,
+         L"exit code 3010 (a restart is required to complete the installation), on attempt 2 of 3", 2, L"pause 0"},
+        {"attempts beyond the bound are held to it", {1618}, 50, 30, CommandResult::Failed,
+         L"exit code 1618 (another installation is already in progress), on attempt 10 of 10", 10, L"pause 30000"},
+        {"a pause beyond the bound is held to it", {1618, 0}, 3, 100000, CommandResult::Succeeded,
+         L"exit code 0, on attempt 2 of 3", 2, L"pause 600000"},
+    };
+    for (const Case& c : cases) {
+        ScriptedLauncher launcher;
+        launcher.exitCodes = c.exitCodes;
+        InstallCommand command = Program(L"setup.exe");
+        command.retryCodes = {1618, 1700};
+        command.attempts = c.attempts;
+        command.retryPauseSeconds = c.pauseSeconds;
+        const ExecuteRun run = Execute(launcher, command);
+        EXPECT_EQ(run.outcome.result, c.result) << c.what;
+        EXPECT_EQ(run.outcome.summary, c.summary) << c.what;
+        // The run's own exit code hears the last run's code.
+        EXPECT_TRUE(run.outcome.exited) << c.what;
+        EXPECT_EQ(run.outcome.exitCode, c.exitCodes[std::min<size_t>(c.runs, c.exitCodes.size()) - 1]) << c.what;
+        std::vector<std::wstring> calls;
+        for (int i = 0; i < c.runs; ++i) {
+            if (i > 0)
+                calls.push_back(c.pause);
+            calls.insert(calls.end(), {L"start \"setup.exe\"", L"wait 0", L"close"});
+        }
+        EXPECT_EQ(run.calls, calls) << c.what;
+    }
+}
+
+// Each run's end and the pause before the next are in the log, with the rules up front.
+TEST(ExecuteCommand, EachAttemptIsLogged)
+{
+    ScriptedLauncher launcher;
+    launcher.exitCodes = {1618, 1618, 0};
+    LinesLog log;
+    InstallState state;
+    state.launcher = &launcher;
+    state.log = &log;
+    InstallCommand command = Program(L"setup.exe", L"/q");
+    command.retryCodes = {1618};
+    command.retryPauseSeconds = 7;
+    command.timeoutSeconds = 60;
+    command.endOnTimeout = true;
+    state.settings.commands = {command};
+    state.outcomes.assign(1, CommandOutcome());
+    RunExecute(state, 0);
+    const std::vector<std::wstring> lines = {
+        L"  program \"setup.exe\", arguments \"/q\", folder \"C:\\here\", waits at most 60 s, then ends it, tries "
+        L"again on exit code 1618 (3 attempts at most, 7 s apart)",
+        L"  process 42 started",
+        L"  attempt 1 of 3: exit code 1618 (another installation is already in progress): trying again in 7 s",
+        L"  process 42 started",
+        L"  attempt 2 of 3: exit code 1618 (another installation is already in progress): trying again in 7 s",
+        L"  process 42 started",
+    };
+    EXPECT_EQ(log.lines, lines);
+    EXPECT_EQ(state.outcomes[0].summary, L"exit code 0, on attempt 3 of 3");
+}
+
+// A time-out ends only the attempt it stops: the program is not tried again, whatever the codes.
+TEST(ExecuteCommand, ATimeOutIsNotTriedAgain)
+{
+    ScriptedLauncher launcher;
+    launcher.waited = ProcessLauncher::Waited::TimedOut;
+    InstallCommand command = Program(L"setup.exe");
+    command.timeoutSeconds = 5;
+    command.endOnTimeout = true;
+    command.retryCodes = {1618};
+    const ExecuteRun run = Execute(launcher, command);
+    EXPECT_EQ(run.outcome.summary, L"still running after 5 s: ended (1 process)");
+    EXPECT_EQ(run.calls, (std::vector<std::wstring>{L"start \"setup.exe\"", L"wait 5000", L"end", L"close"}));
 }

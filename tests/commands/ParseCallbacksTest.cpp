@@ -83,6 +83,74 @@ TEST(ParseCallbacks, CopyAndMoveReadThreadsHeldToOneToSixteen)
         EXPECT_EQ(ParseFile(c.parse, c.element).threads, c.threads) << c.element;
 }
 
+// What a time-out does and the runs again, as execute and msi read them: absent attributes keep
+// the kind's own (msi tries again on a busy installer), values beyond the bounds hold to them.
+TEST(ParseCallbacks, ProgramsReadWhatATimeOutDoesAndTheirRetries)
+{
+    struct Case
+    {
+        ParseCommandFn parse;
+        const char* element;
+        bool endOnTimeout;
+        std::vector<uint32_t> retryCodes;
+        int attempts;
+        int pause;
+    };
+    const Case cases[] = {
+        {ParseExecute, "<file program='a'/>", false, {}, 3, 30},
+        {ParseExecute, "<file program='a' timeout='5' ontimeout='KILL'/>", true, {}, 3, 30},
+        {ParseExecute, "<file program='a' ontimeout='continue'/>", false, {}, 3, 30},
+        {ParseExecute, "<file program='a' ontimeout='end'/>", false, {}, 3, 30},
+        {ParseExecute, "<file program='a' retry='1618, 0x652' attempts='5' retrypause='2'/>", false, {1618, 1618}, 5, 2},
+        {ParseExecute, "<file program='a' retry='1618,busy' attempts='0' retrypause='-4'/>", false, {1618}, 1, 0},
+        {ParseExecute, "<file program='a' retry='busy' attempts='99' retrypause='9999'/>", false, {}, 10, 600},
+        {ParseMsi, "<file package='a.msi'/>", false, {1618}, 3, 30},
+        {ParseMsi, "<file package='a.msi' retry='1618,1603' ontimeout='kill' timeout='1'/>", true, {1618, 1603}, 3, 30},
+        {ParseMsi, "<file package='a.msi' retry=''/>", false, {1618}, 3, 30},
+        {ParseMsi, "<file package='a.msi' retry='none'/>", false, {1618}, 3, 30},
+        {ParseMsi, "<file package='a.msi' attempts='1'/>", false, {1618}, 1, 30},
+    };
+    for (const Case& c : cases) {
+        const InstallCommand command = ParseFile(c.parse, c.element);
+        EXPECT_EQ(command.endOnTimeout, c.endOnTimeout) << c.element;
+        EXPECT_EQ(command.retryCodes, c.retryCodes) << c.element;
+        EXPECT_EQ(command.attempts, c.attempts) << c.element;
+        EXPECT_EQ(command.retryPauseSeconds, c.pause) << c.element;
+    }
+}
+
+// msi: msiexec from the system folder, the package and lists expanded, started hidden.
+TEST(ParseCallbacks, MsiNamesMsiexecInTheSystemFolderAndExpandsItsPaths)
+{
+    struct Case
+    {
+        PathVariables table;
+        const char* element;
+        std::vector<std::wstring> arguments;
+    };
+    const Case cases[] = {
+        {{{L"SYSTEMROOT", L"C:\\Windows"}, {L"VARNEKITE", L"D:\\Setup\\"}},
+         "<file package='%VARNEKITE%agent.msi' transforms='%VARNEKITE%de.mst' patches='%VARNEKITE%fix.msp' "
+         "properties='DIR=\"%VARNEKITE%x y\"'/>",
+         {L"C:\\Windows\\System32\\msiexec.exe", L"D:\\Setup\\agent.msi", L"D:\\Setup\\de.mst",
+          L"D:\\Setup\\fix.msp", L"DIR=\"D:\\Setup\\x y\""}},
+        {{{L"WINDIR", L"C:\\WINNT"}}, "<file package='a.msi'/>",
+         {L"C:\\WINNT\\System32\\msiexec.exe", L"a.msi", L"", L"", L""}},
+        {{}, "<file/>", {L"msiexec.exe", L"", L"", L"", L""}},
+    };
+    for (const Case& c : cases) {
+        XmlDocument document;
+        ASSERT_TRUE(document.ParseText(c.element));
+        document.Rewind();
+        ASSERT_TRUE(document.NextElement("file"));
+        InstallCommand command;
+        ElementReader reader(document, TextEncoding::Ansi, c.table);
+        ParseMsi(reader, command);
+        EXPECT_EQ(command.arguments, c.arguments) << c.element;
+        EXPECT_TRUE(command.hide) << c.element;
+    }
+}
+
 TEST(CommandKinds, RegisteredInTheirFixedOrder)
 {
     CommandRegistry registry;
@@ -90,21 +158,22 @@ TEST(CommandKinds, RegisteredInTheirFixedOrder)
     const std::vector<CommandHandler>& handlers = registry.Handlers();
     const std::pair<const wchar_t*, ParseCommandFn> expected[] = {
         {L"execute", &ParseExecute}, {L"dircopy", &ParseDirectoryPair}, {L"dirmove", &ParseDirectoryPair},
-        {L"dirdelete", &ParseSingleDirectory}};
-    ASSERT_EQ(handlers.size(), 4u);
-    for (size_t i = 0; i < 4; ++i) {
+        {L"dirdelete", &ParseSingleDirectory}, {L"msi", &ParseMsi}};
+    ASSERT_EQ(handlers.size(), 5u);
+    for (size_t i = 0; i < 5; ++i) {
         EXPECT_EQ(handlers[i].name, expected[i].first);
         EXPECT_EQ(handlers[i].parse, expected[i].second) << i;
     }
     EXPECT_EQ(registry.FindHandler(L"DIRDELETE"), &handlers[3]);
+    EXPECT_EQ(registry.FindHandler(L"MSI"), &handlers[4]);
     EXPECT_EQ(registry.FindHandler(L"delete"), nullptr);
-    const RunCommandFn runs[] = {&RunExecute, &RunDirCopy, &RunDirMove, &RunDirDelete};
-    for (size_t i = 0; i < 4; ++i)
+    const RunCommandFn runs[] = {&RunExecute, &RunDirCopy, &RunDirMove, &RunDirDelete, &RunMsi};
+    for (size_t i = 0; i < 5; ++i)
         EXPECT_EQ(handlers[i].run, runs[i]) << i;
     // The checker loads and checks only.
     CommandRegistry checker;
     RegisterCommandKinds(checker, false);
-    ASSERT_EQ(checker.Handlers().size(), 4u);
+    ASSERT_EQ(checker.Handlers().size(), 5u);
     for (const CommandHandler& handler : checker.Handlers())
         EXPECT_EQ(handler.run, nullptr);
 }

@@ -1,12 +1,15 @@
 // The worker's waits: they answer messages sent to the worker's windows while they wait (a
 // program that broadcasts after changing PATH waits for that answer), and a tree no job can
-// follow is waited for by parent ids.
+// follow is waited for by parent ids. And ending a program: alone, or its tree through its job
+// or by parent ids.
 #include "commands/MessageWaitWin32.h"
+#include "commands/ProcessLauncherWin32.h"
 #include "commands/ProcessTreeWin32.h"
 #include "Win32FileText.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
 
@@ -96,6 +99,82 @@ TEST(ProcessWait, ATreeIsFollowedByParentIdsWhereNoJobCanFollowIt)
     EXPECT_EQ(ReadFileText(marker), "grandchild\n");
     CloseHandle(process.hProcess);
     DeleteFileW(marker.c_str());
+}
+
+bool Runs(DWORD id)
+{
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
+    if (process == nullptr)
+        return false;
+    const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return running;
+}
+
+// MarkerWriter's tree starts a child and both wait a minute: ending the tree ends both, through
+// the job or by parent ids; ending the program alone leaves its child.
+TEST(ProcessEnd, AProgramIsEndedAloneOrWithItsTree)
+{
+    struct Case
+    {
+        const char* what;
+        bool job;
+        bool tree;
+        bool byParentId;
+        uint32_t ended;
+    };
+    const Case cases[] = {
+        {"the job's every process", true, true, false, 2},
+        {"by parent ids, without a job", false, true, true, 2},
+        {"the program alone", true, false, false, 1},
+    };
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::wstring ids = std::wstring(temp) + L"vk-end-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+        DeleteFileW(ids.c_str());
+        ProcessLauncherWin32 launcher;
+        std::wstring why, note, lost;
+        if (c.job) {
+            ASSERT_TRUE(launcher.OpenJob(why, note)) << testing::PrintToString(why);
+        }
+        uint32_t error = 0;
+        ASSERT_TRUE(launcher.StartCommandLine(L"\"" VARNEKITE_MARKER_WRITER_PATH L"\" tree \"" + ids + L"\" 60000", L"",
+                                              true, error, lost))
+            << error;
+        ASSERT_EQ(launcher.Wait(false, false, 200, error), ProcessLauncher::Waited::TimedOut);
+        std::string text = ReadFileText(ids);
+        for (int i = 0; i < 500 && std::count(text.begin(), text.end(), '\n') < 2; ++i) {
+            Sleep(20);
+            text = ReadFileText(ids);
+        }
+        const DWORD program = static_cast<DWORD>(std::stoul(text.substr(text.find("pid=") + 4)));
+        const DWORD child = static_cast<DWORD>(std::stoul(text.substr(text.rfind("pid=") + 4)));
+        ASSERT_TRUE(Runs(program) && Runs(child)) << text;
+        uint32_t ended = 0;
+        ASSERT_TRUE(launcher.End(c.tree, c.byParentId, ended, error)) << error;
+        // A console program may have a console host of its own in the tree, where the system
+        // gave it one: the program and its child at least.
+        if (c.tree) {
+            EXPECT_GE(ended, c.ended);
+        } else {
+            EXPECT_EQ(ended, c.ended);
+        }
+        EXPECT_FALSE(Runs(program));
+        EXPECT_EQ(Runs(child), !c.tree);
+        uint32_t code = 0;
+        EXPECT_TRUE(launcher.ExitCode(code, error));
+        EXPECT_EQ(code, static_cast<uint32_t>(ERROR_TIMEOUT)); // the code an ended program leaves
+        launcher.Close();
+        if (Runs(child)) {
+            HANDLE left = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, child);
+            TerminateProcess(left, 1);
+            WaitForSingleObject(left, 5000);
+            CloseHandle(left);
+        }
+        DeleteFileW(ids.c_str());
+    }
 }
 
 } // namespace

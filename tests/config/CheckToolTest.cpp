@@ -397,6 +397,37 @@ TEST(CheckTool, SummaryShowsTheLogTheExitCodesAndHowProgramsAreWaitedFor)
     EXPECT_NE(out.find("execute \"C:\\t.exe\" \"\"\n"), std::string::npos) << out;
 }
 
+// A package shows the msiexec command line it runs; programs show what a time-out does and
+// their runs again.
+TEST(CheckTool, SummaryShowsPackagesAsMsiexecRunsThemAndRetries)
+{
+    const std::string xml =
+        "<Varnekite><items><item name='a'>"
+        "<file command='msi' name='Agent' package='%VARNEKITE%My Agent.msi' transforms='%VARNEKITE%de.mst' "
+        "properties='INSTALLDIR=\"%PROGRAMFILES%\\Agent\" /qb ALLUSERS=1' timeout='600' ontimeout='kill'/>"
+        "<file command='execute' program='C:\\s.exe' timeout='30' ontimeout='kill' retry='1618' attempts='5' "
+        "retrypause='10'/>"
+        "</item></items></Varnekite>";
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / "varnekite-check-msi.xml";
+    std::ofstream(path, std::ios::binary) << xml;
+    std::string out, err;
+    EXPECT_EQ(RunCheck({L"--var", L"VARNEKITE=D:\\Setup\\", LoaderPath(path)}, MachineTable(), out, err),
+              kCheckExitLoaded)
+        << err;
+    std::filesystem::remove(path);
+    EXPECT_NE(out.find("msi \"Agent\" \"D:\\Setup\\My Agent.msi\" (runs \"C:\\Windows\\System32\\msiexec.exe\" /i "
+                       "\"D:\\Setup\\My Agent.msi\" /qn /norestart TRANSFORMS=\"D:\\Setup\\de.mst\" "
+                       "INSTALLDIR=\"C:\\Program Files\\Agent\" ALLUSERS=1) (waits at most 600 s, then ends it) "
+                       "(tries again on 1618: 3 attempts at most, 30 s apart)\n"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("execute \"C:\\s.exe\" \"\" (waits at most 30 s, then ends it) (tries again on 1618: 5 "
+                       "attempts at most, 10 s apart)\n"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(err.find("\"/qb\" is no NAME=VALUE of a property: it is left out"), std::string::npos) << err;
+}
+
 // A folder command the installer refuses is an error: the check fails without --strict, and a
 // value given for the empty variable clears it.
 TEST(CheckTool, AFolderCommandTheInstallerRefusesIsAnError)

@@ -391,6 +391,16 @@ TEST_F(Loader, LogExitAndHowExecuteWaits)
         LoadConfig(c.config);
         EXPECT_EQ(settings.log.pathGiven, c.given) << c.config;
         EXPECT_EQ(settings.log.path, c.path) << c.config;
+        EXPECT_FALSE(settings.log.viewerFormat) << c.config;
+    }
+    // The format comes from the first log element that has one, with or without a path.
+    for (const auto& [config, viewer] : {std::pair<const char*, bool>{"<log format='cmtrace'/>", true},
+                                         {"<log path='x.log'/><log format='CMTRACE'/>", true},
+                                         {"<log format='plain'/><log format='cmtrace'/>", false},
+                                         {"<log format='xml'/>", false}}) {
+        settings = InstallSettings();
+        LoadConfig(config);
+        EXPECT_EQ(settings.log.viewerFormat, viewer) << config;
     }
 
     settings = InstallSettings();

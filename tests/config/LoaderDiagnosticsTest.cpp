@@ -150,6 +150,8 @@ TEST_F(LoaderDiagnostics, ValuesThatDoNotFitTheirKind)
         {"<exit result='true' failure='programs'/>",
          {{2, 30, L"failure \"programs\" is not an exit code or program: it is not used"}}},
         {"<log path='%TEMP%\\setup.log'/>", {}},
+        {"<log format='CMTrace'/>", {}},
+        {"<log format='xml'/>", {{2, 14, L"log format is \"plain\" or \"cmtrace\", not \"xml\"; the log is plain"}}},
         {"<colours><progress fore='#3366CC8'/><header fore='#FFFFFF'/><footer fore='#FFFFFF'/>"
          "<main fore='#000000' current='#000000' description='#000000'/></colours>",
          {{2, 26, L"colour \"#3366CC8\" is not #RRGGBB or #RRGGBBAA: it becomes 0xC800366C"}}},
@@ -215,6 +217,65 @@ TEST_F(LoaderDiagnostics, VariablesCommandsAndFilesBesideTheConfiguration)
         std::vector<Expected> expected = c.expected;
         for (Expected& e : expected)
             e.line = 2;
+        ExpectExactly(expected, c.file);
+    }
+}
+
+// What a time-out does, retries and packages: what will not act as written is said at its value.
+TEST_F(LoaderDiagnostics, ProgramRulesAndPackages)
+{
+    const std::string head = WithColours("<Varnekite><config>$C</config><items><item name='a'>\n");
+    struct Warning { const char* attribute; const wchar_t* fragment; }; // no attribute: at the element
+    struct Case { const char* file; std::vector<Warning> warnings; };
+    const Case cases[] = {
+        {"<file command='execute' program='C:\\a.exe' ontimeout='kill'/>",
+         {{"ontimeout", L"ontimeout=\"kill\" without a timeout never ends the program"}}},
+        {"<file command='execute' program='C:\\a.exe' timeout='5' ontimeout='stop'/>",
+         {{"ontimeout", L"ontimeout \"stop\" is neither kill nor continue: the program is left running"}}},
+        {"<file command='execute' program='C:\\a.exe' attempts='5'/>",
+         {{"attempts", L"without retry codes the program runs once"}}},
+        {"<file command='execute' program='C:\\a.exe' retry='0,1618'/>",
+         {{"retry", L"exit code 0 counts as success: a run that ends with it is not tried again"}}},
+        {"<file command='execute' program='C:\\a.exe' retry='1618' attempts='11' retrypause='601'/>",
+         {{"attempts", L"attempts 11 is out of range (1 to 10)"}, {"retrypause", L"retrypause 601 is out of range (0 to 600)"}}},
+        {"<file command='execute' program='C:\\a.exe' timeout='60' ontimeout='KILL' retry='1618,1700' attempts='4' "
+         "retrypause='0' wait='tree'/>",
+         {}},
+        {"<file command='msi'/>", {{nullptr, L"msi without a package installs nothing"}}},
+        {"<file command='msi' package='%VARNEKITE%\\agent.msi' transforms='%VARNEKITE%\\de.mst;%VARNEKITE%\\present.mst' "
+         "patches='fix.msp' properties='installdir=x /qb'/>",
+         {{"package", L"\"%VARNEKITE%\\agent.msi\" is not there beside the configuration"},
+          {"transforms", L"\"%VARNEKITE%\\de.mst\" is not there beside the configuration"},
+          {"patches", L"the patch \"fix.msp\" is not a full path: msiexec cannot find it"},
+          {"properties", L"\"installdir\" is a private property"},
+          {"properties", L"\"/qb\" is no NAME=VALUE of a property: it is left out"}}},
+        {"<file command='msi' package='C:\\a.msi' retry='oops'/>",
+         {{"retry", L"retry \"oops\" is not a list of exit codes separated by commas: the default is used"}}},
+        {"<file command='msi' package='C:\\a.msi' patches='%VARNEKITE%\\present.mst' timeout='600' ontimeout='kill' "
+         "properties='INSTALLDIR=\"C:\\Program Files\\A\" ALLUSERS=1' name='Agent'/>",
+         {}},
+        {"<file command='msi' package='C:\\a.msi' wait='tree' program='x.exe'/>",
+         {{"wait", L"<file> has no attribute \"wait\""}, {"program", L"<file> has no attribute \"program\""}}},
+    };
+    existing = L"C:\\Setup\\present.mst";
+    for (const Case& c : cases) {
+        const std::string xml = head + c.file + "</item></items></Varnekite>";
+        ASSERT_EQ(CheckText(xml), LoadOutcome::Loaded) << xml;
+        // The file element stands on line 2; a warning stands at its attribute's value (or its name
+        // where the attribute is not read), or at the element.
+        const std::string file = c.file;
+        std::vector<Expected> expected;
+        for (const Warning& w : c.warnings) {
+            int column = 1;
+            if (w.attribute != nullptr) {
+                const size_t at = file.find(" " + std::string(w.attribute) + "='");
+                column = static_cast<int>(at) + 2 + (std::wstring(w.fragment).find(L"has no attribute") == 0 ||
+                                                             std::wstring(w.fragment).find(L"<file> has no") == 0
+                                                         ? 0
+                                                         : static_cast<int>(std::string(w.attribute).size()) + 2);
+            }
+            expected.push_back({2, column, w.fragment});
+        }
         ExpectExactly(expected, c.file);
     }
 }

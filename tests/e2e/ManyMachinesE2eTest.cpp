@@ -23,7 +23,10 @@ public: // the window test drives runs of its own
     int HeldWindowHeight(const std::string& items)
     {
         Start(Document(LogElement(), "<item name='Hold'>" + Hold() + "</item>" + items));
-        const HWND window = WaitForProgressWindow(400);
+        // Whatever its width (the frame adds to the configured one): both runs are measured alike.
+        const HWND window = WaitForWindow(child.Id(), [](HWND candidate) {
+            return ClassName(candidate) == L"#32770" && WindowText(candidate).empty() && IsWindowVisible(candidate);
+        }, kWindowTimeout);
         RECT rect = {};
         const bool measured = window != nullptr && GetWindowRect(window, &rect);
         Release();

@@ -7,6 +7,12 @@
 //   MarkerWriter later <ms> <file> <text>        waits, then appends the text
 //   MarkerWriter spawn <ms> <file> <text>        starts "later <ms> <file> <text>" and ends at
 //                                                once: a setup program that relaunches itself
+//   MarkerWriter tree <file> <ms>                starts "sleep <ms>", appends "pid=<its id>" and
+//                                                "pid=<the child's id>", then waits <ms> itself: a
+//                                                program that hangs with a child that hangs too
+//   MarkerWriter countdown <file> <codes>        appends "run" and ends with the code of the run it
+//                                                is (codes separated by commas, the last for every
+//                                                run after): a program busy for a while
 //   MarkerWriter showstate <file>                appends "show=<n>", the show command it was started with
 //   MarkerWriter parent <title> <file> <command line>
 //                                                a setup program that starts Varnekite and waits for
@@ -35,6 +41,36 @@ bool AppendLine(const wchar_t* path, const wchar_t* text)
     const bool ok = WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) != FALSE;
     CloseHandle(file);
     return ok;
+}
+
+// The lines the file holds; 0 when it is not there.
+int LineCount(const wchar_t* path)
+{
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    int lines = 0;
+    char buffer[512];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+        for (DWORD i = 0; i < read; ++i)
+            lines += buffer[i] == '\n' ? 1 : 0;
+    CloseHandle(file);
+    return lines;
+}
+
+// The code of run `run` (0 first) in a list separated by commas; the last for every run after.
+int CodeOfRun(const wchar_t* codes, int run)
+{
+    const wchar_t* at = codes;
+    for (int i = 0; i < run; ++i) {
+        const wchar_t* comma = wcschr(at, L',');
+        if (comma == nullptr)
+            break;
+        at = comma + 1;
+    }
+    return static_cast<int>(wcstoul(at, nullptr, 10));
 }
 
 void Hold(const wchar_t* releasePath, DWORD maxMilliseconds)
@@ -78,6 +114,29 @@ int wmain(int argc, wchar_t** argv)
         CloseHandle(child.hProcess);
         DestroyWindow(window);
         return AppendLine(argv[3], (L"exit=" + std::to_wstring(code)).c_str()) ? 0 : 1;
+    }
+    if (argc == 4 && wcscmp(argv[1], L"tree") == 0) {
+        wchar_t self[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        std::wstring commandLine = std::wstring(L"\"") + self + L"\" sleep " + argv[3];
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION child = {};
+        if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child))
+            return 1;
+        CloseHandle(child.hThread);
+        CloseHandle(child.hProcess);
+        if (!AppendLine(argv[2], (L"pid=" + std::to_wstring(GetCurrentProcessId())).c_str()) ||
+            !AppendLine(argv[2], (L"pid=" + std::to_wstring(child.dwProcessId)).c_str()))
+            return 1;
+        Sleep(static_cast<DWORD>(wcstoul(argv[3], nullptr, 10)));
+        return 0;
+    }
+    if (argc == 4 && wcscmp(argv[1], L"countdown") == 0) {
+        const int run = LineCount(argv[2]);
+        if (!AppendLine(argv[2], L"run"))
+            return 1;
+        return CodeOfRun(argv[3], run);
     }
     if (argc == 3 && wcscmp(argv[1], L"sleep") == 0) {
         Sleep(static_cast<DWORD>(wcstoul(argv[2], nullptr, 10)));

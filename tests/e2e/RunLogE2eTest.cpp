@@ -191,3 +191,35 @@ TEST_F(RunLogE2e, ALogThatCannotBeWrittenDoesNotChangeTheRun)
 }
 
 } // namespace
+
+namespace {
+
+// format='cmtrace': every line of the file is one viewer record, a failure is an error record,
+// and the lines written before the configuration named the format are in it too.
+TEST_F(RunLogE2e, TheViewerFormatWritesOneRecordPerLine)
+{
+    const DWORD code = RunToEnd("<log path='" + Attribute(Narrow(LogPath())) + "' format='cmtrace'/>",
+                                "<item name='Setup'>" + Program("exit 1603") + "</item>");
+    EXPECT_EQ(code, 1u);
+    const std::string log = ReadTextFile(LogPath());
+    size_t records = 0;
+    bool failedAsError = false;
+    bool headFirst = false;
+    for (size_t start = 0, end = log.find('\n'); end != std::string::npos; start = end + 1, end = log.find('\n', start)) {
+        const std::string line = log.substr(start, end - start);
+        EXPECT_EQ(line.rfind("<![LOG[", 0), 0u) << line;
+        EXPECT_TRUE(Holds(line, "]LOG]!><time=\"") && Holds(line, "\" component=\"Varnekite\" context=\"\" type=\"") &&
+                    Holds(line, "\" file=\"\">\r"))
+            << line;
+        headFirst = headFirst || (records == 0 && Holds(line, "==== Varnekite "));
+        failedAsError = failedAsError || (Holds(line, "failed: item 1 \"Setup\", command 1 execute: exit code 1603 (a "
+                                                      "fatal error during installation)") &&
+                                          Holds(line, "type=\"3\""));
+        ++records;
+    }
+    EXPECT_GT(records, 5u) << log;
+    EXPECT_TRUE(headFirst) << log;
+    EXPECT_TRUE(failedAsError) << log;
+}
+
+} // namespace

@@ -51,6 +51,8 @@ mistakes=(
   'comand|<config>'"$colours"'</config><items><item name="a"><file comand="dirdelete" directory="C:\x"/></item></items>'
   'exec|<config>'"$colours"'</config><items><item name="a"><file command="exec" program="x.exe"/></item></items>'
   'all|<config>'"$colours"'</config><items><item name="a"><file command="execute" program="x.exe" wait="all"/></item></items>'
+  'terminate|<config>'"$colours"'</config><items><item name="a"><file command="execute" program="x.exe" timeout="5" ontimeout="terminate"/></item></items>'
+  '20|<config>'"$colours"'</config><items><item name="a"><file command="msi" package="a.msi" attempts="20"/></item></items>'
 )
 for mistake in "${mistakes[@]}"; do
   name=${mistake%%|*}

@@ -6,6 +6,8 @@
 #include "commands/FullPathWin32.h"
 #include "config/AnsiText.h"
 #include "config/AnsiTextWin32.h"
+#include "config/MachineDescription.h"
+#include "config/MachineFactsWin32.h"
 #include "config/PathVariableSourceWin32.h"
 #include "config/ScopedWin32.h"
 #include "display/GdiplusSessionWin32.h"
@@ -56,6 +58,10 @@ int main()
         InitCommonControlsEx(&controls);
         InstallDialog dialog;
         return dialog.SavePreview(GetModuleHandleW(nullptr), settings, percent, pngPath, error);
+    };
+    host.machineFacts = [] {
+        MachineFactsWin32 facts;
+        return DescribeMachine(facts);
     };
     std::string out;
     std::string err;

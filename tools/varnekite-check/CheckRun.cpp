@@ -8,6 +8,7 @@
 #include "commands/CommandKinds.h"
 #include "commands/FolderCommands.h"
 #include "commands/FolderPaths.h"
+#include "commands/Msiexec.h"
 #include "xml/AsciiText.h"
 #include "config/CommandRegistry.h"
 #include "config/ConditionEvaluation.h"
@@ -24,28 +25,49 @@ std::string Quoted(const std::wstring& text)
     return "\"" + EncodeUtf8(text) + "\"";
 }
 
+// An msi command as msiexec will be started (its log aside, which lies beside the run log).
+void DescribePackage(std::string& out, const InstallCommand& command)
+{
+    MsiInstall install;
+    install.package = command.arguments[kMsiPackage];
+    install.transforms = SplitFileList(command.arguments[kMsiTransforms]);
+    install.patches = SplitFileList(command.arguments[kMsiPatches]);
+    install.properties = ParseMsiProperties(command.arguments[kMsiProperties]).properties;
+    out += " " + Quoted(install.package) + " (runs " + Quoted(command.arguments[kMsiexec]) + " " +
+           EncodeUtf8(MsiexecArguments(install)) + ")";
+}
+
 void DescribeCommand(std::string& out, const InstallCommand& command)
 {
     out += "     " + EncodeUtf8(command.commandName);
     if (!command.displayName.empty())
         out += " " + Quoted(command.displayName);
-    for (const std::wstring& argument : command.arguments)
-        out += " " + Quoted(argument);
+    const bool package = EqualsIgnoreAsciiCase(command.commandName, L"msi") && command.arguments.size() == kMsiArgumentCount;
+    if (package) {
+        DescribePackage(out, command);
+    } else {
+        for (const std::wstring& argument : command.arguments)
+            out += " " + Quoted(argument);
+    }
     // Where a copy or move puts the files: the target, or the source's folder inside it.
     const bool folderPair = EqualsIgnoreAsciiCase(command.commandName, L"dircopy") ||
                             EqualsIgnoreAsciiCase(command.commandName, L"dirmove");
     if (folderPair && command.arguments.size() == 2 && !command.arguments[1].empty())
         out += " (arrives in " + Quoted(ArrivalFolder(command.arguments[0], command.arguments[1])) + ")";
-    if (command.hide)
+    if (command.hide && !package)
         out += " (hidden)";
     if (command.threads != kMinCopyThreads)
         out += " (" + std::to_string(command.threads) + " files at once)";
     if (!command.directory.empty())
         out += " (in " + Quoted(command.directory) + ")";
     if (command.timeoutSeconds > 0)
-        out += " (waits at most " + std::to_string(command.timeoutSeconds) + " s)";
+        out += " (waits at most " + std::to_string(command.timeoutSeconds) + " s" +
+               (command.endOnTimeout ? ", then ends it)" : ")");
     if (command.waitForTree)
         out += " (waits for every process it starts)";
+    if (!command.retryCodes.empty() && command.attempts > 1)
+        out += " (tries again on " + ExitCodeListText(command.retryCodes) + ": " + std::to_string(command.attempts) +
+               " attempts at most, " + std::to_string(command.retryPauseSeconds) + " s apart)";
     const std::wstring refusal = RefusalOf(command);
     if (!refusal.empty())
         out += " (" + EncodeUtf8(refusal) + ")";
@@ -225,8 +247,11 @@ int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& ma
             err += "varnekite-check: --facts needs the Windows build, run on the machine it describes\n";
             return kCheckExitUsage;
         }
+        // A fact this machine cannot tell is said, not offered as a value to copy.
         for (const auto& [name, value] : host.machineFacts())
-            out += FactOption(name, value) + "\n";
+            out += (value.rfind(L"(unknown", 0) == 0 ? "# " + EncodeUtf8(name) + " " + EncodeUtf8(value)
+                                                     : FactOption(name, value)) +
+                   "\n";
         return kCheckExitLoaded;
     }
     DescribedMachine machine;
