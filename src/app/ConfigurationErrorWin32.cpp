@@ -14,17 +14,19 @@ bool NobodyCanAnswer()
     return (flags.dwFlags & WSF_VISIBLE) == 0;
 }
 
-void ShowConfigurationError(HWND owner, const std::wstring& message, RunLog* log)
+void ShowConfigurationError(HWND owner, const std::wstring& message, RunLog* log, bool quiet)
 {
     const bool unattended = NobodyCanAnswer();
     if (log != nullptr) {
         log->Write(L"configuration error: " + message);
-        if (unattended)
+        if (quiet)
+            log->Write(L"no message box: /quiet");
+        else if (unattended)
             log->Write(L"no message box: nobody can answer one in this window station");
         log->Write(L"run ended: exit code " + std::to_wstring(kConfigurationErrorExitCode));
         log->Finish();
     }
-    if (!unattended)
+    if (!unattended && !quiet)
         MessageBoxW(owner, message.c_str(), L"Configuration Error", MB_OK);
     ExitProcess(kConfigurationErrorExitCode);
 }

@@ -1,5 +1,6 @@
 #include "app/InstallDialogWin32.h"
 
+#include "app/CommandLineWin32.h"
 #include "app/ConfigurationErrorWin32.h"
 #include "app/DisplayDpiWin32.h"
 #include "app/ResourceIds.h"
@@ -9,6 +10,7 @@
 #include "app/SystemVersionWin32.h"
 #include "app/WindowPlacement.h"
 #include "commands/CommandKinds.h"
+#include "commands/FullPathWin32.h"
 #include "config/ConfigurationLoader.h"
 #include "config/ItemSelection.h"
 #include "config/PathVariableSourceWin32.h"
@@ -132,8 +134,19 @@ void InstallDialog::LoadConfigurationLogged()
 
     PathVariables& table = variables;
     BuildPathVariables(table, Win32PathVariableSource());
-    std::wstring configPath = ConfigurationPathFromCommandLine(GetCommandLineW());
-    ExpandVariables(configPath, table);
+    const CommandLine line = ParseCommandLine(GetCommandLineW());
+    // Until the configuration names its log, mistakes go to the one /log names, else the default.
+    const auto openEarlyLog = [&]() {
+        std::wstring path = line.logPath;
+        ExpandVariables(path, table);
+        runLog.Open(line.logGiven ? path : RunLogFile::DefaultPath());
+    };
+    const std::wstring lineError = line.error.empty() ? RedirectedInputError(line, StandardInputFile()) : line.error;
+    if (!lineError.empty()) {
+        openEarlyLog();
+        ShowConfigurationError(window, CommandLineErrorMessage(lineError), &runLog, line.quiet);
+    }
+    std::wstring configPath;
     // What the checker would say about the configuration goes into the log, warnings and up.
     KeptDiagnostics diagnostics;
     const DiagnosticSink sink = [&diagnostics](const Diagnostic& diagnostic) {
@@ -153,14 +166,18 @@ void InstallDialog::LoadConfigurationLogged()
     LoadOptions options;
     options.diagnostics = &sink;
     options.fileExists = [](const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; };
-    LoadConfiguration(settings, handlers, GetCommandLineW(), table,
+    options.fullPath = [](const std::wstring& path) {
+        const std::wstring full = FullPathName(path);
+        return full.empty() ? path : full;
+    };
+    LoadConfiguration(settings, handlers, line, table,
                       [&](const std::wstring& message) {
                           runLog.Write(L"configuration \"" + configPath + L"\" cannot be used");
                           logDiagnostics();
-                          runLog.Open(RunLogFile::DefaultPath());
-                          ShowConfigurationError(window, message, &runLog);
+                          openEarlyLog();
+                          ShowConfigurationError(window, message, &runLog, line.quiet);
                       },
-                      options);
+                      options, &configPath);
     runLog.Write(L"configuration \"" + configPath + L"\" loaded: " + std::to_wstring(settings.items.size()) +
                  L" item(s), " + std::to_wstring(settings.commands.size()) + L" command(s), " +
                  std::to_wstring(diagnostics.Kept().size() + diagnostics.More()) + L" warning(s)");
@@ -169,8 +186,8 @@ void InstallDialog::LoadConfigurationLogged()
     // is laid out for the items that apply; the facts are read only when some item asks them.
     if (HasMachineOnlyItemConditions(settings)) {
         const size_t before = settings.items.size();
-        for (const std::wstring& line : SelectItemsForMachine(settings, conditionFacts))
-            runLog.Write(line);
+        for (const std::wstring& decision : SelectItemsForMachine(settings, conditionFacts))
+            runLog.Write(decision);
         runLog.Write(std::to_wstring(settings.items.size()) + L" of " + std::to_wstring(before) +
                      L" item(s) apply to this machine");
     }

@@ -55,7 +55,8 @@ void Warn(const ElementReader& reader, const char* attribute, const std::wstring
     reader.Report().At(reader.AttributeOffset(attribute), Severity::Warning, message);
 }
 
-// A file or folder named through %VARNEKITE% is expected beside the configuration.
+// A file or folder named through %VARNEKITE% or %VARNEKITECONFIG% is expected beside the
+// configuration.
 void CheckBesideConfiguration(const ElementReader& reader, const char* attribute, const std::wstring& expanded)
 {
     reader.CheckBesideConfiguration(reader.Text(attribute), expanded, reader.AttributeOffset(attribute));

@@ -8,6 +8,7 @@
 #include "config/ConfigurationFile.h"
 #include "config/ConfigurationSchema.h"
 #include "config/ElementReader.h"
+#include "config/RunVariables.h"
 #include "config/RunRuleReader.h"
 #include "config/ValueFormats.h"
 #include "xml/AsciiText.h"
@@ -21,8 +22,6 @@ const wchar_t kErrorOpeningText[] = L"Error opening: \n";
 const wchar_t kWrongRootText[] = L"Could not find element:\nVarnekite";
 
 namespace {
-
-const wchar_t kDefaultConfigurationPath[] = L"%VARNEKITE%\\Varnekite.xml";
 
 // An attribute of the first child of that name under the current element whose value is not
 // empty; `fallback` when none has one.
@@ -64,7 +63,9 @@ void ReadExit(ElementReader& reader, ExitSettings& exit)
     document.RewindChildren();
     if (!document.NextChild("exit"))
         return;
+    exit.given = true;
     exit.fromOutcomes = ParseBoolean(document.ChildAttribute("result"));
+    exit.failureFromProgram = EqualsIgnoreAsciiCase(document.ChildAttribute("failure"), kFailureFromProgram);
     for (auto [name, code] : {std::pair<const char*, uint32_t*>{"success", &exit.success},
                               {"restart", &exit.restart}, {"failure", &exit.failure}}) {
         uint32_t value = 0;
@@ -361,23 +362,6 @@ void ReadItems(ElementReader& reader, const CommandRegistry& handlers, InstallSe
 
 } // namespace
 
-std::wstring ConfigurationPathFromCommandLine(const std::wstring& commandLine)
-{
-    const size_t lastLessThan = commandLine.rfind(L'<');
-    if (lastLessThan == std::wstring::npos)
-        return kDefaultConfigurationPath;
-    // Launchers quote an argument that holds spaces, and the quote then closes after the path:
-    // no Windows file name holds a quote, so quotes and the white space around the path go.
-    std::wstring path;
-    for (size_t i = lastLessThan + 1; i < commandLine.size(); ++i)
-        if (commandLine[i] != L'"')
-            path.push_back(commandLine[i]);
-    const size_t first = path.find_first_not_of(L" \t");
-    if (first == std::wstring::npos)
-        return std::wstring();
-    return path.substr(first, path.find_last_not_of(L" \t") - first + 1);
-}
-
 std::wstring WhyItCannotBeOpened(const XmlDocument& document, const ConfigurationFile& file, int& line, int& column)
 {
     line = column = 0;
@@ -423,10 +407,13 @@ LoadOutcome ReadConfigurationDocument(InstallSettings& settings, const CommandRe
             report.At(document.LastErrorOffset(), Severity::Error, reason);
         else
             report.Unplaced(Severity::Error, L"cannot be opened: " + reason);
-        // The first line stays the fault's; a file that does not parse says why below it.
+        // The first lines stay the fault's; the reason, and where a file does not parse its
+        // place, go below them.
         std::wstring message = kErrorOpeningText + expandedPath;
         if (file.problem == FileProblem::None && line > 0)
             message += L"\n\n" + reason + L" at line " + std::to_wstring(line) + L", column " + std::to_wstring(column);
+        else if (!reason.empty())
+            message += L"\n\n" + reason;
         showConfigurationError(message);
         return LoadOutcome::CannotOpen;
     }
@@ -458,6 +445,10 @@ LoadOutcome ReadConfigurationDocument(InstallSettings& settings, const CommandRe
         ReadConfig(reader, settings);
         document.Ascend();
     }
+    if (options.logGiven) {
+        settings.log.pathGiven = true;
+        settings.log.path = options.log;
+    }
 
     // The folder commands' checks look for the run log, where the configuration puts it.
     if (report.On()) {
@@ -478,25 +469,51 @@ LoadOutcome ReadConfigurationDocument(InstallSettings& settings, const CommandRe
     return LoadOutcome::Loaded;
 }
 
-LoadOutcome LoadConfiguration(InstallSettings& settings, const CommandRegistry& handlers,
-                              const std::wstring& commandLine, const PathVariables& table,
-                              const ConfigurationErrorHandler& showConfigurationError, const LoadOptions& options)
+LoadOutcome LoadConfigurationAt(InstallSettings& settings, const CommandRegistry& handlers, const std::wstring& path,
+                                const PathVariables& table, const ConfigurationErrorHandler& showConfigurationError,
+                                const LoadOptions& options)
 {
-    std::wstring configPath = ConfigurationPathFromCommandLine(commandLine);
-    ExpandVariables(configPath, table);
     try {
         // A failed load shows in the root check: the document then has no element.
         XmlDocument document;
-        const ConfigurationFile file = LoadConfigurationFile(document, configPath);
-        return ReadConfigurationDocument(settings, handlers, document, file, table, configPath,
-                                         showConfigurationError, options);
+        const ConfigurationFile file = LoadConfigurationFile(document, path);
+        return ReadConfigurationDocument(settings, handlers, document, file, table, path, showConfigurationError,
+                                         options);
     } catch (const std::exception&) {
         // Out of memory (a configuration far larger than any real one): the file cannot be
         // used, and says so like a file that cannot be read. What was read so far goes first.
         settings = InstallSettings();
-        showConfigurationError(kErrorOpeningText + configPath);
+        showConfigurationError(kErrorOpeningText + path + L"\n\nthere is not enough memory to read it");
         return LoadOutcome::CannotOpen;
     }
+}
+
+LoadOutcome LoadConfiguration(InstallSettings& settings, const CommandRegistry& handlers, const CommandLine& line,
+                              PathVariables& table, const ConfigurationErrorHandler& showConfigurationError,
+                              const LoadOptions& options, std::wstring* openedPath)
+{
+    if (!line.error.empty()) {
+        showConfigurationError(CommandLineErrorMessage(line.error));
+        return LoadOutcome::BadCommandLine;
+    }
+    const std::wstring path = LocateConfiguration(table, ConfigurationPathOf(line), line.variables, options.fullPath);
+    if (openedPath != nullptr)
+        *openedPath = path;
+    if (!line.logGiven)
+        return LoadConfigurationAt(settings, handlers, path, table, showConfigurationError, options);
+    LoadOptions withLog = options;
+    withLog.logGiven = true;
+    withLog.log = line.logPath;
+    ExpandVariables(withLog.log, table);
+    return LoadConfigurationAt(settings, handlers, path, table, showConfigurationError, withLog);
+}
+
+LoadOutcome LoadConfiguration(InstallSettings& settings, const CommandRegistry& handlers,
+                              const std::wstring& commandLine, const PathVariables& table,
+                              const ConfigurationErrorHandler& showConfigurationError, const LoadOptions& options)
+{
+    PathVariables run = table;
+    return LoadConfiguration(settings, handlers, ParseCommandLine(commandLine), run, showConfigurationError, options);
 }
 
 LoadOutcome LoadConfiguration(InstallSettings& settings, const CommandRegistry& handlers,

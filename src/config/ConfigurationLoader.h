@@ -1,6 +1,7 @@
 // Reads Varnekite.xml into the install settings, the item list and the command list.
 #pragma once
 
+#include "config/CommandLine.h"
 #include "config/CommandRegistry.h"
 #include "config/ConfigurationFile.h"
 #include "config/Diagnostics.h"
@@ -18,6 +19,7 @@ enum class LoadOutcome
     Loaded,     // everything the file allows has been assigned
     CannotOpen, // the file cannot be read, the path is empty, or the text yields no element
     WrongRoot,  // the first top-level element is not Varnekite (ASCII case ignored)
+    BadCommandLine, // an argument of the command line is not understood: nothing was read
 };
 
 // The two fatal faults' texts. The first is followed by the expanded configuration path.
@@ -28,8 +30,9 @@ extern const wchar_t kWrongRootText[];     // "Could not find element:\nVarnekit
 // the text and let LoadConfiguration return the outcome.
 using ConfigurationErrorHandler = std::function<void(const std::wstring& message)>;
 
-// `commandLine` is the whole process command line: the text after its last '<' names the
-// configuration, otherwise "%VARNEKITE%\Varnekite.xml". `handlers` holds the command kinds.
+// `commandLine` is the whole process command line (CommandLine.h): /config or the text after
+// its last '<' names the configuration, otherwise "%VARNEKITE%\Varnekite.xml"; /var and /log
+// apply. `handlers` holds the command kinds.
 LoadOutcome LoadConfiguration(InstallSettings& settings, const CommandRegistry& handlers,
                               const std::wstring& commandLine, const PathVariableSource& variables,
                               const ConfigurationErrorHandler& showConfigurationError);
@@ -42,6 +45,12 @@ struct LoadOptions
     // Whether diagnostics come with the text of their line (the checker prints it).
     bool sourceLines = false;
     std::function<bool(const std::wstring& path)> fileExists;
+    // Makes a path whole from the current folder, for %VARNEKITECONFIG%; without it the folder
+    // is taken as the path writes it.
+    std::function<std::wstring(const std::wstring& path)> fullPath;
+    // The run log the command line names (/log), expanded: it stands for the configuration's.
+    bool logGiven = false;
+    std::wstring log;
 };
 
 // The same with a table that is already built (varnekite-check overrides single variables).
@@ -50,13 +59,21 @@ LoadOutcome LoadConfiguration(InstallSettings& settings, const CommandRegistry& 
                               const ConfigurationErrorHandler& showConfigurationError,
                               const LoadOptions& options = LoadOptions());
 
+// The same with the command line already parsed. `table` holds the machine's variables and
+// becomes the run's (LocateConfiguration); `openedPath`, where given, gets the configuration's
+// path as it was opened. A command line with an error shows CommandLineErrorMessage.
+LoadOutcome LoadConfiguration(InstallSettings& settings, const CommandRegistry& handlers, const CommandLine& line,
+                              PathVariables& table, const ConfigurationErrorHandler& showConfigurationError,
+                              const LoadOptions& options = LoadOptions(), std::wstring* openedPath = nullptr);
+
+// The configuration at `path`, already expanded, with the run's variables.
+LoadOutcome LoadConfigurationAt(InstallSettings& settings, const CommandRegistry& handlers, const std::wstring& path,
+                                const PathVariables& table, const ConfigurationErrorHandler& showConfigurationError,
+                                const LoadOptions& options = LoadOptions());
+
 // What a file that could not be used says beyond "Error opening: <path>": the reader's message
 // and its place for a file that does not parse, the file's problem otherwise; empty for none.
 std::wstring WhyItCannotBeOpened(const XmlDocument& document, const ConfigurationFile& file, int& line, int& column);
-
-// The configuration path the command line names, not yet expanded: the text after the last '<'
-// without quotes and without the white space around it.
-std::wstring ConfigurationPathFromCommandLine(const std::wstring& commandLine);
 
 // Reads a document that is already loaded (or failed to load): the root check and everything
 // below it. `expandedPath` only completes the "Error opening" text.

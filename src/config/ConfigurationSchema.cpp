@@ -105,8 +105,13 @@ std::vector<SchemaElement> MakeSchema()
                                       std::to_string(kListRanExitCode) + "."},
           {"success", K::ExitCode, "Exit code when every command succeeded " + Default(defaults::kExitSuccess) + "."},
           {"restart", K::ExitCode, "Exit code when every command succeeded and a program asked for a restart " +
-                                       Default(defaults::kExitRestart) + "."},
-          {"failure", K::ExitCode, "Exit code when any command failed " + Default(defaults::kExitFailure) + "."}},
+                                       Default(defaults::kExitRestart) +
+                                       "; a program's 1641 (a restart was started) is passed on as it is."},
+          {"failure", K::ExitCode,
+           "Exit code when any command failed " + Default(defaults::kExitFailure) + "; " + kFailureFromProgram +
+               ": the failed program's own exit code (" + std::to_string(defaults::kExitFailure) +
+               " where it has none or one that reads as success).",
+           -2147483647 - 1, 2147483647, kFailureFromProgram}},
          {}, false, "The program's exit code, for deployment tools."},
         {"items", "Varnekite", {}, {"item"}, false,
          "The install list. Only the first items element after config is read."},

@@ -8,6 +8,7 @@
 #include "xml/WideBytes.h"
 #include "xml/XmlDocument.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <unordered_map>
 
@@ -64,7 +65,8 @@ void ElementReader::CheckBesideConfiguration(const std::wstring& written, const 
                                              int32_t offset) const
 {
     if (!report.On() || !report.fileExists || expanded.empty() ||
-        !StartsWithIgnoreAsciiCase(std::wstring_view(written), std::wstring_view(L"%VARNEKITE%")))
+        !(StartsWithIgnoreAsciiCase(std::wstring_view(written), std::wstring_view(L"%VARNEKITE%")) ||
+          StartsWithIgnoreAsciiCase(std::wstring_view(written), std::wstring_view(L"%VARNEKITECONFIG%"))))
         return;
     if (!report.fileExists(expanded))
         report.At(offset, Severity::Warning, L"\"" + written + L"\" is not there beside the configuration");
@@ -160,8 +162,19 @@ void ElementReader::CheckValue(const SchemaAttribute& attribute, std::string_vie
     }
     case ValueKind::ExitCode: {
         uint32_t code = 0;
-        if (!ParseExitCode(value, code))
-            report.At(offset, Severity::Warning, name + L" " + Quote(value) + L" is not an exit code: it is not used");
+        if (ParseExitCode(value, code))
+            return;
+        // A word it may be instead ("program"), in any letter case.
+        for (size_t start = 0; !attribute.choices.empty() && start <= attribute.choices.size();) {
+            const size_t end = std::min(attribute.choices.find('|', start), attribute.choices.size());
+            if (EqualsIgnoreAsciiCase(value, attribute.choices.substr(start, end - start)))
+                return;
+            start = end + 1;
+        }
+        report.At(offset, Severity::Warning,
+                  name + L" " + Quote(value) + L" is not an exit code" +
+                      (attribute.choices.empty() ? std::wstring() : L" or " + WidenBytes(attribute.choices)) +
+                      L": it is not used");
         return;
     }
     case ValueKind::ExitCodes: {

@@ -43,8 +43,9 @@ public:
     int32_t ChildAttributeOffset(const char* attribute) const;
     // The offset of the character at `index` of the current element's decoded attribute value.
     int32_t AttributeOffsetAt(const char* attribute, size_t index) const;
-    // A path written through %VARNEKITE% names something beside the configuration: warn at
-    // `offset` when it is not there (only where the report can look, see LoadReport::fileExists).
+    // A path written through %VARNEKITE% or %VARNEKITECONFIG% names something beside the
+    // configuration: warn at `offset` when it is not there (only where the report can look, see
+    // LoadReport::fileExists).
     void CheckBesideConfiguration(const std::wstring& written, const std::wstring& expanded, int32_t offset) const;
 
     // The current element's attribute as text; empty when missing.

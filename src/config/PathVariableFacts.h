@@ -1,6 +1,6 @@
 // The facts a run's conditions see: the machine's, with env('NAME') answering the path
-// variables (%VARNEKITE%, %SOURCEPATH%, ...) as the configuration's paths expand them, and any
-// other name from the environment.
+// variables (%VARNEKITE%, %SOURCEPATH%, ...) as the configuration's paths expand them, a name
+// given for the run (/var) with its value, and any other name from the environment.
 #pragma once
 
 #include "config/MachineFacts.h"
@@ -34,6 +34,9 @@ public:
                     return variable.value.empty() ? FactAnswer::Missing() : FactAnswer::Found(variable.value);
             return FactAnswer::Missing();
         }
+        for (const PathVariable& variable : variables)
+            if (variable.environment && variable.given && variable.name == upper)
+                return variable.value.empty() ? FactAnswer::Missing() : FactAnswer::Found(variable.value);
         return machine.Environment(name);
     }
 

@@ -1,4 +1,4 @@
-// The fourteen path variables and the expansion of %NAME% references in configuration paths.
+// The fifteen path variables and the expansion of %NAME% references in configuration paths.
 #include "config/PathVariables.h"
 
 #include "xml/AsciiText.h"
@@ -189,7 +189,7 @@ void ExpandEnvironment(Expansion& expansion, const PathVariables& table)
 
 bool IsPathVariableName(const std::wstring& name)
 {
-    if (name == L"VARNEKITE" || name == L"SOURCEPATH")
+    if (name == L"VARNEKITE" || name == L"SOURCEPATH" || name == kConfigurationFolderVariable)
         return true;
     for (const wchar_t* known : kEnvironmentNames)
         if (name == known)
@@ -203,6 +203,7 @@ void BuildPathVariables(PathVariables& table, const PathVariableSource& source)
     table.push_back({L"SOURCEPATH", source.SourcePath()});
     for (const wchar_t* name : kEnvironmentNames)
         table.push_back({name, source.Environment(name)});
+    table.push_back({kConfigurationFolderVariable, std::wstring()});
     for (auto& [name, value] : source.EnvironmentBlock()) {
         std::wstring upper = name;
         for (wchar_t& c : upper)

@@ -1,4 +1,4 @@
-// The %NAME% variables that configuration paths may use, and their expansion: fourteen path
+// The %NAME% variables that configuration paths may use, and their expansion: fifteen path
 // variables first, in their fixed order, then any other variable of the environment.
 #pragma once
 
@@ -12,10 +12,17 @@ struct PathVariable
     std::wstring value; // may be empty
     // Any other environment variable: these expand after all the others, together, in one pass.
     bool environment = false;
+    // Set for this run (/var, ApplyVariableOverrides), not read from the machine.
+    bool given = false;
 };
 
 // Ordered: the order is the order of substitution.
 using PathVariables = std::vector<PathVariable>;
+
+// The configuration's own folder, with its trailing backslash: known once the configuration's
+// path is (RunVariables.h), so empty in that path itself. Last of the path variables, so that
+// the fourteen before it keep their order.
+constexpr wchar_t kConfigurationFolderVariable[] = L"VARNEKITECONFIG";
 
 // Where the values come from: the platform on Windows, given values in tests and tools.
 class PathVariableSource
@@ -32,11 +39,12 @@ public:
     virtual std::vector<std::pair<std::wstring, std::wstring>> EnvironmentBlock() const { return {}; }
 };
 
-// Appends the fourteen entries, in their fixed order, to an empty table, then every other set
-// environment variable (names upper-cased) as an environment entry.
+// Appends the fifteen entries, in their fixed order, to an empty table (the configuration's
+// folder still empty), then every other set environment variable (names upper-cased) as an
+// environment entry.
 void BuildPathVariables(PathVariables& table, const PathVariableSource& source);
 
-// Whether `name` (upper case) is one of the fourteen path variables.
+// Whether `name` (upper case) is one of the fifteen path variables.
 bool IsPathVariableName(const std::wstring& name);
 
 // Replaces %NAME% references in place. The path variables go one after the other in table

@@ -61,11 +61,18 @@ struct LogSettings
 // does not ask for another.
 constexpr uint32_t kListRanExitCode = 1;
 
+// The `failure` value that passes a failed program's own exit code through.
+constexpr char kFailureFromProgram[] = "program";
+
 // The process's exit code once the list has run: kListRanExitCode always, unless `fromOutcomes`
 // asks for one that tells deployment tools how the run went.
 struct ExitSettings
 {
+    bool given = false; // an `exit` element was read
     bool fromOutcomes = false;
+    // failure="program": a failed program's own exit code is the run's (RunResult.h), `failure`
+    // where the failure has no code of its own or one that would read as success.
+    bool failureFromProgram = false;
     uint32_t success = defaults::kExitSuccess;
     uint32_t restart = defaults::kExitRestart;
     uint32_t failure = defaults::kExitFailure;

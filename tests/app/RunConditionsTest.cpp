@@ -260,16 +260,21 @@ TEST_F(RunConditions, ConfigurationsWithoutMachineConditionsAreLeftAsTheyAre)
     EXPECT_TRUE(facts.Asked().empty());
 }
 
-// env() answers the path variables as the paths expand them, any other name from the machine.
+// env() answers the path variables as the paths expand them, a name given for the run (/var)
+// with its value, any other name from the machine.
 TEST(PathVariableFacts, PathVariablesFirstThenTheEnvironment)
 {
     FakeMachineFacts machine;
     machine.SetEnvironment(L"TOOLS", L"D:\\Tools").SetEnvironment(L"VARNEKITE", L"from the environment");
-    const PathVariables variables = {{L"VARNEKITE", L"E:\\Setup\\"}, {L"SOURCEPATH", L""}, {L"TOOLS", L"x", true}};
+    machine.SetEnvironment(L"SITE", L"Paris");
+    const PathVariables variables = {{L"VARNEKITE", L"E:\\Setup\\"}, {L"SOURCEPATH", L""}, {L"TOOLS", L"x", true},
+                                     {L"SITE", L"Berlin", true, true}, {L"EMPTY", L"", true, true}};
     PathVariableFacts facts(machine, variables);
     EXPECT_EQ(facts.Environment(L"varnekite").value, L"E:\\Setup\\");
     EXPECT_EQ(facts.Environment(L"SOURCEPATH").status, FactAnswer::Status::Missing);
     EXPECT_EQ(facts.Environment(L"TOOLS").value, L"D:\\Tools");
+    EXPECT_EQ(facts.Environment(L"site").value, L"Berlin");
+    EXPECT_EQ(facts.Environment(L"EMPTY").status, FactAnswer::Status::Missing);
 }
 
 } // namespace

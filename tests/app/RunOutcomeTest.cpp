@@ -55,6 +55,57 @@ TEST(RunResult, OneUnlessAskedThenFailureRestartOrSuccessWithTheCommandThatDecid
     }
 }
 
+// A program's own code where a deployment tool needs it: 1641 (a restart was started) as it is,
+// and with failure="program" the code of the program that failed, never one that reads as
+// success.
+TEST(RunResult, RestartStartedAndTheFailedProgramsOwnCode)
+{
+    // A program that ended with `code`, as the execute command records it.
+    const auto program = [](uint32_t code, std::vector<uint32_t> success = {}) {
+        CommandOutcome outcome{ProgramResult(code, success), L"exit code " + std::to_wstring(code)};
+        outcome.exited = true;
+        outcome.exitCode = code;
+        return outcome;
+    };
+    const CommandOutcome folderFailed{CommandResult::Failed, L"1 file(s) failed"};
+    const CommandOutcome succeeded{CommandResult::Succeeded, L""};
+    ExitSettings asked;
+    asked.fromOutcomes = true;
+    ExitSettings noRestart = asked; // restart="0": a tool that should not restart
+    noRestart.restart = 0;
+    ExitSettings passOn = asked;
+    passOn.failureFromProgram = true;
+    ExitSettings passOnOwn = passOn;
+    passOnOwn.success = 7;
+    passOnOwn.restart = 8;
+    passOnOwn.failure = 9;
+    struct Case { const char* what; ExitSettings exit; std::vector<CommandOutcome> outcomes; uint32_t code; int deciding; };
+    const Case cases[] = {
+        {"1641 passed on", asked, {program(0), program(1641)}, 1641, 1},
+        {"1641 over an earlier 3010", asked, {program(3010), program(1641)}, 1641, 1},
+        {"3010 alone", asked, {program(3010), program(0)}, 3010, 0},
+        {"restart= applies to 3010", noRestart, {program(3010)}, 0, 0},
+        {"restart= leaves 1641", noRestart, {program(3010), program(1641)}, 1641, 1},
+        {"a failure wins over 1641", asked, {program(1641), program(1618)}, 1603, 1},
+        {"without result: 1", ExitSettings(), {program(1641)}, 1, -1},
+        {"1618 passed on", passOn, {succeeded, program(1618), program(5)}, 1618, 1},
+        {"the code failure= names otherwise", passOnOwn, {program(1618)}, 1618, 0},
+        {"no code of its own", passOn, {folderFailed}, 1603, 0},
+        {"no code of its own, own failure", passOnOwn, {folderFailed}, 9, 0},
+        {"0 as a failure never passes", passOn, {program(0, {1})}, 1603, 0},
+        {"3010 as a failure never passes", passOn, {program(3010, {0})}, 1603, 0},
+        {"1641 as a failure never passes", passOn, {program(1641, {0})}, 1603, 0},
+        {"nor success= or restart=", passOnOwn, {program(8, {0})}, 9, 0},
+        {"1 passes", passOn, {program(1)}, 1, 0},
+        {"without failure=program", asked, {program(1618)}, 1603, 0},
+    };
+    for (const Case& c : cases) {
+        const RunResult result = DecideRunResult(c.exit, c.outcomes);
+        EXPECT_EQ(result.exitCode, c.code) << c.what;
+        EXPECT_EQ(result.decidingCommand, c.deciding) << c.what;
+    }
+}
+
 TEST(RunLogText, StampedUtf8LinesWithTheUtcOffset)
 {
     LogClock clock;

@@ -155,6 +155,10 @@ TEST(ExecuteCommand, HowTheProgramStartsAndWhatItsEndMakesOfTheOutcome)
         EXPECT_EQ(run.outcome.result, c.result) << c.what;
         EXPECT_EQ(run.outcome.summary, c.summary) << c.what;
         EXPECT_EQ(run.calls, c.calls) << c.what;
+        // A program that ended carries its own code on to the run's exit code (RunResult.h).
+        const bool ended = c.summary.rfind(L"exit code ", 0) == 0 && c.summary.find(L"unknown") == std::wstring::npos;
+        EXPECT_EQ(run.outcome.exited, ended) << c.what;
+        EXPECT_EQ(run.outcome.exitCode, ended ? c.launcher.exitCode : 0u) << c.what;
     }
 }
 

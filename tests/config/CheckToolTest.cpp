@@ -186,13 +186,70 @@ TEST(CheckTool, FatalFaultsExitWithTheirReasonAndTheInstallersText)
     EXPECT_EQ(err, "C:\\Nowhere\\Varnekite.xml: error: cannot be opened: there is no such file\n"
                    "C:\\Nowhere\\Varnekite.xml: note: the installer stops with this message:\n"
                    "    Error opening: \n"
-                   "    C:\\Nowhere\\Varnekite.xml\n");
+                   "    C:\\Nowhere\\Varnekite.xml\n"
+                   "\n"
+                   "    there is no such file\n");
     EXPECT_EQ(out, "");
 
     err.clear();
     EXPECT_EQ(RunCheck({DataFile("WrongRoot.xml")}, MachineTable(), out, err), kCheckExitFatal);
     EXPECT_NE(err.find(": error: the root element is <"), std::string::npos) << err;
     EXPECT_NE(err.find("    Could not find element:\n    Varnekite\n"), std::string::npos) << err;
+}
+
+// %VARNEKITECONFIG% is the configuration's folder, as for the installer; %VARNEKITE% is the
+// program's, which the checker assumes beside the configuration unless --var gives it, and says so.
+TEST(CheckTool, TheConfigurationsFolderAndTheAssumedProgramFolder)
+{
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "varnekite-check-folders";
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path path = folder / "Varnekite.xml";
+    std::ofstream(path, std::ios::binary)
+        << "<Varnekite><items><item name='a'><file command='execute' program='%VARNEKITE%tool.exe' "
+           "arguments='%VARNEKITECONFIG%x.ini'/></item></items></Varnekite>";
+    const std::string configFolder = NarrowBytes(ConfigurationFolder(LoaderPath(path)));
+    struct Case { std::vector<std::wstring> arguments; std::string program; bool assumed; };
+    const Case cases[] = {
+        {{LoaderPath(path)}, configFolder + "tool.exe", true},
+        {{L"--var", L"VARNEKITE=C:\\Program\\", LoaderPath(path)}, "C:\\Program\\tool.exe", false},
+    };
+    for (const Case& c : cases) {
+        std::string out, err;
+        EXPECT_EQ(RunCheck(c.arguments, MachineTable(), out, err), kCheckExitLoaded) << err;
+        EXPECT_NE(out.find("execute \"" + c.program + "\" \"" + configFolder + "x.ini\""), std::string::npos) << out;
+        const std::string assumption = "Assumed %VARNEKITE% = \"" + configFolder +
+                                       "\": the configuration's folder, as when Varnekite.exe sits beside it (give "
+                                       "--var VARNEKITE=... otherwise).\n";
+        EXPECT_EQ(out.find(assumption) != std::string::npos, c.assumed) << out;
+        EXPECT_EQ(out.find("Assumed %VARNEKITE%") != std::string::npos, c.assumed) << out;
+    }
+    std::filesystem::remove_all(folder);
+}
+
+// Without <exit> the run ends with 1 whatever happened: a note, not a warning, so --strict
+// still passes such a configuration.
+TEST(CheckTool, NotesAConfigurationWithoutAnExitElement)
+{
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / "varnekite-check-exit.xml";
+    const std::string note = ": note: there is no <exit> element: Varnekite exits with 1 whatever happened, which "
+                             "deployment tools read as failure";
+    const std::string colours = "<colours><header fore='#FFFFFF'/><footer fore='#FFFFFF'/>"
+                                "<main fore='#000000' current='#000000' description='#000000'/></colours>";
+    struct Case { std::string config; bool noted; };
+    const Case cases[] = {
+        {"", true},
+        {"<config>" + colours + "</config>", true},
+        {"<config>" + colours + "<exit result='false'/></config>", false},
+        {"<config>" + colours + "<exit result='true'/></config>", false},
+    };
+    for (const Case& c : cases) {
+        std::ofstream(path, std::ios::binary) << "<Varnekite>" << c.config << "<items/></Varnekite>";
+        std::string out, err;
+        EXPECT_EQ(RunCheck({L"--strict", LoaderPath(path)}, MachineTable(), out, err), kCheckExitLoaded) << err;
+        EXPECT_EQ(err.find(note) != std::string::npos, c.noted) << c.config << "\n" << err;
+        EXPECT_NE(out.find("loads.\n"), std::string::npos) << out; // no warning counted
+    }
+    std::filesystem::remove(path);
 }
 
 TEST(CheckTool, BadUsageExitsWith64)
@@ -443,7 +500,7 @@ TEST(CheckTool, ConditionsAreDecidedForTheDescribedMachine)
         EXPECT_EQ(RunCheck(arguments, MachineTable(), out, err), kCheckExitLoaded) << err;
         for (const char* said : c.said)
             EXPECT_NE(out.find(said), std::string::npos) << said << "\n" << out;
-        EXPECT_EQ(out.find("Assumed") != std::string::npos, c.assumes) << out;
+        EXPECT_EQ(out.find("Assumed for the conditions") != std::string::npos, c.assumes) << out;
     }
     // A condition that cannot be read is an error: the installer never runs that element.
     std::ofstream(path, std::ios::binary) << "<Varnekite><items><item name='a' if='arch = x65'>"

@@ -1,5 +1,6 @@
 #include "ConfigurationFixture.h"
 #include "config/AnsiText.h"
+#include "config/RunVariables.h"
 
 #include <climits>
 #include <functional>
@@ -31,19 +32,20 @@ TEST_F(Loader, PathAfterTheLastLessThanSignWithoutQuotesAndSurroundingSpaceAndIt
 {
     const std::wstring path = WriteFile("other.xml", "<Varnekite><items><item name='x'/></items></Varnekite>");
     const std::wstring separator = LoaderPath(std::filesystem::path("a") / "b").substr(1, 1);
+    const std::wstring missing = L"\n\nthere is no such file"; // the reason, below the first lines
     struct Case { std::wstring commandLine; std::wstring fault; }; // no fault: loaded
     const Case cases[] = {
-        {L"\"C:\\Setup\\setup.exe\" /quiet", L"Error opening: \nC:\\Setup\\Varnekite.xml"}, // the default
+        {L"\"C:\\Setup\\setup.exe\" /quiet", L"Error opening: \nC:\\Setup\\Varnekite.xml" + missing}, // the default
         {L"setup.exe <nothing.xml <" + path, L""},
         {L"setup.exe <%temp%" + separator + L"other.xml", L""},
         {L"setup.exe < " + path, L""},
         {L"setup.exe <\"" + path + L"\"", L""},
         {L"\"setup.exe\" \"<" + path + L"\"", L""},
         {L"setup.exe \t<\t" + path + L"  \t", L""},
-        {L"setup.exe <\"nothing here\" ", L"Error opening: \nnothing here"},
-        {L"setup.exe <", L"Error opening: \n"},
-        {L"setup.exe <\"\"", L"Error opening: \n"},
-        {L"setup.exe <%WINDIR%\\\\missing.xml", L"Error opening: \nC:\\Windows\\\\missing.xml"}, // written twice, kept
+        {L"setup.exe <\"nothing here\" ", L"Error opening: \nnothing here" + missing},
+        {L"setup.exe <", L"Error opening: \n" + missing},
+        {L"setup.exe <\"\"", L"Error opening: \n" + missing},
+        {L"setup.exe <%WINDIR%\\\\missing.xml", L"Error opening: \nC:\\Windows\\\\missing.xml" + missing}, // written twice, kept
     };
     for (const Case& c : cases) {
         settings = InstallSettings();
@@ -56,12 +58,78 @@ TEST_F(Loader, PathAfterTheLastLessThanSignWithoutQuotesAndSurroundingSpaceAndIt
     }
 }
 
+// The named options: /config with spaces and quotes, /var for the configuration's paths and its
+// own, /log over the configuration's log; the configuration's folder in its paths.
+TEST_F(Loader, NamedOptionsNameTheConfigurationTheRunsVariablesAndTheLog)
+{
+    const std::filesystem::path spaced = folder / "My Setup";
+    std::filesystem::create_directories(spaced);
+    std::ofstream(spaced / "other.xml", std::ios::binary)
+        << "<Varnekite><config><log path='%VARNEKITECONFIG%run.log'/></config><items><item name='a'>"
+           "<file command='execute' program='%VARNEKITECONFIG%setup.exe' arguments='/site:%SITE%'/>"
+           "</item></items></Varnekite>";
+    const std::wstring path = LoaderPath(spaced / "other.xml");
+    const std::wstring separator = LoaderPath(std::filesystem::path("a") / "b").substr(1, 1);
+    const std::wstring ownLog = LoaderPath(spaced / "run.log");
+    struct Case { std::wstring commandLine; std::wstring log; std::wstring arguments; };
+    const Case cases[] = {
+        {L"setup.exe /config \"" + path + L"\"", ownLog, L"/site:%SITE%"},
+        {L"setup.exe /var site=Berlin \"/CONFIG:" + path + L"\"", ownLog, L"/site:Berlin"},
+        {L"setup.exe /log %TEMP%" + separator + L"cmd.log /config:\"" + path + L"\"",
+         LoaderPath(folder / "cmd.log"), L"/site:%SITE%"},
+        {L"setup.exe /log %VARNEKITECONFIG%cmd.log \"<" + path + L"\"", LoaderPath(spaced / "cmd.log"), L"/site:%SITE%"},
+        {L"setup.exe /log \"\" <" + path, L"", L"/site:%SITE%"}, // the log turned off
+        {L"setup.exe /var \"TEMP=" + LoaderPath(spaced) + L"\" /config %temp%" + separator + L"other.xml", ownLog,
+         L"/site:%SITE%"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.commandLine));
+        settings = InstallSettings();
+        faults.clear();
+        ASSERT_EQ(LoadCommandLine(c.commandLine), LoadOutcome::Loaded) << testing::PrintToString(faults);
+        EXPECT_TRUE(settings.log.pathGiven);
+        EXPECT_EQ(settings.log.path, c.log);
+        ASSERT_EQ(settings.commands.size(), 1u);
+        EXPECT_EQ(settings.commands[0].arguments,
+                  (std::vector<std::wstring>{LoaderPath(spaced / "setup.exe"), c.arguments}));
+    }
+
+    // What the command line cannot mean reads nothing and says what it is.
+    settings = InstallSettings();
+    faults.clear();
+    EXPECT_EQ(LoadCommandLine(L"setup.exe /q <" + path), LoadOutcome::BadCommandLine);
+    EXPECT_EQ(faults, std::vector<std::wstring>{L"Command line not understood:\nunknown option \"/q\"\n\n"
+                                                L"Varnekite.exe /? lists the options."});
+    EXPECT_TRUE(settings.items.empty());
+}
+
+// The run's table for the conditions: the configuration's folder, made whole from the current
+// folder, and the values given for the run.
+TEST_F(Loader, TheRunsTableHoldsTheConfigurationsFolderAndTheGivenValues)
+{
+    const std::wstring path = WriteFile("relative.xml", "<Varnekite/>");
+    LoadOptions options;
+    options.fullPath = [&](const std::wstring& written) { return written == L"relative.xml" ? path : written; };
+    PathVariables run = table;
+    std::wstring opened;
+    const CommandLine line = ParseCommandLine(L"setup.exe /config relative.xml /var SITE=Berlin");
+    // Not opened from this folder: "relative.xml" is missing here, yet its folder is named.
+    EXPECT_EQ(LoadConfiguration(settings, handlers, line, run, [this](const std::wstring& m) { faults.push_back(m); },
+                                options, &opened),
+              LoadOutcome::CannotOpen);
+    EXPECT_EQ(opened, L"relative.xml");
+    EXPECT_EQ(PathVariableValue(run, kConfigurationFolderVariable), ConfigurationFolder(path));
+    std::wstring site = L"%SITE%";
+    ExpandVariables(site, run);
+    EXPECT_EQ(site, L"Berlin");
+}
+
 TEST_F(Loader, TextWithoutAnElementCannotBeOpenedAndTheRootNameIgnoresAsciiCase)
 {
     // A file that does not parse says why under the fault's own first lines.
     struct Case { const char* xml; LoadOutcome outcome; const wchar_t* why; };
     const Case cases[] = {
-        {"", LoadOutcome::CannotOpen, L""},
+        {"", LoadOutcome::CannotOpen, L"\n\nthe file is empty"},
         {"<!-- nothing -->", LoadOutcome::CannotOpen, L"\n\nElement tag not found at line 1, column 17"},
         {"plain text", LoadOutcome::CannotOpen, L"\n\nElement tag not found at line 1, column 11"},
         {"<Varnekite>\n  <config>\n</Varnekite>", LoadOutcome::CannotOpen,
@@ -260,7 +328,7 @@ TEST_F(Loader, DefaultPathIsVarnekiteXmlInTheProgramFolder)
     std::ofstream(programFolder / "Varnekite.xml", std::ios::binary)
         << "<Varnekite><items><item name='default'/></items></Varnekite>";
     table[0].value = programFolder.wstring() + L"\\";
-    EXPECT_EQ(LoadCommandLine(L"\"" + table[0].value + L"setup.exe\" /q"), LoadOutcome::Loaded);
+    EXPECT_EQ(LoadCommandLine(L"\"" + table[0].value + L"setup.exe\" /quiet"), LoadOutcome::Loaded);
     EXPECT_EQ(settings.items, std::vector<std::wstring>{L"default"});
 }
 #endif
@@ -341,11 +409,21 @@ TEST_F(Loader, LogExitAndHowExecuteWaits)
     EXPECT_EQ(settings.exit.success, 5u);
     EXPECT_EQ(settings.exit.restart, 16u);
     EXPECT_EQ(settings.exit.failure, 0xFFFFFFFFu);
+    EXPECT_TRUE(settings.exit.given);
+    EXPECT_FALSE(settings.exit.failureFromProgram);
     settings = InstallSettings();
     LoadConfig("<exit success='x'/>");
+    EXPECT_TRUE(settings.exit.given);
     EXPECT_FALSE(settings.exit.fromOutcomes);
     EXPECT_EQ(settings.exit.success, 0u);
     EXPECT_EQ(settings.exit.failure, 1603u);
+    settings = InstallSettings();
+    LoadConfig("<exit result='true' failure='Program'/>");
+    EXPECT_TRUE(settings.exit.failureFromProgram);
+    EXPECT_EQ(settings.exit.failure, 1603u); // for a failure without a code of its own
+    settings = InstallSettings();
+    LoadConfig("");
+    EXPECT_FALSE(settings.exit.given);
 
     settings = InstallSettings();
     Load("<Varnekite><items><item name='a'>"

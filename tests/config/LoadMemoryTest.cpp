@@ -48,7 +48,7 @@ TEST_F(LoadMemory, RunningOutOfMemoryIsTheConfigurationError)
     const LoadOutcome outcome = LoadCommandLine(L"setup.exe <" + path);
     heapcounter::limitBytes = static_cast<size_t>(-1);
     EXPECT_EQ(outcome, LoadOutcome::CannotOpen);
-    EXPECT_EQ(faults, std::vector<std::wstring>{kErrorOpeningText + path});
+    EXPECT_EQ(faults, std::vector<std::wstring>{kErrorOpeningText + path + L"\n\nthere is not enough memory to read it"});
     EXPECT_TRUE(settings.items.empty());
     EXPECT_TRUE(settings.commands.empty());
 }

@@ -146,6 +146,9 @@ TEST_F(LoaderDiagnostics, ValuesThatDoNotFitTheirKind)
         {"<font antialias='1'/>", {{2, 18, L"antialias \"1\" is not true or false"}}},
         {"<font antialias='TRUE'/>", {}},
         {"<exit result='true' success='x' failure='0x643'/>", {{2, 30, L"success \"x\" is not an exit code"}}},
+        {"<exit result='true' failure='PROGRAM'/>", {}},
+        {"<exit result='true' failure='programs'/>",
+         {{2, 30, L"failure \"programs\" is not an exit code or program: it is not used"}}},
         {"<log path='%TEMP%\\setup.log'/>", {}},
         {"<log format='CMTrace'/>", {}},
         {"<log format='xml'/>", {{2, 14, L"log format is \"plain\" or \"cmtrace\", not \"xml\"; the log is plain"}}},
@@ -303,8 +306,9 @@ TEST_F(LoaderDiagnostics, FilesThatCannotBeUsedSayWhy)
         EXPECT_NE(d.message.find(c.reason), std::wstring::npos) << NarrowBytes(d.message);
         ASSERT_EQ(faults.size(), 1u);
         EXPECT_EQ(faults[0].rfind(kErrorOpeningText, 0), 0u) << NarrowBytes(faults[0]);
-        // The message box names the place of a parse failure below its first line.
-        EXPECT_EQ(faults[0].find(L"\n\n") != std::wstring::npos, c.line > 0) << NarrowBytes(faults[0]);
+        // The message box gives the reason below its first lines, with the place of a parse failure.
+        EXPECT_NE(faults[0].find(L"\n\n" + std::wstring(c.reason)), std::wstring::npos) << NarrowBytes(faults[0]);
+        EXPECT_EQ(faults[0].find(L" at line ") != std::wstring::npos, c.line > 0) << NarrowBytes(faults[0]);
     }
 
     ASSERT_EQ(Check(LoaderPath(folder / "missing.xml")), LoadOutcome::CannotOpen);

@@ -16,10 +16,10 @@ TEST(Win32PathVariableSource, ProgramFolderEndsWithABackslash)
 {
     PathVariables table;
     BuildPathVariables(table, Win32PathVariableSource());
-    // The fourteen path variables first, then the rest of the environment.
-    ASSERT_GT(table.size(), 14u);
+    // The fifteen path variables first, then the rest of the environment.
+    ASSERT_GT(table.size(), 15u);
     for (size_t i = 0; i < table.size(); ++i)
-        EXPECT_EQ(table[i].environment, i >= 14) << testing::PrintToString(table[i].name);
+        EXPECT_EQ(table[i].environment, i >= 15) << testing::PrintToString(table[i].name);
     const std::wstring& folder = table[0].value;
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(folder.back(), L'\\');

@@ -34,18 +34,21 @@ PathVariables TableOf(const std::wstring& modulePath, std::map<std::wstring, std
     return table;
 }
 
-TEST(BuildPathVariables, FourteenEntriesInSubstitutionOrder)
+// The configuration's folder comes last, so the fourteen before it keep their order; it is
+// empty until the configuration's path is known.
+TEST(BuildPathVariables, FifteenEntriesInSubstitutionOrder)
 {
     const PathVariables table = TableOf(L"C:\\Setup\\setup.exe", {{L"APPDATA", L"C:\\AppData"}, {L"PATH", L"C:\\bin"}});
     const wchar_t* const names[] = {L"VARNEKITE", L"SOURCEPATH", L"USERPROFILE", L"SYSTEMDRIVE", L"WINDIR",
                                     L"PROGRAMFILES", L"SYSTEMROOT", L"ALLUSERSPROFILE", L"APPDATA",
-                                    L"HOMEDRIVE", L"HOMEPATH", L"HOMESHARE", L"TEMP", L"TMP"};
-    ASSERT_EQ(table.size(), 14u); // PATH is not one of them
+                                    L"HOMEDRIVE", L"HOMEPATH", L"HOMESHARE", L"TEMP", L"TMP", L"VARNEKITECONFIG"};
+    ASSERT_EQ(table.size(), 15u); // PATH is not one of them
     for (size_t i = 0; i < table.size(); ++i)
         EXPECT_EQ(table[i].name, names[i]);
     EXPECT_EQ(table[1].value, L"D:\\i386");
     EXPECT_EQ(table[8].value, L"C:\\AppData");
     EXPECT_EQ(table[12].value, L"");
+    EXPECT_EQ(table[14].value, L"");
 }
 
 // The folder keeps its last backslash; "%VARNEKITE%\\x" then joins it with the written one. A
@@ -155,7 +158,7 @@ struct EnvironmentSource : GivenSource
 
 } // namespace
 
-// Any other set environment variable expands after the fourteen, its name in any case; a value
+// Any other set environment variable expands after the fifteen, its name in any case; a value
 // is not searched again, and names that are not set stay as written.
 TEST(ExpandVariables, AnyOtherEnvironmentVariableExpandsAfterThePathVariables)
 {
@@ -165,7 +168,7 @@ TEST(ExpandVariables, AnyOtherEnvironmentVariableExpandsAfterThePathVariables)
                     {L"ProgramFiles(x86)", L"C:\\Program Files (x86)"}, {L"COMPUTERNAME", L"PC-7"}};
     PathVariables table;
     BuildPathVariables(table, source);
-    ASSERT_EQ(table.size(), 14u + 4u); // TEMP stays the path variable it is
+    ASSERT_EQ(table.size(), 15u + 4u); // TEMP stays the path variable it is
     struct Case { const wchar_t* text; const wchar_t* expanded; };
     const Case cases[] = {
         {L"%programdata%\\x", L"C:\\ProgramData\\x"},

@@ -92,16 +92,24 @@ ChildProcess::~ChildProcess()
         CloseHandle(info.hProcess);
 }
 
-bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder)
+bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder,
+                         HANDLE input, HANDLE output, DWORD flags)
 {
     std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
+    const bool handles = input != nullptr || output != nullptr;
+    if (handles) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = input;
+        startup.hStdOutput = output;
+        startup.hStdError = output;
+    }
     for (int attempt = 0; attempt < 3; ++attempt) {
         if (attempt > 0)
             Sleep(1000);
         std::wstring writable = commandLine; // CreateProcessW may write into its command line
-        if (CreateProcessW(exe.c_str(), &writable[0], nullptr, nullptr, FALSE, 0, nullptr,
+        if (CreateProcessW(exe.c_str(), &writable[0], nullptr, nullptr, handles ? TRUE : FALSE, flags, nullptr,
                            folder.empty() ? nullptr : folder.c_str(), &startup, &info))
             return true;
         std::fprintf(stderr, "starting %ls refused (error %lu)\n", exe.c_str(), GetLastError());

@@ -46,8 +46,10 @@ public:
 
     // Starts `exe` with the command line "\"exe\" " + arguments in `folder`. Wine has been seen to
     // refuse a process start once in a long run, so a refused start is tried again a few times
-    // (each refusal and its error code go to stderr).
-    bool Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder);
+    // (each refusal and its error code go to stderr). `input` and `output`, where given, are
+    // inheritable handles for the child's standard input and output; `flags` are CreateProcessW's.
+    bool Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder,
+               HANDLE input = nullptr, HANDLE output = nullptr, DWORD flags = 0);
     // True when the process ended within the time; its exit code is stored in `exitCode`.
     bool WaitForExit(DWORD milliseconds, DWORD& exitCode);
     bool Running() const;

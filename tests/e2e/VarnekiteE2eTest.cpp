@@ -73,7 +73,8 @@ TEST_F(VarnekiteRun, MissingConfigurationShowsOneErrorBoxAndNoWindowThenExitsWit
             EXPECT_FALSE(IsWindowVisible(window)) << "visible window besides the message box";
     }
     EXPECT_EQ(boxes, 1);
-    EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)), L"Error opening: \n" + missing);
+    // The first lines as they always were, the reason below them.
+    EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)), L"Error opening: \n" + missing + L"\n\nthere is no such file");
     EXPECT_TRUE(child.Running()) << "the process must wait for the box";
 
     PostMessageW(box, WM_COMMAND, IDOK, 0);

@@ -43,6 +43,7 @@ mistakes=(
   'white|<config><colours><header fore="white"/></colours></config>'
   '#1F3A5|<config><colours><header back="#1F3A5"/></colours></config>'
   '#6B77ZZ|<config><colours><footer back="#6B77ZZ"/></colours></config>'
+  'programs|<config><exit result="true" failure="programs"/></config>'
   'programm|<config>'"$colours"'</config><items><item name="a"><file command="execute" programm="x.exe"/></item></items>'
   'yes|<config>'"$colours"'</config><items><item name="a"><file command="execute" program="x.exe" hide="yes"/></item></items>'
   'Item|<config>'"$colours"'</config><items><Item name="a"/></items>'
@@ -66,6 +67,11 @@ done
 # The command kinds in any letter case, as the installer reads them; the editors' attributes.
 good='<Varnekite xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance" xsi:noNamespaceSchemaLocation="Varnekite.xsd"><items><item name="a"><file command="DirMove" directory="C:\a" target="C:\b"/><file command="EXECUTE" program="x" hide="True" wait="Tree"/></item></items></Varnekite>'
 echo "$good" | xmllint --noout --schema "$schema" - 2>/dev/null || fail "refused: $good"
+# failure: an exit code, or the word program in any letter case.
+for failure in 1603 -1 0x643 Program; do
+  exit_element="<Varnekite><config><exit result=\"true\" failure=\"$failure\"/></config></Varnekite>"
+  echo "$exit_element" | xmllint --noout --schema "$schema" - 2>/dev/null || fail "refused: $exit_element"
+done
 
 rm -f /tmp/vk-schema-$$.txt
 [ "$failures" -eq 0 ] && echo "schema: all passed"

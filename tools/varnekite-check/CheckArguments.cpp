@@ -120,19 +120,3 @@ bool ParseCheckArguments(const std::vector<std::wstring>& arguments, CheckOption
     }
     return true;
 }
-
-void ApplyVariableOverrides(PathVariables& table, const PathVariables& overrides)
-{
-    for (const PathVariable& given : overrides) {
-        bool found = false;
-        for (PathVariable& variable : table) {
-            if (variable.name == given.name) {
-                variable.value = given.value;
-                found = true;
-            }
-        }
-        // Any other name is an environment variable of the target machine.
-        if (!found)
-            table.push_back({given.name, given.value, !IsPathVariableName(given.name)});
-    }
-}

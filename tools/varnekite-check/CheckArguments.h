@@ -30,7 +30,3 @@ struct CheckOptions
 
 // Parses the arguments after the program name. False with a message for bad usage.
 bool ParseCheckArguments(const std::vector<std::wstring>& arguments, CheckOptions& options, std::wstring& error);
-
-// Replaces the values of the named variables; a name that is none of the fourteen path
-// variables sets an environment variable of the target machine.
-void ApplyVariableOverrides(PathVariables& table, const PathVariables& overrides);

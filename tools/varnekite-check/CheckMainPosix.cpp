@@ -1,7 +1,8 @@
 // varnekite-check on systems without Windows: arguments and environment are bytes, widened
 // one character per byte as the installer widens configuration paths, so paths round-trip.
-// VARNEKITE is the configuration's folder with a trailing '/'; SOURCEPATH is empty. Paths the
-// configuration writes the Windows way are looked up with '/' for '\\'.
+// VARNEKITECONFIG (and, unless --var gives it, VARNEKITE) is the configuration's folder with a
+// trailing '/'; SOURCEPATH is empty. Paths the configuration writes the Windows way are looked
+// up with '/' for '\\'.
 #include "CheckRun.h"
 #include "xml/WideBytes.h"
 

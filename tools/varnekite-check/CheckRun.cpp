@@ -136,22 +136,21 @@ std::string InstallerMessageNote(const std::wstring& file, const std::wstring& m
     return note;
 }
 
-// The configuration path with the variables expanded; %VARNEKITE% then becomes its folder.
-void PointVarnekiteAtTheConfiguration(PathVariables& table, const std::wstring& configPath, const CheckHost& host)
+// %VARNEKITE% is the folder of Varnekite.exe, which the checker cannot know: unless --var gives
+// it, the configuration's folder, as when the program sits beside it. The line that says so.
+std::string AssumeVarnekiteFolder(PathVariables& table, const PathVariables& overrides)
 {
-    const std::wstring full = host.fullPath ? host.fullPath(configPath) : configPath;
-    const std::wstring folder = ConfigurationFolder(full);
-    for (PathVariable& variable : table)
-        if (variable.name == L"VARNEKITE")
-            variable.value = folder;
+    for (const PathVariable& given : overrides)
+        if (given.name == L"VARNEKITE")
+            return std::string();
+    const std::wstring folder = PathVariableValue(table, kConfigurationFolderVariable);
+    ApplyVariableOverrides(table, {{L"VARNEKITE", folder}});
+    return "Assumed %VARNEKITE% = " + Quoted(folder) +
+           ": the configuration's folder, as when Varnekite.exe sits beside it (give --var VARNEKITE=... "
+           "otherwise).\n";
 }
 
 } // namespace
-
-std::wstring ConfigurationFolder(const std::wstring& fullPath)
-{
-    return std::wstring(FolderPart(fullPath));
-}
 
 std::string FormatDiagnostic(const std::wstring& file, const Diagnostic& diagnostic)
 {
@@ -267,15 +266,11 @@ int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& ma
         return kCheckExitUsage;
     }
 
-    // The path is expanded with the machine's variables and --var; what the configuration
-    // names through %VARNEKITE% then lies beside it, unless --var says otherwise.
+    // The path is expanded with the machine's variables and --var; its folder is
+    // %VARNEKITECONFIG%, as for the installer, and what %VARNEKITE% is has to be assumed.
     PathVariables table = machineTable;
-    ApplyVariableOverrides(table, options.overrides);
-    std::wstring path = options.configPath;
-    ExpandVariables(path, table);
-    table = machineTable;
-    PointVarnekiteAtTheConfiguration(table, path, host);
-    ApplyVariableOverrides(table, options.overrides);
+    const std::wstring path = LocateConfiguration(table, options.configPath, options.overrides, host.fullPath);
+    const std::string assumedFolder = AssumeVarnekiteFolder(table, options.overrides);
 
     std::vector<Diagnostic> diagnostics;
     const DiagnosticSink sink = [&diagnostics](const Diagnostic& diagnostic) { diagnostics.push_back(diagnostic); };
@@ -288,15 +283,20 @@ int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& ma
     RegisterCommandKinds(handlers, false); // it runs nothing
     InstallSettings settings;
     std::wstring fault;
-    const std::wstring commandLine = L"varnekite-check <" + options.configPath;
-    const LoadOutcome outcome = LoadConfiguration(settings, handlers, commandLine, table,
-                                                  [&fault](const std::wstring& message) { fault = message; },
-                                                  loadOptions);
-
+    const LoadOutcome outcome = LoadConfigurationAt(settings, handlers, path, table,
+                                                    [&fault](const std::wstring& message) { fault = message; },
+                                                    loadOptions);
     // In the order of the file; what has no place in it first.
     std::stable_sort(diagnostics.begin(), diagnostics.end(), [](const Diagnostic& a, const Diagnostic& b) {
         return a.line != b.line ? a.line < b.line : a.column < b.column;
     });
+    // Said last: the whole run's exit code, not a place in the file.
+    if (outcome == LoadOutcome::Loaded && !settings.exit.given)
+        diagnostics.push_back({Severity::Note, 0, 0,
+                               L"there is no <exit> element: Varnekite exits with 1 whatever happened, which "
+                               L"deployment tools read as failure (<exit result=\"true\"/> in <config> gives 0, "
+                               L"3010 or 1603)",
+                               nullptr});
     size_t warnings = 0;
     size_t errors = 0;
     for (const Diagnostic& diagnostic : diagnostics) {
@@ -334,6 +334,7 @@ int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& ma
     else
         out += warnings == 0 ? std::string(".\n") : " with " + std::to_string(warnings) + " warning(s).\n";
     out += DescribeSettings(settings, &machine);
+    out += assumedFolder;
     if (!machine.Assumed().empty()) {
         out += "Assumed for the conditions (describe the machine with --fact):\n";
         for (const std::wstring& assumption : machine.Assumed())

@@ -4,6 +4,7 @@
 
 #include "config/Diagnostics.h"
 #include "config/PathVariables.h"
+#include "config/RunVariables.h"
 #include "config/Settings.h"
 
 #include <functional>
@@ -42,9 +43,6 @@ int RunCheck(const std::vector<std::wstring>& arguments, const PathVariables& ma
 // the source line with a caret under the column.
 std::string FormatDiagnostic(const std::wstring& file, const Diagnostic& diagnostic);
 
-// The folder that holds a configuration, with its trailing separator: what %VARNEKITE% names
-// when the installer starts beside it.
-std::wstring ConfigurationFolder(const std::wstring& fullPath);
 
 class MachineFacts;
 

@@ -9,6 +9,9 @@
 
 namespace {
 
+// A single exit code, as ParseExitCode reads it.
+constexpr char kExitCodePattern[] = "-?[0-9]{1,10}|0[xX][0-9A-Fa-f]{1,8}";
+
 std::string Escaped(std::string_view text)
 {
     std::string out;
@@ -54,10 +57,10 @@ std::string IntegerType(const SchemaAttribute& attribute)
     return type + "</xs:restriction></xs:simpleType>\n      ";
 }
 
-// A text that may be one of a few words, in any ASCII letter case.
-std::string ChoiceType(std::string_view choices)
+// A text that may be one of a few words, in any ASCII letter case, or match `alternative`.
+std::string ChoiceType(std::string_view choices, const std::string& alternative = std::string())
 {
-    std::string pattern;
+    std::string pattern = alternative;
     for (size_t start = 0; start <= choices.size();) {
         size_t end = choices.find('|', start);
         if (end == std::string_view::npos)
@@ -73,6 +76,8 @@ std::string ChoiceType(std::string_view choices)
 // for integers with bounds and for choices ("" when the type is inline).
 std::string TypeOf(const SchemaAttribute& attribute)
 {
+    if (!attribute.choices.empty() && attribute.kind == ValueKind::ExitCode)
+        return ChoiceType(attribute.choices, "\\s*(" + std::string(kExitCodePattern) + ")\\s*");
     if (!attribute.choices.empty())
         return ChoiceType(attribute.choices);
     switch (attribute.kind) {
@@ -188,7 +193,7 @@ std::string SchemaXsd()
            Documentation("#RRGGBB, or #RRGGBBAA with an alpha value (00 transparent, FF opaque).", "    ") +
            "    <xs:restriction base=\"xs:string\"><xs:pattern value=\"#[0-9A-Fa-f]{6}([0-9A-Fa-f]{2})?\"/>"
            "</xs:restriction>\n  </xs:simpleType>\n";
-    const std::string code = "-?[0-9]{1,10}|0[xX][0-9A-Fa-f]{1,8}";
+    const std::string code = kExitCodePattern;
     out += "  <xs:simpleType name=\"exitCode\">\n" +
            Documentation("A process exit code: decimal (-1 is 4294967295) or hexadecimal after 0x.", "    ") +
            "    <xs:restriction base=\"xs:string\"><xs:pattern value=\"\\s*(" + code +
