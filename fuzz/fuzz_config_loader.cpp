@@ -42,6 +42,8 @@ size_t ExpectedArguments(const std::wstring& commandName)
 {
     if (EqualsIgnoreAsciiCase(commandName, L"dirdelete"))
         return 1;
+    if (EqualsIgnoreAsciiCase(commandName, L"msi"))
+        return kMsiArgumentCount;
     return 2;
 }
 
