@@ -40,6 +40,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     INT_PTR result = 0;
     {
         InstallDialog dialog;
+        MarkStartup("dialog object made");
         result = dialog.Show(instance, GetActiveWindow());
     } // joins the worker if one runs
     return static_cast<int>(result);
