@@ -6,8 +6,8 @@
 // operator new (tests/HeapCounter.h), so it is exact and repeatable; it is printed against the file's size. Built
 // natively (wide characters of 4 bytes) and for Windows (2 bytes). The aim there is a peak of
 // about 3 times the file size: met where text makes up the file (a huge name, repeated
-// variables); ordinary items take about 4.7 times (each command's strings and their
-// allocations) and a file of nothing but empty elements 8 times (the reader's 28-byte record
+// variables); ordinary items take about 4.3 times (each command's strings, their
+// allocations and its record) and a file of nothing but empty elements 8 times (the reader's 28-byte record
 // for every 4-byte "<a/>").
 #include "HeapCounter.h"
 #include "commands/CommandKinds.h"

@@ -15,6 +15,7 @@
 #include "config/ItemSelection.h"
 #include "config/PathVariableSourceWin32.h"
 #include "display/PanelLayout.h"
+#include "display/StartupTraceWin32.h"
 
 namespace {
 
@@ -70,6 +71,7 @@ INT_PTR InstallDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM)
 
 void InstallDialog::OnInitDialog()
 {
+    MarkStartup("dialog created");
     RegisterCommandKinds(handlers);
     fileSystem = &windowsFiles;
     launcher = &windowsPrograms;
@@ -82,6 +84,7 @@ void InstallDialog::OnInitDialog()
     // has its settings already.
     if (!previewing)
         LoadConfigurationLogged();
+    MarkStartup("configuration loaded");
 
     BindPanel(header, VARNEKITE_HEADER_CONTROL);
     BindPanel(main, VARNEKITE_MAIN_CONTROL);
@@ -101,6 +104,7 @@ void InstallDialog::OnInitDialog()
 
     main.ApplyMainSettings(settings.main);
     PreparePanel(main);
+    MarkStartup("panels prepared");
     if (previewing)
         return;
     main.StartRepaintTimer();
@@ -109,7 +113,9 @@ void InstallDialog::OnInitDialog()
     // animation from its first paint, which must already be at its place and size. On a system
     // without the animation the dialog manager shows the window after this message.
     MeasurePanels();
+    MarkStartup("panels measured");
     AnimateWindowIfAvailable(window, kFadeMilliseconds, kFadeInFlags);
+    MarkStartup("window shown");
 
     if (!thread.Start()) {
         // Nothing would ever end the program: give the foreign window back and close.
@@ -125,8 +131,10 @@ void InstallDialog::LoadConfigurationLogged()
     const std::wstring module = ProgramPath();
     runLog.Write(L"==== Varnekite " VARNEKITE_VERSION " started: \"" + std::wstring(module) + L"\"");
     runLog.Write(L"command line: " + std::wstring(GetCommandLineW()));
+    MarkStartup("log started");
     for (const std::wstring& line : RunHeadLines(ReadRunHeadFacts(windowsFacts)))
         runLog.Write(line);
+    MarkStartup("log head written");
     BOOL wow64 = FALSE;
     if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64)
         runLog.Write(L"runs as a 32-bit program on 64-bit Windows: System32 is SysWOW64 for it and Program Files is "
@@ -170,6 +178,7 @@ void InstallDialog::LoadConfigurationLogged()
         const std::wstring full = FullPathName(path);
         return full.empty() ? path : full;
     };
+    MarkStartup("before configuration read");
     LoadConfiguration(settings, handlers, line, table,
                       [&](const std::wstring& message) {
                           runLog.Write(L"configuration \"" + configPath + L"\" cannot be used");
@@ -191,6 +200,7 @@ void InstallDialog::LoadConfigurationLogged()
         runLog.Write(std::to_wstring(settings.items.size()) + L" of " + std::to_wstring(before) +
                      L" item(s) apply to this machine");
     }
+    MarkStartup("configuration read");
     runLog.Open(settings.log.pathGiven ? settings.log.path : RunLogFile::DefaultPath(),
                 settings.log.viewerFormat ? LogFormat::Viewer : LogFormat::Plain);
 }

@@ -12,11 +12,13 @@
 #include "config/CommandLine.h"
 #include "config/ScopedWin32.h"
 #include "display/GdiplusSessionWin32.h"
+#include "display/StartupTraceWin32.h"
 
 #include <commctrl.h>
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
+    MarkStartup("entry");
     SearchDllsOnlyInSystem32();
     // A command line with a mistake goes on to the window, which reports it like a configuration
     // error; one that only asks for the usage or the version gets it and ends.
@@ -28,14 +30,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     // Started here, after the DLL search is limited, and shut down when no window is left that
     // could paint (never from DLL unloading: the normal end leaves through ExitProcess).
     const GdiplusSession gdiplusSession;
+    MarkStartup("gdi+ started");
     UseAnsiDecoder(WidenAnsiWin32); // display texts in the installing user's code page
     const ComApartment com(COINIT_APARTMENTTHREADED); // as CoInitialize; ends before GDI+
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
+    MarkStartup("com and controls");
 
     INT_PTR result = 0;
     {
         InstallDialog dialog;
+        MarkStartup("dialog object made");
         result = dialog.Show(instance, GetActiveWindow());
     } // joins the worker if one runs
     return static_cast<int>(result);

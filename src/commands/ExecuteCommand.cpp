@@ -33,15 +33,15 @@ std::wstring Processes(uint32_t count)
 std::wstring RulesText(const InstallCommand& command, int attempts, uint32_t pause)
 {
     std::wstring text;
-    if (command.waitForTree)
+    if (command.Program().waitForTree)
         text += L", waits for every process it starts";
-    if (command.timeoutSeconds > 0) {
-        text += L", waits at most " + std::to_wstring(command.timeoutSeconds) + L" s";
-        if (command.endOnTimeout)
-            text += command.waitForTree ? L", then ends it and every process it started" : L", then ends it";
+    if (command.Program().timeoutSeconds > 0) {
+        text += L", waits at most " + std::to_wstring(command.Program().timeoutSeconds) + L" s";
+        if (command.Program().endOnTimeout)
+            text += command.Program().waitForTree ? L", then ends it and every process it started" : L", then ends it";
     }
     if (attempts > 1)
-        text += L", tries again on exit code " + WidenBytes(ExitCodeListText(command.retryCodes)) + L" (" +
+        text += L", tries again on exit code " + WidenBytes(ExitCodeListText(command.Program().retryCodes)) + L" (" +
                 std::to_wstring(attempts) + L" attempts at most, " + std::to_wstring(pause) + L" s apart)";
     return text;
 }
@@ -49,14 +49,14 @@ std::wstring RulesText(const InstallCommand& command, int attempts, uint32_t pau
 // The time is up: the program runs on, or is ended where the command asks.
 CommandOutcome TimedOut(InstallState& state, ProcessLauncher& launcher, const InstallCommand& command, bool byParentId)
 {
-    const std::wstring after = L"still running after " + std::to_wstring(command.timeoutSeconds) + L" s";
-    if (!command.endOnTimeout)
+    const std::wstring after = L"still running after " + std::to_wstring(command.Program().timeoutSeconds) + L" s";
+    if (!command.Program().endOnTimeout)
         return {CommandResult::Failed, after + L": no longer waited for"};
     state.Log(LogLevel::Warning,
-              L"  " + after + (command.waitForTree ? L": ending it and every process it started" : L": ending it"));
+              L"  " + after + (command.Program().waitForTree ? L": ending it and every process it started" : L": ending it"));
     uint32_t ended = 0;
     uint32_t error = 0;
-    if (!launcher.End(command.waitForTree, byParentId, ended, error))
+    if (!launcher.End(command.Program().waitForTree, byParentId, ended, error))
         return {CommandResult::Failed, after + L": could not be ended: " + launcher.ErrorText(error)};
     return {CommandResult::Failed, after + L": ended (" + Processes(ended) + L")"};
 }
@@ -70,7 +70,7 @@ CommandOutcome RunOnce(InstallState& state, ProcessLauncher& launcher, const Ins
         return {CommandResult::Failed, L"could not start: no program is named"};
     // The tree: a job where the system gives one; what cannot join it is followed by parent ids.
     std::wstring lost;
-    if (command.waitForTree) {
+    if (command.Program().waitForTree) {
         std::wstring note;
         launcher.OpenJob(lost, note);
         if (!note.empty())
@@ -81,17 +81,17 @@ CommandOutcome RunOnce(InstallState& state, ProcessLauncher& launcher, const Ins
     if (!parameters.empty())
         commandLine += L" " + parameters;
     uint32_t error = 0;
-    bool started = launcher.StartCommandLine(commandLine, command.directory, command.hide, error, lost);
+    bool started = launcher.StartCommandLine(commandLine, command.Program().directory, command.hide, error, lost);
     bool process = started;
     if (!started && ShellMayOpenInstead(error)) {
         // A document or package whose verb is a command line starts directly, in the job too;
         // one only the shell can open (DDE, COM) goes to the shell.
         const std::wstring verb = launcher.OpenVerb(program, parameters);
         uint32_t verbError = 0;
-        started = !verb.empty() && launcher.StartCommandLine(verb, command.directory, command.hide, verbError, lost);
+        started = !verb.empty() && launcher.StartCommandLine(verb, command.Program().directory, command.hide, verbError, lost);
         process = started;
         if (!started)
-            started = launcher.StartThroughShell(program, parameters, command.directory, command.hide, error, process, lost);
+            started = launcher.StartThroughShell(program, parameters, command.Program().directory, command.hide, error, process, lost);
     }
 
     // Missing file, no handler, a program that asks to be raised.
@@ -100,14 +100,14 @@ CommandOutcome RunOnce(InstallState& state, ProcessLauncher& launcher, const Ins
     if (!process)
         return {CommandResult::Succeeded, L"started, no process of its own to wait for"};
     state.Log(L"  process " + std::to_wstring(launcher.ProcessId()) + L" started");
-    const bool byParentId = command.waitForTree && !lost.empty();
+    const bool byParentId = command.Program().waitForTree && !lost.empty();
     if (byParentId)
         state.Log(L"  the job cannot follow the tree (" + lost + L"): its processes are followed by parent id");
     CommandOutcome outcome;
     uint32_t waitError = 0;
     // In milliseconds, held below the 49 days a wait can count.
-    const uint32_t limit = command.timeoutSeconds > 4000000u ? 4000000000u : command.timeoutSeconds * 1000u;
-    switch (launcher.Wait(command.waitForTree, byParentId, limit, waitError)) {
+    const uint32_t limit = command.Program().timeoutSeconds > 4000000u ? 4000000000u : command.Program().timeoutSeconds * 1000u;
+    switch (launcher.Wait(command.Program().waitForTree, byParentId, limit, waitError)) {
     case ProcessLauncher::Waited::TimedOut:
         outcome = TimedOut(state, launcher, command, byParentId);
         break;
@@ -120,7 +120,7 @@ CommandOutcome RunOnce(InstallState& state, ProcessLauncher& launcher, const Ins
         if (!launcher.ExitCode(exitCode, exitError)) {
             outcome = {CommandResult::Failed, L"exit code unknown: " + launcher.ErrorText(exitError)};
         } else {
-            outcome.result = ProgramResult(exitCode, command.successCodes);
+            outcome.result = ProgramResult(exitCode, command.Program().successCodes);
             outcome.summary = L"exit code " + ExitCodeWithMeaning(exitCode);
             outcome.exited = true;
             outcome.exitCode = exitCode;
@@ -139,23 +139,23 @@ CommandOutcome RunProgram(InstallState& state, const InstallCommand& command, co
                           const std::wstring& parameters)
 {
     ProcessLauncher& launcher = *state.launcher;
-    const int attempts = command.retryCodes.empty() ? 1 : std::clamp(command.attempts, kMinAttempts, kMaxAttempts);
-    const uint32_t pause = static_cast<uint32_t>(std::clamp(command.retryPauseSeconds, 0, kMaxRetryPauseSeconds));
-    const std::wstring folder = command.directory.empty() ? launcher.CurrentFolder() : command.directory;
+    const int attempts = command.Program().retryCodes.empty() ? 1 : std::clamp(command.Program().attempts, kMinAttempts, kMaxAttempts);
+    const uint32_t pause = static_cast<uint32_t>(std::clamp(command.Program().retryPauseSeconds, 0, kMaxRetryPauseSeconds));
+    const std::wstring folder = command.Program().directory.empty() ? launcher.CurrentFolder() : command.Program().directory;
     state.Log(L"  program \"" + program + L"\", arguments \"" + parameters + L"\", folder \"" + folder + L"\"" +
               RulesText(command, attempts, pause));
 
     // A working folder that is not there runs nothing: the program would run in Varnekite's own
     // folder and look there for what it was meant to find.
-    if (!command.directory.empty() && !launcher.FolderExists(command.directory))
-        return {CommandResult::Failed, L"could not start: the working folder \"" + command.directory + L"\" is not there"};
+    if (!command.Program().directory.empty() && !launcher.FolderExists(command.Program().directory))
+        return {CommandResult::Failed, L"could not start: the working folder \"" + command.Program().directory + L"\" is not there"};
 
     for (int attempt = 1;; ++attempt) {
         CommandOutcome run = RunOnce(state, launcher, command, program, parameters);
         launcher.Close();
         const bool again = run.exited && attempt < attempts &&
-                           std::find(command.retryCodes.begin(), command.retryCodes.end(), run.exitCode) !=
-                               command.retryCodes.end();
+                           std::find(command.Program().retryCodes.begin(), command.Program().retryCodes.end(), run.exitCode) !=
+                               command.Program().retryCodes.end();
         if (!again) {
             if (attempt > 1)
                 run.summary += L", on attempt " + std::to_wstring(attempt) + L" of " + std::to_wstring(attempts);

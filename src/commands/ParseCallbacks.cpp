@@ -145,29 +145,29 @@ void CheckFolderPair(const ElementReader& reader, const InstallCommand& command,
 void ParseProgramRules(ElementReader& reader, InstallCommand& command)
 {
     const std::wstring onTimeout = reader.Text("ontimeout");
-    command.endOnTimeout = EqualsIgnoreAsciiCase(onTimeout, L"kill");
+    command.Program().endOnTimeout = EqualsIgnoreAsciiCase(onTimeout, L"kill");
     const std::wstring retry = reader.Text("retry");
     std::vector<uint32_t> retryCodes;
     if (!retry.empty() && (ParseExitCodeList(NarrowBytes(retry), retryCodes) || !retryCodes.empty()))
-        command.retryCodes = retryCodes;
+        command.Program().retryCodes = retryCodes;
     const std::wstring attempts = reader.Text("attempts");
     if (!attempts.empty())
-        command.attempts = std::clamp(ParseInteger(NarrowBytes(attempts)), kMinAttempts, kMaxAttempts);
+        command.Program().attempts = std::clamp(ParseInteger(NarrowBytes(attempts)), kMinAttempts, kMaxAttempts);
     const std::wstring pause = reader.Text("retrypause");
     if (!pause.empty())
-        command.retryPauseSeconds = std::clamp(ParseInteger(NarrowBytes(pause)), 0, kMaxRetryPauseSeconds);
+        command.Program().retryPauseSeconds = std::clamp(ParseInteger(NarrowBytes(pause)), 0, kMaxRetryPauseSeconds);
     if (!reader.Report().On())
         return;
-    if (!onTimeout.empty() && !command.endOnTimeout && !EqualsIgnoreAsciiCase(onTimeout, L"continue"))
+    if (!onTimeout.empty() && !command.Program().endOnTimeout && !EqualsIgnoreAsciiCase(onTimeout, L"continue"))
         Warn(reader, "ontimeout",
              L"ontimeout \"" + onTimeout + L"\" is neither kill nor continue: the program is left running");
-    else if (command.endOnTimeout && command.timeoutSeconds == 0)
+    else if (command.Program().endOnTimeout && command.Program().timeoutSeconds == 0)
         Warn(reader, "ontimeout", L"ontimeout=\"kill\" without a timeout never ends the program");
-    if (command.retryCodes.empty() && (!attempts.empty() || !pause.empty()))
+    if (command.Program().retryCodes.empty() && (!attempts.empty() || !pause.empty()))
         Warn(reader, attempts.empty() ? "retrypause" : "attempts",
              L"without retry codes the program runs once: attempts and retrypause do nothing");
-    for (uint32_t code : command.retryCodes)
-        if (ProgramResult(code, command.successCodes) != CommandResult::Failed)
+    for (uint32_t code : command.Program().retryCodes)
+        if (ProgramResult(code, command.Program().successCodes) != CommandResult::Failed)
             Warn(reader, "retry",
                  L"exit code " + std::to_wstring(code) + L" counts as success: a run that ends with it is not tried again");
 }
@@ -176,26 +176,26 @@ void ParseExecute(ElementReader& reader, InstallCommand& command)
 {
     command.arguments.push_back(reader.Path("program"));
     command.arguments.push_back(reader.Path("arguments"));
-    command.displayName = reader.Text("name");
+    command.Program().displayName = reader.Text("name");
     command.hide = reader.Flag("hide");
-    command.directory = reader.Path("directory");
+    command.Program().directory = reader.Path("directory");
     const int32_t timeout = ParseInteger(NarrowBytes(reader.Text("timeout")));
-    command.timeoutSeconds = timeout > 0 ? static_cast<uint32_t>(timeout) : 0;
+    command.Program().timeoutSeconds = timeout > 0 ? static_cast<uint32_t>(timeout) : 0;
     const std::wstring wait = reader.Text("wait");
-    command.waitForTree = EqualsIgnoreAsciiCase(wait, L"tree");
+    command.Program().waitForTree = EqualsIgnoreAsciiCase(wait, L"tree");
     const std::wstring success = reader.Text("success");
     if (!success.empty())
-        ParseExitCodeList(NarrowBytes(success), command.successCodes);
+        ParseExitCodeList(NarrowBytes(success), command.Program().successCodes);
     ParseProgramRules(reader, command);
     if (reader.Report().On()) {
-        if (!wait.empty() && !command.waitForTree && !EqualsIgnoreAsciiCase(wait, L"process"))
+        if (!wait.empty() && !command.Program().waitForTree && !EqualsIgnoreAsciiCase(wait, L"process"))
             Warn(reader, "wait", L"wait \"" + wait + L"\" is neither tree nor process: only the program is waited for");
-        CheckFolderPath(reader, "directory", command.directory, false, false);
+        CheckFolderPath(reader, "directory", command.Program().directory, false, false);
         if (command.arguments[0].empty())
             reader.WarnAt(reader.Document().CurrentIndex(), L"execute without a program runs nothing");
         CheckBesideConfiguration(reader, "program", command.arguments[0]);
         // A working folder that is not there starts nothing.
-        CheckBesideConfiguration(reader, "directory", command.directory);
+        CheckBesideConfiguration(reader, "directory", command.Program().directory);
     }
 }
 
@@ -232,11 +232,11 @@ void ParseMsi(ElementReader& reader, InstallCommand& command)
     command.arguments[kMsiTransforms] = reader.Path("transforms");
     command.arguments[kMsiPatches] = reader.Path("patches");
     command.arguments[kMsiProperties] = reader.Path("properties");
-    command.displayName = reader.Text("name");
+    command.Program().displayName = reader.Text("name");
     command.hide = true; // msiexec shows nothing with /qn; nor does a window it might open first
     const int32_t timeout = ParseInteger(NarrowBytes(reader.Text("timeout")));
-    command.timeoutSeconds = timeout > 0 ? static_cast<uint32_t>(timeout) : 0;
-    command.retryCodes = {kInstallerBusyCode};
+    command.Program().timeoutSeconds = timeout > 0 ? static_cast<uint32_t>(timeout) : 0;
+    command.Program().retryCodes = {kInstallerBusyCode};
     ParseProgramRules(reader, command);
     if (!reader.Report().On())
         return;

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,23 +26,11 @@ constexpr uint32_t kInstallerBusyCode = 1618;
 
 struct CommandHandler;
 
-struct InstallCommand
+// How an execute or msi command runs its program. Only those commands carry one: a configuration
+// of thousands of folder commands keeps no room for it.
+struct ProgramRules
 {
-    const CommandHandler* kind = nullptr; // its kind in the registry it was loaded with
-    size_t item = 0;           // the item element it stands in (its index in the item list)
-    std::wstring displayName;  // execute and msi: `name`, shown while it runs; empty for other kinds
-    std::wstring commandName;  // the `command` attribute as written
-    bool hide = false;         // execute: start the program hidden
-    uint32_t rule = 0;         // its condition and what its failure does: settings.rules[rule - 1]; 0 for none
-    int threads = kMinCopyThreads; // dircopy/dirmove: files copied at once, up to kMaxCopyThreads
-    // dircopy/dirmove: source, target; dirdelete: folder; execute: program, arguments; msi: see
-    // MsiArgument.
-    std::vector<std::wstring> arguments;
-    // dircopy/dirmove/dirdelete: a %NAME% in a path that expanded to nothing, which leaves a
-    // path on whatever drive is current; the command is refused. Empty when none did.
-    std::wstring emptyVariable;
-
-    // execute, and msi (which runs msiexec under the same rules)
+    std::wstring displayName;           // `name`, shown while it runs
     std::wstring directory;             // the program's working folder, expanded; empty: Varnekite's own
     uint32_t timeoutSeconds = 0;        // stop waiting after this long; 0 waits for as long as it runs
     bool endOnTimeout = false;          // once the time is up, end the program (its tree with waitForTree)
@@ -50,6 +39,60 @@ struct InstallCommand
     std::vector<uint32_t> retryCodes;   // exit codes that mean "try again later"; empty: it runs once
     int attempts = kDefaultAttempts;    // runs at most while its exit code is in retryCodes
     int retryPauseSeconds = kDefaultRetryPauseSeconds; // the wait before each run again
+};
+
+// Holds a command's ProgramRules on the heap once written, and copies them with the command.
+class ProgramRulesBox
+{
+public:
+    ProgramRulesBox() = default;
+    ProgramRulesBox(const ProgramRulesBox& other) : rules(Copy(other)) {}
+    ProgramRulesBox(ProgramRulesBox&&) noexcept = default;
+    ProgramRulesBox& operator=(const ProgramRulesBox& other)
+    {
+        if (this != &other)
+            rules = Copy(other);
+        return *this;
+    }
+    ProgramRulesBox& operator=(ProgramRulesBox&&) noexcept = default;
+
+    bool Empty() const { return rules == nullptr; }
+    // The defaults while nothing was written.
+    const ProgramRules& Get() const;
+    ProgramRules& Get()
+    {
+        if (rules == nullptr)
+            rules = std::make_unique<ProgramRules>();
+        return *rules;
+    }
+
+private:
+    static std::unique_ptr<ProgramRules> Copy(const ProgramRulesBox& other)
+    {
+        return other.rules != nullptr ? std::make_unique<ProgramRules>(*other.rules) : nullptr;
+    }
+
+    std::unique_ptr<ProgramRules> rules;
+};
+
+struct InstallCommand
+{
+    const CommandHandler* kind = nullptr; // its kind in the registry it was loaded with
+    size_t item = 0;           // the item element it stands in (its index in the item list)
+    std::wstring commandName;  // the `command` attribute as written
+    uint32_t rule = 0;         // its condition and what its failure does: settings.rules[rule - 1]; 0 for none
+    int threads = kMinCopyThreads; // dircopy/dirmove: files copied at once, up to kMaxCopyThreads
+    bool hide = false;         // execute: start the program hidden
+    // dircopy/dirmove: source, target; dirdelete: folder; execute: program, arguments; msi: see
+    // MsiArgument.
+    std::vector<std::wstring> arguments;
+    // dircopy/dirmove/dirdelete: a %NAME% in a path that expanded to nothing, which leaves a
+    // path on whatever drive is current; the command is refused. Empty when none did.
+    std::wstring emptyVariable;
+    ProgramRulesBox program; // execute and msi
+
+    const ProgramRules& Program() const { return program.Get(); }
+    ProgramRules& Program() { return program.Get(); }
 };
 
 // The msi command's arguments, in this order.

@@ -63,7 +63,7 @@ CurrentItemContent ComposeCurrentItem(const InstallSettings& settings, const Mai
     content.detail = DetailKindOf(command);
     switch (content.detail) {
     case DetailKind::Execute:
-        content.detailText = command.displayName;
+        content.detailText = command.Program().displayName;
         break;
     case DetailKind::Copy:
         content.detailText = ExpandStatusTemplate(settings.copyText, snapshot.file);

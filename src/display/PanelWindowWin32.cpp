@@ -5,6 +5,7 @@
 
 #include "config/ScopedWin32.h"
 #include "display/PanelLayout.h"
+#include "display/StartupTraceWin32.h"
 
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;
@@ -249,6 +250,7 @@ LRESULT PanelWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
             return 0; // nothing to print into
         }
         OnPaint(wParam);
+        MarkPaint(window);
         return 0;
     default:
         break;

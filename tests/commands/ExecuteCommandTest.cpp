@@ -83,19 +83,19 @@ TEST(ExecuteCommand, HowTheProgramStartsAndWhatItsEndMakesOfTheOutcome)
     InstallCommand hidden = Program(L"setup.exe", L"/q");
     hidden.hide = true;
     InstallCommand timed = Program(L"setup.exe");
-    timed.timeoutSeconds = 30;
+    timed.Program().timeoutSeconds = 30;
     InstallCommand huge = Program(L"setup.exe");
-    huge.timeoutSeconds = 5000000; // beyond what a wait counts in milliseconds
+    huge.Program().timeoutSeconds = 5000000; // beyond what a wait counts in milliseconds
     InstallCommand inFolder = Program(L"setup.exe");
-    inFolder.directory = L"D:\\gone";
+    inFolder.Program().directory = L"D:\\gone";
     InstallCommand tree = Program(L"setup.exe");
-    tree.waitForTree = true;
+    tree.Program().waitForTree = true;
     InstallCommand ownCodes = Program(L"setup.exe");
-    ownCodes.successCodes = {1603};
+    ownCodes.Program().successCodes = {1603};
     InstallCommand killed = timed;
-    killed.endOnTimeout = true;
+    killed.Program().endOnTimeout = true;
     InstallCommand treeKilled = killed;
-    treeKilled.waitForTree = true;
+    treeKilled.Program().waitForTree = true;
 
     const Case cases[] = {
         {"an executable starts directly and its exit code decides", plain, hidden, CommandResult::Succeeded,
@@ -208,9 +208,9 @@ TEST(ExecuteCommand, ARetryCodeRunsTheProgramAgainAfterAPauseUpToItsAttempts)
         ScriptedLauncher launcher;
         launcher.exitCodes = c.exitCodes;
         InstallCommand command = Program(L"setup.exe");
-        command.retryCodes = {1618, 1700};
-        command.attempts = c.attempts;
-        command.retryPauseSeconds = c.pauseSeconds;
+        command.Program().retryCodes = {1618, 1700};
+        command.Program().attempts = c.attempts;
+        command.Program().retryPauseSeconds = c.pauseSeconds;
         const ExecuteRun run = Execute(launcher, command);
         EXPECT_EQ(run.outcome.result, c.result) << c.what;
         EXPECT_EQ(run.outcome.summary, c.summary) << c.what;
@@ -237,10 +237,10 @@ TEST(ExecuteCommand, EachAttemptIsLogged)
     state.launcher = &launcher;
     state.log = &log;
     InstallCommand command = Program(L"setup.exe", L"/q");
-    command.retryCodes = {1618};
-    command.retryPauseSeconds = 7;
-    command.timeoutSeconds = 60;
-    command.endOnTimeout = true;
+    command.Program().retryCodes = {1618};
+    command.Program().retryPauseSeconds = 7;
+    command.Program().timeoutSeconds = 60;
+    command.Program().endOnTimeout = true;
     state.settings.commands = {command};
     state.outcomes.assign(1, CommandOutcome());
     RunExecute(state, 0);
@@ -263,9 +263,9 @@ TEST(ExecuteCommand, ATimeOutIsNotTriedAgain)
     ScriptedLauncher launcher;
     launcher.waited = ProcessLauncher::Waited::TimedOut;
     InstallCommand command = Program(L"setup.exe");
-    command.timeoutSeconds = 5;
-    command.endOnTimeout = true;
-    command.retryCodes = {1618};
+    command.Program().timeoutSeconds = 5;
+    command.Program().endOnTimeout = true;
+    command.Program().retryCodes = {1618};
     const ExecuteRun run = Execute(launcher, command);
     EXPECT_EQ(run.outcome.summary, L"still running after 5 s: ended (1 process)");
     EXPECT_EQ(run.calls, (std::vector<std::wstring>{L"start \"setup.exe\"", L"wait 5000", L"end", L"close"}));

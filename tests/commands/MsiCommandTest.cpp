@@ -19,7 +19,7 @@ InstallCommand Package(const wchar_t* package, const wchar_t* properties = L"")
     InstallCommand command;
     command.arguments = {kMsiexec, package, L"", L"", properties};
     command.hide = true;
-    command.retryCodes = {1618};
+    command.Program().retryCodes = {1618};
     return command;
 }
 
@@ -85,7 +85,7 @@ TEST(MsiCommand, InstallsThroughMsiexecWithItsLogBesideTheRunLog)
     listed.arguments[kMsiTransforms] = L"D:\\My Setup\\de.mst; D:\\site.mst";
     listed.arguments[kMsiPatches] = L"D:\\fix.msp";
     InstallCommand once = Package(L"D:\\a.msi");
-    once.retryCodes.clear();
+    once.Program().retryCodes.clear();
 
     const std::wstring withLog = L"/i \"D:\\a.msi\" /qn /norestart /l*v \"C:\\Logs\\a.msi.log\"";
     const std::wstring withoutLog = L"/i \"D:\\a.msi\" /qn /norestart";
@@ -134,7 +134,7 @@ TEST(MsiCommand, TheRunLogSaysWhatMsiexecWasGiven)
     ScriptedLauncher launcher;
     launcher.exitCodes = {1618, 0};
     InstallCommand command = Package(L"D:\\a.msi", L"A=1 /qb");
-    command.retryPauseSeconds = 5;
+    command.Program().retryPauseSeconds = 5;
     const MsiRun run = Install(launcher, command);
     for (const std::wstring& line :
          {std::wstring(L"  package \"D:\\a.msi\""),

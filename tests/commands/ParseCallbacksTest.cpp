@@ -55,7 +55,7 @@ TEST(ParseCallbacks, ExecuteKeepsItsNameAsWrittenAndReadsHide)
     };
     for (const Case& c : cases) {
         const InstallCommand command = ParseFile(c.parse, c.element);
-        EXPECT_EQ(command.displayName, c.displayName) << c.element;
+        EXPECT_EQ(command.Program().displayName, c.displayName) << c.element;
         EXPECT_EQ(command.hide, c.hide) << c.element;
     }
 }
@@ -112,10 +112,10 @@ TEST(ParseCallbacks, ProgramsReadWhatATimeOutDoesAndTheirRetries)
     };
     for (const Case& c : cases) {
         const InstallCommand command = ParseFile(c.parse, c.element);
-        EXPECT_EQ(command.endOnTimeout, c.endOnTimeout) << c.element;
-        EXPECT_EQ(command.retryCodes, c.retryCodes) << c.element;
-        EXPECT_EQ(command.attempts, c.attempts) << c.element;
-        EXPECT_EQ(command.retryPauseSeconds, c.pause) << c.element;
+        EXPECT_EQ(command.Program().endOnTimeout, c.endOnTimeout) << c.element;
+        EXPECT_EQ(command.Program().retryCodes, c.retryCodes) << c.element;
+        EXPECT_EQ(command.Program().attempts, c.attempts) << c.element;
+        EXPECT_EQ(command.Program().retryPauseSeconds, c.pause) << c.element;
     }
 }
 

@@ -433,19 +433,19 @@ TEST_F(Loader, LogExitAndHowExecuteWaits)
          "</item></items></Varnekite>");
     ASSERT_EQ(settings.commands.size(), 3u);
     const InstallCommand& plain = settings.commands[0];
-    EXPECT_EQ(plain.timeoutSeconds, 0u);
-    EXPECT_FALSE(plain.waitForTree);
-    EXPECT_EQ(plain.directory, L"");
-    EXPECT_TRUE(plain.successCodes.empty());
+    EXPECT_EQ(plain.Program().timeoutSeconds, 0u);
+    EXPECT_FALSE(plain.Program().waitForTree);
+    EXPECT_EQ(plain.Program().directory, L"");
+    EXPECT_TRUE(plain.Program().successCodes.empty());
     const InstallCommand& asked = settings.commands[1];
-    EXPECT_EQ(asked.timeoutSeconds, 30u);
-    EXPECT_TRUE(asked.waitForTree);
-    EXPECT_EQ(asked.directory, L"C:\\Windows\\Setup");
-    EXPECT_EQ(asked.successCodes, (std::vector<uint32_t>{0, 1}));
+    EXPECT_EQ(asked.Program().timeoutSeconds, 30u);
+    EXPECT_TRUE(asked.Program().waitForTree);
+    EXPECT_EQ(asked.Program().directory, L"C:\\Windows\\Setup");
+    EXPECT_EQ(asked.Program().successCodes, (std::vector<uint32_t>{0, 1}));
     const InstallCommand& odd = settings.commands[2];
-    EXPECT_EQ(odd.timeoutSeconds, 0u);
-    EXPECT_FALSE(odd.waitForTree);
-    EXPECT_TRUE(odd.successCodes.empty()); // the default codes
+    EXPECT_EQ(odd.Program().timeoutSeconds, 0u);
+    EXPECT_FALSE(odd.Program().waitForTree);
+    EXPECT_TRUE(odd.Program().successCodes.empty()); // the default codes
 }
 
 TEST_F(Loader, ConditionsAndFailureRulesOfItemsAndCommands)

@@ -40,6 +40,24 @@ TEST_F(LoadMemory, AHugeNameIsHeldOnceAsBytesAndOnceAsWideText)
     EXPECT_EQ(settings.commands.size(), 5u);
 }
 
+// Thousands of folder commands carry no room for the rules of a program they do not run.
+TEST_F(LoadMemory, OnlyProgramCommandsHoldProgramRules)
+{
+    std::string xml = "<Varnekite><config/><items>";
+    for (int i = 0; i < 1000; ++i)
+        xml += "<item name='Package'><file command='dircopy' directory='C:\\a' target='C:\\b'/>"
+               "<file command='dirdelete' directory='C:\\c'/></item>";
+    xml += "<item name='Setup'><file command='execute' program='setup.exe' timeout='5'/></item></items></Varnekite>";
+    const std::wstring path = WriteFile("Varnekite.xml", xml);
+    ASSERT_EQ(LoadCommandLine(L"setup.exe <" + path), LoadOutcome::Loaded);
+    ASSERT_EQ(settings.commands.size(), 2001u);
+    size_t holding = 0;
+    for (const InstallCommand& command : settings.commands)
+        holding += command.program.Empty() ? 0 : 1;
+    EXPECT_EQ(holding, 1u);
+    EXPECT_EQ(settings.commands.back().Program().timeoutSeconds, 5u);
+}
+
 TEST_F(LoadMemory, RunningOutOfMemoryIsTheConfigurationError)
 {
     constexpr size_t kBytes = 4 << 20;

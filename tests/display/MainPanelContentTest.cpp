@@ -13,7 +13,7 @@ InstallCommand Command(size_t item, const wchar_t* kind, const wchar_t* displayN
     InstallCommand command;
     command.item = item;
     command.commandName = kind;
-    command.displayName = displayName;
+    command.Program().displayName = displayName;
     return command;
 }
 

@@ -272,7 +272,7 @@ TEST_F(PanelPaint, MainPanelDrawsTheRowsTheItemBarAndTheFileBar)
         command.commandName = L"dircopy";
         host.state.settings.commands.push_back(command);
         command.commandName = L"execute";
-        command.displayName = L"Running setup";
+        command.Program().displayName = L"Running setup";
         host.state.settings.commands.push_back(command);
     }
     host.state.settings.itemCommands = ItemCommands(host.state.settings.items.size(), host.state.settings.commands);

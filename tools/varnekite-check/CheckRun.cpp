@@ -40,8 +40,8 @@ void DescribePackage(std::string& out, const InstallCommand& command)
 void DescribeCommand(std::string& out, const InstallCommand& command)
 {
     out += "     " + EncodeUtf8(command.commandName);
-    if (!command.displayName.empty())
-        out += " " + Quoted(command.displayName);
+    if (!command.Program().displayName.empty())
+        out += " " + Quoted(command.Program().displayName);
     const bool package = EqualsIgnoreAsciiCase(command.commandName, L"msi") && command.arguments.size() == kMsiArgumentCount;
     if (package) {
         DescribePackage(out, command);
@@ -58,21 +58,21 @@ void DescribeCommand(std::string& out, const InstallCommand& command)
         out += " (hidden)";
     if (command.threads != kMinCopyThreads)
         out += " (" + std::to_string(command.threads) + " files at once)";
-    if (!command.directory.empty())
-        out += " (in " + Quoted(command.directory) + ")";
-    if (command.timeoutSeconds > 0)
-        out += " (waits at most " + std::to_string(command.timeoutSeconds) + " s" +
-               (command.endOnTimeout ? ", then ends it)" : ")");
-    if (command.waitForTree)
+    if (!command.Program().directory.empty())
+        out += " (in " + Quoted(command.Program().directory) + ")";
+    if (command.Program().timeoutSeconds > 0)
+        out += " (waits at most " + std::to_string(command.Program().timeoutSeconds) + " s" +
+               (command.Program().endOnTimeout ? ", then ends it)" : ")");
+    if (command.Program().waitForTree)
         out += " (waits for every process it starts)";
-    if (!command.retryCodes.empty() && command.attempts > 1)
-        out += " (tries again on " + ExitCodeListText(command.retryCodes) + ": " + std::to_string(command.attempts) +
-               " attempts at most, " + std::to_string(command.retryPauseSeconds) + " s apart)";
+    if (!command.Program().retryCodes.empty() && command.Program().attempts > 1)
+        out += " (tries again on " + ExitCodeListText(command.Program().retryCodes) + ": " + std::to_string(command.Program().attempts) +
+               " attempts at most, " + std::to_string(command.Program().retryPauseSeconds) + " s apart)";
     const std::wstring refusal = RefusalOf(command);
     if (!refusal.empty())
         out += " (" + EncodeUtf8(refusal) + ")";
-    if (!command.successCodes.empty())
-        out += " (succeeds with " + ExitCodeListText(command.successCodes) + ")";
+    if (!command.Program().successCodes.empty())
+        out += " (succeeds with " + ExitCodeListText(command.Program().successCodes) + ")";
     out += "\n";
 }
 

@@ -182,7 +182,7 @@ std::string SettingsToJson(const InstallSettings& settings)
         json.BeginObject();
         json.String("commandName", command.commandName);
         json.String("itemName", command.item < settings.items.size() ? settings.items[command.item] : std::wstring());
-        json.String("displayName", command.displayName);
+        json.String("displayName", command.Program().displayName);
         json.Boolean("hide", command.hide);
         if (command.threads != kMinCopyThreads) // only where a copy or move sets it
             json.Integer("threads", command.threads);
