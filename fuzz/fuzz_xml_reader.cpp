@@ -22,18 +22,23 @@ void CheckRecords(const XmlDocument& document)
     const auto size = static_cast<int32_t>(text.size());
     const auto& records = document.Records();
     Check(document.NextFreeRecord() >= 1 && static_cast<size_t>(document.NextFreeRecord()) <= records.size());
-    for (int32_t i = 1; i < document.NextFreeRecord(); ++i) {
+    const int32_t end = document.NextFreeRecord();
+    Check(end == 1 || records[0].subtreeEnd == end);
+    for (int32_t i = 1; i < end; ++i) {
         const ElementRecord& r = records[static_cast<size_t>(i)];
-        Check(r.startTagBegin >= 0 && r.startTagBegin < r.startTagEnd && r.startTagEnd < size);
-        Check(r.endTagBegin >= r.startTagEnd - 1 && r.endTagBegin <= r.endTagEnd && r.endTagEnd < size);
-        Check(text[static_cast<size_t>(r.startTagBegin)] == '<');
-        Check(text[static_cast<size_t>(r.startTagEnd)] == '>');
-        Check(text[static_cast<size_t>(r.endTagEnd)] == '>');
-        const bool empty = r.endTagBegin == r.startTagEnd - 1;
-        Check(text[static_cast<size_t>(r.endTagBegin)] == (empty ? '/' : '<'));
-        Check(r.parent >= 0 && r.parent < i);
-        Check(r.firstChild == 0 || (r.firstChild > i && r.firstChild < document.NextFreeRecord()));
-        Check(r.nextSibling == 0 || (r.nextSibling > i && r.nextSibling < document.NextFreeRecord()));
+        // Subtrees nest: each ends after its element and within the one before that holds it.
+        Check(r.subtreeEnd > i && r.subtreeEnd <= end);
+        for (int32_t child = document.FirstChild(i); child != 0; child = document.NextSibling(i, child))
+            Check(child > i && records[static_cast<size_t>(child)].subtreeEnd <= r.subtreeEnd);
+        const XmlDocument::TagOffsets t = document.TagsOf(i);
+        Check(t.startTagBegin == r.startTagBegin);
+        Check(t.startTagBegin >= 0 && t.startTagBegin < t.startTagEnd && t.startTagEnd < size);
+        Check(t.endTagBegin >= t.startTagEnd - 1 && t.endTagBegin <= t.endTagEnd && t.endTagEnd < size);
+        Check(text[static_cast<size_t>(t.startTagBegin)] == '<');
+        Check(text[static_cast<size_t>(t.startTagEnd)] == '>');
+        Check(text[static_cast<size_t>(t.endTagEnd)] == '>');
+        const bool empty = t.endTagBegin == t.startTagEnd - 1;
+        Check(text[static_cast<size_t>(t.endTagBegin)] == (empty ? '/' : '<'));
     }
 }
 

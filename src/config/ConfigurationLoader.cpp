@@ -103,11 +103,9 @@ const SchemaElement& SchemaOf(std::string_view name, std::string_view parent)
 std::vector<int32_t> ChildrenOf(const XmlDocument& document, int32_t index)
 {
     std::vector<int32_t> children;
-    const std::vector<ElementRecord>& records = document.Records();
     if (index <= 0)
         return children;
-    for (int32_t child = records[static_cast<size_t>(index)].firstChild; child != 0;
-         child = records[static_cast<size_t>(child)].nextSibling)
+    for (int32_t child = document.FirstChild(index); child != 0; child = document.NextSibling(index, child))
         children.push_back(child);
     return children;
 }

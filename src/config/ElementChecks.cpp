@@ -106,9 +106,7 @@ void ElementReader::CheckChildren(int32_t index, const std::vector<std::string_v
     if (!report.On() || index <= 0)
         return;
     const std::wstring parent = WidenBytes(document.ElementName(index));
-    const std::vector<ElementRecord>& records = document.Records();
-    for (int32_t child = records[static_cast<size_t>(index)].firstChild; child != 0;
-         child = records[static_cast<size_t>(child)].nextSibling) {
+    for (int32_t child = document.FirstChild(index); child != 0; child = document.NextSibling(index, child)) {
         const std::string_view name = document.ElementName(child);
         bool read = false;
         for (std::string_view candidate : known)

@@ -1,11 +1,11 @@
 // Loading and parsing of XmlDocument: the document bytes are kept as they are and every
-// element gets one fixed-size record with the offsets of its tags and its links.
+// element gets one small record, in document order.
 //
-// The parser reads one element after another without recursion: the chain of open elements
-// is the chain of `parent` links in the records, so a document nested hundreds of thousands
-// of levels deep parses in constant stack space. While an element's content is being read,
-// its `endTagBegin` is the scan position and its `endTagEnd` holds its last child so far;
-// both get their final values when its end tag is read.
+// The parser reads one tag after another without recursion: while an element's content is
+// read, its record's `subtreeEnd` links to the element it lies in, so the chain of open
+// elements lives in the table itself and a document nested hundreds of thousands of levels
+// deep parses in constant stack space. The link becomes the subtree's end when the end tag is
+// read.
 #include "xml/XmlDocument.h"
 
 #include "xml/XmlScanner.h"
@@ -87,9 +87,8 @@ bool XmlDocument::ParseDocumentText()
         }
         if (length != 0) {
             records[0] = ElementRecord{};
-            const int32_t topLevel = ParseElement(0);
-            if (topLevel > 0) {
-                records[0].firstChild = topLevel;
+            if (ParseTopLevelElement()) {
+                records[0].subtreeEnd = nextFreeRecord;
                 return true;
             }
         }
@@ -143,150 +142,174 @@ int32_t XmlDocument::RecordParseError(const char* format, int32_t index, int32_t
     return -1;
 }
 
-// Reads the next tag in the content of `parent`, from the parent's scan position, into record
-// `index`: declarations, comments and other markup nodes are stepped over. On an end tag the
-// parent's content ends; the tag's first token (the '/') is left in `endTag`.
-XmlDocument::NextTag XmlDocument::ReadTag(int32_t parent, int32_t index, TagToken& endTag)
+// Finds the next start or end tag from `position` (which it leaves on the tag's '<'),
+// stepping over declarations, comments and other markup nodes; `first` is the tag's first
+// token. On a failure `problem` says why and `position` where.
+XmlDocument::TagKind XmlDocument::FindTag(int32_t& position, TagToken& first, const char*& problem) const
+{
+    const char* text = documentText.c_str();
+    for (;;) {
+        if (!ScanToChar(text, position, '<')) {
+            problem = "Element tag not found";
+            return TagKind::Failed;
+        }
+        first = TagToken();
+        first.text = text;
+        first.next = position + 1;
+        problem = !ScanToken(first) ? "Abrupt end within tag" : first.quoted ? "Tag starts with quote" : nullptr;
+        if (problem != nullptr)
+            return TagKind::Failed;
+        const char sign = text[first.start];
+        if (sign == '/')
+            return TagKind::End;
+        if (sign != '?' && sign != '!')
+            return TagKind::Start;
+        first.next = position;
+        if (!xmlscan::SkipMarkupNode(first)) {
+            problem = "Invalid node";
+            return TagKind::Failed;
+        }
+        position = first.next;
+    }
+}
+
+bool XmlDocument::Failed(const char* message, int32_t offset)
+{
+    RecordParseError(message, 0, offset);
+    return false;
+}
+
+// Parses the first top-level element together with all of its content. False when the first
+// tag met is an end tag (no message) or after an error with lastError set.
+bool XmlDocument::ParseTopLevelElement()
 {
     const char* text = documentText.c_str();
     const auto length = static_cast<int32_t>(documentText.size());
-    int32_t position = records[parent].endTagBegin;
+    int32_t position = 0;
+    int32_t open = 0; // the element whose content is being read; 0 before the top-level element
     for (;;) {
-        if (!ScanToChar(text, position, '<'))
-            return Failed("Element tag not found", position);
-        records[index].startTagBegin = position;
-        records[parent].endTagBegin = position;
-
-        TagToken token;
-        token.text = text;
-        token.next = position + 1;
-        if (!ScanToken(token))
-            return Failed("Abrupt end within tag", position);
-        if (token.quoted)
-            return Failed("Tag starts with quote", position);
-        const char first = text[token.start];
-        if (first == '?' || first == '!') {
-            token.next = position;
-            if (!xmlscan::SkipMarkupNode(token))
-                return Failed("Invalid node", position);
-            position = token.next;
+        TagToken first;
+        const char* problem = nullptr;
+        const TagKind kind = FindTag(position, first, problem);
+        if (kind == TagKind::Failed)
+            return Failed(problem, position);
+        if (kind == TagKind::End) {
+            if (open == 0)
+                return false; // an end tag before any element
+            const int32_t close = ParseEndTag(open, first);
+            if (close < 0)
+                return false;
+            const int32_t outer = records[open].subtreeEnd;
+            records[open].subtreeEnd = nextFreeRecord;
+            if (outer == 0)
+                return true;
+            open = outer;
+            position = close + 1;
             continue;
         }
-        if (first == '/') {
-            endTag = token;
-            return NextTag::ParentEnds;
-        }
-        // The tag name; the start tag ends at the first '>' after it, quotes or not.
-        position = token.next;
-        if (!xmlscan::ScanToCharFar(text, length, position, '>'))
-            return Failed("End of tag not found", records[index].startTagBegin);
-        ElementRecord& record = records[index];
-        record.startTagEnd = position;
-        if (text[position - 1] == '/') { // the name lies between '<' and here, so in bounds
-            record.endTagBegin = position - 1;
-            record.endTagEnd = position;
-            return NextTag::EmptyElement;
-        }
-        record.endTagBegin = position + 1; // the scan position in its content
-        record.endTagEnd = 0;              // no child yet
-        return NextTag::ElementWithContent;
-    }
-}
-
-XmlDocument::NextTag XmlDocument::Failed(const char* message, int32_t offset)
-{
-    RecordParseError(message, 0, offset);
-    return NextTag::Failed;
-}
-
-// Parses the element that starts at the scan position of `topParent` together with all of its
-// content. Returns its index, 0 when the first tag met is an end tag (the end of the parent's
-// content), or -1 after an error with lastError set.
-int32_t XmlDocument::ParseElement(int32_t topParent)
-{
-    int32_t parent = topParent;
-    for (;;) {
-        // One tag below `parent`.
         const int32_t index = AllocateRecord();
-        {
-            ElementRecord& record = records[index];
-            record.startTagBegin = records[parent].endTagBegin;
-            record.parent = parent;
-            record.firstChild = 0;
-            record.nextSibling = 0;
-        }
-        TagToken endTag;
-        const NextTag tag = ReadTag(parent, index, endTag);
-        if (tag == NextTag::Failed)
-            return -1;
-        if (tag == NextTag::ElementWithContent) {
-            parent = index; // read its content
-            continue;
-        }
-        int32_t result = index;
-        if (tag == NextTag::ParentEnds) {
-            --nextFreeRecord; // the end of the parent's content, not an element
-            result = 0;
-        }
-
-        // Hand the result to the open element; every end tag met closes one more level.
-        for (;;) {
-            if (parent == topParent)
-                return result;
-            ElementRecord& open = records[parent];
-            if (result > 0) {
-                if (open.endTagEnd == 0)
-                    open.firstChild = result;
-                else
-                    records[open.endTagEnd].nextSibling = result;
-                open.endTagEnd = result;
-                open.endTagBegin = records[result].endTagEnd + 1;
-                break; // the next child of the same element
-            }
-            const int32_t endTagEnd = ParseEndTag(parent, endTag);
-            if (endTagEnd < 0)
-                return -1;
-            records[parent].endTagEnd = endTagEnd;
-            result = parent;
-            parent = records[parent].parent;
+        records[index].startTagBegin = position;
+        // The tag name; the start tag ends at the first '>' after it, quotes or not.
+        const int32_t tagBegin = position;
+        position = first.next;
+        if (!xmlscan::ScanToCharFar(text, length, position, '>'))
+            return Failed("End of tag not found", tagBegin);
+        ++position;
+        if (text[position - 2] == '/') { // the name lies between '<' and here, so in bounds
+            records[index].subtreeEnd = nextFreeRecord;
+            if (open == 0)
+                return true;
+        } else {
+            records[index].subtreeEnd = open;
+            open = index;
         }
     }
 }
 
-// Reads the end tag of `index` from its scan position. `slash` is the end tag's first token
-// when the caller has already read it (its end is -1 otherwise). Returns the offset of the
+// Reads the end tag of `index` whose first token ('/') is `token`. Returns the offset of its
 // '>', or -1 after an error with lastError set.
-int32_t XmlDocument::ParseEndTag(int32_t index, const TagToken& slash)
+int32_t XmlDocument::ParseEndTag(int32_t index, TagToken token)
 {
     const char* text = documentText.c_str();
-    TagToken token = slash;
-    bool haveToken = token.end >= 0;
-    if (!haveToken) {
-        int32_t position = records[index].endTagBegin;
-        if (!ScanToChar(text, position, '<'))
-            return RecordParseError("End tag of %s element not found", index, records[index].startTagBegin);
-        token.text = text;
-        token.next = position + 1;
-    }
-
+    const int32_t slash = token.start;
     TagToken name;
     name.text = text;
     name.next = records[index].startTagBegin + 1;
     ScanToken(name);
 
-    for (int32_t number = 1; haveToken || ScanToken(token); ++number) {
-        haveToken = false;
+    for (int32_t number = 2; ScanToken(token); ++number) {
         if (token.quoted)
             continue; // counted, never examined
-        if (number == 1) {
-            if (!TokenIs(token, '/'))
-                return RecordParseError("Expecting end tag of element %s", index, token.start);
-        } else if (number == 2) {
+        if (number == 2) {
             if (!xmlscan::TokenMatchesName(token, text + name.start, name.end - name.start + 1))
                 return RecordParseError("End tag does not correspond to %s", index, token.start);
         } else if (TokenIs(token, '>')) {
             return token.start;
         }
     }
-    return RecordParseError("End tag not completed for element %s", index, slash.end >= 0 ? slash.start : records[index].endTagBegin);
+    return RecordParseError("End tag not completed for element %s", index, slash);
+}
+
+// [SECTION] Tag offsets, read again from the text of a parsed document
+
+int32_t XmlDocument::StartTagEnd(int32_t index) const
+{
+    TagToken name;
+    name.text = documentText.c_str();
+    name.next = records[index].startTagBegin + 1;
+    ScanToken(name);
+    int32_t position = name.next;
+    xmlscan::ScanToCharFar(name.text, static_cast<int32_t>(documentText.size()), position, '>');
+    return position;
+}
+
+// The '<' of the next start or end tag after markup nodes, as the parser found it.
+int32_t XmlDocument::NextTagAfter(int32_t position) const
+{
+    TagToken first;
+    const char* problem = nullptr;
+    FindTag(position, first, problem);
+    return position;
+}
+
+// The '>' that closes the end tag at `lessThan`: its first unquoted '>' (after the '/' and
+// the name, which never are one).
+int32_t XmlDocument::TagClose(int32_t lessThan) const
+{
+    TagToken token;
+    token.text = documentText.c_str();
+    token.next = lessThan + 1;
+    while (ScanToken(token))
+        if (TokenIs(token, '>'))
+            return token.start;
+    return token.start;
+}
+
+XmlDocument::TagOffsets XmlDocument::TagsOf(int32_t index) const
+{
+    TagOffsets tags;
+    if (!IsElement(index))
+        return tags;
+    // The end tag comes after the last child's; the chain of last children is walked down
+    // first and the end tags found on the way back up, without recursion.
+    std::vector<int32_t> chain{index};
+    for (int32_t child = FirstChild(index); child != 0; child = FirstChild(chain.back())) {
+        for (int32_t next = child; next != 0; next = NextSibling(chain.back(), next))
+            child = next;
+        chain.push_back(child);
+    }
+    int32_t contentEnd = -1; // the '>' of the end tag of the element below, when there is one
+    for (auto at = chain.rbegin(); at != chain.rend(); ++at) {
+        tags.startTagBegin = records[*at].startTagBegin;
+        tags.startTagEnd = StartTagEnd(*at);
+        if (contentEnd < 0 && documentText[static_cast<size_t>(tags.startTagEnd - 1)] == '/') {
+            tags.endTagBegin = tags.startTagEnd - 1;
+            tags.endTagEnd = tags.startTagEnd;
+        } else {
+            tags.endTagBegin = NextTagAfter((contentEnd < 0 ? tags.startTagEnd : contentEnd) + 1);
+            tags.endTagEnd = TagClose(tags.endTagBegin);
+        }
+        contentEnd = tags.endTagEnd;
+    }
+    return tags;
 }

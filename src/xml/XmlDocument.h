@@ -11,16 +11,15 @@
 #include <string_view>
 #include <vector>
 
-// Byte offsets of one element in the document text, and its links. 0 means none in every link.
+// One element of the document, in document order: where its start tag begins and the index
+// just past its last descendant. Everything else (where its tags end, its parent, children and
+// siblings) follows from these two and the text, so a file of tiny elements costs 8 bytes of
+// table for each one. While the parser reads an element's content, `subtreeEnd` holds the index
+// of the element it lies in.
 struct ElementRecord
 {
     int32_t startTagBegin; // the '<' that opens the start tag
-    int32_t startTagEnd;   // the '>' that closes the start tag
-    int32_t endTagBegin;   // the '<' of the end tag; the '/' of an empty-element tag; the scan position while parsing
-    int32_t endTagEnd;     // the '>' of the end tag; equals startTagEnd for an empty-element tag
-    int32_t parent;        // parent record, 0 for the top-level element
-    int32_t firstChild;
-    int32_t nextSibling;
+    int32_t subtreeEnd;    // the first record after the element and everything inside it
 };
 
 class XmlDocument
@@ -82,6 +81,28 @@ public:
     // The tag name of element `index` (empty for none) and where its '<' is.
     std::string_view ElementName(int32_t index) const;
     int32_t ElementOffset(int32_t index) const { return IsElement(index) ? records[index].startTagBegin : 0; }
+    // The element's first child and the child after `child` below `parent` (0: none). Index 0
+    // is the document, whose only child is the top-level element.
+    int32_t FirstChild(int32_t index) const
+    {
+        return index >= 0 && index < nextFreeRecord && index + 1 < records[index].subtreeEnd ? index + 1 : 0;
+    }
+    int32_t NextSibling(int32_t parent, int32_t child) const
+    {
+        const int32_t next = IsElement(child) ? records[child].subtreeEnd : 0;
+        return next > child && next < records[parent].subtreeEnd ? next : 0;
+    }
+    // Byte offsets of an element's tags, read again from the text: the '>' of its start tag,
+    // the '<' of its end tag (the '/' of an empty-element tag) and that tag's '>' (for an
+    // empty-element tag the start tag's). All 0 for no element.
+    struct TagOffsets
+    {
+        int32_t startTagBegin = 0;
+        int32_t startTagEnd = 0;
+        int32_t endTagBegin = 0;
+        int32_t endTagEnd = 0;
+    };
+    TagOffsets TagsOf(int32_t index) const;
 
     // Cursor: a parent, a current element below it and a current child below that. Names are
     // NUL-terminated and matched by TokenMatches; null or empty means any element.
@@ -128,14 +149,17 @@ public:
 private:
     // Parsing (XmlDocument.cpp).
     bool ParseDocumentText();
-    enum class NextTag { Failed, ParentEnds, EmptyElement, ElementWithContent };
-    int32_t ParseElement(int32_t topParent);
-    NextTag ReadTag(int32_t parent, int32_t index, TagToken& endTag);
-    NextTag Failed(const char* message, int32_t offset);
-    int32_t ParseEndTag(int32_t index, const TagToken& slash);
+    bool ParseTopLevelElement();
+    enum class TagKind { Start, End, Failed };
+    TagKind FindTag(int32_t& position, TagToken& first, const char*& problem) const;
+    bool Failed(const char* message, int32_t offset);
+    int32_t ParseEndTag(int32_t index, TagToken token);
+    int32_t StartTagEnd(int32_t index) const;
     size_t CountPossibleStartTags() const;
     int32_t AllocateRecord();
     int32_t RecordParseError(const char* format, int32_t index, int32_t offset);
+    int32_t NextTagAfter(int32_t position) const;
+    int32_t TagClose(int32_t lessThan) const;
 
     // Reading values (XmlNavigation.cpp).
     int32_t FindNamedElement(int32_t parent, int32_t after, const char* name) const;
@@ -165,4 +189,5 @@ private:
     int32_t currentIndex = 0;
     int32_t childIndex = 0;
     int32_t currentKind = 0;
+    std::vector<int32_t> ancestors; // the cursor's parents above parentIndex, outermost first
 };

@@ -39,6 +39,7 @@ bool IsEmptyName(const char* name)
 void XmlDocument::Rewind()
 {
     parentIndex = currentIndex = childIndex = currentKind = 0;
+    ancestors.clear();
 }
 
 bool XmlDocument::NextElement(const char* name)
@@ -48,8 +49,7 @@ bool XmlDocument::NextElement(const char* name)
     const int32_t found = FindNamedElement(parentIndex, currentIndex, name);
     if (found == 0)
         return false;
-    currentIndex = found;
-    parentIndex = records[found].parent;
+    currentIndex = found; // a child of parentIndex, which stays
     childIndex = 0;
     currentKind = 1;
     return true;
@@ -66,9 +66,7 @@ bool XmlDocument::NextChild(const char* name)
     if (found == 0)
         return false;
     childIndex = found;
-    currentIndex = records[found].parent;
-    parentIndex = records[currentIndex].parent;
-    currentKind = currentIndex != 0 ? 1 : 0;
+    currentKind = 1;
     return true;
 }
 
@@ -76,6 +74,7 @@ bool XmlDocument::Descend()
 {
     if (currentIndex == 0 || currentKind != 1)
         return false;
+    ancestors.push_back(parentIndex);
     parentIndex = currentIndex;
     currentIndex = childIndex;
     childIndex = 0;
@@ -89,7 +88,9 @@ bool XmlDocument::Ascend()
         return false;
     childIndex = currentIndex;
     currentIndex = parentIndex;
-    parentIndex = records[parentIndex].parent;
+    parentIndex = ancestors.empty() ? 0 : ancestors.back();
+    if (!ancestors.empty())
+        ancestors.pop_back();
     currentKind = 1;
     return true;
 }
@@ -180,12 +181,12 @@ std::string XmlDocument::ChildAttributeByName(const char* elementName, const cha
 
 int32_t XmlDocument::FindNamedElement(int32_t parent, int32_t after, const char* name) const
 {
-    int32_t candidate = after != 0 ? records[after].nextSibling : records[parent].firstChild;
+    int32_t candidate = after != 0 ? NextSibling(parent, after) : FirstChild(parent);
     if (IsEmptyName(name))
         return candidate;
     TagToken token;
     token.text = documentText.c_str();
-    for (; candidate != 0; candidate = records[candidate].nextSibling) {
+    for (; candidate != 0; candidate = NextSibling(parent, candidate)) {
         token.next = records[candidate].startTagBegin + 1;
         if (ScanToken(token) && TokenMatches(token, name))
             return candidate;
@@ -249,21 +250,24 @@ bool XmlDocument::ElementTextSpan(int32_t index, std::string_view& text, bool& c
     cdata = false;
     if (!IsElement(index))
         return false;
-    const ElementRecord& record = records[index];
-    if (record.firstChild != 0 || record.startTagEnd == record.endTagBegin + 1)
+    if (FirstChild(index) != 0)
         return false;
-
+    const int32_t startTagEnd = StartTagEnd(index);
     const char* bytes = documentText.c_str();
-    int32_t position = record.startTagEnd + 1;
+    if (bytes[startTagEnd - 1] == '/')
+        return false; // an empty-element tag
+    const int32_t endTagBegin = NextTagAfter(startTagEnd + 1);
+
+    int32_t position = startTagEnd + 1;
     xmlscan::SkipSpaces(bytes, position); // stops at the end tag's '<' at the latest
     constexpr std::string_view cdataOpen = "<![CDATA[";
     constexpr std::string_view cdataClose = "]]>";
     const auto room = static_cast<int32_t>(cdataOpen.size() + cdataClose.size());
-    if (bytes[position] == '<' && position + room <= record.endTagBegin
+    if (bytes[position] == '<' && position + room <= endTagBegin
         && std::memcmp(bytes + position, cdataOpen.data(), cdataOpen.size()) == 0) {
         const int32_t first = position + static_cast<int32_t>(cdataOpen.size());
         // Search only inside the element, never beyond its end tag.
-        const std::string_view content(bytes + first, static_cast<size_t>(record.endTagBegin - first));
+        const std::string_view content(bytes + first, static_cast<size_t>(endTagBegin - first));
         const size_t close = content.find(cdataClose);
         if (close != std::string_view::npos) {
             text = content.substr(0, close);
@@ -271,8 +275,8 @@ bool XmlDocument::ElementTextSpan(int32_t index, std::string_view& text, bool& c
             return true;
         }
     }
-    const int32_t first = record.startTagEnd + 1;
-    text = std::string_view(bytes + first, static_cast<size_t>(record.endTagBegin - first));
+    const int32_t first = startTagEnd + 1;
+    text = std::string_view(bytes + first, static_cast<size_t>(endTagBegin - first));
     return true;
 }
 

@@ -27,9 +27,8 @@ std::string TopLevelName(XmlDocument& document)
 void ExpectEmpty(const XmlDocument& document)
 {
     EXPECT_EQ(document.NextFreeRecord(), 1);
-    const ElementRecord& root = document.Records().at(0);
-    EXPECT_EQ(root.firstChild, 0);
-    EXPECT_EQ(root.endTagBegin, 0);
+    EXPECT_EQ(document.Records().at(0).subtreeEnd, 0);
+    EXPECT_EQ(document.FirstChild(0), 0);
     EXPECT_EQ(document.ParentIndex() | document.CurrentIndex() | document.ChildIndex() | document.CurrentKind(), 0);
 }
 
@@ -103,7 +102,7 @@ TEST(XmlDocument, EndTagsMayCarrySpacesAndExtraTokens)
     for (const char* text : {"<a>< / a \n>", "<a></a extra>", "<a></a \"q>\" x>", "<a></\"x\"a>"}) {
         XmlDocument document;
         EXPECT_TRUE(document.ParseText(text)) << text << ": " << document.LastError();
-        EXPECT_EQ(document.Records()[1].endTagEnd, static_cast<int32_t>(std::strlen(text)) - 1) << text;
+        EXPECT_EQ(document.TagsOf(1).endTagEnd, static_cast<int32_t>(std::strlen(text)) - 1) << text;
     }
 }
 
@@ -131,10 +130,17 @@ TEST(XmlDocument, RecordsHoldTagOffsetsAndLinks)
         XmlDocument document;
         ASSERT_TRUE(document.ParseText(c.text)) << document.LastError();
         ASSERT_EQ(document.NextFreeRecord(), static_cast<int32_t>(c.records.size()));
-        for (size_t i = 0; i < c.records.size(); ++i) {
-            const ElementRecord& r = document.Records()[i];
-            EXPECT_EQ((std::vector<int32_t>{r.startTagBegin, r.startTagEnd, r.endTagBegin, r.endTagEnd, r.parent,
-                                            r.firstChild, r.nextSibling}), c.records[i]) << "record " << i;
+        // The table keeps only where each element starts and where its subtree ends: the rest is
+        // read again from the text and the order of the records.
+        for (int32_t i = 0; i < static_cast<int32_t>(c.records.size()); ++i) {
+            const XmlDocument::TagOffsets tags = document.TagsOf(i);
+            int32_t parent = 0;
+            for (int32_t j = 1; j < i; ++j)
+                if (document.Records()[static_cast<size_t>(j)].subtreeEnd > i)
+                    parent = j;
+            EXPECT_EQ((std::vector<int32_t>{tags.startTagBegin, tags.startTagEnd, tags.endTagBegin, tags.endTagEnd, parent,
+                                            document.FirstChild(i), i == 0 ? 0 : document.NextSibling(parent, i)}),
+                      c.records[static_cast<size_t>(i)]) << "record " << i;
         }
     }
 }
@@ -170,7 +176,7 @@ TEST(XmlDocument, ParsesVeryDeepNestingWithoutRecursion)
     XmlDocument document;
     ASSERT_TRUE(document.ParseText(text.c_str())) << document.LastError();
     ASSERT_EQ(document.NextFreeRecord(), levels + 1);
-    EXPECT_EQ(document.Records()[1].endTagEnd, static_cast<int32_t>(text.size()) - 1);
+    EXPECT_EQ(document.TagsOf(1).endTagEnd, static_cast<int32_t>(text.size()) - 1);
 
     // The cursor walks all the way down, each level the only child of the one above, and back.
     ASSERT_TRUE(document.NextElement("a"));
