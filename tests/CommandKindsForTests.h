@@ -10,5 +10,5 @@
 inline void GiveKinds(std::vector<InstallCommand>& commands, const CommandRegistry& registry)
 {
     for (InstallCommand& command : commands)
-        command.kind = registry.FindHandler(command.commandName);
+        command.kind = registry.FindHandler(std::wstring(command.CommandName()));
 }

@@ -63,7 +63,7 @@ int wmain(int argc, wchar_t** argv)
         const bool logged = (round % 2 == 0) == (round / 2 % 2 == 0);
         InstallState state;
         InstallCommand copy;
-        copy.commandName = L"dircopy";
+        copy.SetCommandName(L"dircopy");
         copy.arguments = {source, work + L"\\dst"};
         state.settings.commands = {copy};
         state.outcomes.resize(1);

@@ -170,7 +170,7 @@ void RunInstallList(InstallState& state, RunLoopObserver& observer)
 
 std::wstring CommandLogName(size_t index, const InstallCommand& command)
 {
-    return L"command " + std::to_wstring(index + 1) + L" " + command.commandName;
+    return L"command " + std::to_wstring(index + 1) + L" " + std::wstring(command.CommandName());
 }
 
 std::wstring Seconds(double seconds)

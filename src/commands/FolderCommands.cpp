@@ -602,8 +602,8 @@ std::wstring RefusalOf(const InstallCommand& command)
 
 std::wstring RefusalOf(const InstallCommand& command, int folderPaths, bool takenApart)
 {
-    if (!command.emptyVariable.empty())
-        return L"refused: %" + command.emptyVariable +
+    if (!command.EmptyVariable().empty())
+        return L"refused: %" + std::wstring(command.EmptyVariable()) +
                L"% expanded to nothing, which would leave a path on whatever drive is current";
     const size_t paths = folderPaths > 0 ? static_cast<size_t>(folderPaths) : 0;
     for (size_t i = 0; i < paths; ++i) {

@@ -204,8 +204,8 @@ void ParseDirectoryPair(ElementReader& reader, InstallCommand& command)
     std::wstring emptyInSource, emptyInTarget;
     command.arguments.push_back(reader.Path("directory", &emptyInSource));
     command.arguments.push_back(reader.Path("target", &emptyInTarget));
-    command.emptyVariable = emptyInSource.empty() ? emptyInTarget : emptyInSource;
-    command.threads = std::clamp(ParseInteger(NarrowBytes(reader.Text("threads"))), kMinCopyThreads, kMaxCopyThreads);
+    command.SetEmptyVariable(emptyInSource.empty() ? emptyInTarget : emptyInSource);
+    command.threads = static_cast<int16_t>(std::clamp(ParseInteger(NarrowBytes(reader.Text("threads"))), kMinCopyThreads, kMaxCopyThreads));
     if (reader.Report().On())
         CheckFolderPair(reader, command, command.kind != nullptr && command.kind->takesApart, emptyInSource,
                         emptyInTarget);
@@ -213,12 +213,14 @@ void ParseDirectoryPair(ElementReader& reader, InstallCommand& command)
 
 void ParseSingleDirectory(ElementReader& reader, InstallCommand& command)
 {
-    command.arguments.push_back(reader.Path("directory", &command.emptyVariable));
+    std::wstring emptyVariable;
+    command.arguments.push_back(reader.Path("directory", &emptyVariable));
+    command.SetEmptyVariable(emptyVariable);
     if (!reader.Report().On())
         return;
     if (reader.Text("directory").empty())
         Refused(reader, "directory", L"dirdelete without a directory");
-    CheckFolderPath(reader, "directory", command.arguments[0], true, false, command.emptyVariable);
+    CheckFolderPath(reader, "directory", command.arguments[0], true, false, emptyVariable);
 }
 
 void ParseMsi(ElementReader& reader, InstallCommand& command)
@@ -226,12 +228,12 @@ void ParseMsi(ElementReader& reader, InstallCommand& command)
     std::wstring windows = VariableValue(reader, L"SYSTEMROOT");
     if (windows.empty())
         windows = VariableValue(reader, L"WINDIR");
-    command.arguments.resize(kMsiArgumentCount);
-    command.arguments[kMsiexec] = MsiexecProgram(windows);
-    command.arguments[kMsiPackage] = reader.Path("package");
-    command.arguments[kMsiTransforms] = reader.Path("transforms");
-    command.arguments[kMsiPatches] = reader.Path("patches");
-    command.arguments[kMsiProperties] = reader.Path("properties");
+    // In the order of MsiArgument.
+    command.arguments.push_back(MsiexecProgram(windows));
+    command.arguments.push_back(reader.Path("package"));
+    command.arguments.push_back(reader.Path("transforms"));
+    command.arguments.push_back(reader.Path("patches"));
+    command.arguments.push_back(reader.Path("properties"));
     command.Program().displayName = reader.Text("name");
     command.hide = true; // msiexec shows nothing with /qn; nor does a window it might open first
     const int32_t timeout = ParseInteger(NarrowBytes(reader.Text("timeout")));

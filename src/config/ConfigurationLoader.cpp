@@ -301,15 +301,17 @@ void CheckFileElement(const ElementReader& reader, const CommandRegistry& handle
 // callback, are dropped.
 void ReadFileElement(ElementReader& reader, const CommandRegistry& handlers, size_t item, InstallSettings& settings)
 {
-    InstallCommand command;
-    command.commandName = reader.Text("command");
-    command.item = item;
-    const CommandHandler* handler = handlers.FindHandler(command.commandName);
+    const std::wstring written = reader.Text("command");
+    const CommandHandler* handler = handlers.FindHandler(written);
     if (reader.Report().On())
-        CheckFileElement(reader, handlers, handler, command.commandName);
+        CheckFileElement(reader, handlers, handler, written);
     if (handler == nullptr || handler->parse == nullptr)
         return;
+    InstallCommand command;
+    command.item = item;
     command.kind = handler;
+    if (written != handler->name)
+        command.SetCommandName(written);
     handler->parse(reader, command);
     command.rule = ReadRunRule(reader, settings);
     settings.commands.push_back(std::move(command));

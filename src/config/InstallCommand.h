@@ -1,6 +1,8 @@
 // One `file` element of the configuration, as its command kind's parse callback filled it.
 #pragma once
 
+#include "config/CommandTexts.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -79,17 +81,22 @@ struct InstallCommand
 {
     const CommandHandler* kind = nullptr; // its kind in the registry it was loaded with
     size_t item = 0;           // the item element it stands in (its index in the item list)
-    std::wstring commandName;  // the `command` attribute as written
     uint32_t rule = 0;         // its condition and what its failure does: settings.rules[rule - 1]; 0 for none
-    int threads = kMinCopyThreads; // dircopy/dirmove: files copied at once, up to kMaxCopyThreads
+    int16_t threads = kMinCopyThreads; // dircopy/dirmove: files copied at once, up to kMaxCopyThreads
     bool hide = false;         // execute: start the program hidden
     // dircopy/dirmove: source, target; dirdelete: folder; execute: program, arguments; msi: see
-    // MsiArgument.
-    std::vector<std::wstring> arguments;
+    // MsiArgument. With the command's name and its empty variable, in one block.
+    CommandTexts arguments;
+    ProgramRulesBox program; // execute and msi
+
+    // The `command` attribute as written. Held only where it differs from the kind's name, as
+    // in "DirCopy": most commands write the name as the kind spells it.
+    std::wstring_view CommandName() const;
+    void SetCommandName(std::wstring_view name) { arguments.SetName(name); }
     // dircopy/dirmove/dirdelete: a %NAME% in a path that expanded to nothing, which leaves a
     // path on whatever drive is current; the command is refused. Empty when none did.
-    std::wstring emptyVariable;
-    ProgramRulesBox program; // execute and msi
+    std::wstring_view EmptyVariable() const { return arguments.EmptyVariable(); }
+    void SetEmptyVariable(std::wstring_view name) { arguments.SetEmptyVariable(name); }
 
     const ProgramRules& Program() const { return program.Get(); }
     ProgramRules& Program() { return program.Get(); }

@@ -96,7 +96,7 @@ protected:
         for (const Element& element : commands) {
             InstallCommand command;
             command.item = element.item;
-            command.commandName = element.kind;
+            command.SetCommandName(element.kind);
             command.rule = Rule(element.condition, element.stop);
             settings.commands.push_back(command);
         }

@@ -64,7 +64,7 @@ TEST(RunLogHead, OneLinePerFailedCommandAtTheFoot)
     for (size_t item : {0u, 1u, 1u}) {
         InstallCommand command;
         command.item = item;
-        command.commandName = L"execute";
+        command.SetCommandName(L"execute");
         settings.commands.push_back(command);
     }
     const std::vector<CommandOutcome> outcomes = {{CommandResult::Failed, L"exit code 1603 (a fatal error during installation)"},

@@ -63,7 +63,7 @@ InstallCommand Command(size_t item, const wchar_t* kind)
 {
     InstallCommand command;
     command.item = item;
-    command.commandName = kind;
+    command.SetCommandName(kind);
     return command;
 }
 
@@ -197,7 +197,7 @@ TEST(RunLoopScale, ALongListRunsInLinearTime)
         state.settings.items.push_back(L"item " + std::to_wstring(i));
         InstallCommand command;
         command.item = i;
-        command.commandName = L"count";
+        command.SetCommandName(L"count");
         state.settings.commands.push_back(command);
     }
     state.settings.itemCommands = ItemCommands(state.settings.items.size(), state.settings.commands);

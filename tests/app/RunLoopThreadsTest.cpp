@@ -46,7 +46,7 @@ TEST(RunLoopThreads, PanelsReadWhatTheWorkerPublishesWhole)
                           std::string(static_cast<size_t>(file + 1), 'x'));
         InstallCommand command;
         command.item = static_cast<size_t>(item);
-        command.commandName = L"copy";
+        command.SetCommandName(L"copy");
         command.arguments = {L"C:\\src" + std::to_wstring(item), L"D:\\dst"};
         state.settings.commands.push_back(command);
     }

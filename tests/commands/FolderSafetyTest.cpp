@@ -155,7 +155,7 @@ TEST_F(FolderSafetyTest, PathsOnTheCurrentDriveAndEmptyVariablesAreRefused)
 {
     InstallCommand command;
     EXPECT_EQ(RefusalOf(command), L"");
-    command.emptyVariable = L"HOMESHARE";
+    command.SetEmptyVariable(L"HOMESHARE");
     EXPECT_EQ(RefusalOf(command),
               L"refused: %HOMESHARE% expanded to nothing, which would leave a path on whatever drive is current");
 
@@ -427,7 +427,7 @@ TEST(FolderCommandRuns, EachCallbackRefusesForItsOwnKindAndSummarisesWhatItDid)
         state.fileSystem = c.withFileSystem ? &fs : nullptr;
         InstallCommand command; // no kind: the callback knows its own
         command.arguments = c.arguments;
-        command.emptyVariable = c.emptyVariable;
+        command.SetEmptyVariable(c.emptyVariable);
         state.settings.commands = {command};
         state.outcomes.assign(1, CommandOutcome());
         c.run(state, 0);

@@ -78,7 +78,7 @@ protected:
     {
         InstallCommand command;
         command.arguments = {first, second};
-        command.emptyVariable = emptyVariable;
+        command.SetEmptyVariable(emptyVariable);
         state.settings.commands = {command};
         state.outcomes.assign(1, CommandOutcome());
         run(state, 0);

@@ -82,8 +82,8 @@ TEST(MsiCommand, InstallsThroughMsiexecWithItsLogBesideTheRunLog)
     ScriptedLauncher logRefused = done;
     logRefused.exitCodes = {1622, 0};
     InstallCommand listed = Package(L"D:\\My Setup\\agent.msi", L"INSTALLDIR=\"C:\\Program Files\\A\" /x ALLUSERS=1");
-    listed.arguments[kMsiTransforms] = L"D:\\My Setup\\de.mst; D:\\site.mst";
-    listed.arguments[kMsiPatches] = L"D:\\fix.msp";
+    listed.arguments.Set(kMsiTransforms, L"D:\\My Setup\\de.mst; D:\\site.mst");
+    listed.arguments.Set(kMsiPatches, L"D:\\fix.msp");
     InstallCommand once = Package(L"D:\\a.msi");
     once.Program().retryCodes.clear();
 

@@ -58,6 +58,45 @@ TEST_F(LoadMemory, OnlyProgramCommandsHoldProgramRules)
     EXPECT_EQ(settings.commands.back().Program().timeoutSeconds, 5u);
 }
 
+// The reader keeps 8 bytes for each element and a command its texts in one block: a file of
+// tiny elements, and one of ordinary items, take at most three times their size while they
+// load on Windows (wide characters of 2 bytes; of 4 elsewhere, which the wide texts double).
+TEST_F(LoadMemory, TinyElementsAndOrdinaryItemsStayWithinThreeTimesTheFile)
+{
+    constexpr size_t kBytes = 1 << 20;
+    std::string tiny = "<Varnekite><config/><items><item name='x'>";
+    while (tiny.size() < kBytes)
+        tiny += "<a/>";
+    tiny += "</item></items></Varnekite>";
+    std::string ordinary = "<Varnekite><config/><items>\n";
+    for (int i = 0; ordinary.size() < kBytes; ++i)
+        ordinary += "<item name=\"Package " + std::to_string(i) + "\"><file command=\"dircopy\" directory=\"C:\\Temp\\src" +
+                    std::to_string(i) + "\" target=\"C:\\Program Files\\Vendor\"/></item>\n";
+    ordinary += "</items></Varnekite>";
+    struct Case
+    {
+        const char* what;
+        const std::string& xml;
+        double timesTheFile;
+    };
+    const Case cases[] = {
+        {"tiny elements", tiny, 3.0},
+        {"ordinary items", ordinary, sizeof(wchar_t) == 2 ? 3.0 : 3.9},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::wstring path = WriteFile("Varnekite.xml", c.xml);
+        settings = InstallSettings();
+        const size_t before = heapcounter::StartMeasuring();
+        ASSERT_EQ(LoadCommandLine(L"setup.exe <" + path), LoadOutcome::Loaded);
+        const double peak = static_cast<double>(heapcounter::peakBytes.load() - before);
+        // Beyond the file's share: the variables, the settings and the registry, a few kilobytes.
+        EXPECT_LE(peak, c.timesTheFile * static_cast<double>(c.xml.size()) + (16 << 10))
+            << peak / static_cast<double>(c.xml.size());
+        EXPECT_EQ(settings.items.size(), c.xml == tiny ? 1u : settings.commands.size());
+    }
+}
+
 TEST_F(LoadMemory, RunningOutOfMemoryIsTheConfigurationError)
 {
     constexpr size_t kBytes = 4 << 20;

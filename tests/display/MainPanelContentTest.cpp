@@ -12,7 +12,7 @@ InstallCommand Command(size_t item, const wchar_t* kind, const wchar_t* displayN
 {
     InstallCommand command;
     command.item = item;
-    command.commandName = kind;
+    command.SetCommandName(kind);
     command.Program().displayName = displayName;
     return command;
 }

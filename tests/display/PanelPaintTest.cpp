@@ -269,9 +269,9 @@ TEST_F(PanelPaint, MainPanelDrawsTheRowsTheItemBarAndTheFileBar)
         host.state.settings.items.push_back(L"Item " + std::to_wstring(i));
         InstallCommand command;
         command.item = host.state.settings.items.size() - 1;
-        command.commandName = L"dircopy";
+        command.SetCommandName(L"dircopy");
         host.state.settings.commands.push_back(command);
-        command.commandName = L"execute";
+        command.SetCommandName(L"execute");
         command.Program().displayName = L"Running setup";
         host.state.settings.commands.push_back(command);
     }

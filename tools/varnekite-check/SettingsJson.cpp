@@ -180,7 +180,7 @@ std::string SettingsToJson(const InstallSettings& settings)
     json.BeginArray("commands");
     for (const InstallCommand& command : settings.commands) {
         json.BeginObject();
-        json.String("commandName", command.commandName);
+        json.String("commandName", std::wstring(command.CommandName()));
         json.String("itemName", command.item < settings.items.size() ? settings.items[command.item] : std::wstring());
         json.String("displayName", command.Program().displayName);
         json.Boolean("hide", command.hide);
