@@ -18,12 +18,6 @@
 
 namespace {
 
-void Publish(InstallState& state, int commandIndex, const CommandOutcome& outcome)
-{
-    if (static_cast<size_t>(commandIndex) < state.outcomes.size())
-        state.outcomes[static_cast<size_t>(commandIndex)] = outcome;
-}
-
 std::wstring Processes(uint32_t count)
 {
     return std::to_wstring(count) + (count == 1 ? L" process" : L" processes");
@@ -168,15 +162,26 @@ CommandOutcome RunProgram(InstallState& state, const InstallCommand& command, co
     }
 }
 
-void RunExecute(InstallState& state, int commandIndex)
+void PublishOutcome(InstallState& state, int commandIndex, const CommandOutcome& outcome)
+{
+    if (commandIndex >= 0 && static_cast<size_t>(commandIndex) < state.outcomes.size())
+        state.outcomes[static_cast<size_t>(commandIndex)] = outcome;
+}
+
+const InstallCommand* ProgramCommandAt(InstallState& state, int commandIndex)
 {
     const std::vector<InstallCommand>& commands = state.settings.commands;
     if (commandIndex < 0 || static_cast<size_t>(commandIndex) >= commands.size())
-        return;
-    const InstallCommand& command = commands[static_cast<size_t>(commandIndex)];
-    if (state.launcher == nullptr)
-        return Publish(state, commandIndex, {CommandResult::Failed, L"could not start: no programs run here"});
-    const std::wstring program = command.arguments.size() > 0 ? command.arguments[0] : std::wstring();
-    const std::wstring parameters = command.arguments.size() > 1 ? command.arguments[1] : std::wstring();
-    Publish(state, commandIndex, RunProgram(state, command, program, parameters));
+        return nullptr;
+    if (state.launcher == nullptr) {
+        PublishOutcome(state, commandIndex, {CommandResult::Failed, L"could not start: no programs run here"});
+        return nullptr;
+    }
+    return &commands[static_cast<size_t>(commandIndex)];
+}
+
+void RunExecute(InstallState& state, int commandIndex)
+{
+    if (const InstallCommand* command = ProgramCommandAt(state, commandIndex))
+        PublishOutcome(state, commandIndex, RunProgram(state, *command, command->arguments[0], command->arguments[1]));
 }

@@ -17,8 +17,7 @@ std::wstring Argument(const InstallState& state, int commandIndex, size_t n)
     const auto& commands = state.settings.commands;
     if (commandIndex < 0 || static_cast<size_t>(commandIndex) >= commands.size())
         return std::wstring();
-    const auto& arguments = commands[static_cast<size_t>(commandIndex)].arguments;
-    return n < arguments.size() ? arguments[n] : std::wstring();
+    return commands[static_cast<size_t>(commandIndex)].arguments[n];
 }
 
 // Files the command copies or moves at once; 1 when the command is missing.

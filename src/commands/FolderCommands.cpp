@@ -607,7 +607,7 @@ std::wstring RefusalOf(const InstallCommand& command, int folderPaths, bool take
                L"% expanded to nothing, which would leave a path on whatever drive is current";
     const size_t paths = folderPaths > 0 ? static_cast<size_t>(folderPaths) : 0;
     for (size_t i = 0; i < paths; ++i) {
-        const std::wstring text = i < command.arguments.size() ? command.arguments[i] : std::wstring();
+        const std::wstring text = command.arguments[i];
         std::wstring refusal = TextRefusal(text);
         if (!refusal.empty())
             return refusal;

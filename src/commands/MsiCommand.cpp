@@ -13,41 +13,28 @@ namespace {
 
 constexpr uint32_t kLogFailureCode = 1622; // msiexec could not open its log file
 
-void Publish(InstallState& state, int commandIndex, const CommandOutcome& outcome)
-{
-    if (static_cast<size_t>(commandIndex) < state.outcomes.size())
-        state.outcomes[static_cast<size_t>(commandIndex)] = outcome;
-}
-
-std::wstring Argument(const InstallCommand& command, MsiArgument which)
-{
-    return which < command.arguments.size() ? command.arguments[which] : std::wstring();
-}
-
 } // namespace
 
 void RunMsi(InstallState& state, int commandIndex)
 {
-    const std::vector<InstallCommand>& commands = state.settings.commands;
-    if (commandIndex < 0 || static_cast<size_t>(commandIndex) >= commands.size())
+    const InstallCommand* found = ProgramCommandAt(state, commandIndex);
+    if (found == nullptr)
         return;
-    const InstallCommand& command = commands[static_cast<size_t>(commandIndex)];
-    if (state.launcher == nullptr)
-        return Publish(state, commandIndex, {CommandResult::Failed, L"could not start: no programs run here"});
+    const InstallCommand& command = *found;
     MsiInstall install;
-    install.package = Argument(command, kMsiPackage);
+    install.package = command.arguments[kMsiPackage];
     if (install.package.empty())
-        return Publish(state, commandIndex, {CommandResult::Failed, L"could not start: no package is named"});
-    install.transforms = SplitFileList(Argument(command, kMsiTransforms));
-    install.patches = SplitFileList(Argument(command, kMsiPatches));
-    const MsiProperties properties = ParseMsiProperties(Argument(command, kMsiProperties));
+        return PublishOutcome(state, commandIndex, {CommandResult::Failed, L"could not start: no package is named"});
+    install.transforms = SplitFileList(command.arguments[kMsiTransforms]);
+    install.patches = SplitFileList(command.arguments[kMsiPatches]);
+    const MsiProperties properties = ParseMsiProperties(command.arguments[kMsiProperties]);
     install.properties = properties.properties;
 
     std::wstring line = L"  package \"" + install.package + L"\"";
     if (!install.transforms.empty())
-        line += L", transforms \"" + Argument(command, kMsiTransforms) + L"\"";
+        line += L", transforms \"" + command.arguments[kMsiTransforms] + L"\"";
     if (!install.patches.empty())
-        line += L", patches \"" + Argument(command, kMsiPatches) + L"\"";
+        line += L", patches \"" + command.arguments[kMsiPatches] + L"\"";
     state.Log(line);
     for (const std::wstring& problem : properties.problems)
         state.Log(LogLevel::Warning, L"  properties: " + problem);
@@ -64,12 +51,12 @@ void RunMsi(InstallState& state, int commandIndex)
     }
     if (!install.log.empty())
         state.Log(L"  msiexec's log: \"" + install.log + L"\"");
-    const std::wstring msiexec = Argument(command, kMsiexec);
+    const std::wstring msiexec = command.arguments[kMsiexec];
     CommandOutcome run = RunProgram(state, command, msiexec, MsiexecArguments(install));
     if (run.exited && run.exitCode == kLogFailureCode && !install.log.empty()) {
         state.Log(LogLevel::Warning, L"  msiexec could not open its log: running it again without one");
         install.log.clear();
         run = RunProgram(state, command, msiexec, MsiexecArguments(install));
     }
-    Publish(state, commandIndex, run);
+    PublishOutcome(state, commandIndex, run);
 }

@@ -17,3 +17,9 @@ struct InstallCommand;
 // code where it ended).
 CommandOutcome RunProgram(InstallState& state, const InstallCommand& command, const std::wstring& program,
                           const std::wstring& parameters);
+
+// Stores a command's outcome where the run loop reads it.
+void PublishOutcome(InstallState& state, int commandIndex, const CommandOutcome& outcome);
+// The program-running command at `commandIndex`, or null when there is none or no programs can
+// run here (that failure is then published).
+const InstallCommand* ProgramCommandAt(InstallState& state, int commandIndex);

@@ -4,6 +4,8 @@
 #include "app/RunLogText.h"
 #include "config/Settings.h"
 
+#include "SampleLogClock.h"
+
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -81,15 +83,7 @@ TEST(RunLogHead, OneLinePerFailedCommandAtTheFoot)
 // (minutes UTC is ahead), the level as its type; a text cannot end its record early.
 TEST(RunLogText, ViewerRecordsCarryComponentTimeDateThreadAndLevel)
 {
-    LogClock clock;
-    clock.year = 2026;
-    clock.month = 12;
-    clock.day = 7;
-    clock.hour = 9;
-    clock.minute = 5;
-    clock.second = 3;
-    clock.millisecond = 42;
-    clock.offsetMinutes = 60;
+    LogClock clock = SampleLogClock();
     const std::string records =
         ViewerLogLines(clock, 77, LogLevel::Error, L"command 2 execute failed \u00e9\nsecond ]LOG]!> line");
     const std::regex record(R"re(<!\[LOG\[(.*)\]LOG\]!><time="(\d\d):(\d\d):(\d\d)\.(\d{3})([+-]\d{3})" )re"

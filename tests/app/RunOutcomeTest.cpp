@@ -4,6 +4,8 @@
 #include "app/RunResult.h"
 #include "commands/CommandOutcome.h"
 
+#include "SampleLogClock.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -108,15 +110,7 @@ TEST(RunResult, RestartStartedAndTheFailedProgramsOwnCode)
 
 TEST(RunLogText, StampedUtf8LinesWithTheUtcOffset)
 {
-    LogClock clock;
-    clock.year = 2026;
-    clock.month = 12;
-    clock.day = 7;
-    clock.hour = 9;
-    clock.minute = 5;
-    clock.second = 3;
-    clock.millisecond = 42;
-    clock.offsetMinutes = 60;
+    LogClock clock = SampleLogClock();
     EXPECT_EQ(LogTimeText(clock), "2026-12-07 09:05:03.042 +01:00");
     clock.offsetMinutes = -(3 * 60 + 30);
     EXPECT_EQ(LogTimeText(clock), "2026-12-07 09:05:03.042 -03:30");
