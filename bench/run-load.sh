@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Configuration load time and peak heap against the file size, for files of 1, 10 and 100 MB
 # of five shapes, first natively (wide characters of 4 bytes), then as the Windows build under
-# Wine (2 bytes; the aim is a peak of about 3 times the file size, met where text makes up the
-# file, see LoadBench.cpp; a 10 MB attribute of path variables loads in well under a second). Peak heap is counted exactly by
-# the program's own operator new. About half a minute.
+# Wine (2 bytes; the goal is a peak of at most 3 times the file size for every shape, see
+# LoadBench.cpp). Peak heap is counted exactly by the program's own operator new. About half a
+# minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # shellcheck source=scripts/common.sh
