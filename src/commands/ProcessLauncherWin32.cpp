@@ -9,6 +9,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -37,6 +38,8 @@ bool MustBreakAway(std::wstring& note)
 // The exit code of a program ended because its time ran out: "This operation returned because
 // the timeout period expired", for whoever reads it.
 constexpr UINT kEndedExitCode = ERROR_TIMEOUT;
+// PROC_THREAD_ATTRIBUTE_JOB_LIST, which older SDK headers lack.
+const DWORD_PTR kJobListAttribute = ProcThreadAttributeValue(13, FALSE, TRUE, FALSE);
 // How long ending waits for the ended processes to be gone, so that the next command does not
 // meet what they held (the Windows Installer's lock, say).
 constexpr uint32_t kEndWaitMilliseconds = 10000;
@@ -89,18 +92,48 @@ bool ProcessLauncherWin32::OpenJob(std::wstring& why, std::wstring& note)
     return true;
 }
 
+// Starts the program directly inside `job` (Windows 10 and later): it never runs outside it,
+// not even suspended, so no end of Varnekite can leave it waiting. False, with nothing
+// started, where this Windows cannot or the start fails; the caller then starts it as before.
+bool StartInJob(HANDLE job, std::wstring& line, const wchar_t* directory, STARTUPINFOW startup,
+                PROCESS_INFORMATION& started)
+{
+    SIZE_T size = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    std::vector<unsigned char> buffer(size);
+    auto* attributes = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer.data());
+    if (size == 0 || !InitializeProcThreadAttributeList(attributes, 1, 0, &size))
+        return false;
+    bool ok = false;
+    if (UpdateProcThreadAttribute(attributes, 0, kJobListAttribute, &job, sizeof job, nullptr, nullptr)) {
+        STARTUPINFOEXW extended = {};
+        extended.StartupInfo = startup;
+        extended.StartupInfo.cb = sizeof extended;
+        extended.lpAttributeList = attributes;
+        ok = CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, EXTENDED_STARTUPINFO_PRESENT, nullptr,
+                            directory, &extended.StartupInfo, &started) != FALSE;
+    }
+    DeleteProcThreadAttributeList(attributes);
+    return ok;
+}
+
 bool ProcessLauncherWin32::StartCommandLine(const std::wstring& commandLine, const std::wstring& folder, bool hidden,
                                             uint32_t& error, std::wstring& lost)
 {
-    // Suspended while it joins the job: nothing it starts escapes the job before it is in.
     std::wstring line = commandLine;
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(hidden ? SW_HIDE : SW_SHOW);
     const wchar_t* directory = folder.empty() ? nullptr : folder.c_str();
-    const DWORD suspended = job.Valid() ? CREATE_SUSPENDED : 0;
     PROCESS_INFORMATION started = {};
+    if (job.Valid() && !breakaway && StartInJob(job.Get(), line, directory, startup, started)) {
+        const ScopedHandle thread(started.hThread);
+        process.Reset(started.hProcess);
+        return true;
+    }
+    // Elsewhere suspended while it joins the job: nothing it starts escapes the job before it is in.
+    const DWORD suspended = job.Valid() ? CREATE_SUSPENDED : 0;
     bool ok = breakaway && CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE,
                                           suspended | CREATE_BREAKAWAY_FROM_JOB, nullptr, directory, &startup, &started);
     if (!ok)

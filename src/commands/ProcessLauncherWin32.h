@@ -1,6 +1,7 @@
-// The ProcessLauncher on Win32: CreateProcessW (suspended into a job for a tree), the registry's
-// verbs, ShellExecuteExW, TerminateJobObject and TerminateProcess, and waits and pauses that
-// answer the thread's messages (MessageWaitWin32.h).
+// The ProcessLauncher on Win32: CreateProcessW (for a tree made inside its job, or suspended
+// until it joins where Windows cannot), the registry's verbs, ShellExecuteExW,
+// TerminateJobObject and TerminateProcess, and waits and pauses that answer the thread's
+// messages (MessageWaitWin32.h).
 // Windows only.
 #pragma once
 
