@@ -48,8 +48,8 @@ public:
     bool RemoveFile(const std::wstring&) override { return false; }
     bool RemoveFolder(const std::wstring&) override { return false; }
     bool CreateFolderTree(const std::wstring&) override { return false; }
-    bool CopyOneFile(const std::wstring&, const std::wstring&, InstallProgress*) override { return false; }
-    bool MoveOneFile(const std::wstring&, const std::wstring&, uint32_t, InstallProgress*) override { return false; }
+    bool CopyOneFile(const std::wstring&, const std::wstring&, ChunkListener*) override { return false; }
+    bool MoveOneFile(const std::wstring&, const std::wstring&, uint32_t, ChunkListener*) override { return false; }
     bool Identify(const std::wstring&, FileIdentity&) override { return false; }
     std::wstring FinalPath(const std::wstring&) override { return std::wstring(); }
     bool SameName(std::wstring_view a, std::wstring_view b) override { return a == b; }

@@ -174,8 +174,8 @@ void ParseProgramRules(ElementReader& reader, InstallCommand& command)
 
 void ParseExecute(ElementReader& reader, InstallCommand& command)
 {
-    command.arguments.push_back(reader.Path("program"));
-    command.arguments.push_back(reader.Path("arguments"));
+    const std::wstring program = reader.Path("program");
+    command.arguments = {program, reader.Path("arguments")};
     command.Program().displayName = reader.Text("name");
     command.hide = reader.Flag("hide");
     command.Program().directory = reader.Path("directory");
@@ -202,8 +202,8 @@ void ParseExecute(ElementReader& reader, InstallCommand& command)
 void ParseDirectoryPair(ElementReader& reader, InstallCommand& command)
 {
     std::wstring emptyInSource, emptyInTarget;
-    command.arguments.push_back(reader.Path("directory", &emptyInSource));
-    command.arguments.push_back(reader.Path("target", &emptyInTarget));
+    const std::wstring source = reader.Path("directory", &emptyInSource);
+    command.arguments = {source, reader.Path("target", &emptyInTarget)};
     command.SetEmptyVariable(emptyInSource.empty() ? emptyInTarget : emptyInSource);
     command.threads = static_cast<int16_t>(std::clamp(ParseInteger(NarrowBytes(reader.Text("threads"))), kMinCopyThreads, kMaxCopyThreads));
     if (reader.Report().On())
@@ -229,11 +229,9 @@ void ParseMsi(ElementReader& reader, InstallCommand& command)
     if (windows.empty())
         windows = VariableValue(reader, L"WINDIR");
     // In the order of MsiArgument.
-    command.arguments.push_back(MsiexecProgram(windows));
-    command.arguments.push_back(reader.Path("package"));
-    command.arguments.push_back(reader.Path("transforms"));
-    command.arguments.push_back(reader.Path("patches"));
-    command.arguments.push_back(reader.Path("properties"));
+    const std::wstring msiexec = MsiexecProgram(windows), package = reader.Path("package"),
+                       transforms = reader.Path("transforms"), patches = reader.Path("patches");
+    command.arguments = {msiexec, package, transforms, patches, reader.Path("properties")};
     command.Program().displayName = reader.Text("name");
     command.hide = true; // msiexec shows nothing with /qn; nor does a window it might open first
     const int32_t timeout = ParseInteger(NarrowBytes(reader.Text("timeout")));

@@ -29,41 +29,62 @@ std::wstring_view CommandTexts::Slot(size_t slot) const
     return std::wstring_view(text);
 }
 
-void CommandTexts::SetSlot(size_t slot, std::wstring_view text)
+void CommandTexts::Build(const std::wstring_view* texts, size_t number)
 {
-    text = text.substr(0, text.find(L'\0'));
-    const size_t newCount = std::max<size_t>(count, slot + 1);
-    std::wstring_view texts[64];
-    std::vector<std::wstring_view> many;
-    std::wstring_view* all = texts;
-    if (newCount > sizeof texts / sizeof texts[0]) {
-        many.resize(newCount);
-        all = many.data();
-    }
     size_t newLength = 0;
-    for (size_t i = 0; i < newCount; ++i) {
-        all[i] = i == slot ? text : Slot(i);
-        newLength += all[i].size() + 1;
-    }
+    for (size_t i = 0; i < number; ++i)
+        newLength += texts[i].size() + 1;
+    // The texts may lie in the old block, which goes only once they are copied.
     std::unique_ptr<wchar_t[]> newBlock(new wchar_t[newLength]);
     wchar_t* out = newBlock.get();
-    for (size_t i = 0; i < newCount; ++i) {
-        out = std::copy(all[i].begin(), all[i].end(), out);
+    for (size_t i = 0; i < number; ++i) {
+        out = std::copy(texts[i].begin(), texts[i].end(), out);
         *out++ = L'\0';
     }
     block = std::move(newBlock);
     length = static_cast<uint32_t>(newLength);
-    count = static_cast<uint32_t>(newCount);
+    count = static_cast<uint32_t>(number);
+}
+
+namespace {
+
+// Room for the texts of any ordinary command without a heap allocation.
+struct TextViews
+{
+    explicit TextViews(size_t number)
+    {
+        if (number > sizeof few / sizeof few[0]) {
+            many.resize(number);
+            views = many.data();
+        }
+    }
+    std::wstring_view few[16];
+    std::vector<std::wstring_view> many;
+    std::wstring_view* views = few;
+};
+
+} // namespace
+
+void CommandTexts::SetSlot(size_t slot, std::wstring_view text)
+{
+    text = text.substr(0, text.find(L'\0'));
+    if (slot < count && Slot(slot) == text)
+        return;
+    const size_t number = std::max<size_t>(count, slot + 1);
+    TextViews texts(number);
+    for (size_t i = 0; i < number; ++i)
+        texts.views[i] = i == slot ? text : Slot(i);
+    Build(texts.views, number);
 }
 
 void CommandTexts::ReplaceArguments(const std::wstring_view* first, size_t number)
 {
-    CommandTexts replaced;
-    replaced.SetName(Name());
-    replaced.SetEmptyVariable(EmptyVariable());
+    TextViews texts(kFirstArgument + number);
+    texts.views[kNameSlot] = Name();
+    texts.views[kEmptyVariableSlot] = EmptyVariable();
     for (size_t i = 0; i < number; ++i)
-        replaced.push_back(first[i]);
-    *this = std::move(replaced);
+        texts.views[kFirstArgument + i] = first[i].substr(0, first[i].find(L'\0'));
+    Build(texts.views, kFirstArgument + number);
 }
 
 CommandTexts& CommandTexts::operator=(std::initializer_list<std::wstring_view> arguments)

@@ -70,6 +70,7 @@ private:
     // the few texts of a command and happens only while it is loaded.
     void SetSlot(size_t slot, std::wstring_view text);
     void ReplaceArguments(const std::wstring_view* first, size_t number);
+    void Build(const std::wstring_view* texts, size_t number); // in one allocation
 
     std::unique_ptr<wchar_t[]> block;
     uint32_t length = 0; // characters in the block, NULs included
