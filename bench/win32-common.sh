@@ -48,14 +48,15 @@ XML
 # CPU time (user + system, in clock ticks) a Linux process has used so far, all threads.
 vk_cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 # The Linux process of a running Windows program of this prefix, by its file name ($1, e.g.
-# Varnekite.exe); Wine writes the program's Windows path as its first argument. Where the 32-bit
+# Varnekite.exe); Wine writes the program's path as its first argument (its Windows path, or
+# the Unix path `wine` was given, depending on how Wine starts it). Where the 32-bit
 # Wine is installed, `wine program.exe` starts 64-bit programs as a separate process (under
 # start.exe), so the process `wine` started is not the program.
 vk_windows_pid() {
   local p first
   for p in $(pgrep -f -- "$1" || true); do
     first=$(tr '\0' '\n' < "/proc/$p/cmdline" 2>/dev/null | head -1)
-    [[ "$first" == *"\\$1" ]] || continue
+    [[ "$first" == *"\\$1" || "$first" == *"/$1" || "$first" == "$1" ]] || continue
     tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" || continue
     echo "$p"
     return

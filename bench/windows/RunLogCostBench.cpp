@@ -7,7 +7,7 @@
 #include "commands/FileSystemWin32.h"
 #include "commands/FolderCommands.h"
 #include "commands/InstallState.h"
-#include "commands/RunCallbacksWin32.h"
+#include "commands/RunCallbacks.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -62,6 +62,7 @@ int wmain(int argc, wchar_t** argv)
         // Alternating, and each side first in every other pair, so neither always follows the other.
         const bool logged = (round % 2 == 0) == (round / 2 % 2 == 0);
         InstallState state;
+        state.fileSystem = &fileSystem;
         InstallCommand copy;
         copy.SetCommandName(L"dircopy");
         copy.arguments = {source, work + L"\\dst"};
