@@ -89,7 +89,9 @@ public:
     }
     int32_t NextSibling(int32_t parent, int32_t child) const
     {
-        const int32_t next = IsElement(child) ? records[child].subtreeEnd : 0;
+        if (parent < 0 || parent >= nextFreeRecord || !IsElement(child))
+            return 0;
+        const int32_t next = records[child].subtreeEnd;
         return next > child && next < records[parent].subtreeEnd ? next : 0;
     }
     // Byte offsets of an element's tags, read again from the text: the '>' of its start tag,
