@@ -10,9 +10,9 @@ runs=5
 vk_write_config 60000
 [ "${VARNEKITE_BENCH_FULL:-0}" = 1 ] && runs=15
 
-# One measurement into $2, from the probe's arguments after it. The program the configuration
-# starts outlives each Varnekite the probe ends, and `wine` waits for every program of its
-# console: once the probe has its median, the leftovers are ended so the script goes on.
+# One measurement into $2, from the probe's arguments after it. The probe ends each Varnekite with
+# the program its configuration started; `wine` waits for every program of its console, so
+# anything left once the probe has its median (a probe without job objects) is ended here.
 measure() {
   local out=$1
   shift

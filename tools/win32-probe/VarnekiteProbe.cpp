@@ -130,6 +130,60 @@ void EndProcess(PROCESS_INFORMATION& info)
     WaitForSingleObject(process.Get(), 5000);
 }
 
+// A measured program with every process it starts (an installer's configuration starts
+// programs): ended together after each run, so what one run started does not run into the
+// next run's start-up.
+class ProgramRun
+{
+public:
+    ProgramRun() : job(CreateJobObjectW(nullptr, nullptr)) {}
+    ~ProgramRun()
+    {
+        if (started)
+            End();
+    }
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
+
+    // Started suspended until it is in the job, so even its first child is in it. Without a job
+    // (none could be made) only the program itself is ended.
+    bool Start(const std::wstring& program, const std::wstring& arguments)
+    {
+        std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                            nullptr, &startup, &info))
+            return false;
+        if (job.Valid())
+            AssignProcessToJobObject(job.Get(), info.hProcess);
+        ResumeThread(info.hThread);
+        started = true;
+        return true;
+    }
+    DWORD ProcessId() const { return info.dwProcessId; }
+
+    // Ends the program and what it started, and waits until they are gone.
+    void End()
+    {
+        started = false;
+        if (job.Valid() && TerminateJobObject(job.Get(), 0)) {
+            const ULONGLONG deadline = GetTickCount64() + 5000;
+            JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
+            while (QueryInformationJobObject(job.Get(), JobObjectBasicAccountingInformation, &accounting,
+                                             sizeof(accounting), nullptr) &&
+                   accounting.ActiveProcesses > 0 && GetTickCount64() < deadline)
+                Sleep(5);
+        }
+        EndProcess(info);
+    }
+
+private:
+    ScopedHandle job;
+    PROCESS_INFORMATION info = {};
+    bool started = false;
+};
+
 int Startup(const std::wstring& program, const std::wstring& arguments, COLORREF colour, int runs)
 {
     LARGE_INTEGER frequency;
@@ -138,13 +192,13 @@ int Startup(const std::wstring& program, const std::wstring& arguments, COLORREF
     for (int run = 0; run < runs; ++run) {
         LARGE_INTEGER start, now;
         QueryPerformanceCounter(&start);
-        PROCESS_INFORMATION info = {};
-        if (!StartProcess(program, arguments, info)) {
+        ProgramRun measured;
+        if (!measured.Start(program, arguments)) {
             std::fprintf(stderr, "cannot start the program\n");
             return 1;
         }
         double elapsed = -1.0;
-        HWND window = WaitForVisibleWindow(info.dwProcessId, 20000, 1);
+        HWND window = WaitForVisibleWindow(measured.ProcessId(), 20000, 1);
         {
             const ScopedWindowDc screen(nullptr);
             const ULONGLONG deadline = GetTickCount64() + 20000;
@@ -159,7 +213,7 @@ int Startup(const std::wstring& program, const std::wstring& arguments, COLORREF
                 Sleep(1);
             }
         }
-        EndProcess(info);
+        measured.End();
         std::printf("run %d: %.1f ms\n", run + 1, elapsed);
         times.push_back(elapsed);
     }
