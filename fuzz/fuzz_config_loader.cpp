@@ -38,7 +38,7 @@ const PathVariables kTable = {
     {L"TMP", L"\\"},
 };
 
-size_t ExpectedArguments(const std::wstring& commandName)
+size_t ExpectedArguments(std::wstring_view commandName)
 {
     if (EqualsIgnoreAsciiCase(commandName, L"dirdelete"))
         return 1;
@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
 
     for (const InstallCommand& command : settings.commands)
-        Check(command.arguments.size() == ExpectedArguments(std::wstring(command.CommandName())));
+        Check(command.arguments.size() == ExpectedArguments(command.CommandName()));
     Check(settings.main.showTotal < 0 || settings.main.showAfter < settings.main.showTotal);
     Check(settings.main.showAfter >= 0 || settings.main.showTotal <= 0);
 

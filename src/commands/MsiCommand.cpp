@@ -25,16 +25,18 @@ void RunMsi(InstallState& state, int commandIndex)
     install.package = command.arguments[kMsiPackage];
     if (install.package.empty())
         return PublishOutcome(state, commandIndex, {CommandResult::Failed, L"could not start: no package is named"});
-    install.transforms = SplitFileList(command.arguments[kMsiTransforms]);
-    install.patches = SplitFileList(command.arguments[kMsiPatches]);
+    const std::wstring transforms = command.arguments[kMsiTransforms];
+    const std::wstring patches = command.arguments[kMsiPatches];
+    install.transforms = SplitFileList(transforms);
+    install.patches = SplitFileList(patches);
     const MsiProperties properties = ParseMsiProperties(command.arguments[kMsiProperties]);
     install.properties = properties.properties;
 
     std::wstring line = L"  package \"" + install.package + L"\"";
     if (!install.transforms.empty())
-        line += L", transforms \"" + command.arguments[kMsiTransforms] + L"\"";
+        line += L", transforms \"" + transforms + L"\"";
     if (!install.patches.empty())
-        line += L", patches \"" + command.arguments[kMsiPatches] + L"\"";
+        line += L", patches \"" + patches + L"\"";
     state.Log(line);
     for (const std::wstring& problem : properties.problems)
         state.Log(LogLevel::Warning, L"  properties: " + problem);

@@ -205,7 +205,8 @@ void ParseDirectoryPair(ElementReader& reader, InstallCommand& command)
     const std::wstring source = reader.Path("directory", &emptyInSource);
     command.arguments = {source, reader.Path("target", &emptyInTarget)};
     command.SetEmptyVariable(emptyInSource.empty() ? emptyInTarget : emptyInSource);
-    command.threads = static_cast<int16_t>(std::clamp(ParseInteger(NarrowBytes(reader.Text("threads"))), kMinCopyThreads, kMaxCopyThreads));
+    const int threads = std::clamp(ParseInteger(NarrowBytes(reader.Text("threads"))), kMinCopyThreads, kMaxCopyThreads);
+    command.threads = static_cast<int16_t>(threads);
     if (reader.Report().On())
         CheckFolderPair(reader, command, command.kind != nullptr && command.kind->takesApart, emptyInSource,
                         emptyInTarget);

@@ -100,14 +100,6 @@ CommandTexts& CommandTexts::operator=(const std::vector<std::wstring>& arguments
     return *this;
 }
 
-std::vector<std::wstring> CommandTexts::Arguments() const
-{
-    std::vector<std::wstring> arguments;
-    for (size_t i = 0; i < size(); ++i)
-        arguments.emplace_back(View(i));
-    return arguments;
-}
-
 bool operator==(const CommandTexts& texts, const std::vector<std::wstring>& arguments)
 {
     if (texts.size() != arguments.size())

@@ -39,7 +39,6 @@ public:
     // Replaces the arguments; the name and the empty variable stay.
     CommandTexts& operator=(std::initializer_list<std::wstring_view> arguments);
     CommandTexts& operator=(const std::vector<std::wstring>& arguments);
-    std::vector<std::wstring> Arguments() const;
 
     class Iterator
     {

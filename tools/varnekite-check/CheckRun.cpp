@@ -39,10 +39,10 @@ void DescribePackage(std::string& out, const InstallCommand& command)
 
 void DescribeCommand(std::string& out, const InstallCommand& command)
 {
-    out += "     " + EncodeUtf8(std::wstring(command.CommandName()));
+    out += "     " + EncodeUtf8(command.CommandName());
     if (!command.Program().displayName.empty())
         out += " " + Quoted(command.Program().displayName);
-    const bool package = EqualsIgnoreAsciiCase(std::wstring(command.CommandName()), L"msi") && command.arguments.size() == kMsiArgumentCount;
+    const bool package = EqualsIgnoreAsciiCase(command.CommandName(), L"msi") && command.arguments.size() == kMsiArgumentCount;
     if (package) {
         DescribePackage(out, command);
     } else {
@@ -50,8 +50,8 @@ void DescribeCommand(std::string& out, const InstallCommand& command)
             out += " " + Quoted(argument);
     }
     // Where a copy or move puts the files: the target, or the source's folder inside it.
-    const bool folderPair = EqualsIgnoreAsciiCase(std::wstring(command.CommandName()), L"dircopy") ||
-                            EqualsIgnoreAsciiCase(std::wstring(command.CommandName()), L"dirmove");
+    const bool folderPair = EqualsIgnoreAsciiCase(command.CommandName(), L"dircopy") ||
+                            EqualsIgnoreAsciiCase(command.CommandName(), L"dirmove");
     if (folderPair && command.arguments.size() == 2 && !command.arguments[1].empty())
         out += " (arrives in " + Quoted(ArrivalFolder(command.arguments[0], command.arguments[1])) + ")";
     if (command.hide && !package)
