@@ -1,13 +1,13 @@
 #include "app/DisplayDpiWin32.h"
 
 #include "config/ScopedWin32.h"
+#include "config/SystemFunctionWin32.h"
 
 int WindowDpi(HWND window)
 {
     // Looked up at run time: the program also runs on Windows 7 and 8, which lack it.
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    static const auto getDpiForWindow = SystemFunction<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
     if (getDpiForWindow != nullptr && window != nullptr) {
         const UINT dpi = getDpiForWindow(window);
         if (dpi > 0)
@@ -21,8 +21,7 @@ int WindowDpi(HWND window)
 int FrameThickness(HWND window, int dpi)
 {
     using AdjustForDpi = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-    static const auto adjustForDpi = reinterpret_cast<AdjustForDpi>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    static const auto adjustForDpi = SystemFunction<AdjustForDpi>(L"user32.dll", "AdjustWindowRectExForDpi");
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
     const auto extended = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
     RECT frame = {0, 0, 0, 0};

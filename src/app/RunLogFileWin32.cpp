@@ -3,6 +3,7 @@
 #include "app/RunLogText.h"
 #include "commands/FileSystemWin32.h"
 #include "commands/FolderPaths.h"
+#include "config/SystemFunctionWin32.h"
 
 #include <aclapi.h>
 
@@ -106,8 +107,7 @@ std::wstring RunLogFile::DefaultPath()
     // user could make the log first. Without the first, the system logs in the Windows logs
     // folder, which only administrators can write.
     using GetTempPath2Fn = DWORD(WINAPI*)(DWORD, LPWSTR);
-    static const auto getTempPath2 = reinterpret_cast<GetTempPath2Fn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTempPath2W")));
+    static const auto getTempPath2 = SystemFunction<GetTempPath2Fn>(L"kernel32.dll", "GetTempPath2W");
     wchar_t folder[MAX_PATH + 1] = {};
     DWORD length = 0;
     if (getTempPath2 != nullptr) {

@@ -1,5 +1,7 @@
 #include "app/SystemVersionWin32.h"
 
+#include "config/SystemFunctionWin32.h"
+
 bool IsNewSystem()
 {
     OSVERSIONINFOW version = {};
@@ -16,12 +18,8 @@ bool AnimateWindowIfAvailable(HWND window, DWORD milliseconds, DWORD flags)
 {
     if (!IsNewSystem())
         return false;
-    HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    if (user32 == nullptr)
-        return false;
     using AnimateWindowFn = BOOL(WINAPI*)(HWND, DWORD, DWORD);
-    const auto animate = reinterpret_cast<AnimateWindowFn>(
-        reinterpret_cast<void (*)()>(GetProcAddress(user32, "AnimateWindow")));
+    const auto animate = SystemFunction<AnimateWindowFn>(L"user32.dll", "AnimateWindow");
     if (animate == nullptr)
         return false;
     animate(window, milliseconds, flags);

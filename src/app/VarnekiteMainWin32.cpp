@@ -5,6 +5,7 @@
 // configuration error), so what follows it runs only when the window could not be created or
 // the worker could not start.
 #include "app/CommandLineWin32.h"
+#include "app/CommonControlsWin32.h"
 #include "app/DllSearchWin32.h"
 #include "app/InstallDialogWin32.h"
 #include "config/AnsiText.h"
@@ -13,8 +14,6 @@
 #include "config/ScopedWin32.h"
 #include "display/GdiplusSessionWin32.h"
 #include "display/StartupTraceWin32.h"
-
-#include <commctrl.h>
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
@@ -33,8 +32,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     MarkStartup("gdi+ started");
     UseAnsiDecoder(WidenAnsiWin32); // display texts in the installing user's code page
     const ComApartment com(COINIT_APARTMENTTHREADED); // as CoInitialize; ends before GDI+
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
+    InitialiseCommonControls();
     MarkStartup("com and controls");
 
     INT_PTR result = 0;

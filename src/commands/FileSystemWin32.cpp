@@ -9,6 +9,7 @@
 #include "commands/FullPathWin32.h"
 #include "config/SystemMessageWin32.h"
 #include "config/ScopedWin32.h"
+#include "config/SystemFunctionWin32.h"
 
 #include <aclapi.h>
 #include <winternl.h>
@@ -416,12 +417,6 @@ using NtCreateFileFn = LONG(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PI
                                     ULONG, ULONG, ULONG, PVOID, ULONG);
 using NtStatusToErrorFn = ULONG(NTAPI*)(LONG);
 
-template <typename Function>
-Function FromNtdll(const char* name)
-{
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name)));
-}
-
 } // namespace
 
 std::unique_ptr<FolderHold> FileSystemWin32::MakeAndHoldFolder(const std::wstring& path, bool& created)
@@ -429,8 +424,8 @@ std::unique_ptr<FolderHold> FileSystemWin32::MakeAndHoldFolder(const std::wstrin
     // The system's own create-or-open of a folder makes it and opens it in one step, where the
     // Win32 calls take two and a check (and under Wine two server round trips more per folder).
     // It takes the native form of an extended path: "\??\C:\x" for "\\?\C:\x".
-    static const auto ntCreateFile = FromNtdll<NtCreateFileFn>("NtCreateFile");
-    static const auto statusToError = FromNtdll<NtStatusToErrorFn>("RtlNtStatusToDosError");
+    static const auto ntCreateFile = SystemFunction<NtCreateFileFn>(L"ntdll.dll", "NtCreateFile");
+    static const auto statusToError = SystemFunction<NtStatusToErrorFn>(L"ntdll.dll", "RtlNtStatusToDosError");
     std::wstring native = ExtendedLengthPath(WithoutTrailingSeparators(path));
     if (ntCreateFile == nullptr || statusToError == nullptr || !IsExtendedPath(native) ||
         native.size() > 0x7FF0)

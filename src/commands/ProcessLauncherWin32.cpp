@@ -3,6 +3,7 @@
 #include "commands/MessageWaitWin32.h"
 #include "commands/ProcessTreeWin32.h"
 #include "commands/ProgramStart.h"
+#include "config/SystemFunctionWin32.h"
 #include "config/SystemMessageWin32.h"
 
 #include <shellapi.h>
@@ -155,9 +156,11 @@ bool ProcessLauncherWin32::StartCommandLine(const std::wstring& commandLine, con
 
 std::wstring ProcessLauncherWin32::OpenVerb(const std::wstring& file, const std::wstring& parameters)
 {
+    static const auto assocQueryString = SystemFunction<decltype(&AssocQueryStringW)>(L"shlwapi.dll", "AssocQueryStringW");
     wchar_t verb[2048];
     DWORD length = sizeof verb / sizeof verb[0];
-    if (AssocQueryStringW(ASSOCF_NOTRUNCATE | ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_COMMAND, file.c_str(), L"open",
+    if (assocQueryString == nullptr ||
+        assocQueryString(ASSOCF_NOTRUNCATE | ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_COMMAND, file.c_str(), L"open",
                           verb, &length) != S_OK)
         return std::wstring();
     // Verbs are often written with variables ("%SystemRoot%\System32\msiexec.exe /i \"%1\"").
@@ -181,7 +184,12 @@ bool ProcessLauncherWin32::StartThroughShell(const std::wstring& file, const std
     info.lpParameters = parameters.c_str();
     info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
     info.nShow = hidden ? SW_HIDE : SW_SHOW;
-    if (!ShellExecuteExW(&info)) {
+    static const auto shellExecute = SystemFunction<decltype(&ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
+    if (shellExecute == nullptr) {
+        error = ERROR_PROC_NOT_FOUND;
+        return false;
+    }
+    if (!shellExecute(&info)) {
         error = GetLastError();
         return false;
     }

@@ -2,6 +2,7 @@
 
 #include "config/MachineFactText.h"
 #include "config/ScopedWin32.h"
+#include "config/SystemFunctionWin32.h"
 #include "config/SystemMessageWin32.h"
 
 #include <windows.h>
@@ -28,12 +29,6 @@ const wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\
 bool IsNotFound(DWORD error)
 {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
-template <typename Function>
-Function SystemFunction(const wchar_t* module, const char* name)
-{
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(module), name)));
 }
 
 FactAnswer ProgramArchitecture()
@@ -192,21 +187,26 @@ REGSAM ViewFlag(RegistryView view)
 // for a file that is not a program at all.
 std::wstring FileVersion(const std::wstring& path)
 {
+    static const auto infoSize = SystemFunction<decltype(&GetFileVersionInfoSizeW)>(L"version.dll", "GetFileVersionInfoSizeW");
+    static const auto info = SystemFunction<decltype(&GetFileVersionInfoW)>(L"version.dll", "GetFileVersionInfoW");
+    static const auto queryValue = SystemFunction<decltype(&VerQueryValueW)>(L"version.dll", "VerQueryValueW");
+    if (infoSize == nullptr || info == nullptr || queryValue == nullptr)
+        return std::wstring();
     DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    const DWORD size = infoSize(path.c_str(), &ignored);
     if (size == 0)
         return std::wstring();
     std::vector<unsigned char> block(size);
-    if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data()))
+    if (!info(path.c_str(), 0, size, block.data()))
         return std::wstring();
     void* fixed = nullptr;
     UINT length = 0;
-    if (!VerQueryValueW(block.data(), L"\\", &fixed, &length) || fixed == nullptr || length < sizeof(VS_FIXEDFILEINFO))
+    if (!queryValue(block.data(), L"\\", &fixed, &length) || fixed == nullptr || length < sizeof(VS_FIXEDFILEINFO))
         return std::wstring();
-    const auto* info = static_cast<const VS_FIXEDFILEINFO*>(fixed);
-    if (info->dwSignature != VS_FFI_SIGNATURE)
+    const auto* fixedInfo = static_cast<const VS_FIXEDFILEINFO*>(fixed);
+    if (fixedInfo->dwSignature != VS_FFI_SIGNATURE)
         return std::wstring();
-    return FileVersionText(info->dwFileVersionMS, info->dwFileVersionLS);
+    return FileVersionText(fixedInfo->dwFileVersionMS, fixedInfo->dwFileVersionLS);
 }
 
 // Found when a file (or with `folder` a folder) is there; the other kind under that name is as

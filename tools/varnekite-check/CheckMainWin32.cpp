@@ -1,6 +1,7 @@
 // varnekite-check on Windows: the wide command line and this machine's path variables (module
 // folder, setup source path, environment), output as UTF-8.
 #include "CheckRun.h"
+#include "app/CommonControlsWin32.h"
 #include "app/DllSearchWin32.h"
 #include "app/InstallDialogWin32.h"
 #include "commands/FullPathWin32.h"
@@ -13,7 +14,6 @@
 #include "display/GdiplusSessionWin32.h"
 
 #include <windows.h>
-#include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -54,8 +54,7 @@ int main()
     host.preview = [](const InstallSettings& settings, const std::wstring& pngPath, int percent, std::wstring& error) {
         const GdiplusSession gdiplus;
         const ComApartment com(COINIT_APARTMENTTHREADED); // as CoInitialize; ends before GDI+
-        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
-        InitCommonControlsEx(&controls);
+        InitialiseCommonControls();
         InstallDialog dialog;
         return dialog.SavePreview(GetModuleHandleW(nullptr), settings, percent, pngPath, error);
     };

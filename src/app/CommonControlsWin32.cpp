@@ -1,0 +1,12 @@
+#include "app/CommonControlsWin32.h"
+
+#include "config/SystemFunctionWin32.h"
+
+#include <commctrl.h>
+
+void InitialiseCommonControls()
+{
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
+    if (const auto initialise = SystemFunction<decltype(&InitCommonControlsEx)>(L"comctl32.dll", "InitCommonControlsEx"))
+        initialise(&controls);
+}
