@@ -7,6 +7,7 @@
 void InitialiseCommonControls()
 {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
-    if (const auto initialise = SystemFunction<decltype(&InitCommonControlsEx)>(L"comctl32.dll", "InitCommonControlsEx"))
+    using InitialiseFn = decltype(&InitCommonControlsEx);
+    if (const auto initialise = SystemFunction<InitialiseFn>(L"comctl32.dll", "InitCommonControlsEx"))
         initialise(&controls);
 }

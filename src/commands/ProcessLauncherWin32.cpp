@@ -156,12 +156,13 @@ bool ProcessLauncherWin32::StartCommandLine(const std::wstring& commandLine, con
 
 std::wstring ProcessLauncherWin32::OpenVerb(const std::wstring& file, const std::wstring& parameters)
 {
-    static const auto assocQueryString = SystemFunction<decltype(&AssocQueryStringW)>(L"shlwapi.dll", "AssocQueryStringW");
+    static const auto assocQueryString =
+        SystemFunction<decltype(&AssocQueryStringW)>(L"shlwapi.dll", "AssocQueryStringW");
     wchar_t verb[2048];
     DWORD length = sizeof verb / sizeof verb[0];
     if (assocQueryString == nullptr ||
-        assocQueryString(ASSOCF_NOTRUNCATE | ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_COMMAND, file.c_str(), L"open",
-                          verb, &length) != S_OK)
+        assocQueryString(ASSOCF_NOTRUNCATE | ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_COMMAND, file.c_str(), L"open", verb,
+                         &length) != S_OK)
         return std::wstring();
     // Verbs are often written with variables ("%SystemRoot%\System32\msiexec.exe /i \"%1\"").
     wchar_t expanded[4096];

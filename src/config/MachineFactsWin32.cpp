@@ -187,7 +187,8 @@ REGSAM ViewFlag(RegistryView view)
 // for a file that is not a program at all.
 std::wstring FileVersion(const std::wstring& path)
 {
-    static const auto infoSize = SystemFunction<decltype(&GetFileVersionInfoSizeW)>(L"version.dll", "GetFileVersionInfoSizeW");
+    static const auto infoSize =
+        SystemFunction<decltype(&GetFileVersionInfoSizeW)>(L"version.dll", "GetFileVersionInfoSizeW");
     static const auto info = SystemFunction<decltype(&GetFileVersionInfoW)>(L"version.dll", "GetFileVersionInfoW");
     static const auto queryValue = SystemFunction<decltype(&VerQueryValueW)>(L"version.dll", "VerQueryValueW");
     if (infoSize == nullptr || info == nullptr || queryValue == nullptr)

@@ -1,16 +1,16 @@
-// Functions of system DLLs that a run may never call (the shell's launch and verbs, file
-// versions, the common controls), looked up on their first call instead of imported: every
-// imported DLL is loaded and initialised before the entry point runs, and so before the window
-// can show.
+// System functions looked up at run time: those older Windows lacks, and those of DLLs that a
+// run may never call (the shell's launch and verbs, file versions, the common controls), which
+// are loaded on their first call instead of imported: every imported DLL is loaded and
+// initialised before the entry point runs, and so before the window can show.
 #pragma once
 
 #include <windows.h>
 
 // The address of `name` in the system DLL `dll`, which is loaded on the first call and stays
 // loaded (one the process has loaded already is used as it is); null when either cannot be
-// found, as for a function that this version of Windows does not have. The DLL comes from the side-by-side store where the
-// manifest names it (common controls 6), else from System32 only, never from the program's
-// folder.
+// found, as for a function that this version of Windows does not have. The DLL comes from the
+// side-by-side store where the manifest names it (common controls 6), else from System32 only,
+// never from the program's folder.
 FARPROC SystemFunctionAddress(const wchar_t* dll, const char* name);
 
 // The same as a pointer of type `FunctionPointer`, e.g. decltype(&ShellExecuteExW), or one
@@ -18,5 +18,6 @@ FARPROC SystemFunctionAddress(const wchar_t* dll, const char* name);
 template <typename FunctionPointer>
 FunctionPointer SystemFunction(const wchar_t* dll, const char* name)
 {
-    return reinterpret_cast<FunctionPointer>(reinterpret_cast<void (*)()>(SystemFunctionAddress(dll, name)));
+    const FARPROC address = SystemFunctionAddress(dll, name);
+    return reinterpret_cast<FunctionPointer>(reinterpret_cast<void (*)()>(address));
 }

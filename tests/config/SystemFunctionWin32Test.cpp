@@ -42,7 +42,8 @@ TEST(SystemFunction, NeverLoadsADllPlantedBesideTheProgram)
     HMODULE planted = LoadLibraryW(L"vkplanted.dll");
     ASSERT_NE(planted, nullptr) << "the planted DLL is not beside the test program";
     using AnswerFn = int (*)();
-    const auto answer = reinterpret_cast<AnswerFn>(reinterpret_cast<void (*)()>(GetProcAddress(planted, "PlantedAnswer")));
+    const FARPROC address = GetProcAddress(planted, "PlantedAnswer");
+    const auto answer = reinterpret_cast<AnswerFn>(reinterpret_cast<void (*)()>(address));
     ASSERT_NE(answer, nullptr);
     EXPECT_EQ(answer(), 42);
     FreeLibrary(planted);
