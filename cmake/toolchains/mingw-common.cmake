@@ -8,5 +8,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # ctest runs the cross-built tests through Wine; scripts/wine-env.sh sets up the prefix.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
-# Self-contained executables: no mingw runtime DLLs beside them.
+# Self-contained executables and DLLs: no mingw runtime DLLs beside them.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
