@@ -9,7 +9,6 @@ void SearchDllsOnlyInSystem32()
     // Looked up: Windows 7 without KB2533623 lacks it, and then keeps its own safe search order.
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
     const auto setDefault = SystemFunction<SetDefaultDllDirectoriesFn>(L"kernel32.dll", "SetDefaultDllDirectories");
-    constexpr DWORD kSystem32Only = 0x00000800; // LOAD_LIBRARY_SEARCH_SYSTEM32
     if (setDefault != nullptr)
-        setDefault(kSystem32Only);
+        setDefault(kSearchSystem32Only);
 }

@@ -8,8 +8,7 @@ HMODULE LoadSystemDll(const wchar_t* dll)
 {
     if (HMODULE module = GetModuleHandleW(dll))
         return module;
-    constexpr DWORD kSearchSystem32 = 0x00000800; // LOAD_LIBRARY_SEARCH_SYSTEM32
-    if (HMODULE module = LoadLibraryExW(dll, nullptr, kSearchSystem32))
+    if (HMODULE module = LoadLibraryExW(dll, nullptr, kSearchSystem32Only))
         return module;
     // Windows 7 without its update for the flag refuses it: the full System32 path instead.
     if (GetLastError() != ERROR_INVALID_PARAMETER)

@@ -6,6 +6,10 @@
 
 #include <windows.h>
 
+// LOAD_LIBRARY_SEARCH_SYSTEM32 (Windows 8, and 7 with its update for it), spelled out for
+// headers that lack it.
+constexpr DWORD kSearchSystem32Only = 0x00000800;
+
 // The address of `name` in the system DLL `dll`, which is loaded on the first call and stays
 // loaded (one the process has loaded already is used as it is); null when either cannot be
 // found, as for a function that this version of Windows does not have. The DLL comes from the
