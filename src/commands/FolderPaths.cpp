@@ -156,8 +156,10 @@ std::wstring NormalizePath(View path, View currentFolder)
             else if (rootLength == 0)
                 names.push_back(name); // a relative path keeps what it cannot resolve
         } else {
-            if (separatorFollows && name.back() == L'.')
-                name.remove_suffix(1); // an inner name loses one trailing dot
+            // An inner name loses one trailing dot, except a name of dots alone ("..."), which
+            // Windows keeps as a name: losing one would leave a ".." that is no parent folder.
+            if (separatorFollows && name.back() == L'.' && name.find_first_not_of(L'.') != View::npos)
+                name.remove_suffix(1);
             names.push_back(name);
         }
         i = end;

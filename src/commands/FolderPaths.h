@@ -11,12 +11,13 @@ bool IsPathSeparator(wchar_t c);
 
 // The absolute, normal form of `path` the way Windows makes it (GetFullPathNameW): "/" becomes
 // "\", repeated separators count once, "." and ".." segments are applied (never above the
-// root), one trailing dot of an inner name and all trailing dots and spaces of the last name
-// are dropped; a relative path is taken against `currentFolder`, "\x" against its root and
-// "C:x" against it when it is on drive C: (against C:\ otherwise). A trailing separator after
-// a name is kept. Paths in the "\\?\" and "\\.\" forms are normalised the same way here, which
-// Windows does not do: the forms serve the safety rules, where reading more into a path is the
-// cautious side. Without a usable current folder a relative path stays relative (normalised).
+// root), one trailing dot of an inner name (not of a name of dots alone, such as "...") and
+// all trailing dots and spaces of the last name are dropped; a relative path is taken against
+// `currentFolder`, "\x" against its root and "C:x" against it when it is on drive C: (against
+// C:\ otherwise). A trailing separator after a name is kept. Paths in the "\\?\" and "\\.\"
+// forms are normalised the same way here, which Windows does not do: the forms serve the
+// safety rules, where reading more into a path is the cautious side. Without a usable current
+// folder a relative path stays relative (normalised).
 std::wstring NormalizePath(std::wstring_view path, std::wstring_view currentFolder = {});
 
 // Length of the root of a normal path: "C:\" or "C:", "\\server\share\" or "\\server\share",

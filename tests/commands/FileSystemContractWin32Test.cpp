@@ -3,6 +3,7 @@
 // under the temporary folder with plain Win32 calls, never with the code under test.
 #include "Win32RemoveTree.h"
 #include "Win32FileText.h"
+#include "Win32UnderWine.h"
 #include "commands/FileSystemWin32.h"
 
 #include "commands/FileSystemContract.h"
@@ -153,10 +154,7 @@ public:
         RemoveTree(otherVolume);
         return CreateDirectoryW(otherVolume.c_str(), nullptr) ? otherVolume : std::wstring();
     }
-    bool UnderWine() const
-    {
-        return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-    }
+    bool UnderWine() const { return ::UnderWine(); }
 
 private:
     static bool IsFolder(const std::wstring& path)

@@ -4,6 +4,7 @@
 // creation with parents, 64-bit sizes, the progress routine, moves across volumes and links.
 #include "Win32RemoveTree.h"
 #include "Win32FileText.h"
+#include "Win32UnderWine.h"
 #include "commands/FileSystemWin32.h"
 
 #include "commands/InstallState.h"
@@ -269,6 +270,7 @@ TEST_F(FolderCommandsWin32Test, TheDriveRootWrittenWithDotsIsNeverDeletedOrMoved
         {nullptr, drive + L"\\x\\.."}, {nullptr, drive + L"\\."}, {nullptr, drive + L"/nothere/../."},
         {nullptr, Path(L"x\\..\\..\\..\\..\\..\\..\\..\\..")}, {nullptr, upToTheRoot}, {nullptr, upToTheRoot + L"\\"},
         {L"\\", L"."}, {L"\\", L".\\"}, {L"\\", L"sub\\.."}, {L"\\", L"sub/deeper/../.."},
+        {nullptr, drive + L"\\x\\...\\..\\.."}, {nullptr, drive + L"\\x\\...\\..\\..\\"},
     };
     for (const Case& c : cases) {
         if (c.current != nullptr) {
@@ -486,3 +488,46 @@ TEST_F(FolderCommandsWin32Test, DeleteLeavesWhatAFolderLinkLeadsTo)
 }
 
 } // namespace
+
+// The rules read paths in their normal form; here the platform and the portable rules work out
+// the same form for thousands of texts put together from awkward names, relative ones included.
+// Where Wine answers otherwise than Windows, the texts keep out of its way: a leading "/" (a
+// Unix path to Wine), runs of separators after a share (Windows makes them one) and names of
+// three or more dots (a name to Windows; Wine takes one dot off and leaves "..").
+TEST_F(FolderCommandsWin32Test, ThePlatformAndThePortableRulesAgreeOnGeneratedPaths)
+{
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(root.c_str()));
+    const bool wine = UnderWine();
+    const std::wstring roots[] = {L"", root.substr(0, 3), L"\\", L"\\\\server\\share\\"};
+    const wchar_t* names[] = {L"a",    L"b.", L"c ", L"..",   L".",   L" ",   L"d. .",
+                              L"e..f", L". a", L" .", L"x.y ", L".. ", L"...", L"...."}; // dots alone last
+    const wchar_t* separators[] = {L"\\", L"/", L"\\\\"};
+    unsigned seed = 1;
+    const auto pick = [&seed](size_t count) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % count;
+    };
+    FileSystemWin32 real;
+    int differences = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const size_t rootIndex = pick(std::size(roots));
+        const bool share = rootIndex == 3;
+        std::wstring path = roots[rootIndex];
+        for (size_t part = 0, parts = 1 + pick(4); part < parts; ++part) {
+            if (part > 0)
+                path += share ? L"\\" : separators[pick(std::size(separators))];
+            path += names[pick(std::size(names) - (wine ? 2 : 0))];
+        }
+        if (path.find_first_not_of(L' ') == std::wstring::npos)
+            continue; // no path at all, which the commands refuse before any rule
+        const std::wstring platform = real.FullPath(path);
+        const std::wstring portable = NormalizePath(path, root);
+        if (platform != portable && ++differences <= 10)
+            ADD_FAILURE() << testing::PrintToString(path) << ": the platform gives " << testing::PrintToString(platform)
+                          << ", the rules " << testing::PrintToString(portable);
+    }
+    SetCurrentDirectoryW(previous);
+    EXPECT_EQ(differences, 0);
+}

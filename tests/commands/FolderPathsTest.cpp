@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 
 namespace {
@@ -21,6 +22,8 @@ TEST(NormalizePath, ResolvesTheWayWindowsDoes)
         {L"", L"C:\\a\\..\\..\\..", L"C:\\"},                // never above the root
         {L"", L"C:\\a.\\b..\\c. .", L"C:\\a\\b.\\c"},       // one dot off inner names, all dots and spaces off the last
         {L"", L"C:\\a\\...", L"C:\\a\\"},
+        {L"", L"C:\\a\\...\\b", L"C:\\a\\...\\b"},                   // dots alone are a name inside a path
+        {L"", L"C:\\a\\....\\..\\..\\b", L"C:\\b"},
         {L"", L"c:\\", L"c:\\"},
         {L"", L"\\\\server\\share\\x\\..\\..", L"\\\\server\\share\\"},
         {L"", L"//server/share/x", L"\\\\server\\share\\x"},
@@ -44,6 +47,37 @@ TEST(NormalizePath, ResolvesTheWayWindowsDoes)
     for (const Case& c : cases)
         EXPECT_EQ(NormalizePath(c.path, c.current), c.normal)
             << testing::PrintToString(std::wstring(c.path)) << " in " << testing::PrintToString(std::wstring(c.current));
+}
+
+// Paths put together from awkward pieces: whatever the mix, an absolute normal form holds no "."
+// or ".." name after its root, so that the rules never read a parent folder into a name or
+// miss one that the platform applies.
+TEST(NormalizePath, AbsoluteFormsHoldNoRelativeNames)
+{
+    const wchar_t* roots[] = {L"", L"C:", L"C:\\", L"\\", L"//server/share", L"\\\\server\\share\\", L"\\\\?\\C:\\",
+                              L"\\\\.\\C:\\", L"\\\\?\\UNC\\s\\sh\\"};
+    const wchar_t* names[] = {L"a",  L"b.",   L"c ",   L"..", L".",  L"...", L"....",
+                              L" ", L"d. .", L"e..f", L" .", L".. ", L""};
+    const wchar_t* separators[] = {L"\\", L"/", L"\\\\"};
+    const wchar_t* currents[] = {L"", L"D:\\work", L"\\\\server\\share\\w", L"C:\\a\\...\\b"};
+    unsigned seed = 1;
+    const auto pick = [&seed](unsigned count) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % count;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        std::wstring path = roots[pick(std::size(roots))];
+        for (unsigned part = 0, parts = pick(6); part < parts; ++part)
+            path += std::wstring(part > 0 || !path.empty() ? separators[pick(3)] : L"") + names[pick(std::size(names))];
+        const std::wstring normal = NormalizePath(path, currents[pick(std::size(currents))]);
+        const size_t root = PathRootLength(normal);
+        if (root == 0)
+            continue;
+        const std::wstring after = L"\\" + normal.substr(root) + L"\\";
+        const std::string shown = testing::PrintToString(path) + " gave " + testing::PrintToString(normal);
+        EXPECT_EQ(after.find(L"\\.\\"), std::wstring::npos) << shown;
+        EXPECT_EQ(after.find(L"\\..\\"), std::wstring::npos) << shown;
+    }
 }
 
 TEST(NormalizePath, RootsAndWhatLiesInsideThem)

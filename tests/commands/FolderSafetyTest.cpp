@@ -303,7 +303,8 @@ TEST_F(FolderSafetyTest, DeviceRootsAndFoldersThatResolveToARootAreNeverTakenApa
     for (const wchar_t* root :
          {L"\\\\?\\GLOBALROOT\\Device\\HarddiskVolume3\\", L"\\\\?\\GLOBALROOT\\Device\\HarddiskVolume3",
           L"\\\\?\\Global\\D:\\", L"\\\\.\\Global\\D:\\", L"\\\\?\\GLOBALROOT\\??\\D:\\", L"\\\\?\\Global\\GLOBALROOT\\Device\\X\\",
-          L"\\\\.\\GLOBALROOT\\Device\\HarddiskVolume3\\x\\..", L"C:\\mnt\\volume", L"C:\\mnt\\volume\\"}) {
+          L"\\\\.\\GLOBALROOT\\Device\\HarddiskVolume3\\x\\..", L"C:\\mnt\\volume", L"C:\\mnt\\volume\\",
+          L"D:\\data\\...\\..\\.."}) { // "..." is a name, so the first ".." undoes it
         SCOPED_TRACE(testing::PrintToString(std::wstring(root)));
         Record deleted, moved;
         DeleteFolderTree(fs, progress, root, &deleted.outcome);

@@ -4,6 +4,7 @@
 // SystemManufacturer and SystemProductName are empty; Windows is 6.1.7601, a workstation; the
 // registry has separate 32- and 64-bit views of HKLM\SOFTWARE.
 #include "config/MachineFactsWin32.h"
+#include "Win32UnderWine.h"
 
 #include "config/MachineFactText.h"
 #include "config/PathVariableSourceWin32.h"
@@ -22,11 +23,6 @@ namespace {
 const wchar_t kTestKey[] = L"SOFTWARE\\VarnekiteFactsTest";
 const wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const wchar_t kBiosKey[] = L"HARDWARE\\DESCRIPTION\\System\\BIOS";
-
-bool UnderWine()
-{
-    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
 
 // The machine this executable was linked for, from its own PE header.
 std::wstring OwnImageMachine()

@@ -4,6 +4,7 @@
 // its verbose log beside the run log.
 #include "E2eSupport.h"
 #include "VarnekiteRun.h"
+#include "Win32UnderWine.h"
 
 #include <gtest/gtest.h>
 
@@ -118,11 +119,6 @@ TEST_F(ProgramsE2e, AProgramThatReportsABusyInstallerRunsAgain)
 }
 
 #ifdef VARNEKITE_TEST_PACKAGE_PATH
-bool UnderWine()
-{
-    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
-
 // msiexec with the package's path, as the test runs it itself (to leave the machine as it was).
 DWORD Msiexec(const std::wstring& arguments)
 {
