@@ -13,13 +13,21 @@ bool IsSeparator(wchar_t c)
     return c == L'\\' || c == L'/';
 }
 
-// Letter case as the platform folds names: ASCII, Latin-1, Greek and Cyrillic letters here.
+// Letter case as the platform compares names: both upper-cased, here for the letters of Latin-1,
+// Latin Extended-A, modern Greek and Cyrillic (ASCII letters folded to lower case, as the keys
+// hold them). FileSystemContractWin32Test holds this to the platform's answers.
 wchar_t FoldLetter(wchar_t c)
 {
-    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB) || (c >= 0x410 && c <= 0x42F))
-        return static_cast<wchar_t>(c + 0x20);
-    if (c >= 0x400 && c <= 0x40F)
-        return static_cast<wchar_t>(c + 0x50);
+    struct Run { wchar_t first, last; int delta, step; }; // upper(c) = c + delta in [first, last] by step
+    static const Run runs[] = {
+        {0x00E0, 0x00F6, -32, 1}, {0x00F8, 0x00FE, -32, 1}, {0x00FF, 0x00FF, 121, 1},  {0x0101, 0x012F, -1, 2},
+        {0x0133, 0x0137, -1, 2},  {0x013A, 0x0148, -1, 2},  {0x014B, 0x0177, -1, 2},   {0x017A, 0x017E, -1, 2},
+        {0x03AC, 0x03AC, -38, 1}, {0x03AD, 0x03AF, -37, 1}, {0x03B1, 0x03C1, -32, 1},  {0x03C3, 0x03CB, -32, 1},
+        {0x03CC, 0x03CC, -64, 1}, {0x03CD, 0x03CE, -63, 1}, {0x0430, 0x044F, -32, 1},  {0x0450, 0x045F, -80, 1},
+    };
+    for (const Run& run : runs)
+        if (c >= run.first && c <= run.last && (c - run.first) % run.step == 0)
+            return FoldAscii(static_cast<wchar_t>(c + run.delta));
     return FoldAscii(c);
 }
 

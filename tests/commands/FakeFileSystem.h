@@ -1,12 +1,12 @@
-// An in-memory file system for the folder commands' tests: drives as volumes, folders, files
-// with contents and attributes, folder and file links (reparse-point bit, leading elsewhere),
-// drive letters that are aliases of a folder (as subst and mapped drives are), files held open
-// by someone else, and single operations made to fail. It keeps the platform's rules the
-// commands depend on: names compare without letter case, beyond ASCII as the platform folds
-// them ("é" and "É"), a read-only or held file cannot be deleted or replaced, a rename on one
-// volume takes a folder's content along, across volumes only files move (copy, then delete the
-// source), paths in the "\\?\" form are taken exactly as written, and a link is removed or
-// replaced itself, never its target. With HideFileLinks it lists file links as the files they
+// An in-memory file system for the folder commands' tests: drives as volumes, folders, files with
+// contents and attributes, folder and file links (reparse-point bit, leading elsewhere), drive
+// letters that are aliases of a folder (as subst and mapped drives are), files held open by
+// someone else, and single operations made to fail. It keeps the platform's rules the commands
+// depend on: names compare without letter case, beyond ASCII as the platform folds them ("é" and
+// "É", "ł" and "Ł", Greek, Cyrillic), a read-only or held file cannot be deleted or replaced, a
+// rename on one volume takes a folder's content along, across volumes only files move (copy, then
+// delete the source), paths in the "\\?\" form are taken exactly as written, and a link is removed
+// or replaced itself, never its target. With HideFileLinks it lists file links as the files they
 // lead to, as Wine does, and then refuses to act on one at all, as the Win32 file system does
 // where it cannot reach the link alone. Its calls may come from several threads (the folder
 // commands' copy threads): one lock serialises them; set it up before a command runs.

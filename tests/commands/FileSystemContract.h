@@ -509,6 +509,7 @@ TYPED_TEST_P(FileSystemContract, IdentityFinalPathsAndNamesSeeThroughSpellings)
     const Case cases[] = {
         {L"Donn\u00e9es", L"DONN\u00c9ES", true}, {L"\u041f\u0430\u043f\u043a\u0430", L"\u041f\u0410\u041f\u041a\u0410", true},
         {L"abc", L"ABC", true}, {L"abc", L"abd", false}, {L"abc", L"abc ", false}, {L"e", L"\u00e9", false},
+        {L"\u0141\u00f3d\u017a", L"\u0142\u00d3D\u0179", true}, {L"\u0141", L"L", false}, // "Łódź", "łÓDŹ"
     };
     for (const Case& c : cases)
         EXPECT_EQ(this->Fs().SameName(c.a, c.b), c.same) << testing::PrintToString(std::wstring(c.a));

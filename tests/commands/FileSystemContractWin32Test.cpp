@@ -6,6 +6,7 @@
 #include "Win32UnderWine.h"
 #include "commands/FileSystemWin32.h"
 
+#include "commands/FakeFileSystem.h"
 #include "commands/FileSystemContract.h"
 
 #include <shellapi.h>
@@ -179,3 +180,30 @@ private:
 };
 
 INSTANTIATE_TYPED_TEST_SUITE_P(FileSystemContract, FileSystemContract, Win32FileSystemMaker);
+
+// The in-memory file system compares names as the platform does, letter by letter, through
+// Latin-1, Latin Extended-A, modern Greek and Cyrillic: each letter against its upper and lower
+// case and against letters other rules might take for one ("s", sigma, "i", mu). A non-ASCII
+// letter whose case partner is ASCII (long s, dotless i) is left out: platforms have differed.
+TEST(FakeFileSystemNames, CompareAsThePlatformComparesThem)
+{
+    FakeFileSystem fake;
+    FileSystemWin32 platform;
+    int differences = 0;
+    const wchar_t ranges[][2] = {{0x20, 0x17F}, {0x386, 0x3CE}, {0x400, 0x45F}};
+    for (const auto& range : ranges)
+        for (wchar_t c = range[0]; c <= range[1]; ++c) {
+            wchar_t upper[] = {c, 0}, lower[] = {c, 0};
+            CharUpperW(upper);
+            CharLowerW(lower);
+            if (c >= 0x80 && (upper[0] < 0x80 || lower[0] < 0x80))
+                continue;
+            for (const wchar_t other : {upper[0], lower[0], L's', L'S', L'\u03c3', L'\u03a3', L'i', L'I', L'\u03bc'}) {
+                const std::wstring a(1, c), b(1, other);
+                if (fake.SameName(a, b) != platform.SameName(a, b) && ++differences <= 10)
+                    ADD_FAILURE() << "U+" << std::hex << static_cast<int>(c) << " and U+" << static_cast<int>(other)
+                                  << ": the platform says " << (platform.SameName(a, b) ? "one name" : "two names");
+            }
+        }
+    EXPECT_EQ(differences, 0);
+}
