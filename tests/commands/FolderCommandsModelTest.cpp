@@ -2,8 +2,8 @@
 // links, a drive letter that is a second spelling of a folder, read-only and held files, and
 // paths spelled every way the rules know. Whatever the mix, a delete changes nothing outside
 // the folder it resolves to, a copy nothing outside its target, a move nothing outside its
-// source and target and loses no file it does not replace, and no command reaches through a
-// link or takes a root apart.
+// source and target and loses no file it does not replace, no command reaches through a link
+// or takes a root apart, and the run's own log stays where it is.
 #include "commands/FakeFileSystem.h"
 #include "commands/FolderCommands.h"
 #include "commands/FolderPaths.h"
@@ -116,6 +116,10 @@ TEST(FolderCommandsModel, GeneratedCommandsKeepEveryPromiseOnGeneratedWorlds)
         const Kind kind = static_cast<Kind>(pick(3));
         const std::wstring source = kPaths[pick(std::size(kPaths))], target = kPaths[pick(std::size(kPaths))];
         const int threads = pick(2) == 0 ? 1 : 3;
+        // The run's own log, open for writing: left where it is, never replaced.
+        const wchar_t* keeps[] = {L"", L"C:\\a\\s\\f2.txt", L"C:\\b\\f4.txt", L"c:\\A\\F1.TXT"};
+        const std::wstring keep = keeps[pick(std::size(keeps))];
+        const std::string keptContent = keep.empty() ? "" : fs.Content(keep);
         // A target that is a link is the link: nothing may arrive through it.
         const bool targetIsLink = (fs.Attributes(std::wstring(WithoutTrailingSeparators(target))) &
                                    FileAttribute::ReparsePoint) != 0;
@@ -128,11 +132,11 @@ TEST(FolderCommandsModel, GeneratedCommandsKeepEveryPromiseOnGeneratedWorlds)
         const Files before = Snapshot(fs);
 
         if (kind == Kind::Delete)
-            DeleteFolderTree(fs, progress, source);
+            DeleteFolderTree(fs, progress, source, nullptr, keep);
         else if (kind == Kind::Copy)
-            CopyFolderTreeWithThreads(fs, progress, source, target, threads);
+            CopyFolderTreeWithThreads(fs, progress, source, target, threads, nullptr, keep);
         else
-            MoveFolderTreeWithThreads(fs, progress, source, target, threads);
+            MoveFolderTreeWithThreads(fs, progress, source, target, threads, nullptr, keep);
         const Files after = Snapshot(fs);
         const Files afterWithY = Snapshot(fs, true);
 
@@ -140,7 +144,8 @@ TEST(FolderCommandsModel, GeneratedCommandsKeepEveryPromiseOnGeneratedWorlds)
         SCOPED_TRACE(testing::PrintToString(std::wstring(names[static_cast<int>(kind)]) + L" " + source +
                                             (kind == Kind::Delete ? L"" : L" -> " + target)) +
                      " threads " + std::to_string(threads) + " links " + std::to_string(world.folderLink) +
-                     std::to_string(world.fileLink) + " alias " + std::to_string(world.alias));
+                     std::to_string(world.fileLink) + " alias " + std::to_string(world.alias) + " keep " +
+                     testing::PrintToString(keep));
         // What the command may change: beneath what it takes apart (not through a link it names)
         // and beneath where it writes.
         const std::wstring takenApart = kind == Kind::Copy || sourceIsLink ? L"" : sourceFolder;
@@ -165,6 +170,8 @@ TEST(FolderCommandsModel, GeneratedCommandsKeepEveryPromiseOnGeneratedWorlds)
                 EXPECT_TRUE(found) << "lost: " << testing::PrintToString(path);
             }
         }
+        if (!keep.empty())
+            EXPECT_EQ(fs.Content(keep), keptContent) << "the log moved or was replaced";
         // Nothing new appears but beneath where the command writes.
         for (const auto& [path, content] : after)
             if (before.count(path) == 0)
