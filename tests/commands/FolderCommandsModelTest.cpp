@@ -1,6 +1,6 @@
 // The folder commands against what they promise, on generated worlds and commands: trees with
-// links, a drive letter that is a second spelling of a folder, read-only and held files, and
-// paths spelled every way the rules know. Whatever the mix, a delete changes nothing outside
+// links, a drive letter that is a second spelling of a folder, read-only and held files, files
+// the platform will not copy or move, and paths spelled every way the rules know. Whatever the mix, a delete changes nothing outside
 // the folder it resolves to, a copy nothing outside its target, a move nothing outside its
 // source and target and loses no file it does not replace, no command reaches through a link
 // or takes a root apart, and the run's own log stays where it is.
@@ -113,6 +113,11 @@ TEST(FolderCommandsModel, GeneratedCommandsKeepEveryPromiseOnGeneratedWorlds)
         world.held = pick(4) == 0;
         FakeFileSystem fs;
         Build(fs, world);
+        // A file the platform will not copy or move (a scanner holding it, a full disk).
+        const wchar_t* failing[] = {L"", L"C:\\a\\f1.txt", L"C:\\a\\s\\t\\f3.txt", L"C:\\b\\f4.txt"};
+        const std::wstring failingFile = failing[pick(std::size(failing))];
+        if (!failingFile.empty())
+            fs.Fail(pick(2) == 0 ? FakeFileSystem::Operation::Copy : FakeFileSystem::Operation::Move, failingFile);
         const Kind kind = static_cast<Kind>(pick(3));
         const std::wstring source = kPaths[pick(std::size(kPaths))], target = kPaths[pick(std::size(kPaths))];
         const int threads = pick(2) == 0 ? 1 : 3;
@@ -145,7 +150,7 @@ TEST(FolderCommandsModel, GeneratedCommandsKeepEveryPromiseOnGeneratedWorlds)
                                             (kind == Kind::Delete ? L"" : L" -> " + target)) +
                      " threads " + std::to_string(threads) + " links " + std::to_string(world.folderLink) +
                      std::to_string(world.fileLink) + " alias " + std::to_string(world.alias) + " keep " +
-                     testing::PrintToString(keep));
+                     testing::PrintToString(keep) + " failing " + testing::PrintToString(failingFile));
         // What the command may change: beneath what it takes apart (not through a link it names)
         // and beneath where it writes.
         const std::wstring takenApart = kind == Kind::Copy || sourceIsLink ? L"" : sourceFolder;
