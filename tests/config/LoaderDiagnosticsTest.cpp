@@ -189,6 +189,8 @@ TEST_F(LoaderDiagnostics, VariablesCommandsAndFilesBesideTheConfiguration)
          {{1, 54, L"the target lies inside the source"}}},
         {"<file command='dirdelete' directory='C:\\Data\\..'/>",
          {{1, 38, L"holds \".\" or \"..\" names: it names \"C:\\\""}, {1, 38, L"is a drive or share root: the command is refused"}}},
+        {"<file command='dirdelete' directory='D:\\Data\\...\\..\\..'/>", // "..." is a name: the first ".." undoes it
+         {{1, 38, L"holds \".\" or \"..\" names: it names \"D:\\\""}, {1, 38, L"is a drive or share root: the command is refused"}}},
         {"<file command='dirmove' directory='%WINDIR%' target='D:\\Old'/>", {{1, 36, L"is the Windows folder"}}},
         {"<file command='dircopy' directory='D:\\Tools' target='E:\\'/>",
          {{1, 54, L"is a drive root: the files land at the top of the drive"}}},
