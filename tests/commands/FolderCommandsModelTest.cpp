@@ -65,7 +65,7 @@ std::wstring OwnPath(FakeFileSystem& fs, const std::wstring& path)
 
 struct World
 {
-    bool folderLink = false, fileLink = false, alias = false, readOnly = false, held = false;
+    bool folderLink = false, fileLink = false, alias = false, readOnly = false, held = false, volumeLink = false;
 };
 
 void Build(FakeFileSystem& fs, const World& world)
@@ -84,6 +84,8 @@ void Build(FakeFileSystem& fs, const World& world)
         fs.AddDriveAlias(L"Y:", L"C:\\a");
     if (world.held)
         fs.Lock(L"C:\\a\\s\\f2.txt");
+    if (world.volumeLink)
+        fs.AddFolderLink(L"C:\\mnt", L"D:\\"); // a volume mounted in a folder
 }
 
 const wchar_t* const kPaths[] = {
@@ -91,7 +93,8 @@ const wchar_t* const kPaths[] = {
     L"C:\\b", L"C:\\b\\", L"D:\\d", L"D:\\new", L"E:\\outside", L"C:\\a\\s\\out", L"C:\\a\\s\\out\\..",
     L"C:\\a\\flink.txt", L"Y:\\s", L"Y:\\", L"Y:\\s\\t\\..\\..", L"\\\\?\\C:\\a\\s", L"C:\\", L"E:\\",
     L"C:\\a\\s\\t\\..\\..\\..", L"C:\\a\\s\\out\\", L"Y:\\s\\out", L"C:\\a\\S\\OUT\\..\\out\\", L"E:\\outside\\",
-    L"C:\\a\\flink.txt\\", L"c:/a/s/T/", L"\\\\?\\C:\\a\\s\\out",
+    L"C:\\a\\flink.txt\\", L"c:/a/s/T/", L"\\\\?\\C:\\a\\s\\out", L"C:\\a\\s\\...\\..\\..\\..", L"C:\\mnt", L"C:\\mnt\\",
+    L"C:\\mnt\\d",
 };
 
 enum class Kind { Delete, Copy, Move };
@@ -111,6 +114,7 @@ TEST(FolderCommandsModel, GeneratedCommandsKeepEveryPromiseOnGeneratedWorlds)
         world.alias = pick(2) == 0;
         world.readOnly = pick(3) == 0;
         world.held = pick(4) == 0;
+        world.volumeLink = pick(3) == 0;
         FakeFileSystem fs;
         Build(fs, world);
         // A file the platform will not copy or move (a scanner holding it, a full disk).
