@@ -1,6 +1,7 @@
 // The folder commands against what they promise, on generated worlds and commands: trees with
-// links, a drive letter that is a second spelling of a folder, read-only and held files, files
-// the platform will not copy or move, and paths spelled every way the rules know. Whatever the mix, a delete changes nothing outside
+// links (a volume mounted in a folder among them), a drive letter that is a second spelling of
+// a folder, read-only and held files, files the platform will not copy or move, and paths
+// spelled every way the rules know. Whatever the mix, a delete changes nothing outside
 // the folder it resolves to, a copy nothing outside its target, a move nothing outside its
 // source and target and loses no file it does not replace, no command reaches through a link
 // or takes a root apart, and the run's own log stays where it is.
@@ -93,8 +94,8 @@ const wchar_t* const kPaths[] = {
     L"C:\\b", L"C:\\b\\", L"D:\\d", L"D:\\new", L"E:\\outside", L"C:\\a\\s\\out", L"C:\\a\\s\\out\\..",
     L"C:\\a\\flink.txt", L"Y:\\s", L"Y:\\", L"Y:\\s\\t\\..\\..", L"\\\\?\\C:\\a\\s", L"C:\\", L"E:\\",
     L"C:\\a\\s\\t\\..\\..\\..", L"C:\\a\\s\\out\\", L"Y:\\s\\out", L"C:\\a\\S\\OUT\\..\\out\\", L"E:\\outside\\",
-    L"C:\\a\\flink.txt\\", L"c:/a/s/T/", L"\\\\?\\C:\\a\\s\\out", L"C:\\a\\s\\...\\..\\..\\..", L"C:\\mnt", L"C:\\mnt\\",
-    L"C:\\mnt\\d",
+    L"C:\\a\\flink.txt\\", L"c:/a/s/T/", L"\\\\?\\C:\\a\\s\\out", L"C:\\a\\s\\...\\..\\..\\..",
+    L"C:\\mnt", L"C:\\mnt\\", L"C:\\mnt\\d",
 };
 
 enum class Kind { Delete, Copy, Move };
