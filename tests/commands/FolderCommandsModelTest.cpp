@@ -180,12 +180,15 @@ TEST(FolderCommandsModel, GeneratedCommandsKeepEveryPromiseOnGeneratedWorlds)
                 EXPECT_TRUE(found) << "lost: " << testing::PrintToString(path);
             }
         }
-        if (!keep.empty())
+        if (!keep.empty()) {
             EXPECT_EQ(fs.Content(keep), keptContent) << "the log moved or was replaced";
+        }
         // Nothing new appears but beneath where the command writes.
-        for (const auto& [path, content] : after)
-            if (before.count(path) == 0)
+        for (const auto& [path, content] : after) {
+            if (before.count(path) == 0) {
                 EXPECT_TRUE(Under(path, written)) << "arrived outside the target: " << testing::PrintToString(path);
+            }
+        }
         if (HasFailure())
             break; // one world is enough to read
     }
