@@ -15,6 +15,7 @@
 
 #include <iterator>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,10 @@ using Files = std::map<std::wstring, std::string>; // every file as the fake nam
 Files Snapshot(FakeFileSystem& fs, bool withY = false)
 {
     Files files;
-    for (const wchar_t* drive : {L"C:\\", L"D:\\", L"E:\\", withY ? L"Y:\\" : L"C:\\"})
+    std::vector<std::wstring> drives = {L"C:\\", L"D:\\", L"E:\\"};
+    if (withY)
+        drives.push_back(L"Y:\\");
+    for (const std::wstring& drive : drives)
         for (const std::wstring& relative : fs.Tree(drive)) {
             const std::wstring path = drive + relative;
             if (fs.Attributes(path) & FileAttribute::ReparsePoint)
@@ -102,11 +106,8 @@ enum class Kind { Delete, Copy, Move };
 
 TEST(FolderCommandsModel, GeneratedCommandsKeepEveryPromiseOnGeneratedWorlds)
 {
-    unsigned seed = 3;
-    const auto pick = [&seed](size_t count) {
-        seed = seed * 1103515245u + 12345u;
-        return static_cast<size_t>((seed >> 16) % count);
-    };
+    std::mt19937 random(3);
+    const auto pick = [&random](size_t count) { return static_cast<size_t>(random() % count); };
     InstallProgress progress;
     for (int trial = 0; trial < 1500; ++trial) {
         World world;

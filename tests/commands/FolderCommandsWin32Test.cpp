@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -504,11 +505,8 @@ TEST_F(FolderCommandsWin32Test, ThePlatformAndThePortableRulesAgreeOnGeneratedPa
     const wchar_t* names[] = {L"a",    L"b.", L"c ", L"..",   L".",   L" ",   L"d. .",
                               L"e..f", L". a", L" .", L"x.y ", L".. ", L"...", L"...."}; // dots alone last
     const wchar_t* separators[] = {L"\\", L"/", L"\\\\"};
-    unsigned seed = 1;
-    const auto pick = [&seed](size_t count) {
-        seed = seed * 1103515245u + 12345u;
-        return (seed >> 16) % count;
-    };
+    std::mt19937 random(1);
+    const auto pick = [&random](size_t count) { return static_cast<size_t>(random() % count); };
     FileSystemWin32 real;
     int differences = 0;
     for (int i = 0; i < 20000; ++i) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <iterator>
+#include <random>
 #include <string>
 
 namespace {
@@ -60,11 +61,8 @@ TEST(NormalizePath, AbsoluteFormsHoldNoRelativeNames)
                               L" ", L"d. .", L"e..f", L" .", L".. ", L""};
     const wchar_t* separators[] = {L"\\", L"/", L"\\\\"};
     const wchar_t* currents[] = {L"", L"D:\\work", L"\\\\server\\share\\w", L"C:\\a\\...\\b"};
-    unsigned seed = 1;
-    const auto pick = [&seed](unsigned count) {
-        seed = seed * 1103515245u + 12345u;
-        return (seed >> 16) % count;
-    };
+    std::mt19937 random(1);
+    const auto pick = [&random](size_t count) { return static_cast<size_t>(random() % count); };
     for (int i = 0; i < 20000; ++i) {
         std::wstring path = roots[pick(std::size(roots))];
         for (unsigned part = 0, parts = pick(6); part < parts; ++part)

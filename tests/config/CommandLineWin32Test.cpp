@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -58,11 +59,8 @@ TEST(SplitCommandLine, SplitsAsCommandLineToArgvW)
 TEST(SplitCommandLine, SplitsGeneratedLinesAsCommandLineToArgvW)
 {
     const wchar_t pieces[] = {L'a', L' ', L'\t', L'"', L'\\', L'b'};
-    unsigned seed = 7;
-    const auto pick = [&seed](unsigned count) {
-        seed = seed * 1103515245u + 12345u;
-        return (seed >> 16) % count;
-    };
+    std::mt19937 random(7);
+    const auto pick = [&random](size_t count) { return static_cast<size_t>(random() % count); };
     int differences = 0;
     for (int i = 0; i < 50000; ++i) {
         std::wstring line;
